@@ -1,0 +1,57 @@
+# The project's two entry points: `make test` (build every target, run every test natively
+# and under Wine) and `make demo` (build and run a real job against the plug-in stand-in).
+# Missing Debian packages are installed when running as root with apt-get; otherwise they
+# are named and the build stops.
+
+PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev \
+            g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+            binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf
+PRESETS := native native-release win32 win64
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test test-native test-wine demo clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing >/dev/null || exit 1; \
+	  else \
+	    echo "Missing Debian packages:$$missing"; echo "Install them (as root: apt-get install$$missing) and run make again."; exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	@for p in $(PRESETS); do \
+	  echo "=== build $$p"; \
+	  cmake --preset $$p >/dev/null || exit 1; \
+	  cmake --build --preset $$p -j $(JOBS) || exit 1; \
+	done
+
+test: build
+	@rc=0; \
+	$(MAKE) --no-print-directory test-native || rc=1; \
+	$(MAKE) --no-print-directory test-wine || rc=1; \
+	sh tools/test-summary.sh build; \
+	exit $$rc
+
+test-native:
+	@echo "=== native tests"
+	@ctest --preset native --output-junit $(CURDIR)/build/native/ctest-junit.xml
+
+test-wine:
+	@echo "=== Windows x64 tests under Wine"
+	@rm -rf build/win64/test-results; mkdir -p build/win64/test-results
+	@ctest --preset win64
+
+demo: build
+	@sh tools/demo.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,2 @@
+// Process entry of FraskPdfCmd.
+int main() { return 0; }

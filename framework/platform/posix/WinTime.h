@@ -1,0 +1,3 @@
+// POSIX substitute: declarations of this area's Win32 functions, constants and records.
+#pragma once
+#include "WinBase.h"

@@ -1,0 +1,32 @@
+// The one process-wide console stream. Every line the tool prints ends with std::endl
+// (a line break and a flush); the stream buffer below it is unbuffered.
+#pragma once
+#include <iostream>
+#include <streambuf>
+
+namespace ovs {
+
+class ConsoleStreamBuf : public std::basic_streambuf<char, std::char_traits<char>> {
+public:
+    ConsoleStreamBuf();
+    ~ConsoleStreamBuf() override;
+
+protected:
+    int_type overflow(int_type character) override;
+    std::streamsize xsputn(const char* text, std::streamsize length) override;
+};
+
+class Console : public std::basic_iostream<char, std::char_traits<char>> {
+public:
+    explicit Console(ConsoleStreamBuf* buffer);
+    ~Console() override;
+    // Writes text 55377 ("[Press any key to continue]").
+    virtual void promptForKey();
+};
+
+// The console, created on first use.
+Console& console();
+// Deletes the console if it exists (at the end and before every early exit).
+void deleteConsole();
+
+} // namespace ovs

@@ -1,0 +1,17 @@
+// Conformance of the basic Win32 surface: the last-error value and handle closing.
+#include "platform/Win32.h"
+
+#include <gtest/gtest.h>
+
+TEST(LastErrorConformance, SetThenGetReturnsTheValue) {
+    for (DWORD code : {DWORD(0), DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_MORE_DATA), DWORD(0xFFFFFFFF)}) {
+        SetLastError(code);
+        EXPECT_EQ(code, GetLastError());
+    }
+}
+
+TEST(LastErrorConformance, ClosingAnUnknownHandleFailsWithInvalidHandle) {
+    SetLastError(0);
+    EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0))));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+}

@@ -1,0 +1,2 @@
+#!/bin/sh
+echo "make demo: the protection job against the plug-in stand-in is not available yet."

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Prints the closing summary of `make test` from the native CTest JUnit file and the
+# GoogleTest XML files written under Wine.
+build="${1:-build}"
+count() { # file attribute -> sum of that attribute over <testsuites> roots
+    [ -f "$1" ] || { echo 0; return; }
+    sed -n "s/.*<testsuites[^>]* $2=\"\([0-9]*\)\".*/\1/p" "$1" | head -n 1
+}
+native_tests=0; native_fail=0
+if [ -f "$build/native/ctest-junit.xml" ]; then
+    native_tests=$(sed -n 's/.*<testsuite[^>]* tests="\([0-9]*\)".*/\1/p' "$build/native/ctest-junit.xml" | head -n 1)
+    native_fail=$(sed -n 's/.*<testsuite[^>]* failures="\([0-9]*\)".*/\1/p' "$build/native/ctest-junit.xml" | head -n 1)
+fi
+wine_tests=0; wine_fail=0
+for f in "$build"/win64/test-results/*.xml; do
+    [ -f "$f" ] || continue
+    t=$(count "$f" tests); fl=$(count "$f" failures); er=$(count "$f" errors)
+    wine_tests=$((wine_tests + ${t:-0})); wine_fail=$((wine_fail + ${fl:-0} + ${er:-0}))
+done
+native_tests=${native_tests:-0}; native_fail=${native_fail:-0}
+echo "native (Linux): $((native_tests - native_fail)) passed, $native_fail failed"
+echo "wine (Windows x64): $((wine_tests - wine_fail)) passed, $wine_fail failed"
+echo "total: $((native_tests + wine_tests - native_fail - wine_fail)) passed, $((native_fail + wine_fail)) failed"
