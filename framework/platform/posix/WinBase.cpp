@@ -2,6 +2,8 @@
 #include "KernelObjects.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -30,6 +32,25 @@ void SetLastError(DWORD errorCode) { lastError = errorCode; }
 BOOL CloseHandle(HANDLE handle) { return ovs::posix::closeHandle(handle) ? TRUE : FALSE; }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+
+void Sleep(DWORD milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
+
+BOOL IsWow64Process(HANDLE process, PBOOL isWow64) {
+    if (process != GetCurrentProcess() && ovs::posix::lookupHandle(process) == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (isWow64 == nullptr) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    *isWow64 = FALSE;
+    return TRUE;
+}
 
 namespace ovs::posix {
 

@@ -162,3 +162,8 @@ DWORD GetLastError();
 void SetLastError(DWORD errorCode);
 BOOL CloseHandle(HANDLE handle);
 DWORD GetCurrentProcessId();
+void Sleep(DWORD milliseconds);
+// The pseudo handle (HANDLE)-1, as on Windows.
+HANDLE GetCurrentProcess();
+// A native process of this build never runs under WOW64: *isWow64 = FALSE, TRUE returned.
+BOOL IsWow64Process(HANDLE process, PBOOL isWow64);
