@@ -1,0 +1,14 @@
+// Platform facts on Windows: Wine is recognised by the export ntdll.dll carries only there.
+#include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
+
+namespace ovs::platform {
+
+bool isWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string windowsPathOf(const std::string& nativePath) { return nativePath; }
+
+} // namespace ovs::platform
