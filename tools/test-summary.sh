@@ -7,9 +7,11 @@ count() { # file attribute -> sum of that attribute over <testsuites> roots
     sed -n "s/.*<testsuites[^>]* $2=\"\([0-9]*\)\".*/\1/p" "$1" | head -n 1
 }
 native_tests=0; native_fail=0
-if [ -f "$build/native/ctest-junit.xml" ]; then
-    native_tests=$(sed -n 's/.*<testsuite[^>]* tests="\([0-9]*\)".*/\1/p' "$build/native/ctest-junit.xml" | head -n 1)
-    native_fail=$(sed -n 's/.*<testsuite[^>]* failures="\([0-9]*\)".*/\1/p' "$build/native/ctest-junit.xml" | head -n 1)
+junit="$build/native/ctest-junit.xml"
+if [ -f "$junit" ]; then
+    # One <testcase> per native test; anything but status="run" (or "disabled") did not pass.
+    native_tests=$(grep -c '<testcase ' "$junit")
+    native_fail=$(grep '<testcase ' "$junit" | grep -v -c -e 'status="run"' -e 'status="disabled"')
 fi
 wine_tests=0; wine_fail=0
 for f in "$build"/win64/test-results/*.xml; do
