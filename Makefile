@@ -21,7 +21,7 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ] && command -v apt-get >/dev/null; then \
 	    echo "Installing:$$missing"; \
-	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing >/dev/null || exit 1; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null || exit 1; \
 	  else \
 	    echo "Missing Debian packages:$$missing"; echo "Install them (as root: apt-get install$$missing) and run make again."; exit 1; \
 	  fi; \
