@@ -8,8 +8,16 @@ namespace ovs::platform {
 // True when the program runs under Wine (the real Win32 API, but not real Windows).
 bool isWine();
 
+// True when the Win32 surface is our POSIX substitute rather than a real Win32 API.
+bool isPosixSubstitute();
+
 // A path of the host's own file system in the Windows form the framework uses:
 // "/tmp/x" becomes "Z:\tmp\x" on POSIX; unchanged on Windows.
 std::string windowsPathOf(const std::string& nativePath);
+
+// The reverse: a path in the framework's Windows form as the host's file system names it
+// ("Z:\tmp\x" becomes "/tmp/x" on POSIX; unchanged on Windows). A path without a Unix
+// counterpart (another drive, a UNC path) comes back unchanged.
+std::string nativePathOf(const std::string& windowsPath);
 
 } // namespace ovs::platform

@@ -6,6 +6,8 @@ namespace ovs::platform {
 
 bool isWine() { return false; }
 
+bool isPosixSubstitute() { return true; }
+
 std::string windowsPathOf(const std::string& nativePath) {
     if (!nativePath.empty() && nativePath[0] == '/') {
         return ovs::posix::windowsPathFrom(nativePath);
@@ -17,6 +19,11 @@ std::string windowsPathOf(const std::string& nativePath) {
         }
     }
     return result;
+}
+
+std::string nativePathOf(const std::string& windowsPath) {
+    std::string unixPath;
+    return ovs::posix::unixPathFrom(windowsPath.c_str(), unixPath) ? unixPath : windowsPath;
 }
 
 } // namespace ovs::platform

@@ -9,6 +9,10 @@ bool isWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+bool isPosixSubstitute() { return false; }
+
 std::string windowsPathOf(const std::string& nativePath) { return nativePath; }
+
+std::string nativePathOf(const std::string& windowsPath) { return windowsPath; }
 
 } // namespace ovs::platform

@@ -1,0 +1,80 @@
+// The program runner the end-to-end tests rely on: arguments and environment reach the
+// child, its output comes back, and its exit code arrives in full where the platform keeps it.
+#include "platform/ChildProcess.h"
+#include "platform/PlatformInfo.h"
+#include "TestFolders.h"
+#include "TestPrograms.h"
+
+#include <gtest/gtest.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+using ovs::platform::ChildProcess;
+
+namespace {
+
+ChildProcess::Options probe(std::vector<std::string> arguments) {
+    ChildProcess::Options options;
+    options.program = ovs::test::programPath("ChildProbe.exe");
+    options.arguments = std::move(arguments);
+    return options;
+}
+
+} // namespace
+
+TEST(ChildProcess, ExitCodesArriveInFullWhereThePlatformKeepsThem) {
+    // POSIX keeps the low 8 bits of an exit status; GetExitCodeProcess keeps all 32.
+    const bool full = !ovs::platform::isPosixSubstitute();
+    for (std::uint32_t code : {0u, 1u, 255u, 1000u, 3000u, 3505u, 0x7fffffffu}) {
+        std::string output;
+        EXPECT_EQ(full ? code : code & 0xffu, ovs::platform::runProgram(probe({std::to_string(code)}), output))
+            << code;
+    }
+}
+
+TEST(ChildProcess, ArgumentsWithBlanksQuotesAndBackslashesArriveUnchanged) {
+    std::string output;
+    std::vector<std::string> texts{"plain", "with blank", "trailing\\", "-i:C:\\in dir\\", "a\"quote", ""};
+    std::vector<std::string> arguments{"0"};
+    arguments.insert(arguments.end(), texts.begin(), texts.end());
+    ovs::platform::runProgram(probe(arguments), output);
+    std::string expected;
+    for (const std::string& text : texts) {
+        expected += text + "\n";
+    }
+    expected += "OVS_PROBE=<unset>\nto stderr\n";
+    EXPECT_EQ(expected, ovs::test::withoutCarriageReturns(output));
+}
+
+TEST(ChildProcess, EnvironmentIsAddedForTheChildOrInheritedFromOurs) {
+    ChildProcess::Options options = probe({"0"});
+    options.environment = {{"OVS_PROBE", "given"}};
+    std::string output;
+    ovs::platform::runProgram(options, output);
+    EXPECT_EQ("OVS_PROBE=given\nto stderr\n", ovs::test::withoutCarriageReturns(output));
+
+    ovs::platform::setEnvironmentVariable("OVS_PROBE", "inherited");
+    ovs::platform::runProgram(probe({"0"}), output);
+    ovs::platform::setEnvironmentVariable("OVS_PROBE", "");
+    EXPECT_EQ("OVS_PROBE=inherited\nto stderr\n", ovs::test::withoutCarriageReturns(output));
+}
+
+TEST(ChildProcess, OutputFileReceivesTheOutputInsteadOfTheCaller) {
+    ovs::test::TempFolder folder;
+    ChildProcess::Options options = probe({"7", "logged"});
+    options.outputFile = folder / "child.log";
+    ChildProcess child(options);
+    child.wait();
+    EXPECT_EQ("", child.output());
+    std::ifstream log(folder.native() / "child.log", std::ios::binary);
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_EQ("logged\nOVS_PROBE=<unset>\nto stderr\n", ovs::test::withoutCarriageReturns(text.str()));
+}
+
+TEST(ChildProcess, AMissingProgramCannotBeStarted) {
+    ChildProcess::Options options;
+    options.program = ovs::test::programPath("NoSuchProgram.exe");
+    EXPECT_THROW(ChildProcess child(options), std::runtime_error);
+}
