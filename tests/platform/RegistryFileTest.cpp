@@ -53,7 +53,7 @@ TEST(RegistryFile, HandWrittenFixtureIsReadBack) {
         "\r\n";
     ovs::test::TempFolder source;
     writeAll(source.native() / "fixture.reg", fixture);
-    if (ovs::platform::isWine()) {
+    if (!ovs::platform::isPosixSubstitute()) {
         std::string command = "regedit /s \"" + (source / "fixture.reg") + "\"";
         ASSERT_EQ(0, std::system(command.c_str()));
     } else {
@@ -71,7 +71,7 @@ TEST(RegistryFile, HandWrittenFixtureIsReadBack) {
 }
 
 TEST(RegistryFile, WrittenFileHasTheDocumentedForm) {
-    if (ovs::platform::isWine()) {
+    if (!ovs::platform::isPosixSubstitute()) {
         GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
     }
     ovs::test::PrivateRegistry registry;

@@ -1,0 +1,166 @@
+// Conformance of the process functions: snapshots, process handles, termination, launching
+// through the shell and the run-time module loader; natively against the substitute, under
+// Wine against the real functions (the started processes then live in the build's prefix).
+#include "ProcessTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Entry {
+    DWORD id;
+    std::string name;
+};
+
+std::vector<Entry> snapshotProcesses() {
+    std::vector<Entry> entries;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    EXPECT_NE(INVALID_HANDLE_VALUE, snapshot);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        entries.push_back(Entry{entry.th32ProcessID, entry.szExeFile});
+    }
+    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
+    CloseHandle(snapshot);
+    return entries;
+}
+
+std::string nameOf(DWORD id, const std::vector<Entry>& entries) {
+    for (const Entry& entry : entries) {
+        if (entry.id == id) {
+            return entry.name;
+        }
+    }
+    return "<absent>";
+}
+
+TEST(ProcessConformance, SnapshotListsAStartedProgramByItsFileNameAndThisProcess) {
+    ovs::test::TempFolder folder;
+    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.EXE"));
+    ASSERT_TRUE(idle.started());
+    ASSERT_NE(0u, idle.id());
+    std::vector<Entry> entries = snapshotProcesses();
+    EXPECT_EQ("OvsProbe.EXE", nameOf(idle.id(), entries));
+    std::string own = nameOf(GetCurrentProcessId(), entries);
+    EXPECT_EQ(0u, own.find("platform_tests")) << own;
+}
+
+TEST(ProcessConformance, AnEndedProgramLeavesTheSnapshot) {
+    ovs::test::TempFolder folder;
+    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
+    ASSERT_TRUE(idle.started());
+    DWORD id = idle.id();
+    idle.stop();
+    EXPECT_EQ("<absent>", nameOf(id, snapshotProcesses()));
+}
+
+TEST(ProcessConformance, ExitCodeIsStillActiveUntilTerminated) {
+    ovs::test::TempFolder folder;
+    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
+    ASSERT_TRUE(idle.started());
+    HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, idle.id());
+    ASSERT_NE(nullptr, query);
+    DWORD code = 0;
+    ASSERT_TRUE(GetExitCodeProcess(query, &code));
+    EXPECT_EQ(DWORD(STILL_ACTIVE), code);
+
+    HANDLE terminator = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
+    ASSERT_NE(nullptr, terminator);
+    EXPECT_TRUE(TerminateProcess(terminator, 7));
+    EXPECT_TRUE(idle.waitForEnd());
+    ASSERT_TRUE(GetExitCodeProcess(terminator, &code));
+    EXPECT_EQ(7u, code);
+    CloseHandle(terminator);
+    CloseHandle(query);
+}
+
+TEST(ProcessConformance, RightsOfTheHandleAreChecked) {
+    ovs::test::TempFolder folder;
+    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
+    ASSERT_TRUE(idle.started());
+    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
+    ASSERT_NE(nullptr, query);
+    SetLastError(0);
+    EXPECT_FALSE(TerminateProcess(query, 0));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(idle.running());
+    CloseHandle(query);
+
+    HANDLE terminator = OpenProcess(PROCESS_TERMINATE, FALSE, idle.id());
+    ASSERT_NE(nullptr, terminator);
+    DWORD code = 0;
+    SetLastError(0);
+    EXPECT_FALSE(GetExitCodeProcess(terminator, &code));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    CloseHandle(terminator);
+}
+
+TEST(ProcessConformance, OpeningAProcessThatDoesNotExistFails) {
+    SetLastError(0);
+    EXPECT_EQ(nullptr, OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0x7FFFFFF0));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolder) {
+    ovs::test::TempFolder programFolder, workFolder;
+    std::string program = ovs::test::copyIdleProgram(programFolder, "OvsProbe.exe");
+    ovs::test::IdleProcess idle(program, "300 started.txt", workFolder.path());
+    ASSERT_TRUE(idle.started());
+    for (int i = 0; i < 250 && !std::filesystem::exists(workFolder.native() / "started.txt"); ++i) {
+        Sleep(20);
+    }
+    EXPECT_TRUE(std::filesystem::exists(workFolder.native() / "started.txt"));
+    EXPECT_FALSE(std::filesystem::exists(programFolder.native() / "started.txt"));
+    EXPECT_EQ(GetCurrentProcessId(), GetProcessId(GetCurrentProcess()));
+}
+
+TEST(ProcessConformance, ShellReportsAMissingProgram) {
+    ovs::test::TempFolder folder;
+    std::string missing = folder / "Missing.exe";
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpFile = missing.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    SetLastError(0);
+    EXPECT_FALSE(ShellExecuteExA(&info));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(SE_ERR_FNF, static_cast<int>(reinterpret_cast<ULONG_PTR>(info.hInstApp)));
+    EXPECT_EQ(nullptr, info.hProcess);
+}
+
+TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
+    struct Lookup {
+        const char* module;
+        const char* function;
+        bool found;
+    };
+    const Lookup lookups[] = {
+        {"Kernel32.dll", "CreateToolhelp32Snapshot", true}, {"Kernel32.dll", "Process32First", true},
+        {"Kernel32.dll", "Process32Next", true},            {"Kernel32.dll", "Module32First", true},
+        {"Kernel32.dll", "Module32Next", true},             {"Kernel32.dll", "GetProcessId", true},
+        {"Kernel32.dll", "QueryFullProcessImageNameA", true}, {"PsApi.dll", "GetProcessImageFileNameA", true},
+        {"Kernel32.dll", "NoSuchFunction", false},          {"Kernel32.dll", "process32first", false},
+    };
+    for (const Lookup& lookup : lookups) {
+        HMODULE module = LoadLibraryA(lookup.module);
+        ASSERT_NE(nullptr, module) << lookup.module;
+        SetLastError(0);
+        FARPROC address = GetProcAddress(module, lookup.function);
+        EXPECT_EQ(lookup.found, address != nullptr) << lookup.function;
+        if (!lookup.found) {
+            EXPECT_EQ(DWORD(ERROR_PROC_NOT_FOUND), GetLastError()) << lookup.function;
+        }
+        EXPECT_TRUE(FreeLibrary(module));
+    }
+    SetLastError(0);
+    EXPECT_EQ(nullptr, LoadLibraryA("NoSuchModule.dll"));
+    EXPECT_EQ(DWORD(ERROR_MOD_NOT_FOUND), GetLastError());
+}
+
+} // namespace
