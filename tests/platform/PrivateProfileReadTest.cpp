@@ -1,0 +1,339 @@
+// Conformance of the private-profile reads: GetPrivateProfileStringA (values, defaults, name
+// lists, truncation), GetPrivateProfileSectionA and GetPrivateProfileIntA, against files of
+// known bytes. Buffers are filled with a sentinel so that untouched and overrun bytes show.
+#include "PrivateProfileSupport.h"
+
+#include <cstring>
+#include <vector>
+
+using namespace std::string_literals;
+using namespace ovs::test;
+
+namespace {
+
+const std::string F1 = "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
+const std::string F1r = "[section1]\rname1=val1\rname2=\"val2\"\rname3\rname4=a\r[section2]\r";
+const std::string F1n = "[section1]\nname1=val1\nname2=\"val2\"\nname3\nname4=a\n[section2]\n";
+const std::string F2 = "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n";
+const std::string F3 =
+    "[section1]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n[section2]\r\n[section3]\r\n=val5\r\n";
+const std::string F4 = "[ section1 ]\r\n[section2]\r\n[section3]\r\n";
+const std::string F5 = "[SectionName]\r\nTestKey=TestValue\r\n[SectionName2]\r\nTestKey2=TestValue2\r\n";
+
+enum class Api { String, Section };
+
+struct ReadCase {
+    const char* id;
+    std::optional<std::string> content; // nullopt: the file does not exist
+    const char* section;
+    const char* key;
+    const char* defaultValue;
+    DWORD size;
+    DWORD result;
+    std::string buffer;                 // expected first bytes of the buffer (sentinel where untouched)
+    std::optional<DWORD> lastError = std::nullopt;
+    unsigned wine = WineSame;
+    Api api = Api::String;
+};
+
+class PrivateProfileReadTest : public PrivateProfileTest {
+protected:
+    void run(const std::vector<ReadCase>& cases) {
+        for (const ReadCase& c : cases) {
+            SCOPED_TRACE(c.id);
+            prepare(c.content);
+            std::string buffer(c.size + 32, bufferSentinel);
+            SetLastError(lastErrorSentinel);
+            DWORD result = c.api == Api::String
+                ? GetPrivateProfileStringA(c.section, c.key, c.defaultValue, buffer.data(), c.size, path().c_str())
+                : GetPrivateProfileSectionA(c.section, buffer.data(), c.size, path().c_str());
+            DWORD lastError = GetLastError();
+            std::string head = buffer.substr(0, c.buffer.size());
+
+            if (assertPart(c.wine, WineReturn)) {
+                EXPECT_EQ(c.result, result);
+            } else if (result != c.result) {
+                recordWineDeviation(c.id, "returns " + std::to_string(result));
+            }
+            if (assertPart(c.wine, WineBuffer)) {
+                EXPECT_EQ(visible(c.buffer), visible(head));
+            } else if (head != c.buffer) {
+                recordWineDeviation(c.id, "buffer " + visible(head));
+            }
+            if (c.lastError) {
+                if (assertPart(c.wine, WineLastError)) {
+                    EXPECT_EQ(*c.lastError, lastError);
+                } else if (lastError != *c.lastError) {
+                    recordWineDeviation(c.id, "last error " + std::to_string(lastError));
+                }
+            }
+            // Nothing at or beyond nSize is ever written.
+            EXPECT_EQ(std::string(32, bufferSentinel), buffer.substr(c.size)) << "overrun";
+        }
+    }
+};
+
+TEST_F(PrivateProfileReadTest, LooksUpValuesAndFallsBackToTheDefault) {
+    run({
+        {"A01", F1, "section1", "name1", "default", MAX_PATH, 4, "val1\0"s, ERROR_SUCCESS},
+        {"A01 CR", F1r, "section1", "name1", "default", MAX_PATH, 4, "val1\0"s},
+        {"A01 LF", F1n, "section1", "name1", "default", MAX_PATH, 4, "val1\0"s},
+        {"A02 key case", F1, "section1", "NaMe1", "default", MAX_PATH, 4, "val1\0"s},
+        {"A02 section case", F1, "SECTION1", "name1", "default", MAX_PATH, 4, "val1\0"s},
+        {"A03", F5, "sectionname", "TESTKEY", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"A04", F1, "notasection", "name1", "default", MAX_PATH, 7, "default\0"s},
+        {"A05", F1, "section1", "notakey", "default", MAX_PATH, 7, "default\0"s},
+        {"A06", std::nullopt, "SectionName", "TestKey", "defaultValue", MAX_PATH, 12, "defaultValue\0"s,
+         ERROR_FILE_NOT_FOUND},
+        {"A08", F1, "section1", "notakey", nullptr, MAX_PATH, 0, "\0"s},
+        {"A09", F1, "section1", "notakey", "default  ", MAX_PATH, 7, "default\0"s},
+        {"A10", F1, "section1", "notakey", "one two  ", MAX_PATH, 7, "one two\0"s},
+        {"A11", F1, "section1", "notakey", "one two", MAX_PATH, 7, "one two\0"s},
+        {"A12", F5, "SectionName", "nokey", "   default   ", MAX_PATH, 10, "   default\0"s},
+        {"A13", F5, "SectionName", "nokey", "\tdefault\t", MAX_PATH, 9, "\tdefault\t\0"s},
+        {"A14", F1, "section1", "notakey", "default", 4, 3, "def\0"s},
+        {"A16 empty key", F1, "section1", "", "default", MAX_PATH, 7, "default\0"s},
+        {"A16 empty section", F1, "", "name1", "default", MAX_PATH, 7, "default\0"s},
+        {"A16 empty default", F1, "section1", "", "", MAX_PATH, 0, "\0"s},
+        {"A17 line without =", F1, "section1", "name3", "default", MAX_PATH, 7, "default\0"s},
+        {"A18", F1, "section2", "DoesntExist", "", MAX_PATH, 0, "\0"s},
+        {"A20 empty value", F2, "s", "name2", "d", MAX_PATH, 0, "\0"s},
+        {"A21 blank value", "[sec]\r\nkey4 =   \r\n", "sec", "key4", "d", MAX_PATH, 0, "\0"s},
+        {"A22 key spaces", F5, "SectionName", " TestKey ", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"A22 section spaces", F5, "  SectionName  ", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"A23 key tab", F5, "SectionName", "TestKey\t", "d", MAX_PATH, 1, "d\0"s, std::nullopt, WineAll},
+        {"A24 section tab", F5, "\tSectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s, std::nullopt, WineAll},
+        {"A25 duplicate key", "[S]\r\nTestKey=TestValue\r\nTestKey=TestValue2", "S", "TestKey", "d", MAX_PATH, 9,
+         "TestValue\0"s},
+        {"A26 duplicate section", "[S]\r\n[S]\r\nTestKey=TestValue", "S", "TestKey", "d", MAX_PATH, 1, "d\0"s},
+        {"A27 first", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "k", "d",
+         MAX_PATH, 5, "first\0"s},
+        {"A27 second block", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "y",
+         "d", MAX_PATH, 1, "d\0"s},
+        {"A28 first =", "[sec]\r\n my key = a = b \r\n", "sec", "my key", "d", MAX_PATH, 5, "a = b\0"s},
+        {"A28 bracket", "[S]\r\nTestKey=value]\r\n", "S", "TestKey", "d", MAX_PATH, 6, "value]\0"s},
+        {"A29 quoted key", "[S]\r\n'TestKey'=TestValue\r\n", "S", "'TestKey'", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"A29 unquoted", "[S]\r\n\"TestKey\"=TestValue\r\n", "S", "TestKey", nullptr, MAX_PATH, 0, "\0"s},
+        {"A30", "[\"SectionName\"]\r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s},
+        {"B10 long line", "[s]\r\nk=" + std::string(3000, 'y') + "\r\nk2=after\r\n", "s", "k2", "d", MAX_PATH, 5,
+         "after\0"s},
+    });
+}
+
+TEST_F(PrivateProfileReadTest, CutsValuesToTheBuffer) {
+    const std::string long600 = "[s]\r\nk=" + std::string(600, 'x') + "\r\n";
+    run({
+        {"B01", F1, "section1", "name1", "default", 0, 0, "\xCC"s},
+        {"B02", F1, "section1", "name1", "default", 4, 3, "val\0"s},
+        {"B03", F1, "section1", "name1", "default", 5, 4, "val1\0"s},
+        {"B04", F1, "section1", "name4", "default", MAX_PATH, 1, "a\0"s},
+        {"B04 size 1", F1, "section1", "name4", "default", 1, 0, "\0"s},
+        {"B05", F5, "SectionName", "TestKey", "d", 5, 4, "Test\0"s, ERROR_MORE_DATA, WineLastError},
+        {"B06", F5, "SectionName", "TestKey", "d", 0, 0, "\xCC"s, ERROR_MORE_DATA, WineLastError},
+        {"B07", F1, "section1", "name1", "default", 2, 1, "v\0"s},
+        {"B10", "[s]\r\nk=" + std::string(3000, 'y') + "\r\nk2=after\r\n", "s", "k", "d", 4000, 3000,
+         std::string(3000, 'y') + '\0'},
+        {"511 of 600", long600, "s", "k", "", 512, 511, std::string(511, 'x') + '\0', ERROR_MORE_DATA,
+         WineLastError},
+    });
+}
+
+TEST_F(PrivateProfileReadTest, ListsSectionAndKeyNames) {
+    run({
+        {"C01", F1, nullptr, "name1", "default", MAX_PATH, 18, "section1\0section2\0\0"s},
+        {"C01 CR", F1r, nullptr, "name1", "default", MAX_PATH, 18, "section1\0section2\0\0"s},
+        {"C01 LF", F1n, nullptr, nullptr, "default", MAX_PATH, 18, "section1\0section2\0\0"s},
+        {"C02", F1, "section1", nullptr, "default", MAX_PATH, 18, "name1\0name2\0name4\0\0"s},
+        {"C02 CR", F1r, "section1", nullptr, "default", MAX_PATH, 18, "name1\0name2\0name4\0\0"s},
+        {"C03", F2, "s", nullptr, "", 100, 18, "name1\0name2\0name4\0\0"s},
+        {"C04", F1, nullptr, "name1", "default", 16, 14, "section1\0secti\0\0"s, std::nullopt, WineBuffer},
+        {"C05", F1, "section1", nullptr, "default", 16, 14, "name1\0name2\0na\0\0"s, std::nullopt, WineBuffer},
+        {"C06 sections", F5, nullptr, nullptr, "", 10, 8, "SectionN\0\0"s, std::nullopt, WineBuffer},
+        {"C06 keys", F5, "SectionName", nullptr, "", 10, 8, "TestKey\0\0"s},
+        {"C07 size 2", F5, "SectionName", nullptr, "d", 2, 0, "\0\0"s, std::nullopt, WineAll},
+        {"C07 size 1", F5, "SectionName", nullptr, "d", 1, 0, "\0"s},
+        {"C08", "[S]\r\nTestKey=value\r\nTestKey2=value2\r\nTestKey=value3", "S", nullptr, "", MAX_PATH, 25,
+         "TestKey\0TestKey2\0TestKey\0\0"s},
+        {"C09", "[S]\r\n[S2]\r\n[S]\r\n", nullptr, nullptr, "", MAX_PATH, 7, "S\0S2\0S\0\0"s},
+        {"C10", "[S]\r\n;TestKey=v\r\nTestKey2=v2\r\n", "S", nullptr, "", MAX_PATH, 9, "TestKey2\0\0"s},
+        {"C11", ";top=1\r\n[s]\r\na=1\r\n[t];trailing\r\nb=2\r\n", nullptr, nullptr, "", MAX_PATH, 4, "s\0t\0\0"s},
+        {"C12 no keys", F1, "section2", nullptr, "default", MAX_PATH, 7, "default\0"s},
+        {"C12 no section", F1, "nosuch", nullptr, "default", MAX_PATH, 7, "default\0"s},
+        {"D11 trimmed", F4, nullptr, nullptr, "", 29, 27, "section1\0section2\0section3\0\0"s},
+        {"D12 exact fit", F4, nullptr, nullptr, "", 28, 26, "section1\0section2\0section3\0\0"s, std::nullopt,
+         WineBuffer},
+        {"D13", F4, nullptr, nullptr, "", 27, 25, "section1\0section2\0section\0\0"s, std::nullopt, WineBuffer},
+        {"D14 no file", std::nullopt, nullptr, nullptr, "", 10, 0, "\0\xCC"s},
+    });
+}
+
+TEST_F(PrivateProfileReadTest, ReadsWholeSections) {
+    auto section = [](const char* id, std::optional<std::string> content, const char* name, DWORD size,
+                      DWORD result, std::string buffer, std::optional<DWORD> lastError = std::nullopt,
+                      unsigned wine = WineSame) {
+        return ReadCase{id, std::move(content), name, nullptr, nullptr, size, result, std::move(buffer),
+                        lastError, wine, Api::Section};
+    };
+    run({
+        section("D01", F3, "section1", 100, 35, "name1=val1\0name2=\0name3\0name4=val4\0\0"s, ERROR_SUCCESS),
+        section("D02", F3, "section2", 100, 0, "\0"s, ERROR_SUCCESS),
+        section("D03", F3, "section3", 100, 6, "=val5\0\0"s, ERROR_SUCCESS),
+        section("D04", F3, "section1", 24, 22, "name1=val1\0name2=\0name\0\0"s),
+        section("D05 size 4", F3, "section1", 4, 2, "na\0\0"s),
+        section("D05 size 2", F3, "section1", 2, 0, "\0\0"s),
+        section("D06", F3, nullptr, 100, 0, "\xCC"s, ERROR_INVALID_PARAMETER),
+        section("D08 no section", F3, "nosuch", 10, 0, "\0\0"s),
+        section("D08 no file", std::nullopt, "section1", 10, 0, "\0\0"s),
+        section("D09", "[sec]\r\n  key1  =  value one  \r\nkey5=\"  padded  \"  \r\n", "sec", 100, 33,
+                "key1=value one\0key5=\"  padded  \"\0\0"s),
+        section("D10", "[s]\r\n;c1=x\r\nk1=v1\r\n", "s", 100, 6, "k1=v1\0\0"s),
+    });
+}
+
+TEST_F(PrivateProfileReadTest, ParsesBlanksQuotesCommentsAndHeaders) {
+    run({
+        {"E01", "[S]\r\nTestKey= \t\vTestValue \t\v\r\n", "S", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"E02", "[S]\r\n \t\vTestKey \t\v=TestValue\r\n", "S", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"E03", " \t\v[S]\r\nTestKey=TestValue\r\n", "S", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"E04", "[ \t\vx \t\v]\r\nTestKey=TestValue\r\n", "x", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s},
+        {"E05", "[S]\r\nTestKey=  \"   TestValue   \"  \r\n", "S", "TestKey", "d", MAX_PATH, 15,
+         "   TestValue   \0"s},
+        {"E06", "[S]\r\nTestKey='   TestValue   '\r\n", "S", "TestKey", "d", MAX_PATH, 15, "   TestValue   \0"s},
+        {"E07", "[S]\r\nTestKey=\"'   TestValue   '\"\r\n", "S", "TestKey", "d", MAX_PATH, 17,
+         "'   TestValue   '\0"s},
+        {"E08", "[S]\r\nTestKey=\"   TestValue   '\r\n", "S", "TestKey", "d", MAX_PATH, 17,
+         "\"   TestValue   '\0"s},
+        {"E09", "[S]\r\nTestKey='\"   TestValue   '\"\r\n", "S", "TestKey", "d", MAX_PATH, 19,
+         "'\"   TestValue   '\"\0"s},
+        {"E10", "[S]\r\nkeyname = \"\"string\"\"\r\n", "S", "keyname", "d", MAX_PATH, 8, "\"string\"\0"s},
+        {"E11 lone quote", "[S]\r\nk=\"\r\n", "S", "k", "d", MAX_PATH, 1, "\"\0"s},
+        {"E11 empty quotes", "[S]\r\nk=\"\"\r\n", "S", "k", "d", MAX_PATH, 0, "\0"s},
+        {"E11 quote then text", "[S]\r\nk=\"a\" b\r\n", "S", "k", "d", MAX_PATH, 5, "\"a\" b\0"s},
+        {"E11 open quote", "[S]\r\nk=\"open\r\n", "S", "k", "d", MAX_PATH, 5, "\"open\0"s},
+        {"E12 comment literal", "[S]\r\n;key=TestValue\r\n", "S", ";key", "default", MAX_PATH, 7, "default\0"s,
+         std::nullopt, WineAll},
+        {"E12 comment key", "[S]\r\n;key=TestValue\r\n", "S", "key", "default", MAX_PATH, 7, "default\0"s},
+        {"E13", "[S]\r\n \t;TestKey=v\r\n", "S", ";TestKey", "default", MAX_PATH, 7, "default\0"s, std::nullopt,
+         WineAll},
+        {"E14", "[S]\r\nTestKey=;nocomment\r\n", "S", "TestKey", "d", MAX_PATH, 10, ";nocomment\0"s},
+        {"E15", "[s]\r\nk1=v1 ;not comment\r\n", "s", "k1", "d", MAX_PATH, 15, "v1 ;not comment\0"s},
+        {"E16 hash", "[S]\r\n#comment=x\r\n", "S", "#comment", "d", MAX_PATH, 1, "x\0"s},
+        {"E16 slashes", "[S]\r\n//k4=v4\r\n", "S", "//k4", "d", MAX_PATH, 2, "v4\0"s},
+        {"E16 listed", "[S]\r\n#comment=x\r\n//k4=v4\r\n", "S", nullptr, "", MAX_PATH, 14, "#comment\0//k4\0\0"s},
+        {"E17", "[SectionName]TestKey=TestValue\r\n", "SectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s},
+        {"E18", "TestKey=TestValue\r\n[SectionName]\r\nTestKey2=TestValue2\r\n", "", "TestKey", "d", MAX_PATH, 1,
+         "d\0"s, std::nullopt, WineAll},
+        {"E19", "[]\r\nTestKey=TestValue\r\n", "", "TestKey", "d", MAX_PATH, 9, "TestValue\0"s, std::nullopt,
+         WineAll},
+        {"E20", "\r\nkey=val_no_section\r\n[]\r\nkey=val_e_section\r\n[s]\r\n=val_no_key\r\n[t]\r\n", "s", "", "",
+         MAX_PATH, 10, "val_no_key\0"s},
+        {"E21", "[S0]\r\n[SectionName   \r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", MAX_PATH, 9,
+         "TestValue\0"s, std::nullopt, WineAll},
+        {"E22", "SectionName]\r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s},
+        {"E23", "[sec]whoops]\r\nTestKey=x\r\n", "sec", "TestKey", "d", MAX_PATH, 1, "x\0"s, std::nullopt, WineAll},
+        {"E25", "[[sec]\r\nTestKey=x\r\n", "[sec", "TestKey", "d", MAX_PATH, 1, "x\0"s},
+        {"E28", "[section2]\nk=v", "section2", "k", "d", MAX_PATH, 1, "v\0"s},
+        {"E29 UTF-16LE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0a\0l\0\r\0\n\0"s, "S", "k", "d", MAX_PATH, 3,
+         "val\0"s},
+        {"E30 UTF-8 mark", "\xEF\xBB\xBF" + F5, "SectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s, std::nullopt,
+         WineAll},
+        {"E30 after it", "\xEF\xBB\xBF" + F5, "SectionName2", "TestKey2", "d", MAX_PATH, 10, "TestValue2\0"s},
+        {"E32", "[s]\r\nk=caf\xE9 \xFC\r\n", "s", "k", "d", MAX_PATH, 6, "caf\xE9 \xFC\0"s},
+    });
+}
+
+TEST_F(PrivateProfileReadTest, SeesEveryChangeOfTheFile) {
+    // E33: no cache: a rewrite of the same size within the same second is seen, and so is
+    // the file's disappearance.
+    char buffer[MAX_PATH];
+    writeBytes("[s]\r\nk=one\r\n");
+    EXPECT_EQ(3u, GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str()));
+    EXPECT_STREQ("one", buffer);
+    writeBytes("[s]\r\nk=two\r\n");
+    EXPECT_EQ(3u, GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str()));
+    EXPECT_STREQ("two", buffer);
+    prepare(std::nullopt);
+    EXPECT_EQ(1u, GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str()));
+    EXPECT_STREQ("d", buffer);
+}
+
+TEST_F(PrivateProfileReadTest, FileNamesThatNameNoFileGiveTheDefault) {
+    // A07: a null name (win.ini), an empty name and a missing file.
+    writeBytes(F1);
+    char buffer[MAX_PATH];
+    for (const char* file : {static_cast<const char*>(nullptr), "", "nonexistent_ovs_profile.ini"}) {
+        SCOPED_TRACE(file == nullptr ? "null" : file);
+        EXPECT_EQ(7u, GetPrivateProfileStringA("section1", "name1", "default", buffer, MAX_PATH, file));
+        EXPECT_STREQ("default", buffer);
+    }
+}
+
+// The host path of a folder that GetWindowsDirectoryA names.
+std::filesystem::path hostPathOf(const std::string& windowsPath) {
+    if (ovs::platform::isWine() || windowsPath.rfind("Z:", 0) != 0) {
+        return std::filesystem::path(windowsPath);
+    }
+    std::string unixPath = windowsPath.substr(2);
+    for (char& c : unixPath) {
+        c = c == '\\' ? '/' : c;
+    }
+    return std::filesystem::path(unixPath);
+}
+
+TEST_F(PrivateProfileReadTest, ABareFileNameLivesInTheWindowsDirectoryNotTheCurrentFolder) {
+    // A19: a name without a folder is looked up in the Windows directory only.
+    char windowsDirectory[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryA(windowsDirectory, MAX_PATH), 0u);
+    std::string name = "ovs-profile-" + std::to_string(GetCurrentProcessId()) + ".ini";
+    std::filesystem::path here = std::filesystem::current_path() / name;
+    std::filesystem::path there = hostPathOf(windowsDirectory) / name;
+    std::ofstream(here, std::ios::binary) << F1;
+
+    char buffer[MAX_PATH];
+    EXPECT_EQ(7u, GetPrivateProfileStringA("section1", "NaMe1", "default", buffer, MAX_PATH, name.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("section1", "name1", "val1", name.c_str()));
+    EXPECT_EQ(4u, GetPrivateProfileStringA("section1", "NaMe1", "default", buffer, MAX_PATH, name.c_str()));
+    EXPECT_STREQ("val1", buffer);
+    std::ifstream written(there, std::ios::binary);
+    EXPECT_EQ("[section1]\r\nname1=val1\r\n",
+              std::string(std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()));
+    written.close();
+
+    std::error_code ignored;
+    std::filesystem::remove(here, ignored);
+    std::filesystem::remove(there, ignored);
+}
+
+struct IntCase {
+    const char* value; // written first through WritePrivateProfileStringA; null: no file
+    INT defaultValue;
+    UINT result;
+};
+
+TEST_F(PrivateProfileReadTest, ConvertsTheLeadingNumberOfAValue) {
+    const IntCase cases[] = {
+        {"-1", -1, 4294967295u}, {"-1", 1, 4294967295u}, {"1", -1, 1}, {"+1", -1, 1},
+        {"4294967296", -1, 0}, {"4294967297", 1, 1}, {"-4294967297", 1, 4294967295u},
+        {"42A94967297", -1, 42}, {"B4294967297", -1, 0}, {"B4294967297", 1, 0},
+        {" 42", 0, 42}, {"-5", 0, static_cast<UINT>(-5)}, {"123abc", 0, 123}, {"\"7\"", 0, 7}, {"1 2", 0, 1},
+        {"  -7  ", 0, static_cast<UINT>(-7)}, {"2147483648", 0, 2147483648u}, {"99999999999", 0, 1215752191u},
+        {"0x10", 0, 16}, {"010", 0, 10}, {nullptr, -1, 4294967295u}, {nullptr, 1, 1},
+    };
+    for (const IntCase& c : cases) {
+        SCOPED_TRACE(c.value == nullptr ? "no file" : c.value);
+        prepare(std::nullopt);
+        if (c.value != nullptr) {
+            ASSERT_TRUE(WritePrivateProfileStringA("Test", "ProfileInt", c.value, path().c_str()));
+        }
+        EXPECT_EQ(c.result, GetPrivateProfileIntA("Test", "ProfileInt", c.defaultValue, path().c_str()));
+        EXPECT_EQ(c.result, GetPrivateProfileIntA("  Test   ", "ProfileInt", c.defaultValue, path().c_str()));
+    }
+    // F05: a missing key, a null section or key with no file.
+    prepare(std::nullopt);
+    EXPECT_EQ(4294967295u, GetPrivateProfileIntA(nullptr, "ProfileInt", -1, path().c_str()));
+    EXPECT_EQ(1u, GetPrivateProfileIntA("Test", nullptr, 1, path().c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("Test", "Other", "5", path().c_str()));
+    EXPECT_EQ(77u, GetPrivateProfileIntA("Test", "ProfileInt", 77, path().c_str()));
+}
+
+} // namespace

@@ -1,0 +1,96 @@
+// Shared pieces of the private-profile conformance tests: a private folder with raw file
+// access, sentinel-filled buffers, and the rule for cases where Wine 8 is known to differ
+// from Windows (asserted natively, recorded under Wine).
+#pragma once
+#include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
+#include "TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+namespace ovs::test {
+
+// Which results of a case Wine 8 gets wrong (reference section M); Windows' results are
+// asserted natively, and under Wine only the parts Wine gets right.
+enum WineDiffers : unsigned { WineSame = 0, WineReturn = 1, WineBuffer = 2, WineLastError = 4, WineFile = 8,
+                              WineAll = 15 };
+
+// A sentinel for the last error that no call sets.
+constexpr DWORD lastErrorSentinel = 0xDEADBEEF;
+constexpr char bufferSentinel = '\xCC';
+
+class PrivateProfileTest : public ::testing::Test {
+protected:
+    // The file's name in the framework's Windows form.
+    std::string path(const std::string& name = "test.ini") const { return folder_ / name; }
+
+    void writeBytes(const std::string& bytes, const std::string& name = "test.ini") const {
+        std::ofstream out(folder_.native() / name, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // The file's bytes, or nullopt when it does not exist.
+    std::optional<std::string> readBytes(const std::string& name = "test.ini") const {
+        std::ifstream in(folder_.native() / name, std::ios::binary);
+        if (!in) {
+            return std::nullopt;
+        }
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Sets up the file: nullopt removes it.
+    void prepare(const std::optional<std::string>& content, const std::string& name = "test.ini") const {
+        std::error_code ignored;
+        std::filesystem::remove(folder_.native() / name, ignored);
+        if (content) {
+            writeBytes(*content, name);
+        }
+    }
+
+    const TempFolder& folder() const { return folder_; }
+
+private:
+    TempFolder folder_;
+};
+
+// True when this part of a case is to be asserted on the running platform.
+inline bool assertPart(unsigned wineDiffers, WineDiffers part) {
+    return !ovs::platform::isWine() || (wineDiffers & part) == 0;
+}
+
+// Notes, under Wine, that a result of a case is Wine's known deviation rather than a fault.
+inline void recordWineDeviation(const std::string& caseId, const std::string& what) {
+    ::testing::Test::RecordProperty("wine_deviation_" + caseId, what);
+    std::printf("[ wine dev ] %s: %s\n", caseId.c_str(), what.c_str());
+}
+
+// Bytes shown readably in failure messages: \r, \n, \0 and non-printing bytes escaped.
+inline std::string visible(const std::string& bytes) {
+    std::string out;
+    for (char c : bytes) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\0') {
+            out += "\\0";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (u < 0x20 || u >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace ovs::test

@@ -1,0 +1,240 @@
+// Conformance of the private-profile writes: scripted sequences of WritePrivateProfileStringA
+// and WritePrivateProfileSectionA calls on files of known bytes, each checked against the
+// exact bytes of the file afterwards, the return values and the last error.
+#include "PrivateProfileSupport.h"
+
+#include <cstring>
+#include <vector>
+
+using namespace std::string_literals;
+using namespace ovs::test;
+
+namespace {
+
+struct Call {
+    const char* section;
+    const char* key;                  // unused by a section write
+    std::optional<std::string> value; // nullopt: null; a section write's entries with their NULs
+    bool sectionWrite = false;
+    BOOL result = TRUE;
+};
+
+Call sectionWrite(const char* section, std::optional<std::string> entries, BOOL result = TRUE) {
+    return Call{section, nullptr, std::move(entries), true, result};
+}
+
+struct WriteCase {
+    const char* id;
+    std::optional<std::string> initial;  // nullopt: no file
+    std::vector<Call> calls;
+    std::optional<std::string> expected; // nullopt: no file afterwards
+    std::optional<DWORD> lastError = std::nullopt; // after the last call
+    unsigned wine = WineSame;
+};
+
+class PrivateProfileWriteTest : public PrivateProfileTest {
+protected:
+    void run(const std::vector<WriteCase>& cases) {
+        for (const WriteCase& c : cases) {
+            SCOPED_TRACE(c.id);
+            prepare(c.initial);
+            DWORD lastError = 0;
+            for (const Call& call : c.calls) {
+                const char* value = call.value ? call.value->c_str() : nullptr;
+                SetLastError(lastErrorSentinel);
+                BOOL result = call.sectionWrite ? WritePrivateProfileSectionA(call.section, value, path().c_str())
+                                                : WritePrivateProfileStringA(call.section, call.key, value,
+                                                                             path().c_str());
+                lastError = GetLastError();
+                if (assertPart(c.wine, WineReturn)) {
+                    EXPECT_EQ(call.result, result) << (call.key ? call.key : "(null key)");
+                } else if (result != call.result) {
+                    recordWineDeviation(c.id, "returns " + std::to_string(result));
+                }
+            }
+            if (c.lastError) {
+                if (assertPart(c.wine, WineLastError)) {
+                    EXPECT_EQ(*c.lastError, lastError);
+                } else if (lastError != *c.lastError) {
+                    recordWineDeviation(c.id, "last error " + std::to_string(lastError));
+                }
+            }
+            std::optional<std::string> actual = readBytes();
+            std::string shown = actual ? visible(*actual) : "(no file)";
+            std::string wanted = c.expected ? visible(*c.expected) : "(no file)";
+            if (assertPart(c.wine, WineFile)) {
+                EXPECT_EQ(wanted, shown);
+            } else if (shown != wanted) {
+                recordWineDeviation(c.id, "file " + shown);
+            }
+        }
+    }
+};
+
+const std::string G04 =
+    "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n";
+
+TEST_F(PrivateProfileWriteTest, LaysOutNewSectionsKeysAndValues) {
+    run({
+        {"G01", std::nullopt, {{"App", "key", ""s}}, "[App]\r\nkey=\r\n"},
+        {"G02", "", {{"SectionName", "TestKey", "TestValue"s}}, "[SectionName]\r\nTestKey=TestValue\r\n",
+         ERROR_SUCCESS, WineLastError},
+        {"G03", std::nullopt, {{"SectionName", "TestKey", "TestValue"s}}, "[SectionName]\r\nTestKey=TestValue\r\n",
+         ERROR_FILE_NOT_FOUND, WineLastError},
+        {"G04",
+         std::nullopt,
+         {{"App1", "key1", "string1"s}, {"App1", "key2", "string2"s}, {"App1", "key3", "string3"s},
+          {"App2", "key4", "string4"s}, {"App3", "key5", "string5"s}},
+         G04},
+        {"G05", "", {{"S", "z", ""s}, {"S", "a", ""s}, {"S", "y", ""s}, {"S", "b", ""s}},
+         "[S]\r\nz=\r\na=\r\ny=\r\nb=\r\n"},
+        {"G06", "[S]\r\nb=value\r\na=value\r\n", {{"S", "z", ""s}, {"S", "b", ""s}, {"S", "y", ""s}, {"S", "a", ""s}},
+         "[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n"},
+        {"G07", "[SectionName]\r\nTestKey=TestValue", {{"SectionName", "TESTKEY", "TestValue2"s}},
+         "[SectionName]\r\nTestKey=TestValue2\r\n"},
+        {"G08", "[SectionName]\r\nTestKey=TestValue\r\n", {{"SECTIONNAME", "TestKey", "TestValue2"s}},
+         "[SectionName]\r\nTestKey=TestValue2\r\n"},
+        {"G09", "[S]\r\nTestKey=TestValue\r\n", {{"S", "TestKey", "TESTVALUE"s}}, "[S]\r\nTestKey=TESTVALUE\r\n"},
+        {"G10", std::nullopt, {{"S", "TestKey", " \tvalue\v "s}}, "[S]\r\nTestKey= \tvalue\v \r\n", std::nullopt,
+         WineFile},
+        // Wine 8 trims only the leading spaces of the names it writes ("[sec ]", "key =v").
+        {"G11", std::nullopt, {{" sec ", " key ", "v"s}}, "[sec]\r\nkey=v\r\n", std::nullopt, WineFile},
+        {"G12", std::nullopt, {{"\tsec\t", "\tkey\t", "v"s}}, "[\tsec\t]\r\n\tkey\t=v\r\n", std::nullopt, WineFile},
+        {"G13", "", {{"", "TestKey", "TestValue"s}}, "[]\r\nTestKey=TestValue\r\n", std::nullopt, WineFile},
+        {"G14", std::nullopt, {{"S", ";key", "TestValue"s}, {"S", ";key", "TestValue"s}},
+         "[S]\r\n;key=TestValue\r\n;key=TestValue\r\n", std::nullopt, WineFile},
+        {"G15", "", {{"S", "z", ""s}, {"S", ";y", ""s}, {"S", "a", ""s}, {"S", ";b", ""s}, {"S", ";c", ""s}},
+         "[S]\r\nz=\r\na=\r\n;c=\r\n;b=\r\n;y=\r\n", std::nullopt, WineFile},
+        {"G16", ";comment0\r\n[S]\r\n;comment1\r\nb=value\r\n;comment2\r\na=value\r\n",
+         {{"S", "z", ""s}, {"S", ";x", ""s}, {"S", "y", ""s}, {"S", "a", ""s}, {"S", "b", ""s}},
+         ";comment0\r\n[S]\r\n;comment1\r\nb=\r\n;comment2\r\na=\r\nz=\r\ny=\r\n;x=\r\n", std::nullopt, WineFile},
+        {"G17", std::nullopt, {{"S", "", ";comment"s}}, "[S]\r\n=;comment\r\n"},
+        {"G18", std::nullopt, {{"[sec", "k", "1"s}, {"sec]whoops", "k", "2"s}}, "[[sec]\r\nk=1\r\n[sec]whoops]\r\nk=2\r\n",
+         std::nullopt, WineFile},
+        {"G22", "[a]\r\nk1=v1\r\n\r\n[b]\r\nk2=v2\r\n", {{"a", "k3", "v3"s}}, "[a]\r\nk1=v1\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n",
+         std::nullopt, WineFile},
+        {"G23", "[a]\r\nk=v\r\n\r\n", {{"b", "k", "v"s}}, "[a]\r\nk=v\r\n\r\n[b]\r\nk=v\r\n", std::nullopt, WineFile},
+        {"G24", "[a]\r\nk1=v1", {{"b", "k", "v"s}}, "[a]\r\nk1=v1\r\n[b]\r\nk=v\r\n"},
+        {"G25", "[a]\r\nk1=v1", {{"a", "k2", "v2"s}}, "[a]\r\nk1=v1\r\nk2=v2\r\n"},
+        {"G26", "[a]\nk1=v1\n[b]\nk2=v2\n", {{"a", "k3", "v3"s}}, "[a]\nk1=v1\nk3=v3\r\n[b]\nk2=v2\n", std::nullopt,
+         WineFile},
+        {"G29", "[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n", {{"s", "k", "X"s}}, "[s]\r\nk=X\r\nk=2\r\n[s]\r\nk=3\r\n"},
+        {"G33", "Data \0 before \0 first \0 section"s, {{"section1", "key1", "string1"s}},
+         "Data \0 before \0 first \0 section\r\n[section1]\r\nkey1=string1\r\n"s, std::nullopt, WineFile},
+        {"G34", "[b]\r\nk=1\r\n[a]\r\nk=1\r\n", {{"a", "k", "1"s}}, "[b]\r\nk=1\r\n[a]\r\nk=1\r\n"},
+        {"header without line end", "[a]", {{"a", "k", "v"s}}, "[a]\r\nk=v\r\n"},
+        {"CR-only file", "[a]\rk=1\r", {{"a", "k2", "2"s}, {"b", "x", "y"s}}, "[a]\rk=1\rk2=2\r\n[b]\r\nx=y\r\n",
+         std::nullopt, WineFile},
+    });
+}
+
+TEST_F(PrivateProfileWriteTest, WritesValuesVerbatimAndReadsThemBack) {
+    struct RoundTrip {
+        const char* written;
+        const char* line;
+        const char* readBack;
+    };
+    const RoundTrip cases[] = {
+        {"a = b", "k=a = b", "a = b"},
+        {"x;y ;z", "k=x;y ;z", "x;y ;z"},
+        {"\"quoted\"", "k=\"quoted\"", "quoted"},
+        {"'single'", "k='single'", "single"},
+        {"[not a section]", "k=[not a section]", "[not a section]"},
+        {"C:\\Docs\\a.pdf", "k=C:\\Docs\\a.pdf", "C:\\Docs\\a.pdf"},
+        {"caf\xC3\xA9", "k=caf\xC3\xA9", "caf\xC3\xA9"},
+    };
+    for (const RoundTrip& c : cases) {
+        SCOPED_TRACE(c.written);
+        prepare(std::nullopt);
+        ASSERT_TRUE(WritePrivateProfileStringA("s", "k", c.written, path().c_str()));
+        EXPECT_EQ("[s]\r\n"s + c.line + "\r\n", readBytes().value_or(""));
+        char buffer[MAX_PATH];
+        EXPECT_EQ(std::strlen(c.readBack), GetPrivateProfileStringA("s", "k", "", buffer, MAX_PATH, path().c_str()));
+        EXPECT_STREQ(c.readBack, buffer);
+    }
+    // A long value is written and read back whole.
+    prepare(std::nullopt);
+    std::string longValue(3000, 'v');
+    ASSERT_TRUE(WritePrivateProfileStringA("s", "k", longValue.c_str(), path().c_str()));
+    EXPECT_TRUE(readBytes() == "[s]\r\nk=" + longValue + "\r\n");
+    std::string buffer(longValue.size() + 2, bufferSentinel);
+    EXPECT_EQ(longValue.size(), GetPrivateProfileStringA("s", "k", "", buffer.data(),
+                                                         static_cast<DWORD>(buffer.size()), path().c_str()));
+    EXPECT_TRUE(buffer.compare(0, longValue.size() + 1, longValue.c_str(), longValue.size() + 1) == 0);
+}
+
+TEST_F(PrivateProfileWriteTest, WritesAValueOfAMebibyteWhole) {
+    // G20: no limit on the length written (Wine 8 writes a broken line).
+    std::string big(1 << 20, 'v');
+    ASSERT_TRUE(WritePrivateProfileStringA("s", "k", big.c_str(), path().c_str()));
+    bool whole = readBytes() == "[s]\r\nk=" + big + "\r\n";
+    if (assertPart(WineFile, WineFile)) {
+        EXPECT_TRUE(whole);
+    } else if (!whole) {
+        recordWineDeviation("G20", "file size " + std::to_string(readBytes().value_or("").size()));
+    }
+}
+
+TEST_F(PrivateProfileWriteTest, DeletesKeysAndSectionsAndRefusesBadCalls) {
+    run({
+        {"H01", G04, {{"App1", "key2", std::nullopt}},
+         "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
+        {"H02", G04, {{"App1", "key2", std::nullopt}, {"App1", "key2", std::nullopt}},
+         "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
+        {"H03", G04, {{"App1", nullptr, "string1"s}}, "[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
+        {"H04", G04, {{"App2", nullptr, std::nullopt}},
+         "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App3]\r\nkey5=string5\r\n"},
+        {"H05", "[App3]\r\nkey5=string5\r\n", {{"App3", "key5", std::nullopt}}, "[App3]\r\n"},
+        {"H06", ";comment0\r\n[S]\r\n;comment1\r\n[S2]\r\n;comment2\r\n",
+         {{"S", nullptr, ""s}, {"S2", nullptr, ""s}}, ";comment0\r\n;comment1\r\n;comment2\r\n", std::nullopt,
+         WineFile},
+        {"H07", "[S]\r\n;key=v\r\n", {{"S", ";key", std::nullopt}}, "[S]\r\n;key=v\r\n", std::nullopt, WineFile},
+        {"H09", G04, {{"nosuch", nullptr, std::nullopt}, {"App1", "nosuch", std::nullopt}}, G04},
+        {"H10", std::nullopt, {{nullptr, "key", "string"s, false, FALSE}}, std::nullopt, ERROR_FILE_NOT_FOUND},
+        {"H11", "", {{nullptr, "key", "string"s, false, FALSE}}, ""s, ERROR_FILE_NOT_FOUND},
+        {"H12", std::nullopt, {{"App", nullptr, "string"s}, {"App", "key", std::nullopt}}, ""s, std::nullopt,
+         WineFile},
+        {"H17 flush", G04, {{nullptr, nullptr, std::nullopt, false, FALSE}}, G04},
+        {"deleted section keeps blank lines", "[a]\r\nk=1\r\n\r\n[b]\r\nk=2\r\n", {{"a", nullptr, std::nullopt}},
+         "\r\n[b]\r\nk=2\r\n", std::nullopt, WineFile},
+        {"deleted last line without line end", "[a]\r\nk=1\r\nj=2", {{"a", "j", std::nullopt}}, "[a]\r\nk=1\r\n"},
+        {"LF file keeps its line ends", "[a]\nk=1\nj=2\n[b]\nx=1\n", {{"a", "k", std::nullopt}, {"b", "x", "2"s}},
+         "[a]\nj=2\n[b]\nx=2\n", std::nullopt, WineFile},
+    });
+}
+
+TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {
+    // H13: an empty file name; H14: a folder that does not exist (none is created); H18.
+    SetLastError(lastErrorSentinel);
+    EXPECT_FALSE(WritePrivateProfileStringA("App", "key", "string", ""));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+
+    std::string missing = folder() / "missing";
+    SetLastError(lastErrorSentinel);
+    EXPECT_FALSE(WritePrivateProfileStringA("App", "key", "string", (missing + "\\test.ini").c_str()));
+    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(std::filesystem::exists(folder().native() / "missing"));
+    SetLastError(lastErrorSentinel);
+    EXPECT_FALSE(WritePrivateProfileSectionA("App", "k=v\0"s.c_str(), (missing + "\\test.ini").c_str()));
+    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
+
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(PrivateProfileWriteTest, ReplacesWholeSections) {
+    const std::string I02 = ";c\r\n[s]\r\nold=1\r\n;inner\r\nold2=2\r\n[t]\r\nx=1\r\n";
+    run({
+        {"I01", "[a]\r\nk=v\r\n", {sectionWrite("u", "p=1\0q=2\0\0"s)}, "[a]\r\nk=v\r\n[u]\r\np=1\r\nq=2\r\n"},
+        {"I01 no file", std::nullopt, {sectionWrite("u", "p=1\0\0"s)}, "[u]\r\np=1\r\n"},
+        {"I02", I02, {sectionWrite("s", "a=1\0b=2\0\0"s)}, ";c\r\n[s]\r\na=1\r\nb=2\r\n[t]\r\nx=1\r\n"},
+        {"I05", "[t]\r\nx=1\r\ny=2\r\n", {sectionWrite("t", "\0\0"s)}, "[t]\r\n"},
+        {"I06", I02, {sectionWrite("s", std::nullopt)}, ";c\r\n;inner\r\n[t]\r\nx=1\r\n", std::nullopt, WineFile},
+        {"I07", I02, {sectionWrite(nullptr, std::nullopt, FALSE)}, I02},
+        {"section write keeps blank line before next section", "[s]\r\nold=1\r\n\r\n[t]\r\nx=1\r\n",
+         {sectionWrite("S", "n=2\0\0"s)}, "[s]\r\nn=2\r\n\r\n[t]\r\nx=1\r\n", std::nullopt, WineFile},
+        {"section write then key", std::nullopt, {sectionWrite("s", "a=1\0\0"s), {"s", "b", "2"s}},
+         "[s]\r\na=1\r\nb=2\r\n"},
+    });
+}
+
+} // namespace
