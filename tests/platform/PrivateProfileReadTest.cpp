@@ -238,6 +238,7 @@ TEST_F(PrivateProfileReadTest, ParsesBlanksQuotesCommentsAndHeaders) {
         {"E30 UTF-8 mark", "\xEF\xBB\xBF" + F5, "SectionName", "TestKey", "d", MAX_PATH, 1, "d\0"s, std::nullopt,
          WineAll},
         {"E30 after it", "\xEF\xBB\xBF" + F5, "SectionName2", "TestKey2", "d", MAX_PATH, 10, "TestValue2\0"s},
+        {"E31 UTF-16BE", "\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v"s, "S", "k", "d", MAX_PATH, 1, "d\0"s, std::nullopt, WineAll},
         {"E32", "[s]\r\nk=caf\xE9 \xFC\r\n", "s", "k", "d", MAX_PATH, 6, "caf\xE9 \xFC\0"s},
     });
 }

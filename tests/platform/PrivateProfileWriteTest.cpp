@@ -122,6 +122,9 @@ TEST_F(PrivateProfileWriteTest, LaysOutNewSectionsKeysAndValues) {
         {"G33", "Data \0 before \0 first \0 section"s, {{"section1", "key1", "string1"s}},
          "Data \0 before \0 first \0 section\r\n[section1]\r\nkey1=string1\r\n"s, std::nullopt, WineFile},
         {"G34", "[b]\r\nk=1\r\n[a]\r\nk=1\r\n", {{"a", "k", "1"s}}, "[b]\r\nk=1\r\n[a]\r\nk=1\r\n"},
+        {"E24", std::nullopt, {{"sec][sec2]", "TestKey", "x"s}}, "[sec][sec2]]\r\nTestKey=x\r\n"},
+        {"G30 UTF-16LE stays", "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0"s, {{"s", "k2", "w"s}},
+         "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0k\0\x32\0=\0w\0\r\0\n\0"s},
         {"header without line end", "[a]", {{"a", "k", "v"s}}, "[a]\r\nk=v\r\n"},
         {"CR-only file", "[a]\rk=1\r", {{"a", "k2", "2"s}, {"b", "x", "y"s}}, "[a]\rk=1\rk2=2\r\n[b]\r\nx=y\r\n",
          std::nullopt, WineFile},
@@ -194,6 +197,9 @@ TEST_F(PrivateProfileWriteTest, DeletesKeysAndSectionsAndRefusesBadCalls) {
         {"H11", "", {{nullptr, "key", "string"s, false, FALSE}}, ""s, ERROR_FILE_NOT_FOUND},
         {"H12", std::nullopt, {{"App", nullptr, "string"s}, {"App", "key", std::nullopt}}, ""s, std::nullopt,
          WineFile},
+        {"H08 key", "[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n", {{"s", "k", std::nullopt}}, "[s]\r\nk=2\r\n[s]\r\nk=3\r\n"},
+        {"H08 section", "[s]\r\nk=1\r\n[t]\r\nx=1\r\n[s]\r\nk=3\r\n", {{"s", nullptr, std::nullopt}},
+         "[t]\r\nx=1\r\n[s]\r\nk=3\r\n"},
         {"H17 flush", G04, {{nullptr, nullptr, std::nullopt, false, FALSE}}, G04},
         {"deleted section keeps blank lines", "[a]\r\nk=1\r\n\r\n[b]\r\nk=2\r\n", {{"a", nullptr, std::nullopt}},
          "\r\n[b]\r\nk=2\r\n", std::nullopt, WineFile},
@@ -219,6 +225,24 @@ TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {
     EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
 
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(PrivateProfileWriteTest, RefusesToChangeAReadOnlyFile) {
+    if (ovs::platform::isWine()) {
+        GTEST_SKIP() << "Wine run by the superuser, as here, writes read-only files";
+    }
+    const std::string content = "[s]\r\nk=1\r\n";
+    writeBytes(content);
+    std::filesystem::path file = folder().native() / "test.ini";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                           std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    SetLastError(lastErrorSentinel);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "2", path().c_str()));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_FALSE(WritePrivateProfileSectionA("s", nullptr, path().c_str()));
+    EXPECT_EQ(content, readBytes().value_or(""));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 TEST_F(PrivateProfileWriteTest, ReplacesWholeSections) {

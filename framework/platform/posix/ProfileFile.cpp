@@ -321,7 +321,9 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Ini
 
     std::string bytes;
     if (exists) {
-        if (::access(target.c_str(), W_OK) != 0) {
+        // A file without any write permission is read-only, also for a superuser, as a
+        // file with the read-only attribute is on Windows.
+        if ((status.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
