@@ -1,5 +1,6 @@
 // Cost of one private-profile write and one read on a task-file-sized INI file: the tool
 // polls a task file every 2 s, so each call must stay far below that.
+#include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +17,7 @@ public:
     TaskFile() {
         std::string pattern = (std::filesystem::temp_directory_path() / "ovs-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        path_ = "Z:" + folder_ + "/Task417.ovc";
+        path_ = ovs::platform::windowsPathOf(folder_) + "\\Task417.ovc";
         const char* header[][2] = {{"Guid", "{00000000-0000-1100-8000-0000C06B5161}"},
                                    {"Description", "ORVA Frask Pdf Task File"}, {"Version", "1.00"},
                                    {"Encoding", "UTF-8"}};

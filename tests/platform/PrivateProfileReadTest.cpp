@@ -269,25 +269,13 @@ TEST_F(PrivateProfileReadTest, FileNamesThatNameNoFileGiveTheDefault) {
     }
 }
 
-// The host path of a folder that GetWindowsDirectoryA names.
-std::filesystem::path hostPathOf(const std::string& windowsPath) {
-    if (ovs::platform::isWine() || windowsPath.rfind("Z:", 0) != 0) {
-        return std::filesystem::path(windowsPath);
-    }
-    std::string unixPath = windowsPath.substr(2);
-    for (char& c : unixPath) {
-        c = c == '\\' ? '/' : c;
-    }
-    return std::filesystem::path(unixPath);
-}
-
 TEST_F(PrivateProfileReadTest, ABareFileNameLivesInTheWindowsDirectoryNotTheCurrentFolder) {
     // A19: a name without a folder is looked up in the Windows directory only.
     char windowsDirectory[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryA(windowsDirectory, MAX_PATH), 0u);
     std::string name = "ovs-profile-" + std::to_string(GetCurrentProcessId()) + ".ini";
     std::filesystem::path here = std::filesystem::current_path() / name;
-    std::filesystem::path there = hostPathOf(windowsDirectory) / name;
+    std::filesystem::path there = std::filesystem::path(ovs::platform::nativePathOf(windowsDirectory)) / name;
     std::ofstream(here, std::ios::binary) << F1;
 
     char buffer[MAX_PATH];
