@@ -1,5 +1,10 @@
 // POSIX substitute: mapping between Z: paths and Unix paths.
 #include "ZPath.h"
+#include "FullPath.h"
+#include "KernelObjects.h"
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace ovs::posix {
 
@@ -32,6 +37,16 @@ bool unixPathFrom(const char* windowsPath, std::string& unixPath) {
     return true;
 }
 
+bool unixPathOfFull(const char* windowsPath, std::string& unixPath) {
+    unixPath.clear();
+    if (windowsPath == nullptr || *windowsPath == '\0') {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    std::string full = fullPathText(windowsPath, currentFolderText());
+    return unixPathFrom(full.c_str(), unixPath);
+}
+
 std::string windowsPathFrom(const std::string& unixPath) {
     std::string result = "Z:";
     for (char c : unixPath) {
@@ -41,6 +56,30 @@ std::string windowsPathFrom(const std::string& unixPath) {
         result.push_back('\\');
     }
     return result;
+}
+
+DWORD errorForPath(int error, const std::string& unixPath) {
+    if (error == ENOTDIR) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    if (error != ENOENT) {
+        return errorFromErrno(error);
+    }
+    std::string folder = unixPath;
+    while (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    std::size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos) {
+        folder = ".";
+    } else {
+        folder.erase(slash == 0 ? 1 : slash);
+    }
+    struct stat info;
+    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return ERROR_PATH_NOT_FOUND;
 }
 
 } // namespace ovs::posix

@@ -11,7 +11,17 @@ namespace ovs::posix {
 // has no Unix counterpart: false, with ERROR_PATH_NOT_FOUND as the last error.
 bool unixPathFrom(const char* windowsPath, std::string& unixPath);
 
+// The Unix path of the full form of a Windows path (FullPath.h), as the file functions use it:
+// "Z:\a\.\b." gives "/a/b". A null or empty path fails with ERROR_PATH_NOT_FOUND, a path on
+// another drive or a UNC path as unixPathFrom does.
+bool unixPathOfFull(const char* windowsPath, std::string& unixPath);
+
 // "/a/b" gives "Z:\a\b"; "/" gives "Z:\".
 std::string windowsPathFrom(const std::string& unixPath);
+
+// The Windows error for a failed system call on a path. A missing entry (ENOENT) gives
+// ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND when not; a file
+// used as a folder on the way (ENOTDIR) gives ERROR_PATH_NOT_FOUND; others as errorFromErrno.
+DWORD errorForPath(int error, const std::string& unixPath);
 
 } // namespace ovs::posix

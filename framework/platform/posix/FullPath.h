@@ -1,0 +1,18 @@
+// POSIX substitute: the full-path computation behind GetFullPathNameA, as pure text, so that
+// every file function can first turn its Windows path into the full form Windows would use.
+#pragma once
+#include <string>
+
+namespace ovs::posix {
+
+// The full form of a Windows path against the given current folder (itself a full path such as
+// "Z:\home\u" or "\\srv\share\x"): "\" and "/" both split, repeated separators collapse, "."
+// components vanish, ".." removes the component before it (never the root), a component
+// before a separator loses one trailing dot, and the last component loses its trailing dots
+// and spaces. "\\?\" paths are returned unchanged. An empty path gives the empty text.
+std::string fullPathText(const std::string& path, const std::string& currentFolder);
+
+// The process's current folder in its Z: form ("Z:\home\u").
+std::string currentFolderText();
+
+} // namespace ovs::posix
