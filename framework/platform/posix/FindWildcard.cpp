@@ -41,9 +41,7 @@ std::string dosMaskFrom(const std::string& mask) {
 bool dosMaskMatches(const std::string& dosMask, const std::string& name) {
     const std::size_t m = dosMask.size();
     const std::size_t n = name.size();
-    std::size_t lastDot = name.find_last_of('.');
-    // A dosStar may end its run at most just behind the last dot (the whole name without one).
-    const std::size_t starLimit = lastDot == std::string::npos ? n : lastDot + 1;
+    const std::size_t lastDot = name.find_last_of('.');
     // reachable[j]: the mask prefix handled so far can end at name position j.
     std::vector<char> reachable(n + 1, 0);
     std::vector<char> next(n + 1, 0);
@@ -61,12 +59,14 @@ bool dosMaskMatches(const std::string& dosMask, const std::string& name) {
                     next[k] = 1;
                 }
                 break;
-            case dosStar:
-                next[j] = 1;
-                for (std::size_t k = j + 1; k <= starLimit && k <= n; ++k) {
+            case dosStar: {
+                // Before the last dot the run stops in front of it; behind it, anything goes.
+                std::size_t limit = (lastDot == std::string::npos || j > lastDot) ? n : lastDot;
+                for (std::size_t k = j; k <= limit; ++k) {
                     next[k] = 1;
                 }
                 break;
+            }
             case dosQm:
                 if (j == n || name[j] == '.') {
                     next[j] = 1;

@@ -7,7 +7,7 @@
 namespace ovs::posix {
 
 // The DOS wildcards of a converted mask.
-constexpr char dosStar = '<'; // any run that does not pass the name's last dot
+constexpr char dosStar = '<'; // any run that does not swallow the name's last dot
 constexpr char dosQm = '>';   // one character, or nothing at a dot or at the end of the name
 constexpr char dosDot = '"';  // a dot, or nothing at the end of the name
 

@@ -91,7 +91,9 @@ bool shareTableAdd(const OpenFileKey& key, DWORD access, DWORD share, const void
     ShareTable& table = shareTable();
     std::lock_guard<std::mutex> lock(table.mutex);
     for (const ShareEntry& entry : table.entries) {
-        if (!sameFile(entry.key, key)) {
+        // Handles without data access (attributes only) neither hinder nor are hindered.
+        if (!sameFile(entry.key, key) || !(reads(access) || writes(access)) ||
+            !(reads(entry.access) || writes(entry.access))) {
             continue;
         }
         if ((reads(access) && !(entry.share & FILE_SHARE_READ)) ||
@@ -115,7 +117,8 @@ bool shareTableBlocksDelete(const OpenFileKey& key) {
     ShareTable& table = shareTable();
     std::lock_guard<std::mutex> lock(table.mutex);
     for (const ShareEntry& entry : table.entries) {
-        if (sameFile(entry.key, key) && !(entry.share & FILE_SHARE_DELETE)) {
+        if (sameFile(entry.key, key) && (reads(entry.access) || writes(entry.access)) &&
+            !(entry.share & FILE_SHARE_DELETE)) {
             return true;
         }
     }

@@ -1,0 +1,300 @@
+// Conformance of the Win32 file-handle functions: CreateFileA's dispositions and their last
+// errors, sharing between handles, reading, writing, positioning, sizes and file times.
+#include "FileTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD untouched = 0xDEADBEEF;
+
+struct DispositionCase {
+    const char* name;
+    DWORD disposition;
+    bool fileExists;
+    bool succeeds;
+    DWORD lastError;        // checked where Windows defines it (untouched: not checked)
+    const char* contentAfter; // nullptr: the file does not exist afterwards
+};
+
+class DispositionConformance : public testing::TestWithParam<DispositionCase> {};
+
+TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
+    const DispositionCase& c = GetParam();
+    ovs::test::InPrivateFolder here;
+    if (c.fileExists) {
+        here.makeFile("f.txt", "old");
+    }
+    SetLastError(untouched);
+    HANDLE file = CreateFileA((here.folder() / "f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              c.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    EXPECT_EQ(c.succeeds, file != INVALID_HANDLE_VALUE);
+    if (!c.succeeds || c.lastError != untouched) {
+        EXPECT_EQ(c.lastError, error);
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        EXPECT_TRUE(CloseHandle(file));
+    }
+    if (c.contentAfter == nullptr) {
+        EXPECT_FALSE(here.exists("f.txt"));
+    } else {
+        EXPECT_EQ(c.contentAfter, here.content("f.txt"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CreateFileA, DispositionConformance,
+    testing::Values(DispositionCase{"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
+                    DispositionCase{"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+                    DispositionCase{"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
+                    DispositionCase{"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+                    DispositionCase{"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+                    DispositionCase{"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
+                    DispositionCase{"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
+                    DispositionCase{"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+                    DispositionCase{"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+                    DispositionCase{"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}),
+    [](const testing::TestParamInfo<DispositionCase>& info) { return std::string(info.param.name); });
+
+TEST(FileConformance, EveryDispositionInAMissingFolderGivesPathNotFound) {
+    ovs::test::InPrivateFolder here;
+    for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
+        SetLastError(untouched);
+        HANDLE file = CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, disposition, 0, nullptr);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, file) << disposition;
+        EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError()) << disposition;
+    }
+}
+
+TEST(FileConformance, TruncateExistingWithoutWriteAccessIsInvalid) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "keep");
+    SetLastError(untouched);
+    HANDLE file = CreateFileA((here.folder() / "f.txt").c_str(), GENERIC_READ, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, file);
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ("keep", here.content("f.txt"));
+}
+
+TEST(FileConformance, AFolderCannotBeOpenedAsAFile) {
+    ovs::test::InPrivateFolder here;
+    here.makeFolder("sub");
+    SetLastError(untouched);
+    HANDLE file = CreateFileA((here.folder() / "sub").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, file);
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+}
+
+TEST(FileConformance, TrailingDotsAndSpacesOfTheNameAreDropped) {
+    ovs::test::InPrivateFolder here;
+    HANDLE file = CreateFileA((here.folder() / "name.txt. .").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    EXPECT_TRUE(here.exists("name.txt"));
+}
+
+struct SharingCase {
+    const char* name;
+    DWORD firstAccess;
+    DWORD firstShare;
+    DWORD secondAccess;
+    DWORD secondShare;
+    bool secondSucceeds;
+};
+
+class SharingConformance : public testing::TestWithParam<SharingCase> {};
+
+TEST_P(SharingConformance, SecondOpenWhileTheFirstIsHeld) {
+    const SharingCase& c = GetParam();
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "x");
+    std::string path = here.folder() / "f.txt";
+    HANDLE first = CreateFileA(path.c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, first);
+    SetLastError(untouched);
+    HANDLE second = CreateFileA(path.c_str(), c.secondAccess, c.secondShare, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (c.secondSucceeds) {
+        EXPECT_NE(INVALID_HANDLE_VALUE, second);
+    } else {
+        EXPECT_EQ(INVALID_HANDLE_VALUE, second);
+        EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    }
+    if (second != INVALID_HANDLE_VALUE) {
+        CloseHandle(second);
+    }
+    CloseHandle(first);
+    // Once the first handle is closed, nothing stands in the way.
+    HANDLE third = CreateFileA(path.c_str(), c.secondAccess, c.secondShare, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, third);
+    CloseHandle(third);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CreateFileA, SharingConformance,
+    testing::Values(
+        SharingCase{"ExclusiveBlocksReaders", GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
+        SharingCase{"SharedReadersMeet", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
+        SharingCase{"SharedReadBlocksWriter", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ, false},
+        SharingCase{"ReaderMustShareWithAWriter", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ,
+                    FILE_SHARE_READ, false},
+        SharingCase{"ReadWriteSharing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+        SharingCase{"AttributesOnlyNeverConflict", FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}),
+    [](const testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
+
+TEST(FileConformance, DeletingAFileHeldWithoutShareDeleteIsASharingViolation) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "x");
+    std::string path = here.folder() / "f.txt";
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    SetLastError(untouched);
+    EXPECT_FALSE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    CloseHandle(held);
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    EXPECT_FALSE(here.exists("f.txt"));
+}
+
+HANDLE createForReadWrite(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+}
+
+TEST(FileConformance, WriteThenReadBackWithShortReadAtTheEnd) {
+    ovs::test::InPrivateFolder here;
+    HANDLE file = createForReadWrite(here.folder() / "f.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD count = untouched;
+    ASSERT_TRUE(WriteFile(file, "hello", 5, &count, nullptr));
+    EXPECT_EQ(5u, count);
+    EXPECT_EQ(0u, SetFilePointer(file, 0, nullptr, FILE_BEGIN));
+    char buffer[16];
+    std::memset(buffer, '#', sizeof buffer);
+    ASSERT_TRUE(ReadFile(file, buffer, 10, &count, nullptr));
+    EXPECT_EQ(5u, count);
+    EXPECT_EQ("hello#", std::string(buffer, 6));
+    ASSERT_TRUE(ReadFile(file, buffer, 10, &count, nullptr)); // at the end: success, nothing read
+    EXPECT_EQ(0u, count);
+    CloseHandle(file);
+    EXPECT_EQ("hello", here.content("f.bin"));
+}
+
+TEST(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "data");
+    std::string path = here.folder() / "f.txt";
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    DWORD count = untouched;
+    SetLastError(untouched);
+    EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(0u, count);
+    SetLastError(untouched);
+    EXPECT_FALSE(SetEndOfFile(reader));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    CloseHandle(reader);
+
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    char buffer[4];
+    SetLastError(untouched);
+    EXPECT_FALSE(ReadFile(writer, buffer, 4, &count, nullptr));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    CloseHandle(writer);
+    EXPECT_EQ("data", here.content("f.txt"));
+}
+
+TEST(FileConformance, SetFilePointerMethodsHighPartAndNegativeSeek) {
+    ovs::test::InPrivateFolder here;
+    HANDLE file = createForReadWrite(here.folder() / "f.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD count = 0;
+    ASSERT_TRUE(WriteFile(file, "0123456789", 10, &count, nullptr));
+    EXPECT_EQ(10u, SetFilePointer(file, 0, nullptr, FILE_CURRENT));
+    EXPECT_EQ(7u, SetFilePointer(file, -3, nullptr, FILE_END));
+    EXPECT_EQ(5u, SetFilePointer(file, -2, nullptr, FILE_CURRENT));
+    char c = 0;
+    ASSERT_TRUE(ReadFile(file, &c, 1, &count, nullptr));
+    EXPECT_EQ('5', c);
+
+    SetLastError(untouched);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -11, nullptr, FILE_END));
+    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK), GetLastError());
+    EXPECT_EQ(6u, SetFilePointer(file, 0, nullptr, FILE_CURRENT)); // a failed move leaves the position
+
+    LONG high = 1;
+    EXPECT_EQ(2u, SetFilePointer(file, 2, &high, FILE_BEGIN)); // 4 GiB + 2, nothing written
+    EXPECT_EQ(1, high);
+    high = 0;
+    EXPECT_EQ(2u, SetFilePointer(file, 0, &high, FILE_CURRENT));
+    EXPECT_EQ(1, high);
+    LARGE_INTEGER size;
+    ASSERT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(10, size.QuadPart);
+
+    high = -1; // minus one from the start of the file
+    SetLastError(untouched);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -1, &high, FILE_BEGIN));
+    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK), GetLastError());
+    CloseHandle(file);
+}
+
+TEST(FileConformance, SetEndOfFileCutsAtThePositionAndFlushSucceeds) {
+    ovs::test::InPrivateFolder here;
+    HANDLE file = createForReadWrite(here.folder() / "f.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD count = 0;
+    ASSERT_TRUE(WriteFile(file, "0123456789", 10, &count, nullptr));
+    SetFilePointer(file, 4, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(SetEndOfFile(file));
+    EXPECT_TRUE(FlushFileBuffers(file));
+    LARGE_INTEGER size;
+    ASSERT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(4, size.QuadPart);
+    CloseHandle(file);
+    EXPECT_EQ("0123", here.content("f.bin"));
+}
+
+TEST(FileConformance, FileTimesRoundTripToTheSecond) {
+    ovs::test::InPrivateFolder here;
+    HANDLE file = createForReadWrite(here.folder() / "f.bin");
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    // 2021-02-17 09:05:03 UTC in 100-ns units since 1601.
+    ULONGLONG units = 132580263030000000ULL;
+    FILETIME written;
+    written.dwLowDateTime = static_cast<DWORD>(units & 0xFFFFFFFFu);
+    written.dwHighDateTime = static_cast<DWORD>(units >> 32);
+    ASSERT_TRUE(SetFileTime(file, nullptr, &written, &written));
+    FILETIME created;
+    FILETIME accessed;
+    FILETIME lastWrite;
+    ASSERT_TRUE(GetFileTime(file, &created, &accessed, &lastWrite));
+    EXPECT_EQ(written.dwLowDateTime, lastWrite.dwLowDateTime);
+    EXPECT_EQ(written.dwHighDateTime, lastWrite.dwHighDateTime);
+    EXPECT_EQ(written.dwLowDateTime, accessed.dwLowDateTime);
+    CloseHandle(file);
+}
+
+TEST(FileConformance, FunctionsOnAnUnknownHandleFailWithInvalidHandle) {
+    HANDLE bogus = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0));
+    DWORD count = 0;
+    char buffer[4];
+    LARGE_INTEGER size;
+    SetLastError(untouched);
+    EXPECT_FALSE(ReadFile(bogus, buffer, 4, &count, nullptr));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+    SetLastError(untouched);
+    EXPECT_FALSE(GetFileSizeEx(bogus, &size));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+    SetLastError(untouched);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bogus, 0, nullptr, FILE_BEGIN));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+} // namespace

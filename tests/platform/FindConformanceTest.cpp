@@ -1,0 +1,156 @@
+// Conformance of FindFirstFileA / FindNextFileA / FindClose beyond the masks: the order of
+// "." and "..", the find record, the error codes, and files read and deleted while a search
+// is under way.
+#include "FileTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr DWORD untouched = 0xDEADBEEF;
+
+TEST(FindConformance, DotEntriesFirstThenEveryNameOnceThenNoMoreFiles) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("file1", "12345");
+    here.makeFile("file2");
+    here.makeFolder("dir1");
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((here.folder() / "*").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    EXPECT_STREQ(".", data.cFileName);
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    ASSERT_TRUE(FindNextFileA(search, &data));
+    EXPECT_STREQ("..", data.cFileName);
+    std::map<std::string, WIN32_FIND_DATAA> rest;
+    while (FindNextFileA(search, &data)) {
+        EXPECT_TRUE(rest.emplace(data.cFileName, data).second) << data.cFileName;
+    }
+    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
+    SetLastError(untouched);
+    EXPECT_FALSE(FindNextFileA(search, &data));
+    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
+    EXPECT_TRUE(FindClose(search));
+
+    ASSERT_EQ(3u, rest.size());
+    EXPECT_TRUE(rest["dir1"].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(rest["file1"].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(5u, rest["file1"].nFileSizeLow);
+    EXPECT_EQ(0u, rest["file1"].nFileSizeHigh);
+}
+
+struct FindErrorCase {
+    const char* name;
+    const char* pattern; // below the private folder
+    DWORD lastError;
+};
+
+class FindErrorConformance : public testing::TestWithParam<FindErrorCase> {};
+
+TEST_P(FindErrorConformance, NoHandleAndTheLastError) {
+    const FindErrorCase& c = GetParam();
+    ovs::test::InPrivateFolder here;
+    here.makeFile("file.txt");
+    here.makeFolder("dir");
+    WIN32_FIND_DATAA data;
+    SetLastError(untouched);
+    HANDLE search = FindFirstFileA((here.folder() / c.pattern).c_str(), &data);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    EXPECT_EQ(c.lastError, GetLastError());
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FindFirstFileA, FindErrorConformance,
+    testing::Values(FindErrorCase{"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
+                    FindErrorCase{"MissingName", "missing", ERROR_FILE_NOT_FOUND},
+                    FindErrorCase{"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                    FindErrorCase{"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
+                    FindErrorCase{"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}),
+    [](const testing::TestParamInfo<FindErrorCase>& info) { return std::string(info.param.name); });
+
+TEST(FindConformance, DriveRootWithoutANameFindsNothing) {
+    ovs::test::InPrivateFolder here;
+    std::string root = here.current().substr(0, 3); // "Z:\" or "C:\"
+    WIN32_FIND_DATAA data;
+    SetLastError(untouched);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA(root.c_str(), &data));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+TEST(FindConformance, DriveRootHasNoDotEntries) {
+    ovs::test::InPrivateFolder here;
+    std::string root = here.current().substr(0, 3);
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((root + "*").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do {
+        EXPECT_STRNE(".", data.cFileName);
+        EXPECT_STRNE("..", data.cFileName);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+}
+
+TEST(FindConformance, ExactNameFolderAndForwardSlash) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("sub/one.two");
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((here.folder() / "sub\\ONE.TWO").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    EXPECT_STREQ("one.two", data.cFileName);
+    EXPECT_FALSE(FindNextFileA(search, &data));
+    FindClose(search);
+
+    search = FindFirstFileA((here.folder() / "sub").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    EXPECT_STREQ("sub", data.cFileName);
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    FindClose(search);
+
+    search = FindFirstFileA((here.folder().path() + "/sub/*.two").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    EXPECT_STREQ("one.two", data.cFileName);
+    FindClose(search);
+}
+
+TEST(FindConformance, ClosingAnUnknownSearchFails) {
+    SetLastError(untouched);
+    EXPECT_FALSE(FindClose(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0))));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(FindConformance, FilesReadAndDeletedDuringTheSearchAreReportedAtMostOnce) {
+    ovs::test::InPrivateFolder here;
+    const int count = 40;
+    for (int i = 0; i < count; ++i) {
+        here.makeFile("d/f" + std::to_string(i) + ".txt", std::to_string(i));
+    }
+    std::map<std::string, int> seen;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((here.folder() / "d\\*.txt").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do {
+        std::string path = here.folder() / ("d\\" + std::string(data.cFileName));
+        ++seen[data.cFileName];
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+        char buffer[8] = {};
+        DWORD got = 0;
+        EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+        EXPECT_EQ(std::string(data.cFileName), "f" + std::string(buffer, got) + ".txt");
+        CloseHandle(file);
+        EXPECT_TRUE(DeleteFileA(path.c_str())) << path;
+    } while (FindNextFileA(search, &data));
+    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
+    FindClose(search);
+    EXPECT_EQ(std::size_t(count), seen.size());
+    for (const auto& [name, times] : seen) {
+        EXPECT_EQ(1, times) << name;
+    }
+}
+
+} // namespace
