@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         FullPathCase{"c:\\test\\*.", "c:\\test\\*", "*"},
         FullPathCase{"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
         FullPathCase{"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, FullPathCase{"c:/", "c:\\", nullptr},
-        FullPathCase{"\\\\foo", "\\\\foo", "foo"}, FullPathCase{"//foo", "\\\\foo", "foo"},
-        FullPathCase{"\\/foo", "\\\\foo", "foo"}, FullPathCase{"//foo/", "\\\\foo\\", nullptr},
+        FullPathCase{"\\\\foo", "\\\\foo", nullptr}, FullPathCase{"//foo", "\\\\foo", nullptr},
+        FullPathCase{"\\/foo", "\\\\foo", nullptr}, FullPathCase{"//foo/", "\\\\foo\\", nullptr},
         FullPathCase{"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"},
         FullPathCase{"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
         // Against the current folder.

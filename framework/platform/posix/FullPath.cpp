@@ -206,8 +206,10 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
     std::string full = ovs::posix::fullPathText(fileName, ovs::posix::currentFolderText());
     DWORD result = copyResult(full, bufferLength, buffer);
     if (result == full.size() && filePart != nullptr) {
+        // No file part behind a final separator, nor in "\\server" alone.
         std::size_t last = full.find_last_of('\\');
-        *filePart = (last == std::string::npos || last + 1 == full.size()) ? nullptr : buffer + last + 1;
+        bool none = last == std::string::npos || last + 1 == full.size() || last < 2;
+        *filePart = none ? nullptr : buffer + last + 1;
     }
     return result;
 }
