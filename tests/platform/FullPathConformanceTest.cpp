@@ -28,6 +28,14 @@ std::string expand(std::string text, const std::string& current) {
     return text;
 }
 
+// Names the case in test listings by its input, with every character but letters and digits
+// written as "_".
+void PrintTo(const FullPathCase& c, std::ostream* out) {
+    for (const char* p = c.input; *p != '\0'; ++p) {
+        *out << (std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
+    }
+}
+
 std::string parentOf(const std::string& folder) { return folder.substr(0, folder.find_last_of('\\')); }
 
 class FullPathConformance : public testing::TestWithParam<FullPathCase> {};
