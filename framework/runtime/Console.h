@@ -1,11 +1,15 @@
 // The one process-wide console stream. Every line the tool prints ends with std::endl
 // (a line break and a flush); the stream buffer below it is unbuffered.
 #pragma once
+#include "runtime/CriticalSection.h"
+
 #include <iostream>
 #include <streambuf>
 
 namespace ovs {
 
+// Unbuffered: every write goes to the C runtime's standard output and is flushed at once.
+// The one created by ovs::AutoInit<ConsoleStreamBuf> is the process-wide one while it lives.
 class ConsoleStreamBuf : public std::basic_streambuf<char, std::char_traits<char>> {
 public:
     ConsoleStreamBuf();
@@ -22,11 +26,22 @@ public:
     ~Console() override;
     // Writes text 55377 ("[Press any key to continue]").
     virtual void promptForKey();
+
+private:
+    // Guards the prompt (the second section); the first is kept for callers that need
+    // to serialise whole lines.
+    struct LockRecord {
+        CriticalSection lines;
+        CriticalSection prompt;
+    };
+    LockRecord locks_;
 };
 
 // The console, created on first use.
 Console& console();
 // Deletes the console if it exists (at the end and before every early exit).
 void deleteConsole();
+// Deletes the console, then ends the process with code through the C runtime's exit.
+[[noreturn]] void exitEarly(int code);
 
 } // namespace ovs

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <pthread.h>
 
 #define WINAPI
 #define CALLBACK
@@ -167,3 +168,13 @@ void Sleep(DWORD milliseconds);
 HANDLE GetCurrentProcess();
 // A native process of this build never runs under WOW64: *isWow64 = FALSE, TRUE returned.
 BOOL IsWow64Process(HANDLE process, PBOOL isWow64);
+
+// Critical sections (WinSync.cpp): recursive like Windows' own, over a pthread mutex.
+typedef struct _CRITICAL_SECTION {
+    pthread_mutex_t mutex;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION, *PCRITICAL_SECTION;
+
+void InitializeCriticalSection(LPCRITICAL_SECTION section);
+void EnterCriticalSection(LPCRITICAL_SECTION section);
+void LeaveCriticalSection(LPCRITICAL_SECTION section);
+void DeleteCriticalSection(LPCRITICAL_SECTION section);

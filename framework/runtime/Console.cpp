@@ -1,0 +1,93 @@
+// The console stream and its unbuffered stream buffer over the C runtime's standard output.
+#include "runtime/Console.h"
+#include "runtime/Messages.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace ovs {
+namespace {
+
+Console* theConsole = nullptr;
+ConsoleStreamBuf* processBuffer = nullptr; // the registered buffer while it lives
+bool creatingFallback = false;
+
+// Used when no registered buffer exists (before initialisation, after its clean-up).
+ConsoleStreamBuf& fallbackBuffer() {
+    creatingFallback = true;
+    static ConsoleStreamBuf* buffer = new ConsoleStreamBuf; // lives to the end of the process
+    creatingFallback = false;
+    return *buffer;
+}
+
+ConsoleStreamBuf& currentBuffer() { return processBuffer != nullptr ? *processBuffer : fallbackBuffer(); }
+
+} // namespace
+
+ConsoleStreamBuf::ConsoleStreamBuf() {
+    setp(nullptr, nullptr); // unbuffered: every character reaches overflow or xsputn
+    if (!creatingFallback) {
+        processBuffer = this;
+    }
+}
+
+ConsoleStreamBuf::~ConsoleStreamBuf() {
+    if (processBuffer == this) {
+        processBuffer = nullptr;
+        if (theConsole != nullptr && theConsole->rdbuf() == this) {
+            theConsole->rdbuf(&fallbackBuffer());
+        }
+    }
+}
+
+ConsoleStreamBuf::int_type ConsoleStreamBuf::overflow(int_type character) {
+    if (traits_type::eq_int_type(character, traits_type::eof())) {
+        return character;
+    }
+    char single = traits_type::to_char_type(character);
+    xsputn(&single, 1);
+    return character;
+}
+
+std::streamsize ConsoleStreamBuf::xsputn(const char* text, std::streamsize length) {
+    if (length <= 0) {
+        return 0;
+    }
+    if (length == 1) {
+        std::putchar(static_cast<unsigned char>(*text));
+    } else {
+        std::printf("%.*s", static_cast<int>(length), text);
+    }
+    std::fflush(stdout);
+    return length;
+}
+
+Console::Console(ConsoleStreamBuf* buffer) : std::basic_iostream<char, std::char_traits<char>>(buffer) {}
+
+Console::~Console() = default;
+
+void Console::promptForKey() {
+    CriticalSection::Lock lock(locks_.prompt);
+    *this << loadMessage(55377);
+    flush();
+}
+
+Console& console() {
+    if (theConsole == nullptr) {
+        theConsole = new Console(&currentBuffer());
+    }
+    return *theConsole;
+}
+
+void deleteConsole() {
+    Console* doomed = theConsole;
+    theConsole = nullptr;
+    delete doomed;
+}
+
+void exitEarly(int code) {
+    deleteConsole();
+    std::exit(code);
+}
+
+} // namespace ovs
