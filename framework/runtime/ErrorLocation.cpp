@@ -1,9 +1,9 @@
 // The per-thread error-location stacks, kept in one process-wide map keyed by thread.
 #include "runtime/ErrorLocation.h"
+#include "platform/Win32.h"
 #include "runtime/CriticalSection.h"
 
 #include <map>
-#include <thread>
 #include <vector>
 
 namespace ovs {
@@ -14,7 +14,7 @@ struct Entry {
     bool chained;
 };
 using Stack = std::vector<Entry>;
-using StackMap = std::map<std::thread::id, Stack>;
+using StackMap = std::map<DWORD, Stack>;
 
 StackMap* stacks = nullptr;
 
@@ -25,7 +25,7 @@ Stack& threadStack() {
     if (stacks == nullptr) {
         stacks = new StackMap;
     }
-    return (*stacks)[std::this_thread::get_id()];
+    return (*stacks)[GetCurrentThreadId()];
 }
 
 } // namespace

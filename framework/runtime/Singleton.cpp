@@ -10,13 +10,13 @@ std::vector<Singleton*>* registered = nullptr;
 
 } // namespace
 
-std::recursive_mutex& Singleton::creationMutex() {
-    static std::recursive_mutex* mutex = new std::recursive_mutex; // outlives every singleton
-    return *mutex;
+CriticalSection& Singleton::creationSection() {
+    static CriticalSection* section = new CriticalSection; // outlives every singleton
+    return *section;
 }
 
 Singleton::Singleton() {
-    std::lock_guard<std::recursive_mutex> lock(creationMutex());
+    CriticalSection::Lock lock(creationSection());
     if (registered == nullptr) {
         registered = new std::vector<Singleton*>;
     }
@@ -26,7 +26,7 @@ Singleton::Singleton() {
 Singleton::~Singleton() = default;
 
 void Singleton::destroyAll() {
-    std::lock_guard<std::recursive_mutex> lock(creationMutex());
+    CriticalSection::Lock lock(creationSection());
     if (registered == nullptr) {
         return;
     }

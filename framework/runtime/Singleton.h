@@ -1,7 +1,7 @@
 // Process-wide single objects. Each registers itself on construction; the shutdown of the
 // application deletes them from last to first (Singleton::destroyAll).
 #pragma once
-#include <mutex>
+#include "runtime/CriticalSection.h"
 
 namespace ovs {
 
@@ -17,7 +17,7 @@ public:
 
 protected:
     // Serialises the creation of singletons on first request.
-    static std::recursive_mutex& creationMutex();
+    static CriticalSection& creationSection();
 };
 
 // Owns one T, created on first request and deleted with the singleton.
@@ -26,7 +26,7 @@ class TSingleton : public Singleton {
 public:
     // The process-wide T, created on first request.
     static T& instance() {
-        std::lock_guard<std::recursive_mutex> lock(creationMutex());
+        CriticalSection::Lock lock(creationSection());
         if (current_ == nullptr) {
             current_ = new TSingleton;
         }

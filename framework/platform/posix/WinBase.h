@@ -169,11 +169,13 @@ HANDLE GetCurrentProcess();
 // A native process of this build never runs under WOW64: *isWow64 = FALSE, TRUE returned.
 BOOL IsWow64Process(HANDLE process, PBOOL isWow64);
 
-// Critical sections (WinSync.cpp): recursive like Windows' own, over a pthread mutex.
+// Threads and critical sections (WinSync.cpp): sections are recursive like Windows' own,
+// over a pthread mutex.
 typedef struct _CRITICAL_SECTION {
     pthread_mutex_t mutex;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION, *PCRITICAL_SECTION;
 
+DWORD GetCurrentThreadId();
 void InitializeCriticalSection(LPCRITICAL_SECTION section);
 void EnterCriticalSection(LPCRITICAL_SECTION section);
 void LeaveCriticalSection(LPCRITICAL_SECTION section);

@@ -82,11 +82,3 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     std::memcpy(fileName, path.c_str(), path.size() + 1);
     return static_cast<DWORD>(path.size());
 }
-
-BOOL FreeLibrary(HMODULE module) {
-    if (module == programModule()) {
-        return TRUE;
-    }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-}

@@ -18,6 +18,3 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferSize);
 // The program's own path in Windows form ("Z:\..."); cut to size - 1 characters with
 // ERROR_INSUFFICIENT_BUFFER when it does not fit; the return value is the characters copied.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
-// The program module cannot be unloaded and needs no release: TRUE. Unknown handles fail
-// with ERROR_INVALID_HANDLE.
-BOOL FreeLibrary(HMODULE module);

@@ -1,5 +1,9 @@
-// POSIX substitute: critical sections.
+// POSIX substitute: thread identity and critical sections.
 #include "WinBase.h"
+
+#include <unistd.h>
+
+DWORD GetCurrentThreadId() { return static_cast<DWORD>(::gettid()); }
 
 void InitializeCriticalSection(LPCRITICAL_SECTION section) {
     pthread_mutexattr_t attributes;

@@ -1,0 +1,144 @@
+// The application base: argument joining, the program path, and the process run with its
+// exit codes. Process runs end the process, so each runs in a child: this test program
+// started again with a filter that selects one of the disabled scenario tests below.
+#include "platform/ChildProcess.h"
+#include "platform/Win32.h"
+#include "runtime/Application.h"
+#include "runtime/Console.h"
+#include "TestPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+struct JoinCase {
+    std::vector<const char*> argv;
+    const char* joined;
+};
+
+TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeeded) {
+    const JoinCase cases[] = {
+        {{"tool"}, ""},
+        {{"tool", ""}, ""},
+        {{"tool", "a", "b c", "\"d e\""}, "a \"b c\" \"d e\""},
+        {{"tool", "tab\there", "line\nfeed", "", "x"}, "\"tab\there\" \"line\nfeed\"  x"},
+        {{"tool", "-i:C:\\in dir\\*.pdf", "-o:out"}, "\"-i:C:\\in dir\\*.pdf\" -o:out"},
+        {{}, ""},
+    };
+    for (const JoinCase& c : cases) {
+        EXPECT_EQ(c.joined, ovs::Application::joinArguments(static_cast<int>(c.argv.size()), c.argv.data()));
+    }
+}
+
+TEST(ApplicationArguments, ProgramPathIsAbsoluteWithExe) {
+    EXPECT_EQ(ovs::FileString("tool.exe").absolute(), ovs::Application::programPathFrom("tool"));
+    EXPECT_EQ(ovs::FileString("TOOL.EXE").absolute(), ovs::Application::programPathFrom("TOOL.EXE"));
+    EXPECT_EQ(ovs::FileString("tool.txt.exe").absolute(), ovs::Application::programPathFrom("tool.txt"));
+    EXPECT_EQ(ovs::FileString(".exe").absolute(), ovs::Application::programPathFrom(nullptr));
+}
+
+// --- Scenarios run in a child -----------------------------------------------------------
+
+enum class Scenario { ReturnFive, ThrowFileNotFound, ThrowStd, AbortByUser, AbortSilently, FailInitialise, FailFinish };
+
+class ScenarioApp : public ovs::Application {
+public:
+    explicit ScenarioApp(Scenario scenario) : ovs::Application("OV", "FraskPdfCmd"), scenario_(scenario) {}
+    bool initialise() override { return ovs::Application::initialise() && scenario_ != Scenario::FailInitialise; }
+    bool finish() override { return scenario_ != Scenario::FailFinish; }
+    int run() override {
+        ovs::console() << "command line [" << commandLine() << "]" << std::endl;
+        switch (scenario_) {
+        case Scenario::ThrowFileNotFound:
+            throw ovs::Exception(1001, "x.txt");
+        case Scenario::ThrowStd:
+            throw std::runtime_error("plain failure");
+        case Scenario::AbortByUser:
+            throw ovs::AbortException(11);
+        case Scenario::AbortSilently:
+            throw ovs::AbortException(4);
+        default:
+            return 5;
+        }
+    }
+
+private:
+    Scenario scenario_;
+};
+
+Scenario chosen = Scenario::ReturnFive;
+
+[[noreturn]] void runScenario(Scenario scenario) {
+    chosen = scenario;
+    const char* argv[] = {"tool", "a", "b c"};
+    std::exit(ovs::runProcess([]() -> ovs::Application* { return new ScenarioApp(chosen); }, 3, argv));
+}
+
+TEST(ProcessRunChild, DISABLED_ReturnFive) { runScenario(Scenario::ReturnFive); }
+TEST(ProcessRunChild, DISABLED_ThrowFileNotFound) { runScenario(Scenario::ThrowFileNotFound); }
+TEST(ProcessRunChild, DISABLED_ThrowStd) { runScenario(Scenario::ThrowStd); }
+TEST(ProcessRunChild, DISABLED_AbortByUser) { runScenario(Scenario::AbortByUser); }
+TEST(ProcessRunChild, DISABLED_AbortSilently) { runScenario(Scenario::AbortSilently); }
+TEST(ProcessRunChild, DISABLED_FailInitialise) { runScenario(Scenario::FailInitialise); }
+TEST(ProcessRunChild, DISABLED_FailFinish) { runScenario(Scenario::FailFinish); }
+TEST(ProcessRunChild, DISABLED_NoApplication) {
+    const char* argv[] = {"tool"};
+    std::exit(ovs::runProcess([]() -> ovs::Application* { throw std::runtime_error("no object"); }, 1, argv));
+}
+
+struct ChildRun {
+    std::uint32_t exitCode;
+    std::string output; // what the scenario printed, carriage returns kept
+};
+
+ChildRun runChild(const std::string& scenario) {
+    char self[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ovs::platform::ChildProcess::Options options;
+    options.program = self;
+    options.arguments = {"--gtest_also_run_disabled_tests", "--gtest_color=no",
+                         "--gtest_filter=ProcessRunChild.DISABLED_" + scenario};
+    std::string output;
+    std::uint32_t code = ovs::platform::runProgram(options, output);
+    // Everything the test framework printed before the scenario started is left out.
+    const std::string start = "[ RUN      ] ProcessRunChild.DISABLED_" + scenario;
+    std::size_t at = output.find(start);
+    if (at == std::string::npos) {
+        return {code, "<scenario did not start>\n" + output};
+    }
+    at = output.find('\n', at);
+    return {code, at == std::string::npos ? std::string() : output.substr(at + 1)};
+}
+
+TEST(ProcessRun, ExitCodesAndConsoleLines) {
+    const std::string clearedLine = "\r\r\t\t\t\t\t\t\t\t\t       \r";
+    const struct {
+        const char* scenario;
+        std::uint32_t exitCode;
+        std::string output;
+    } cases[] = {
+        {"ReturnFive", 5, "command line [a \"b c\"]\n"},
+        {"ThrowFileNotFound", 3, "command line [a \"b c\"]\nFraskPdfCmd: fatal error OV1001 - file x.txt not found.\n"},
+        {"ThrowStd", 3, "command line [a \"b c\"]\nFraskPdfCmd: plain failure\n"},
+        {"AbortByUser", 11, "command line [a \"b c\"]\n" + clearedLine + "FraskPdfCmd: aborted by user\n"},
+        {"AbortSilently", 4, "command line [a \"b c\"]\n"},
+        {"FailInitialise", 0, ""},
+        {"FailFinish", 2, "command line [a \"b c\"]\n"},
+        {"NoApplication", 1, "Aborted: no object\n"},
+    };
+    for (const auto& c : cases) {
+        ChildRun run = runChild(c.scenario);
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.scenario << "\n" << run.output;
+        // Line ends as the C runtime writes them: "\r\n" on Windows.
+        std::string output = run.output;
+        for (std::size_t at = output.find("\r\n"); at != std::string::npos; at = output.find("\r\n", at)) {
+            output.erase(at, 1);
+        }
+        EXPECT_EQ(c.output, output) << c.scenario;
+    }
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+// Date checks, forms and text of DateTime.
+#include "runtime/Exception.h"
+#include "strings/DateTime.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::uint64_t ticksOf(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+TEST(DateTime, RefusesInvalidFieldsWithTheirText) {
+    const struct {
+        unsigned year, month, day, hour, minute, second, millisecond;
+        const char* argument;
+    } cases[] = {
+        {2021, 2, 29, 0, 0, 0, 0, "2021-2-29"},     {2021, 13, 1, 0, 0, 0, 0, "2021-13-1"},
+        {2021, 4, 31, 0, 0, 0, 0, "2021-4-31"},     {2021, 1, 0, 0, 0, 0, 0, "2021-1-0"},
+        {2021, 1, 1, 24, 0, 0, 0, "24:00:00.000"},  {2021, 1, 1, 7, 60, 5, 0, "7:60:05.000"},
+        {2021, 1, 1, 23, 59, 60, 0, "23:59:60.000"}, {2021, 1, 1, 0, 0, 0, 1000, "0:00:00.1000"},
+    };
+    for (const auto& c : cases) {
+        try {
+            DateTime(c.year, c.month, c.day, c.hour, c.minute, c.second, c.millisecond, 0);
+            ADD_FAILURE() << c.argument << " accepted";
+        } catch (const ovs::Exception& exception) {
+            EXPECT_EQ(1313, exception.number()) << c.argument;
+            EXPECT_EQ(c.argument, exception.argument(1));
+        }
+    }
+}
+
+TEST(DateTime, AcceptsValidFields) {
+    EXPECT_NO_THROW(DateTime(2020, 2, 29, 0, 0, 0, 0, 0));
+    EXPECT_NO_THROW(DateTime(2021, 2, 17, 7, 5, 9, 5, 0));
+    EXPECT_NO_THROW(DateTime(2000, 12, 31, 23, 59, 59, 999, 0));
+}
+
+TEST(DateTime, TextForms) {
+    DateTime moment(2021, 2, 17, 9, 5, 3, 0, 60);
+    EXPECT_EQ("2021-02-17 09:05:03", moment.text());
+    EXPECT_EQ("2021-02-17T09:05:03", moment.text(true));
+}
+
+TEST(DateTime, UtcFormSubtractsTheZoneOffset) {
+    DateTime plusOne(2021, 2, 17, 9, 5, 3, 0, 60);
+    DateTime utc(2021, 2, 17, 8, 5, 3, 0, 0);
+    EXPECT_EQ(ticksOf(utc.utc()), ticksOf(plusOne.utc()));
+    EXPECT_EQ(60, plusOne.zoneOffset());
+    // 2021-02-17 08:05:03 UTC in 100 ns units since 1601.
+    EXPECT_EQ(132580227030000000ull, ticksOf(utc.utc()));
+}
+
+TEST(DateTime, LocalZoneOffsetFollowsTheSystemZone) {
+    TIME_ZONE_INFORMATION zone{};
+    DWORD kind = GetTimeZoneInformation(&zone);
+    ASSERT_NE(TIME_ZONE_ID_INVALID, kind);
+    EXPECT_EQ(-zone.Bias, DateTime::localBaseOffset());
+    DateTime winter(2021, 1, 15, 12, 0, 0, 0);
+    EXPECT_EQ(-zone.Bias, winter.zoneOffset());
+}
+
+TEST(DateTime, NowIsCloseToTheSystemClock) {
+    SYSTEMTIME before{};
+    GetSystemTime(&before);
+    DateTime now = DateTime::now();
+    FILETIME beforeTicks{};
+    ASSERT_TRUE(SystemTimeToFileTime(&before, &beforeTicks));
+    std::uint64_t difference = ticksOf(now.utc()) - ticksOf(beforeTicks);
+    EXPECT_LT(difference, 50000000ull); // five seconds
+    EXPECT_EQ(19u, now.text().size());
+}
+
+TEST(DateTime, EpochIsTheYear2000) { EXPECT_EQ(946684800, DateTime::epoch2000()); }
+
+} // namespace

@@ -1,0 +1,109 @@
+// Text functions: case mapping of ANSI text and the conversions between code pages and
+// wide text, for the arguments the framework passes.
+#include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(TextConformance, CaseMappingOfAsciiText) {
+    const struct {
+        const char* text;
+        const char* upper;
+        const char* lower;
+    } cases[] = {{"abc", "ABC", "abc"},          {"MiXeD 123", "MIXED 123", "mixed 123"},
+                 {"a-z_{}@[`", "A-Z_{}@[`", "a-z_{}@[`"}, {"EXE", "EXE", "exe"},
+                 {"", "", ""}};
+    for (const auto& c : cases) {
+        std::string upper = c.text;
+        std::string lower = c.text;
+        DWORD length = static_cast<DWORD>(upper.size());
+        EXPECT_EQ(length, CharUpperBuffA(&upper[0], length));
+        EXPECT_EQ(length, CharLowerBuffA(&lower[0], length));
+        EXPECT_EQ(c.upper, upper);
+        EXPECT_EQ(c.lower, lower);
+    }
+    char partial[] = "abcdef";
+    EXPECT_EQ(3u, CharUpperBuffA(partial, 3));
+    EXPECT_STREQ("ABCdef", partial);
+}
+
+TEST(TextConformance, Utf8RoundTrip) {
+    const char utf8[] = "a\xC3\xA4\xE2\x82\xAC"; // a, a-umlaut, euro sign
+    int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    ASSERT_EQ(4, needed); // three characters and the zero
+    wchar_t wide[4];
+    ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 4));
+    EXPECT_EQ(L'a', wide[0]);
+    EXPECT_EQ(wchar_t(0xE4), wide[1]);
+    EXPECT_EQ(wchar_t(0x20AC), wide[2]);
+    EXPECT_EQ(wchar_t(0), wide[3]);
+
+    EXPECT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, nullptr, 0, nullptr, nullptr));
+    char back[8] = {};
+    ASSERT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, back, sizeof(back), nullptr, nullptr));
+    EXPECT_STREQ(utf8, back);
+}
+
+TEST(TextConformance, InvalidUtf8) {
+    const char broken[] = "a\xFF" "b";
+    wchar_t wide[8] = {};
+    SetLastError(0);
+    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, broken, 3, wide, 8));
+    EXPECT_EQ(DWORD(ERROR_NO_UNICODE_TRANSLATION), GetLastError());
+    // Without the flag the bad byte becomes the replacement character.
+    ASSERT_EQ(3, MultiByteToWideChar(CP_UTF8, 0, broken, 3, wide, 8));
+    EXPECT_EQ(wchar_t(0xFFFD), wide[1]);
+    EXPECT_EQ(L'b', wide[2]);
+}
+
+TEST(TextConformance, FailuresReturnZeroWithTheirErrors) {
+    wchar_t wide[2] = {};
+    SetLastError(0);
+    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, 0, "abc", 3, wide, 2));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    SetLastError(0);
+    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, 0, "abc", 0, wide, 2));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+
+    char narrow[2] = {};
+    SetLastError(0);
+    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"abc", 3, narrow, 2, nullptr, nullptr));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    // UTF-8 takes no flags but WC_ERR_INVALID_CHARS. Known Wine 8 deviation: it ignores the flag
+    // and goes on converting.
+    char roomy[8] = {};
+    SetLastError(0);
+    int converted = WideCharToMultiByte(CP_UTF8, WC_COMPOSITECHECK, L"abc", 3, roomy, 8, nullptr, nullptr);
+    if (!ovs::platform::isWine()) {
+        EXPECT_EQ(0, converted);
+        EXPECT_EQ(DWORD(ERROR_INVALID_FLAGS), GetLastError());
+    }
+}
+
+TEST(TextConformance, AnsiConversionTakesCompositeCheckAndSubstitutesTheDefaultCharacter) {
+    char narrow[16] = {};
+    ASSERT_EQ(5, WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, L"plain", 5, narrow, sizeof(narrow), nullptr, nullptr));
+    EXPECT_STREQ("plain", narrow);
+
+    const wchar_t unpaired[] = {L'a', 0xD800, L'b'};
+    char out[8] = {};
+    BOOL usedDefault = FALSE;
+    ASSERT_EQ(3, WideCharToMultiByte(CP_ACP, 0, unpaired, 3, out, sizeof(out), nullptr, &usedDefault));
+    EXPECT_STREQ("a?b", out);
+    EXPECT_TRUE(usedDefault);
+}
+
+TEST(TextConformance, FileApisUseTheAnsiCodePage) { EXPECT_TRUE(AreFileApisANSI()); }
+
+TEST(TextConformance, UserInterfaceLanguageIsAValidLanguageId) {
+    LANGID language = GetUserDefaultUILanguage();
+    EXPECT_NE(0, PRIMARYLANGID(language));
+    EXPECT_NE(0, SUBLANGID(language));
+}
+
+} // namespace
