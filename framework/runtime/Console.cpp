@@ -79,6 +79,8 @@ Console& console() {
     return *theConsole;
 }
 
+bool consoleExists() { return theConsole != nullptr; }
+
 void deleteConsole() {
     Console* doomed = theConsole;
     theConsole = nullptr;

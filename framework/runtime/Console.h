@@ -39,6 +39,8 @@ private:
 
 // The console, created on first use.
 Console& console();
+// True while the console exists.
+bool consoleExists();
 // Deletes the console if it exists (at the end and before every early exit).
 void deleteConsole();
 // Deletes the console, then ends the process with code through the C runtime's exit.

@@ -4,11 +4,15 @@
 #include "platform/ChildProcess.h"
 #include "platform/Win32.h"
 #include "runtime/Application.h"
+#include "runtime/AutoInit.h"
 #include "runtime/Console.h"
+#include "runtime/ShutdownRelease.h"
+#include "runtime/Singleton.h"
 #include "TestPrograms.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -42,7 +46,36 @@ TEST(ApplicationArguments, ProgramPathIsAbsoluteWithExe) {
 
 // --- Scenarios run in a child -----------------------------------------------------------
 
-enum class Scenario { ReturnFive, ThrowFileNotFound, ThrowStd, AbortByUser, AbortSilently, FailInitialise, FailFinish };
+enum class Scenario {
+    ReturnFive,
+    ThrowFileNotFound,
+    ThrowStd,
+    AbortByUser,
+    AbortSilently,
+    FailInitialise,
+    FailFinish,
+    ShutdownOrder
+};
+
+Scenario chosen = Scenario::ReturnFive;
+
+// Objects that report their own end, to show the shutdown order.
+struct InitialiserTracer {
+    InitialiserTracer() { trace("initialiser created\n"); }
+    ~InitialiserTracer() { trace("initialiser cleaned up\n"); }
+    static void trace(const char* text) {
+        if (chosen == Scenario::ShutdownOrder) {
+            std::printf("%s", text);
+        }
+    }
+};
+struct SingletonTracer {
+    ~SingletonTracer() { std::printf("singleton deleted\n"); }
+};
+void releaseTracer() { std::printf("released, console %s\n", ovs::consoleExists() ? "alive" : "gone"); }
+
+// Registered during static initialisation like the framework's own initialisers.
+[[maybe_unused]] ovs::AutoInitBase* const tracerInitialiser = new ovs::AutoInit<InitialiserTracer>;
 
 class ScenarioApp : public ovs::Application {
 public:
@@ -60,6 +93,10 @@ public:
             throw ovs::AbortException(11);
         case Scenario::AbortSilently:
             throw ovs::AbortException(4);
+        case Scenario::ShutdownOrder:
+            ovs::TSingleton<SingletonTracer>::instance();
+            ovs::registerShutdownRelease(releaseTracer);
+            return 0;
         default:
             return 5;
         }
@@ -68,8 +105,6 @@ public:
 private:
     Scenario scenario_;
 };
-
-Scenario chosen = Scenario::ReturnFive;
 
 [[noreturn]] void runScenario(Scenario scenario) {
     chosen = scenario;
@@ -84,6 +119,7 @@ TEST(ProcessRunChild, DISABLED_AbortByUser) { runScenario(Scenario::AbortByUser)
 TEST(ProcessRunChild, DISABLED_AbortSilently) { runScenario(Scenario::AbortSilently); }
 TEST(ProcessRunChild, DISABLED_FailInitialise) { runScenario(Scenario::FailInitialise); }
 TEST(ProcessRunChild, DISABLED_FailFinish) { runScenario(Scenario::FailFinish); }
+TEST(ProcessRunChild, DISABLED_ShutdownOrder) { runScenario(Scenario::ShutdownOrder); }
 TEST(ProcessRunChild, DISABLED_NoApplication) {
     const char* argv[] = {"tool"};
     std::exit(ovs::runProcess([]() -> ovs::Application* { throw std::runtime_error("no object"); }, 1, argv));
@@ -126,6 +162,9 @@ TEST(ProcessRun, ExitCodesAndConsoleLines) {
         {"AbortByUser", 11, "command line [a \"b c\"]\n" + clearedLine + "FraskPdfCmd: aborted by user\n"},
         {"AbortSilently", 4, "command line [a \"b c\"]\n"},
         {"FailInitialise", 0, ""},
+        {"ShutdownOrder", 0,
+         "initialiser created\ncommand line [a \"b c\"]\ninitialiser cleaned up\nsingleton deleted\n"
+         "released, console gone\n"},
         {"FailFinish", 2, "command line [a \"b c\"]\n"},
         {"NoApplication", 1, "Aborted: no object\n"},
     };
