@@ -1,10 +1,12 @@
 // Text functions: case mapping of ANSI text and the conversions between code pages and
 // wide text, for the arguments the framework passes.
+#include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -104,6 +106,44 @@ TEST(TextConformance, UserInterfaceLanguageIsAValidLanguageId) {
     LANGID language = GetUserDefaultUILanguage();
     EXPECT_NE(0, PRIMARYLANGID(language));
     EXPECT_NE(0, SUBLANGID(language));
+}
+
+} // namespace
+
+namespace {
+
+// The substitute reads the language from the locale variables; Windows from the user's
+// settings, which no test can change.
+TEST(TextConformance, SubstituteTakesTheLanguageFromTheLocaleVariables) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "Windows takes the language from the user's settings";
+    }
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    std::string saved[3];
+    for (int i = 0; i < 3; ++i) {
+        const char* value = std::getenv(names[i]);
+        saved[i] = value != nullptr ? value : "";
+    }
+    const struct {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        LANGID expected;
+    } cases[] = {
+        {"", "", "", 1033},           {"C", "", "de_DE", 1033},          {"POSIX", "", "", 1033},
+        {"de_DE.UTF-8", "fr_FR", "", 1031}, {"", "zh_HK.UTF-8", "de_DE", 3076}, {"", "", "zh_SG", 4100},
+        {"", "", "fi_FI.UTF-8@euro", 1035}, {"", "", "pt_BR", 1046},     {"", "", "es_ES", 3082},
+        {"", "", "sv", 1053},         {"", "", "xx_YY", 1033},           {"", "", "en_GB", 2057},
+    };
+    for (const auto& c : cases) {
+        ovs::platform::setEnvironmentVariable("LC_ALL", c.all);
+        ovs::platform::setEnvironmentVariable("LC_MESSAGES", c.messages);
+        ovs::platform::setEnvironmentVariable("LANG", c.lang);
+        EXPECT_EQ(c.expected, GetUserDefaultUILanguage()) << c.all << "|" << c.messages << "|" << c.lang;
+    }
+    for (int i = 0; i < 3; ++i) {
+        ovs::platform::setEnvironmentVariable(names[i], saved[i]);
+    }
 }
 
 } // namespace
