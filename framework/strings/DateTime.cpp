@@ -1,19 +1,18 @@
 // Moments with a zone offset: checks, UTC and local forms, text form, and the start-up
 // initialiser.
 #include "strings/DateTime.h"
+#include "files/FileTimes.h"
 #include "platform/CRuntimeTime.h"
 #include "runtime/Exception.h"
 #include "strings/NumberText.h"
 
 #include <ctime>
-#include <limits>
 
 namespace {
 
 constexpr int invalidDateTime = 1313;
 constexpr std::int64_t ticksPerSecond = 10000000;
 constexpr std::int64_t ticksPerMinute = 60 * ticksPerSecond;
-constexpr std::int64_t ticks1601To1970 = 116444736000000000LL;
 
 std::int64_t computeEpoch2000() {
     std::tm fields{};
@@ -121,14 +120,11 @@ std::int32_t DateTime::offsetOfMoment() const {
         fields.tm_isdst = -1;
         offset += daylightMinutes(std::mktime(&fields));
     } else if (utcValid_) {
-        std::int64_t seconds = (static_cast<std::int64_t>(utc_) - ticks1601To1970) / ticksPerSecond;
-        // File times count seconds since 2000 in 32 bits.
-        std::int64_t since2000 = seconds - epoch2000();
-        if (since2000 < std::numeric_limits<std::int32_t>::min()) {
-            since2000 = std::numeric_limits<std::int32_t>::min();
-        } else if (since2000 > std::numeric_limits<std::int32_t>::max()) {
-            since2000 = std::numeric_limits<std::int32_t>::max();
-        }
+        // Moments are looked up as file times count them: unsigned 32-bit seconds since 2000.
+        FILETIME fileTime;
+        fileTime.dwLowDateTime = static_cast<DWORD>(utc_);
+        fileTime.dwHighDateTime = static_cast<DWORD>(utc_ >> 32);
+        std::int64_t since2000 = ovs::secondsSince2000(fileTime);
         offset += daylightMinutes(static_cast<std::time_t>(since2000 + epoch2000()));
     }
     return offset;
