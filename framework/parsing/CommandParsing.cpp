@@ -1,0 +1,78 @@
+// The option loop and its error handling.
+#include "parsing/CommandParsing.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace ovs {
+
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// "option %.*s" of the option as written.
+std::string optionLocation(const char* start, const char* end) {
+    int length = static_cast<int>(end - start);
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 16);
+    std::snprintf(buffer.data(), buffer.size(), "option %.*s", length, start);
+    return std::string(buffer.data());
+}
+
+} // namespace
+
+CommandParsing::CommandParsing(const char* text) : Parsing(text) {}
+
+CommandParsing::~CommandParsing() = default;
+
+bool CommandParsing::endsOption(char c) const {
+    return c == '\0' || isBlankChar(c) || followCharacters_.find(c) != std::string::npos;
+}
+
+void CommandParsing::parse() {
+    lastError_ = 0;
+    for (;;) {
+        if (*position_ == '\0') {
+            return;
+        }
+        skipBlanks();
+        optionStart_ = position_;
+        current_ = *position_;
+        if (current_ == '\0' || prefixCharacters_.empty() ||
+            prefixCharacters_.find(current_) == std::string::npos) {
+            position_ = optionStart_;
+            return;
+        }
+        ++position_;
+        current_ = lowerAscii(*position_);
+        if (*position_ != '\0') {
+            ++position_;
+        }
+        try {
+            if (!parseOption()) {
+                throw Exception(2001);
+            }
+            if (!endsOption(*position_)) {
+                throw Exception(2002);
+            }
+        } catch (Exception& error) {
+            if (error.number() < 2000) {
+                throw;
+            }
+            lastError_ = error.number();
+            while (!endsOption(*position_)) {
+                ++position_;
+            }
+            error.addLocation(optionLocation(optionStart_, position_));
+            optionError(error);
+        }
+    }
+}
+
+bool CommandParsing::parseOption() {
+    setTokenStart(optionStart_);
+    raiseError(2023, TokenEnd::ToPosition);
+}
+
+bool CommandParsing::optionError(Exception& error) { throw Exception(error); }
+
+} // namespace ovs
