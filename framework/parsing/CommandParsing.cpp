@@ -8,7 +8,9 @@ namespace ovs {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // "option %.*s" of the option as written.
 std::string optionLocation(const char* start, const char* end) {
@@ -37,8 +39,7 @@ void CommandParsing::parse() {
         skipBlanks();
         optionStart_ = position_;
         current_ = *position_;
-        if (current_ == '\0' || prefixCharacters_.empty() ||
-            prefixCharacters_.find(current_) == std::string::npos) {
+        if (current_ == '\0' || prefixCharacters_.empty() || prefixCharacters_.find(current_) == std::string::npos) {
             position_ = optionStart_;
             return;
         }
@@ -73,6 +74,8 @@ bool CommandParsing::parseOption() {
     raiseError(2023, TokenEnd::ToPosition);
 }
 
-bool CommandParsing::optionError(Exception& error) { throw Exception(error); }
+bool CommandParsing::optionError(Exception& error) {
+    throw Exception(error);
+}
 
 } // namespace ovs

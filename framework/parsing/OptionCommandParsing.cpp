@@ -116,7 +116,9 @@ bool OptionCommandParsing::parseOption() {
     return true;
 }
 
-bool OptionCommandParsing::optionError(ovs::Exception&) { return true; }
+bool OptionCommandParsing::optionError(ovs::Exception&) {
+    return true;
+}
 
 void OptionCommandParsing::writeUsage(std::ostream& out) const {
     std::vector<const OptionDesc*> inOrder;
@@ -139,7 +141,9 @@ void OptionCommandParsing::writeUsage(std::ostream& out) const {
     }
 }
 
-void OptionCommandParsing::printUsage() const { writeUsage(ovs::console()); }
+void OptionCommandParsing::printUsage() const {
+    writeUsage(ovs::console());
+}
 
 void OptionCommandParsing::checkMandatory() const {
     for (const auto& [name, option] : options_) {

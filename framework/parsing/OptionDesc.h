@@ -42,8 +42,7 @@ private:
 
 class OptionDesc {
 public:
-    OptionDesc(const std::string& name, OptionKind kind, bool mandatory, const std::string& help,
-               std::uint32_t order);
+    OptionDesc(const std::string& name, OptionKind kind, bool mandatory, const std::string& help, std::uint32_t order);
     virtual ~OptionDesc();
 
     // The kind's suffix in the usage text: ":<Num>", ":<File>", ":<Str>" or nothing.

@@ -10,11 +10,17 @@ namespace ovs {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool isOctalDigit(char c) { return c >= '0' && c <= '7'; }
+bool isOctalDigit(char c) {
+    return c >= '0' && c <= '7';
+}
 
 int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -39,11 +45,17 @@ Parsing::Parsing(const char* text)
 
 Parsing::~Parsing() = default;
 
-bool Parsing::beginString() { return true; }
+bool Parsing::beginString() {
+    return true;
+}
 
-bool Parsing::endString() { return true; }
+bool Parsing::endString() {
+    return true;
+}
 
-bool Parsing::translateEscape(std::string&) { return false; }
+bool Parsing::translateEscape(std::string&) {
+    return false;
+}
 
 bool Parsing::isBlankChar(char c) {
     if (c == ' ' || c == '\t') {
@@ -52,7 +64,9 @@ bool Parsing::isBlankChar(char c) {
     return (c == '\r' || c == '\n') && AreFileApisANSI() != FALSE;
 }
 
-bool Parsing::isBlank() const { return isBlankChar(*position_); }
+bool Parsing::isBlank() const {
+    return isBlankChar(*position_);
+}
 
 void Parsing::skipBlanks() {
     while (*position_ != '\0' && isBlankChar(*position_)) {
@@ -338,17 +352,33 @@ void Parsing::readGuid(GUID& out, std::uint32_t flags) {
 bool Parsing::readStandardEscape(std::string& out) {
     char e = *position_;
     switch (e) {
-    case 't': out += '\t'; break;
-    case 'v': out += '\x0B'; break;
-    case 'b': out += '\x08'; break;
-    case 'r': out += '\r'; break;
-    case 'f': out += '\x0C'; break;
-    case 'a': out += '\x07'; break;
-    case 'n': out += "\r\n"; break;
+    case 't':
+        out += '\t';
+        break;
+    case 'v':
+        out += '\x0B';
+        break;
+    case 'b':
+        out += '\x08';
+        break;
+    case 'r':
+        out += '\r';
+        break;
+    case 'f':
+        out += '\x0C';
+        break;
+    case 'a':
+        out += '\x07';
+        break;
+    case 'n':
+        out += "\r\n";
+        break;
     case '\\':
     case '?':
     case '\'':
-    case '"': out += e; break;
+    case '"':
+        out += e;
+        break;
     case 'x': {
         ++position_;
         std::uint32_t value = 0;
@@ -435,8 +465,8 @@ void Parsing::readString(std::string& out, std::uint32_t flags, std::uint32_t ma
     }
 }
 
-void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_t flags,
-                           const char* defaultExtension, const char* baseFolder) {
+void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_t flags, const char* defaultExtension,
+                           const char* baseFolder) {
     result = 0;
     setTokenStart(position_);
     if (*position_ == '\0') {
@@ -461,8 +491,8 @@ void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_
         raiseError(2023);
     }
 
-    if (defaultExtension != nullptr && *defaultExtension != '\0' &&
-        text.find_first_of("\\/:") == std::string::npos && text.back() != '.') {
+    if (defaultExtension != nullptr && *defaultExtension != '\0' && text.find_first_of("\\/:") == std::string::npos &&
+        text.back() != '.') {
         if (*defaultExtension != '.') {
             text += '.';
         }
@@ -530,10 +560,18 @@ void Parsing::setTokenEnd(TokenEnd rule) {
         ++nextBlank;
     }
     switch (rule) {
-    case TokenEnd::ToEnd: tokenEnd_ = tokenStart_ + std::strlen(tokenStart_); break;
-    case TokenEnd::ToNextBlank: tokenEnd_ = nextBlank; break;
-    case TokenEnd::ToPosition: tokenEnd_ = position_; break;
-    case TokenEnd::ToNearer: tokenEnd_ = position_ < nextBlank ? position_ : nextBlank; break;
+    case TokenEnd::ToEnd:
+        tokenEnd_ = tokenStart_ + std::strlen(tokenStart_);
+        break;
+    case TokenEnd::ToNextBlank:
+        tokenEnd_ = nextBlank;
+        break;
+    case TokenEnd::ToPosition:
+        tokenEnd_ = position_;
+        break;
+    case TokenEnd::ToNearer:
+        tokenEnd_ = position_ < nextBlank ? position_ : nextBlank;
+        break;
     }
 }
 

@@ -121,7 +121,10 @@ public:
     const char* position() const { return position_; }
     void setPosition(const char* position) { position_ = position; }
     const char* tokenStart() const { return tokenStart_; }
-    void setTokenStart(const char* start) { tokenStart_ = start; tokenEnd_ = nullptr; }
+    void setTokenStart(const char* start) {
+        tokenStart_ = start;
+        tokenEnd_ = nullptr;
+    }
     char currentChar() const { return current_; }
     void setCurrentChar(char c) { current_ = c; }
     bool atEnd() const { return *position_ == '\0'; }

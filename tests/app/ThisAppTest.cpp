@@ -1,0 +1,413 @@
+// The run flow in-process: what the tool prints and returns for a command line, with the
+// task file, Acrobat and the waiting scripted through a recording environment.
+#include "ThisApp.h"
+
+#include "runtime/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers the run flow from scripts and records what it was asked to do.
+class ScriptedEnvironment : public RunEnvironment {
+public:
+    void sleep(DWORD milliseconds) override { sleeps.push_back(milliseconds); }
+    bool acrobatIsRunning(Acrobat&) override {
+        bool running = acrobat.empty() ? false : acrobat[std::min(aliveChecks, acrobat.size() - 1)];
+        ++aliveChecks;
+        return running;
+    }
+    void startAcrobat(Acrobat&) override { ++starts; }
+    void restartAcrobat(Acrobat&) override { ++restarts; }
+    std::uint32_t submitTask(RequestTask&, const ParameterMap& parameters) override {
+        submitted = parameters;
+        ++submits;
+        return 417;
+    }
+    TaskState pollTask(RequestTask&) override {
+        std::size_t poll = polls++;
+        if (pollError && poll + 1 == states.size()) {
+            throw *pollError;
+        }
+        return states.empty() ? TaskState::NotAccessible : states[std::min(poll, states.size() - 1)];
+    }
+    std::int32_t processedDocuments(RequestTask&) override { return documents; }
+    void deleteTaskFiles(std::uint32_t mode) override { deletedModes.push_back(mode); }
+
+    std::vector<bool> acrobat{true};           // answers to the Acrobat checks in turn; the last repeats
+    std::vector<TaskState> states;             // answers to the polls in turn; the last repeats
+    std::unique_ptr<ovs::Exception> pollError; // raised instead of the last scripted state
+    std::int32_t documents = 0;
+
+    std::vector<DWORD> sleeps;
+    std::size_t aliveChecks = 0;
+    std::size_t polls = 0;
+    int starts = 0;
+    int restarts = 0;
+    int submits = 0;
+    ParameterMap submitted;
+    std::vector<std::uint32_t> deletedModes;
+};
+
+const char* const FullUsage =
+    "\n"
+    "Command line tool for creating encrypted PDF files \n"
+    "with Lockspire or Quorlin\n"
+    "Options\n"
+    "  -f:<Num>    mandatory FirmCode\n"
+    "  -p:<Num>    mandatory ProductCode\n"
+    "  -cf:<Num>   optional  FeatureCode\n"
+    "  -k:<Str>    mandatory Hardware (QL=Quorlin, LS=Lockspire)\n"
+    "  -alg:<Num>  optional  Algorithm Version (2,3,4,5) (Quorlin only)\n"
+    "  -ad         optional  Check Activation Date (Lockspire only)\n"
+    "  -ed         optional  Check Expiration Date\n"
+    "  -nw         optional  Network Access\n"
+    "  -uco        optional  Decrease UnitCounter on open (Lockspire only)\n"
+    "  -ucp        optional  Decrease UnitCounter on print (Lockspire only)\n"
+    "  -comp:<Num> optional  Set Acrobat compatiblity\n"
+    "  -perm:<Str> optional  Specify permissions: PRINT_LOW, PRINT_HIGH, EDIT_INSERT, EDIT_FILLANDSIGN, "
+    "EDIT_COMMENT, EDIT_ANY, COPY, ACCESSIBILITY, PRTSCREEN, EXT_PRTSCREEN, READER_ONLY, EXT_DEBUGCHECK\n"
+    "  -i:<File>   mandatory Input file/folder. Should be the last parameter in the command line.\n"
+    "  -o:<File>   mandatory Output file/folder\n"
+    "  -additionalsystems:<Str> optional  A string with a list of additional copy protection systems. The "
+    "systems are separated through semicolon.\n"
+    "              A system definition could be LS,FC,PC[,FeatureCode] or QL,FC,PC[,AlgorithmVersion]. \n"
+    "              Sample: -additionalsystems:\"LS,10,13,1;QL,10,15,4;LS,10,14\"\n"
+    "  -usermessage:<Str> optional  The filename of the usermessage dll without extension\n"
+    "  -la:<Str>   optional  Specify license access options, if network access is enabled: USER_LIMIT, "
+    "NO_USER_LIMIT, EXCLUSIVE, STATION_SHARE, CONVENIENT\n"
+    "  -readpermissions optional  Check if the permissions of the given PDF document allows the encryption with "
+    "Veilgard PDF\n"
+    "  -clear:<Str> optional  Clear existing task files:ALL for all, FINISHED for all finished tasks\n"
+    "  -startacrobat optional  Starts Adobe Acrobat, if it is not running\n"
+    "  -restartacrobatevery:<Num> optional  Tries to restart acrobat every X encrypted documents\n";
+
+const char* const PermissionUsage =
+    "\n"
+    "Command line tool for creating encrypted PDF files \n"
+    "with Lockspire or Quorlin\n"
+    "Options\n"
+    "  -readpermissions mandatory Check if the permissions of the given PDF document allows the encryption "
+    "with Veilgard PDF\n"
+    "  -i:<File>   mandatory Input file/folder. Should be the last parameter in the command line.\n"
+    "  -clear:<Str> optional  Clear existing task files:ALL for all, FINISHED for all finished tasks\n"
+    "  -startacrobat optional  Starts Adobe Acrobat, if it is not running\n"
+    "  -restartacrobatevery:<Num> optional  Tries to restart acrobat every X encrypted documents\n";
+
+const std::string DateTimePattern = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
+
+// The message line of an exception as the run flow composes it.
+std::string messageOf(int number, const std::string& argument1 = std::string()) {
+    return ovs::Exception(number, argument1).message();
+}
+
+class ThisAppRun : public testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<ThisApp>();
+        auto scripted = std::make_unique<ScriptedEnvironment>();
+        environment = scripted.get();
+        app->setEnvironment(std::move(scripted));
+    }
+    void TearDown() override { app.reset(); }
+    // A fresh application and environment for the next case of a table.
+    void restart() {
+        TearDown();
+        SetUp();
+    }
+
+    // Runs the tool with the arguments; output receives everything after the banner.
+    int run(std::vector<const char*> arguments) {
+        arguments.insert(arguments.begin(), "FraskPdfCmd");
+        app->setArguments(static_cast<int>(arguments.size()), arguments.data());
+        testing::internal::CaptureStdout();
+        int code = app->run();
+        std::string all = testing::internal::GetCapturedStdout();
+        std::size_t first = all.find('\n');
+        std::size_t second = first == std::string::npos ? first : all.find('\n', first + 1);
+        banner = all.substr(0, second == std::string::npos ? all.size() : second + 1);
+        output = second == std::string::npos ? std::string() : all.substr(second + 1);
+        return code;
+    }
+    const OptionDesc* option(const char* name) const { return app->parser()->findOption(name); }
+
+    std::unique_ptr<ThisApp> app;
+    ScriptedEnvironment* environment = nullptr;
+    std::string banner;
+    std::string output;
+};
+
+const std::vector<const char*> TaskLine = {"-f:10", "-p:13", "-k:LS", "-nw", "-o:C:\\out", "-i:C:\\docs\\*.pdf"};
+
+std::vector<const char*> taskLineWith(std::initializer_list<const char*> front) {
+    std::vector<const char*> line(front);
+    line.insert(line.end(), TaskLine.begin(), TaskLine.end());
+    return line;
+}
+
+TEST_F(ThisAppRun, NoArgumentsPrintsBannerUsageAndMissingF) {
+    EXPECT_EQ(run({}), 2001);
+    EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u) << banner;
+    EXPECT_EQ(output, std::string(FullUsage) +
+                          "\nFraskPdfCmd: error OV2001 - invalid option. (Mandatory option 'f' is missing.)\n");
+    EXPECT_EQ(environment->aliveChecks, 0u);
+}
+
+TEST_F(ThisAppRun, ClearModeChecksItsValueAndSkipsEverythingElse) {
+    struct Case {
+        std::vector<const char*> line;
+        int code;
+        const char* output;
+        std::vector<std::uint32_t> modes;
+    } cases[] = {
+        {{"-clear:all"}, 1, "Unkown option for clear:all\n", {}},
+        {{"-clear:ALL"}, 0, "Clearing old task files (ALL)\n", {0}},
+        {{"-clear:FINISHED", "-startacrobat"}, 0, "Clearing old task files (FINISHED)\n", {1}},
+        {{"/CLEAR:\"FINISHED\""}, 0, "Clearing old task files (FINISHED)\n", {1}},
+        {{"-clear:"}, 2001, nullptr, {}},
+    };
+    for (const Case& c : cases) {
+        restart();
+        EXPECT_EQ(run(c.line), c.code) << c.line[0];
+        if (c.output) {
+            EXPECT_EQ(output, c.output);
+        }
+        EXPECT_EQ(environment->deletedModes, c.modes) << c.line[0];
+        EXPECT_EQ(environment->starts, 0);
+        EXPECT_EQ(environment->submits, 0);
+    }
+}
+
+TEST_F(ThisAppRun, StartAcrobatComesBeforeTheMandatoryCheck) {
+    EXPECT_EQ(run({"-startacrobat"}), 2001);
+    EXPECT_EQ(environment->starts, 1);
+    EXPECT_EQ(output.rfind("\nCommand line tool", 0), 0u);
+}
+
+TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
+    struct Case {
+        std::vector<const char*> line;
+        const char* missing; // reported option; null when the run reaches the task
+        bool permissionSet;
+    } cases[] = {
+        {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, "o", false},
+        {{"-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
+        {{"-f:12abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
+        {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, "f", false},
+        {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
+        {{"-READPERMISSIONS", "-i:C:\\in\\a.pdf"}, "f", false},
+        {{"-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
+        {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
+        {{"-i:C:\\readpermissions\\a.pdf"}, "readpermissions", true},
+        {{"-i:C:\\in\\a.pdf", "-readpermissions"}, "readpermissions", true},
+    };
+    for (const Case& c : cases) {
+        restart();
+        int code = run(c.line);
+        std::string described = std::string(c.line[0]) + " ...";
+        EXPECT_EQ(option("f") == nullptr, c.permissionSet) << described;
+        EXPECT_EQ(option("o") == nullptr, c.permissionSet) << described;
+        if (c.missing) {
+            EXPECT_EQ(code, 2001) << described;
+            std::string usage = c.permissionSet ? PermissionUsage : FullUsage;
+            EXPECT_EQ(output, usage + "\n" + messageOf(2001) + " (Mandatory option '" + c.missing + "' is missing.)\n")
+                << described;
+        } else {
+            // The scripted Acrobat runs and the scripted task is not accessible: "Unkown state".
+            EXPECT_EQ(code, 1000) << described;
+            EXPECT_EQ(environment->submits, 1) << described;
+        }
+    }
+}
+
+TEST_F(ThisAppRun, QuotedPathsWithBlanksReachTheTaskWhole) {
+    environment->states = {TaskState::Finished};
+    EXPECT_EQ(run({"-f:1", "-p:2", "-k:LS", "-o:C:\\my out\\", "\"-i:C:\\my docs\\*.pdf\""}), 0);
+    ParameterMap& p = environment->submitted;
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p["o"].asPath(), "C:\\my out\\");
+    EXPECT_EQ(p["i"].asPath(), "C:\\my docs\\*.pdf");
+}
+
+TEST(ThisAppRewrite, MovesTheQuoteBehindTheColonOfIAndO) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"-f:1 \"-i:C:\\a b\\*.pdf\"", "-f:1 -i:\"C:\\a b\\*.pdf\""},
+        {"\"/o:C:\\x y\\\" \"/i:C:\\a b\"", "/o:\"C:\\x y\\\" /i:\"C:\\a b\""},
+        {"\"-o:a b\" \"-o:c d\"", "-o:\"a b\" -o:\"c d\""},
+        {"\"-I:a b\" \"-k:a b\"", "\"-I:a b\" \"-k:a b\""},
+        {"\"\"-i:x", "\"-i:\"x"},
+        {"-i:C:\\in", "-i:C:\\in"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ThisApp::rewriteArguments(c.text), c.expected) << c.text;
+    }
+}
+
+TEST_F(ThisAppRun, FinishedTaskReportsAndWaitsBetweenPolls) {
+    environment->states = {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished};
+    EXPECT_EQ(run(TaskLine), 0);
+    EXPECT_TRUE(std::regex_match(output, std::regex("Created a task for FraskPdf: Task Id 417\n"
+                                                    "Waiting for finish \\.!!\n"
+                                                    "Task finished at " +
+                                                    DateTimePattern + "\n")))
+        << output;
+    EXPECT_EQ(environment->sleeps, std::vector<DWORD>(5, 2000));
+    EXPECT_EQ(environment->polls, 4u);
+    ParameterMap& p = environment->submitted;
+    std::vector<std::string> names;
+    for (const auto& entry : p) {
+        names.push_back(entry.first);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"f", "i", "k", "nw", "o", "p"}));
+    EXPECT_EQ(p["f"].asNumber(), 10u);
+    EXPECT_EQ(p["k"].asText(), "LS");
+    EXPECT_TRUE(p["nw"].empty());
+    EXPECT_EQ(p["o"].asPath(), "C:\\out");
+    EXPECT_EQ(p["i"].asPath(), "C:\\docs\\*.pdf");
+}
+
+TEST_F(ThisAppRun, TaskFinishedBeforeTheFirstPoll) {
+    environment->states = {TaskState::Finished};
+    EXPECT_EQ(run(taskLineWith({"-readpermissions"})), 0);
+    EXPECT_TRUE(std::regex_match(output, std::regex("Created a permission extract task for FraskPdf: Task Id 417\n"
+                                                    "Waiting for finish \n"
+                                                    "Task finished at " +
+                                                    DateTimePattern + "\n")))
+        << output;
+    EXPECT_EQ(environment->sleeps, std::vector<DWORD>(2, 2000));
+}
+
+TEST_F(ThisAppRun, TaskNotAcceptedAtTheFifteenthPoll) {
+    environment->states = {TaskState::Request};
+    EXPECT_EQ(run(taskLineWith({"-restartacrobatevery:0"})), 1000);
+    EXPECT_TRUE(std::regex_match(output, std::regex("Created a task for FraskPdf: Task Id 417\n"
+                                                    "Waiting for finish \\.{15}\n"
+                                                    "Task was not accepted: " +
+                                                    DateTimePattern + "\n")))
+        << output;
+    EXPECT_EQ(environment->polls, 15u);
+    EXPECT_EQ(environment->sleeps.size(), 16u);
+    EXPECT_EQ(environment->restarts, 0);
+}
+
+TEST_F(ThisAppRun, CountdownsAreNotResetByAChangeOfState) {
+    // Ten polls in Request, three in Accepted, then Request again: the task is given up at its
+    // fifteenth poll in Request, and three Accepted polls never reach an Acrobat check.
+    environment->states = std::vector<TaskState>(10, TaskState::Request);
+    environment->states.insert(environment->states.end(), 3, TaskState::Accepted);
+    environment->states.push_back(TaskState::Request);
+    EXPECT_EQ(run(TaskLine), 1000);
+    EXPECT_NE(output.find("Waiting for finish ..........!!!.....\nTask was not accepted: "), std::string::npos)
+        << output;
+    EXPECT_EQ(environment->polls, 18u);
+    EXPECT_EQ(environment->aliveChecks, 1u);
+}
+
+TEST_F(ThisAppRun, AcrobatIsCheckedAtEveryFifthAcceptedPoll) {
+    environment->states = {TaskState::Accepted};
+    environment->acrobat = {true, true, false}; // before submission, at the 5th and the 10th poll
+    EXPECT_EQ(run(TaskLine), 3000);
+    EXPECT_EQ(environment->polls, 10u);
+    EXPECT_EQ(environment->aliveChecks, 3u);
+    EXPECT_EQ(output,
+              "Created a task for FraskPdf: Task Id 417\nWaiting for finish !!!!!!!!!!\n" + messageOf(3000) + "\n");
+}
+
+TEST_F(ThisAppRun, AcrobatNotRunningBeforeSubmission) {
+    environment->acrobat = {false};
+    EXPECT_EQ(run(TaskLine), 3000);
+    EXPECT_EQ(output, "\n" + messageOf(3000) + "\n");
+    EXPECT_EQ(environment->submits, 0);
+}
+
+TEST_F(ThisAppRun, EndsOfATask) {
+    struct Case {
+        std::vector<TaskState> states;
+        int error; // raised by the last poll instead of its state; 0 for none
+        const char* argument;
+        int code;
+        std::string tail; // regular expression of the output after "Waiting for finish "
+    } cases[] = {
+        {{TaskState::Accepted, TaskState::Error}, 0, "", 0, "!\nTask aborted at " + DateTimePattern + "\n"},
+        {{TaskState::Accepted, TaskState::NotAccessible},
+         0,
+         "",
+         1000,
+         "!\n" + std::regex_replace(messageOf(1000, "Unkown state"), std::regex("[.()]"), "\\$&") +
+             " \\(Unkown state\\)\n"},
+        {{TaskState::Accepted, TaskState::Error},
+         3503,
+         "C:\\t\\Task417.ovc",
+         3503,
+         "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n"},
+        {{TaskState::Error},
+         1000,
+         "Unkown state in task request file",
+         1000,
+         "\n.* \\(Unkown state in task request file\\)\n"},
+    };
+    for (const Case& c : cases) {
+        restart();
+        environment->states = c.states;
+        if (c.error) {
+            environment->pollError = std::make_unique<ovs::Exception>(c.error, c.argument);
+        }
+        EXPECT_EQ(run(TaskLine), c.code);
+        std::string prefix = "Created a task for FraskPdf: Task Id 417\nWaiting for finish ";
+        ASSERT_EQ(output.rfind(prefix, 0), 0u) << output;
+        EXPECT_TRUE(std::regex_match(output.substr(prefix.size()), std::regex(c.tail))) << output;
+        EXPECT_EQ(environment->restarts, 0);
+    }
+}
+
+TEST_F(ThisAppRun, RestartRuleComparesTheTasksDocumentCount) {
+    struct Case {
+        const char* option; // null: restartacrobatevery not given
+        std::int32_t documents;
+        TaskState end;
+        bool restart;
+    } cases[] = {
+        {"-restartacrobatevery:0", 0, TaskState::Finished, true},
+        {"-restartacrobatevery:0", 0, TaskState::Error, true},
+        {"-restartacrobatevery:5", 4, TaskState::Finished, false},
+        {"-restartacrobatevery:5", 5, TaskState::Finished, true},
+        {"-restartacrobatevery:0x10", 17, TaskState::Finished, true},
+        {nullptr, 100, TaskState::Finished, false},
+    };
+    for (const Case& c : cases) {
+        restart();
+        environment->states = {c.end};
+        environment->documents = c.documents;
+        EXPECT_EQ(run(c.option ? taskLineWith({c.option}) : TaskLine), 0);
+        std::string countLine = " Whole number of processed documents: " + std::to_string(c.documents) + "\n";
+        EXPECT_EQ(output.find(countLine) != std::string::npos, c.option != nullptr) << output;
+        bool restartLine =
+            std::regex_search(output, std::regex("\n Trying to restart acrobat at " + DateTimePattern + "\n$"));
+        EXPECT_EQ(restartLine, c.restart) << output;
+        EXPECT_EQ(environment->restarts, c.restart ? 1 : 0) << (c.option ? c.option : "none");
+        EXPECT_EQ(environment->sleeps.back(), 2000u);
+    }
+}
+
+// A submission that fails leaves the announcement without an id.
+class FailingSubmission : public ScriptedEnvironment {
+public:
+    std::uint32_t submitTask(RequestTask&, const ParameterMap&) override { throw ovs::Exception(1000, "Unkown type"); }
+};
+
+TEST_F(ThisAppRun, FailingSubmitLeavesTheAnnouncementWithoutId) {
+    app->setEnvironment(std::make_unique<FailingSubmission>());
+    EXPECT_EQ(run(TaskLine), 1000);
+    EXPECT_EQ(output, "Created a task for FraskPdf: Task Id \n" + messageOf(1000, "Unkown type") + " (Unkown type)\n");
+}
+
+} // namespace

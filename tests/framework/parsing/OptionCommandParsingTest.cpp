@@ -1,0 +1,253 @@
+// The command-line parser: option syntax, values of every kind, dropped bad options, the
+// usage text and the mandatory check; and the plain option loop that stops at an error.
+#include "parsing/OptionCommandParsing.h"
+
+#include "runtime/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A parser over its own copy of the line, with options of every kind.
+struct Fixture {
+    explicit Fixture(const std::string& text) : line(text), parser(line.c_str()) {
+        parser.setPrefixCharacters("/-");
+        parser.setFollowCharacters("/-");
+        parser.addOption("f", OptionKind::Num, true, "FirmCode");
+        parser.addOption("k", OptionKind::Str, true, "Hardware");
+        parser.addOption("alg", OptionKind::Num, false, "Algorithm");
+        parser.addOption("ad", OptionKind::Flag, false, "Activation");
+        parser.addOption("ed", OptionKind::Flag, false, "Expiration");
+        parser.addOption("nw", OptionKind::Flag, false, "Network");
+        parser.addOption("ch", OptionKind::Char, false, "Character");
+        parser.addOption("odd", static_cast<OptionKind>(7), false, "Unsupported kind");
+        parser.addOption("i", OptionKind::FileList, true, "Input");
+        parser.addOption("o", OptionKind::File, true, "Output");
+        parser.parseOptions();
+    }
+    std::string line;
+    OptionCommandParsing parser;
+};
+
+// What an option looks like after parsing: "-" when absent, else its value as text
+// ("+" for a flag).
+std::string shown(const OptionDesc& option) {
+    if (!option.present) {
+        return "-";
+    }
+    switch (option.value.type()) {
+    case OptionValue::Type::Empty:
+        return "+";
+    case OptionValue::Type::Character:
+        return std::string(1, option.value.asCharacter());
+    case OptionValue::Type::Number:
+        return std::to_string(option.value.asNumber());
+    case OptionValue::Type::Text:
+        return option.value.asText();
+    case OptionValue::Type::Path:
+        return option.value.asPath();
+    }
+    return "?";
+}
+
+struct LineCase {
+    const char* line;
+    std::vector<std::pair<const char*, const char*>> expected; // option -> shown value
+    int lastError;
+};
+
+class ParseLine : public testing::TestWithParam<LineCase> {};
+
+TEST_P(ParseLine, SetsOptionsAndDropsBadOnes) {
+    const LineCase& c = GetParam();
+    Fixture fixture(c.line);
+    for (const auto& [name, value] : c.expected) {
+        const OptionDesc* option = fixture.parser.findOption(name);
+        ASSERT_NE(option, nullptr) << name;
+        EXPECT_EQ(shown(*option), value) << c.line << " option " << name;
+    }
+    EXPECT_EQ(fixture.parser.lastError(), c.lastError) << c.line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ParseLine,
+    testing::Values(LineCase{"", {{"f", "-"}, {"nw", "-"}, {"i", "-"}}, 0},
+                    LineCase{"-nw-ed", {{"nw", "+"}, {"ed", "+"}, {"ad", "-"}}, 0},
+                    LineCase{"-NW /Ed", {{"nw", "+"}, {"ed", "+"}}, 0},
+                    LineCase{"-n -ad", {{"nw", "-"}, {"ad", "+"}}, 2001}, LineCase{"-ad -n", {{"ad", "+"}}, 2001},
+                    LineCase{"-f:12abc -k:LS", {{"f", "12"}, {"k", "LS"}}, 2002},
+                    LineCase{"-f:abc -nw", {{"f", "-"}, {"nw", "+"}}, 2020}, LineCase{"-f:0x1F", {{"f", "31"}}, 0},
+                    LineCase{"-f:010", {{"f", "10"}}, 0}, LineCase{"-f:4294967295", {{"f", "4294967295"}}, 0},
+                    LineCase{"-f:4294967296", {{"f", "-"}}, 2005}, LineCase{"-f:0x", {{"f", "-"}}, 2021},
+                    LineCase{"-f:", {{"f", "-"}}, 2020}, LineCase{"-alg5", {{"alg", "5"}}, 0},
+                    LineCase{"-f:1 -f:2", {{"f", "2"}}, 0}, LineCase{"-f:1 -f:x", {{"f", "1"}}, 2020},
+                    LineCase{"-f:7-nw", {{"f", "7"}, {"nw", "+"}}, 0}, LineCase{"-k:a-b", {{"k", "a-b"}}, 0},
+                    LineCase{"-k:\"a b\"-nw", {{"k", "a b"}, {"nw", "+"}}, 0}, LineCase{"-k:a\\tb", {{"k", "a\tb"}}, 0},
+                    LineCase{"-k: x", {{"k", "-"}}, 2024}, LineCase{"-k:\"a\tb\" -nw", {{"k", "-"}, {"nw", "+"}}, 2006},
+                    LineCase{"-ad:x -nw", {{"ad", "+"}, {"nw", "+"}}, 2002}, LineCase{"-ch:x", {{"ch", "x"}}, 2002},
+                    LineCase{"-ch:/nw", {{"ch", "/"}, {"nw", "+"}}, 0},
+                    LineCase{"-odd -nw", {{"odd", "-"}, {"nw", "+"}}, 2001}, LineCase{"- -nw", {{"nw", "+"}}, 2001},
+                    LineCase{"-", {{"nw", "-"}}, 2001}, LineCase{"-5 -nw", {{"nw", "+"}}, 2001},
+                    LineCase{"file.pdf -nw", {{"nw", "-"}}, 0},
+                    LineCase{"-nw file.pdf -ad", {{"nw", "+"}, {"ad", "-"}}, 0},
+                    LineCase{"-i:C:\\in\\*.pdf -o:C:\\out", {{"i", "C:\\in\\*.pdf"}, {"o", "-"}}, 0},
+                    LineCase{"-i:\"C:\\my docs\\*.pdf\" -nw", {{"i", "C:\\my docs\\*.pdf"}, {"nw", "-"}}, 0},
+                    LineCase{"-i:C:\\in\\a.pdf D:\\x.pdf", {{"i", "-"}}, 2023},
+                    LineCase{"-o:C:\\out\\*.pdf -nw", {{"o", "-"}, {"nw", "+"}}, 2023},
+                    LineCase{"-o:\"C:\\my out\\x.pdf\"-nw", {{"o", "C:\\my out\\x.pdf"}, {"nw", "+"}}, 0},
+                    LineCase{"-o:C:\\a/x -nw", {{"o", "C:\\a"}, {"nw", "+"}}, 2001}));
+
+TEST(ParseLine, FileListAtTheEndGivesEmptyPath) {
+    Fixture fixture("-nw -i:");
+    EXPECT_EQ(shown(*fixture.parser.findOption("i")), "");
+}
+
+TEST(ParseLine, WordWithoutPrefixEndsParsingThere) {
+    Fixture fixture("-nw  file.pdf -ad");
+    EXPECT_STREQ(fixture.parser.position(), "file.pdf -ad");
+}
+
+TEST(KeywordList, FollowsNameOrderAndKeepsFirstRegistration) {
+    std::string line;
+    OptionCommandParsing parser(line.c_str());
+    parser.addOption("zz", OptionKind::Flag, false, "last by name");
+    parser.addOption("aa", OptionKind::Num, false, "first");
+    parser.addOption("aa", OptionKind::Flag, true, "second registration");
+    parser.addOption("mm", OptionKind::Flag, false, "middle");
+    parser.parseOptions();
+    EXPECT_EQ(parser.keywordList(), "aa\tmm\tzz");
+    EXPECT_EQ(parser.findOption("aa")->keywordIndex, 1u);
+    EXPECT_EQ(parser.findOption("zz")->keywordIndex, 3u);
+    EXPECT_EQ(parser.findOption("aa")->help, "first");
+    EXPECT_EQ(parser.findOption("aa")->order, 1u);
+    EXPECT_EQ(parser.findOption("mm")->order, 3u);
+    EXPECT_EQ(parser.findOption("nothing"), nullptr);
+}
+
+TEST(Usage, ListsOptionsInRegistrationOrderWithPaddedFields) {
+    std::string line;
+    OptionCommandParsing parser(line.c_str());
+    parser.description = "Command line tool for creating encrypted PDF files \nwith Lockspire or Quorlin";
+    parser.addOption("f", OptionKind::Num, true, "FirmCode");
+    parser.addOption("nw", OptionKind::Flag, false, "Network Access");
+    parser.addOption("i", OptionKind::FileList, true, "Input");
+    parser.addOption("o", OptionKind::File, false, "Output");
+    parser.addOption("ch", OptionKind::Char, false, "One character");
+    parser.addOption("usermessage", OptionKind::Str, false, "Dll");
+    parser.addOption("restartacrobatevery", OptionKind::Num, false, "Restart");
+    std::ostringstream out;
+    parser.writeUsage(out);
+    EXPECT_EQ(out.str(), "\n"
+                         "Command line tool for creating encrypted PDF files \n"
+                         "with Lockspire or Quorlin\n"
+                         "Options\n"
+                         "  -f:<Num>    mandatory FirmCode\n"
+                         "  -nw         optional  Network Access\n"
+                         "  -i:<File>   mandatory Input\n"
+                         "  -o:<File>   optional  Output\n"
+                         "  -ch         optional  One character\n"
+                         "  -usermessage:<Str> optional  Dll\n"
+                         "  -restartacrobatevery:<Num> optional  Restart\n");
+}
+
+TEST(CheckMandatory, ReportsFirstMissingByNameAfterPrintingUsage) {
+    std::string line = "-b:1";
+    OptionCommandParsing parser(line.c_str());
+    parser.setPrefixCharacters("/-");
+    parser.setFollowCharacters("/-");
+    parser.description = "Tool";
+    parser.addOption("z", OptionKind::Num, true, "Zed");
+    parser.addOption("b", OptionKind::Num, true, "Bee");
+    parser.addOption("c", OptionKind::Num, true, "Cee");
+    parser.parseOptions();
+    testing::internal::CaptureStdout();
+    int number = 0;
+    std::string argument;
+    try {
+        parser.checkMandatory();
+    } catch (const ovs::Exception& error) {
+        number = error.number();
+        argument = error.argument(1);
+    }
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(number, 2001);
+    EXPECT_EQ(argument, "Mandatory option 'c' is missing.");
+    EXPECT_NE(printed.find("Options"), std::string::npos);
+    EXPECT_NE(printed.find("  -z:<Num>    mandatory Zed"), std::string::npos);
+
+    std::string complete = "-z:1 -b:2 -c:3";
+    OptionCommandParsing all(complete.c_str());
+    all.setPrefixCharacters("-");
+    all.addOption("z", OptionKind::Num, true, "Zed");
+    all.addOption("b", OptionKind::Num, true, "Bee");
+    all.addOption("c", OptionKind::Num, true, "Cee");
+    all.parseOptions();
+    testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(all.checkMandatory());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// A plain option loop whose options are single letters without value.
+class LetterParsing : public ovs::CommandParsing {
+public:
+    using CommandParsing::CommandParsing;
+    bool parseOption() override {
+        if (currentChar() == 'z') {
+            throw ovs::Exception(1001, "disk"); // a file error leaves the loop unchanged
+        }
+        seen += currentChar();
+        return currentChar() != 'x';
+    }
+    std::string seen;
+};
+
+TEST(CommandParsing, StopsAtFirstErrorWithOptionLocation) {
+    struct Case {
+        const char* line;
+        int number;
+        const char* location;
+        const char* seen;
+    } cases[] = {{"-a -xyz -b", 2001, "option -xyz", "ax"},
+                 {"-a -bq -c", 2002, "option -bq", "ab"},
+                 {"-z -a", 1001, "", ""},
+                 {"-a/B-c", 0, "", "abc"}};
+    for (const Case& c : cases) {
+        LetterParsing parser(c.line);
+        parser.setPrefixCharacters("/-");
+        parser.setFollowCharacters("/-");
+        int number = 0;
+        std::string location;
+        try {
+            parser.parse();
+        } catch (const ovs::Exception& error) {
+            number = error.number();
+            location = error.location();
+        }
+        EXPECT_EQ(number, c.number) << c.line;
+        EXPECT_EQ(location, c.location) << c.line;
+        EXPECT_EQ(parser.seen, c.seen) << c.line;
+        EXPECT_EQ(parser.lastError(), c.number >= 2000 ? c.number : 0) << c.line;
+    }
+}
+
+TEST(CommandParsing, DefaultOptionIsBadSpecificationAndNoPrefixStopsAtOnce) {
+    std::string line = "-ab";
+    ovs::CommandParsing parser(line.c_str());
+    parser.setPrefixCharacters("-");
+    try {
+        parser.parse();
+        FAIL() << "2023 expected";
+    } catch (const ovs::Exception& error) {
+        EXPECT_EQ(error.number(), 2023);
+        EXPECT_EQ(error.location(), "option -ab");
+    }
+    ovs::CommandParsing none(line.c_str());
+    EXPECT_NO_THROW(none.parse());
+    EXPECT_STREQ(none.position(), "-ab");
+}
+
+} // namespace
