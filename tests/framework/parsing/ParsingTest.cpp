@@ -138,7 +138,8 @@ TEST(ReadKeyword, AbbreviationOfTwoEntriesIsAmbiguous) {
                   parser, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }, &token),
               2025);
     EXPECT_EQ(token, "a");
-    Parsing longWord(std::string(ThirtyTwo).append("q").c_str());
+    std::string typed = std::string(ThirtyTwo) + "q";
+    Parsing longWord(typed.c_str());
     EXPECT_EQ(longWord.readKeyword(ThirtyTwo, ovs::ScanFullKeyword), 1);
 }
 
