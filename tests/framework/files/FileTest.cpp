@@ -1,0 +1,276 @@
+// The file object: open and create modes, folder creation, exact reads, wiping, file times
+// and the file errors with their message numbers and Windows codes.
+#include "files/File.h"
+#include "files/FileError.h"
+#include "files/FileTimes.h"
+#include "runtime/Exception.h"
+#include "../../platform/FileTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using ovs::File;
+using ovs::FileException;
+
+// Runs the action and returns the file exception it raises (number -1 when it raises none).
+FileException caught(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const FileException& error) {
+        return error;
+    }
+    return FileException(-1);
+}
+
+TEST(File, OpeningAMissingFileForReadingRaises1001ThroughTheMapping) {
+    ovs::test::InPrivateFolder here;
+    File file(here.folder() / "missing.txt");
+    FileException error = caught([&] { file.open(File::Read); });
+    EXPECT_EQ(1001, error.number());
+    EXPECT_EQ(std::uint32_t(ERROR_FILE_NOT_FOUND), error.systemError());
+    EXPECT_EQ(here.folder() / "missing.txt", error.path());
+    EXPECT_EQ("missing.txt", error.argument(1)); // display form, relative to the current folder
+    EXPECT_FALSE(here.exists("missing.txt"));
+}
+
+TEST(File, OpeningForReadAndWriteCreatesAMissingFile) {
+    ovs::test::InPrivateFolder here;
+    File file(here.folder() / "new.txt");
+    file.open(File::Read | File::Write);
+    EXPECT_TRUE(file.isOpen());
+    file.write("abc", 3);
+    file.close();
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ("abc", here.content("new.txt"));
+}
+
+TEST(File, ModeChecksComeBeforeAnythingIsTouched) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("there.txt", "keep");
+    File present(here.folder() / "there.txt");
+    EXPECT_EQ(1029, caught([&] { present.create(File::MustNotExist | File::Read | File::Write); }).number());
+    EXPECT_EQ(1029, caught([&] { present.open(File::MustNotExist | File::Write); }).number());
+    EXPECT_EQ("keep", here.content("there.txt"));
+
+    File absent(here.folder() / "absent.txt");
+    FileException error = caught([&] { absent.open(File::MustExist | File::Read | File::Write); });
+    EXPECT_EQ(1001, error.number());
+    EXPECT_EQ(0u, error.systemError());
+    EXPECT_FALSE(here.exists("absent.txt"));
+
+    here.makeFolder("folder");
+    File folder(here.folder() / "folder");
+    EXPECT_EQ(1001, caught([&] { folder.open(File::MustExist | File::Read); }).number());
+}
+
+TEST(File, OpeningWithoutAPathRaises1003AndAskingForTheEmptyPath1016) {
+    File file;
+    EXPECT_EQ(1003, caught([&] { file.open(File::Read); }).number());
+    FileException error = caught([&] { (void)file.path(); });
+    EXPECT_EQ(1016, error.number());
+    EXPECT_EQ("<none>", error.argument(1));
+}
+
+TEST(File, OpenErrorsCarryTheirMappedNumbers) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("locked.txt", "x");
+    File holder(here.folder() / "locked.txt");
+    holder.open(File::Read | File::Write);
+    File second(here.folder() / "locked.txt");
+    FileException locked = caught([&] { second.open(File::Read); });
+    EXPECT_EQ(1022, locked.number());
+    EXPECT_EQ(std::uint32_t(ERROR_SHARING_VIOLATION), locked.systemError());
+
+    File inMissingFolder(here.folder() / "nowhere\\x.txt");
+    EXPECT_EQ(1002, caught([&] { inMissingFolder.open(File::Read | File::Write); }).number());
+    EXPECT_EQ(1002, caught([&] { inMissingFolder.create(File::Read | File::Write); }).number());
+
+    here.makeFolder("folder");
+    File folder(here.folder() / "folder");
+    EXPECT_EQ(1013, caught([&] { folder.open(File::Read); }).number());
+}
+
+TEST(File, CreateEmptiesAnExistingFile) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "old content");
+    File file(here.folder() / "f.txt");
+    file.create(File::Read | File::Write);
+    EXPECT_EQ(0u, file.size());
+    file.write("new", 3);
+    file.close();
+    EXPECT_EQ("new", here.content("f.txt"));
+}
+
+TEST(File, ReadExactRaises1009OnAShortRead) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("four.bin", "1234");
+    File file(here.folder() / "four.bin");
+    file.open(File::Read);
+    char buffer[10];
+    FileException error = caught([&] { file.read(buffer, 10, true); });
+    EXPECT_EQ(1009, error.number());
+    EXPECT_EQ(here.folder() / "four.bin", error.path());
+    file.rewind();
+    EXPECT_EQ(4u, file.read(buffer, 10, false));
+    EXPECT_EQ("1234", std::string(buffer, 4));
+    file.close();
+    EXPECT_EQ(1009, caught([&] { file.read(buffer, 1, false); }).number());
+    EXPECT_EQ(1010, caught([&] { file.write("x", 1); }).number());
+}
+
+TEST(File, PositionsSizesAndTruncation) {
+    ovs::test::InPrivateFolder here;
+    File file(here.folder() / "f.bin");
+    file.open(File::Read | File::Write);
+    file.write("0123456789", 10);
+    EXPECT_EQ(10u, file.tell());
+    file.seek(4);
+    EXPECT_EQ(4u, file.tell());
+    file.truncate();
+    EXPECT_EQ(4u, file.size());
+    EXPECT_EQ(4u, file.size64());
+    file.seekEnd();
+    file.write("X", 1);
+    file.close();
+    EXPECT_EQ("0123X", here.content("f.bin"));
+
+    File appending(here.folder() / "f.bin");
+    appending.open(File::Read | File::Write | File::AtEnd);
+    appending.write("Y", 1);
+    appending.close();
+    EXPECT_EQ("0123XY", here.content("f.bin"));
+
+    File truncating(here.folder() / "f.bin");
+    truncating.open(File::Write | File::Truncate);
+    EXPECT_EQ(0u, truncating.size());
+}
+
+TEST(File, FolderCreationSingleAndAllLevels) {
+    ovs::test::InPrivateFolder here;
+    here.makeFolder("a");
+    File deep(here.folder() / "a\\b\\c");
+    FileException error = caught([&] { deep.createFolder(0); });
+    EXPECT_EQ(1004, error.number());
+    EXPECT_EQ(std::uint32_t(ERROR_PATH_NOT_FOUND), error.systemError());
+
+    deep.create(File::Folder | File::AllLevels);
+    EXPECT_TRUE(here.exists("a/b/c"));
+    deep.createFolder(File::AllLevels); // an existing folder is no error with all levels
+
+    File existing(here.folder() / "a");
+    FileException again = caught([&] { existing.createFolder(0); });
+    EXPECT_EQ(1004, again.number());
+    EXPECT_EQ(std::uint32_t(ERROR_ALREADY_EXISTS), again.systemError());
+}
+
+TEST(File, WipeOverwritesEmptiesOrCreatesAndFailsOnlyForAMissingFolder) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("secret.txt", std::string(70000, 's'));
+    File secret(here.folder() / "secret.txt");
+    EXPECT_TRUE(secret.wipe());
+    EXPECT_EQ("", here.content("secret.txt"));
+    EXPECT_FALSE(secret.isOpen());
+
+    File fresh(here.folder() / "fresh.txt");
+    EXPECT_TRUE(fresh.wipe());
+    EXPECT_TRUE(here.exists("fresh.txt"));
+
+    File nowhere(here.folder() / "nowhere\\x.txt");
+    EXPECT_EQ(1002, caught([&] { nowhere.wipe(); }).number()); // error 3 is thrown on
+}
+
+TEST(File, RemoveReportsWhetherWindowsDeleted) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt");
+    File file(here.folder() / "f.txt");
+    EXPECT_TRUE(file.remove());
+    EXPECT_FALSE(here.exists("f.txt"));
+    EXPECT_FALSE(file.remove());
+}
+
+TEST(File, FlushOpensAnExistingFileForTheMomentAndRequiresIt) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("f.txt", "x");
+    File file(here.folder() / "f.txt");
+    file.flush();
+    EXPECT_FALSE(file.isOpen());
+    File missing(here.folder() / "missing.txt");
+    EXPECT_EQ(1001, caught([&] { missing.flush(); }).number());
+    EXPECT_FALSE(here.exists("missing.txt"));
+}
+
+TEST(FileTimes, SecondsSince2000) {
+    struct Case {
+        ULONGLONG units;
+        std::uint32_t seconds;
+    };
+    const ULONGLONG at2000 = (946684800ULL + 11644473600ULL) * 10000000ULL;
+    for (const Case& c : {Case{at2000, 0}, Case{at2000 + 9999999, 0}, Case{at2000 + 10000000, 1},
+                          Case{at2000 - 1, 0xFFFFFFFEu}, Case{0, 0xFFFFFFFEu},
+                          Case{at2000 + 4294967294ULL * 10000000ULL, 0xFFFFFFFEu},
+                          Case{at2000 + 4294967295ULL * 10000000ULL, 0xFFFFFFFEu},
+                          Case{at2000 + 4294967293ULL * 10000000ULL, 4294967293u}}) {
+        FILETIME time;
+        time.dwLowDateTime = static_cast<DWORD>(c.units & 0xFFFFFFFFu);
+        time.dwHighDateTime = static_cast<DWORD>(c.units >> 32);
+        EXPECT_EQ(c.seconds, ovs::secondsSince2000(time)) << c.units;
+    }
+    FILETIME back = ovs::fileTimeOfSecondsSince2000(1);
+    EXPECT_EQ(at2000 + 10000000, (ULONGLONG(back.dwHighDateTime) << 32) | back.dwLowDateTime);
+}
+
+TEST(File, TimesRoundTripThroughTheFile) {
+    ovs::test::InPrivateFolder here;
+    File file(here.folder() / "f.txt");
+    file.open(File::Read | File::Write);
+    const std::uint32_t moment = 666781503; // 2021-02-17 09:05:03 UTC
+    file.setTimes(moment, moment, moment);
+    std::uint32_t created = 0;
+    std::uint32_t accessed = 0;
+    std::uint32_t written = 0;
+    file.getTimes(created, accessed, written);
+    EXPECT_EQ(moment, written);
+    EXPECT_EQ(moment, accessed);
+}
+
+TEST(FileError, WindowsCodesChooseTheirNumbers) {
+    struct Case {
+        std::uint32_t code;
+        int number;
+        bool drive;
+    };
+    for (const Case& c : {Case{2, 1001, false}, Case{3, 1002, false}, Case{4, 1012, false}, Case{5, 1013, false},
+                          Case{8, 1014, false}, Case{32, 1022, false}, Case{33, 1022, false}, Case{6009, 1010, false},
+                          Case{183, 1029, false}, Case{15, 1015, true}, Case{19, 1017, true}, Case{20, 1015, true},
+                          Case{21, 1018, true}, Case{23, 1009, true}, Case{25, 1019, true}, Case{26, 1020, true},
+                          Case{27, 1019, true}, Case{29, 1010, true}, Case{30, 1009, true}, Case{31, 1015, true},
+                          Case{34, 1021, true}, Case{112, 4711, false}, Case{0, 4711, false}}) {
+        bool drive = !c.drive;
+        EXPECT_EQ(c.number, ovs::fileMessageFor(c.code, 4711, &drive)) << c.code;
+        EXPECT_EQ(c.drive, drive) << c.code;
+    }
+}
+
+TEST(FileError, RaisedExceptionCarriesPathCodeAndArgument) {
+    struct Case {
+        const char* path;
+        std::uint32_t code;
+        int number;
+        const char* argument;
+    };
+    // Drive Q: is absent on both targets, so the display form cannot be made relative.
+    for (const Case& c : {Case{"Q:\\dir\\f.txt", 19, 1017, "Q:"}, Case{"\\\\srv\\share\\f.txt", 21, 1018, "\\\\srv"},
+                          Case{"\\\\srv", 21, 1018, ""}, Case{"rel\\f.txt", 31, 1015, ""},
+                          Case{"Q:\\a b\\f.txt", 5, 1013, "\"Q:\\a b\\f.txt\""}, Case{"Q:\\f.txt", 1, 1005, "Q:\\f.txt"}}) {
+        FileException error = caught([&] { ovs::raiseFileError(ovs::FileString(c.path), 1005, c.code); });
+        EXPECT_EQ(c.number, error.number()) << c.path;
+        EXPECT_EQ(c.argument, error.argument(1)) << c.path;
+        EXPECT_EQ(c.code, error.systemError()) << c.path;
+        EXPECT_EQ(c.path, error.path()) << c.path;
+    }
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+// The directory walk: which files and folders it reports, in which order the hooks come, and
+// hooks that delete what they are given.
+#include "files/FileTreeScan.h"
+#include "../../platform/FileTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using ovs::FileScanSpec;
+using ovs::FileString;
+using ovs::FileTreeScan;
+
+// Records every hook call as one line: "enter <folder> [sub,...]", "file <name> <n> <path>",
+// "done <folder>"; folders relative to the root given.
+class RecordingScan : public FileTreeScan {
+public:
+    explicit RecordingScan(std::string root) : root_(std::move(root)) {}
+    void folderEntered(const FileString& folder, const std::vector<FileString>& subFolders) override {
+        std::string line = "enter " + relative(folder) + " [";
+        for (const FileString& name : subFolders) {
+            line += name + ",";
+        }
+        calls.push_back(line + "]");
+        EXPECT_EQ(folder, path());
+    }
+    void fileFound(const FileString& name) override {
+        calls.push_back("file " + name + " " + std::to_string(filesInFolder()) + " " + relative(path()));
+    }
+    void folderDone() override { calls.push_back("done " + relative(path())); }
+
+    std::vector<std::string> calls;
+
+private:
+    std::string relative(const std::string& path) const {
+        return path.compare(0, root_.size(), root_) == 0 ? "~" + path.substr(root_.size()) : path;
+    }
+    std::string root_;
+};
+
+std::vector<std::string> filesOf(const std::vector<std::string>& calls) {
+    std::vector<std::string> files;
+    for (const std::string& call : calls) {
+        if (call.compare(0, 5, "file ") == 0) {
+            files.push_back(call.substr(5, call.find(' ', 5) - 5));
+        }
+    }
+    return files;
+}
+
+FileScanSpec specOf(const std::string& folder, bool recursive, std::initializer_list<const char*> patterns) {
+    FileScanSpec spec;
+    spec.setFolder(folder, recursive);
+    for (const char* pattern : patterns) {
+        std::string text = pattern;
+        spec.addPattern(pattern, text.find_first_of("*?") != std::string::npos);
+    }
+    return spec;
+}
+
+TEST(FileTreeScan, ConfigureCopiesTheSpecAndSetsTheFlags) {
+    FileTreeScan scan;
+    EXPECT_EQ(0u, scan.attributeFlags());
+    scan.configure(specOf("C:\\x", true, {"*.txt"}), 0x1 | 0x10, 0x20);
+    EXPECT_EQ("C:\\x\\", scan.path());
+    EXPECT_EQ(0x20u | 0x100u, scan.walkFlags());
+    EXPECT_EQ(0x20u | 0x40u | 0x80u, scan.attributeFlags());
+    EXPECT_EQ(0x11u, scan.scanFlags());
+    ASSERT_EQ(1u, scan.spec().patterns().size());
+    scan.configure(specOf("C:\\y\\", false, {}), 0, 0);
+    EXPECT_EQ("C:\\y\\", scan.path());
+    EXPECT_EQ(0u, scan.walkFlags());
+    EXPECT_EQ(0u, scan.attributeFlags());
+}
+
+TEST(FileTreeScan, NonRecursiveWalkVisitsOnlyTheStartFolderOncePerFile) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("a.txt");
+    here.makeFile("b.txt");
+    here.makeFile("c.doc");
+    here.makeFile("sub/d.txt");
+    RecordingScan scan(here.folder().path());
+    scan.configure(specOf(here.folder().path(), false, {"a.txt", "*.txt"}), 0, 0);
+    scan.scan();
+    std::vector<std::string> expected = {"enter ~ []", "file a.txt 1 ~\\a.txt", "file b.txt 2 ~\\b.txt", "done ~"};
+    EXPECT_EQ(expected, scan.calls);
+}
+
+TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("top.txt");
+    here.makeFile("s1/one.txt");
+    here.makeFile("s1/deep/two.txt");
+    here.makeFolder("s2");
+    RecordingScan before(here.folder().path());
+    before.configure(specOf(here.folder().path(), true, {"*.txt"}), 0, 0);
+    before.scan();
+    std::vector<std::string> expectedBefore = {
+        "enter ~ [s1,s2,]", "file top.txt 1 ~\\top.txt", "done ~",
+        "enter ~\\s1 [deep,]", "file one.txt 1 ~\\s1\\one.txt", "done ~\\s1",
+        "enter ~\\s1\\deep []", "file two.txt 1 ~\\s1\\deep\\two.txt", "done ~\\s1\\deep",
+        "enter ~\\s2 []", "done ~\\s2"};
+    EXPECT_EQ(expectedBefore, before.calls);
+
+    RecordingScan after(here.folder().path());
+    after.configure(specOf(here.folder().path(), false, {"*.txt"}), 0x10, 0x100); // walk flag instead of spec
+    after.scan();
+    std::vector<std::string> expectedAfter = {
+        "enter ~ [s1,s2,]", "file top.txt 1 ~\\top.txt",
+        "enter ~\\s1 [deep,]", "file one.txt 1 ~\\s1\\one.txt",
+        "enter ~\\s1\\deep []", "file two.txt 1 ~\\s1\\deep\\two.txt", "done ~\\s1\\deep", "done ~\\s1",
+        "enter ~\\s2 []", "done ~\\s2", "done ~"};
+    EXPECT_EQ(expectedAfter, after.calls);
+}
+
+TEST(FileTreeScan, MissingNamesAreReportedOnlyWithFlag2AndWithoutWildcards) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("real.txt");
+    RecordingScan scan(here.folder().path());
+    scan.configure(specOf(here.folder().path(), false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}), 0x2, 0);
+    scan.scan();
+    std::vector<std::string> expected = {"missing.txt", "real.txt"};
+    EXPECT_EQ(expected, filesOf(scan.calls));
+
+    RecordingScan plain(here.folder().path());
+    plain.configure(specOf(here.folder().path(), false, {"missing.txt"}), 0, 0);
+    plain.scan();
+    EXPECT_TRUE(filesOf(plain.calls).empty());
+}
+
+TEST(FileTreeScan, HiddenFilesAndFoldersNeedFlag1OrAttributeFlag40) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("shown.txt");
+    here.makeFile(".hidden.txt");
+    here.makeFile(".secret/inner.txt");
+    struct Case {
+        std::uint32_t scanFlags;
+        std::uint32_t walkFlags;
+        std::vector<std::string> files;
+    };
+    for (const Case& c : {Case{0, 0, {"shown.txt"}}, Case{0x1, 0, {".hidden.txt", "inner.txt", "shown.txt"}},
+                          Case{0, 0x40, {".hidden.txt", "inner.txt", "shown.txt"}}}) {
+        RecordingScan scan(here.folder().path());
+        scan.configure(specOf(here.folder().path(), true, {"*.txt"}), c.scanFlags, c.walkFlags);
+        scan.scan();
+        std::vector<std::string> files = filesOf(scan.calls);
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(c.files, files) << c.scanFlags << " " << c.walkFlags;
+    }
+}
+
+TEST(FileTreeScan, AFolderThatCannotBeListedStillGetsItsHooks) {
+    ovs::test::InPrivateFolder here;
+    RecordingScan scan(here.folder().path());
+    scan.configure(specOf(here.folder() / "missing", true, {"*"}), 0, 0);
+    scan.scan();
+    std::vector<std::string> expected = {"enter ~\\missing []", "done ~\\missing"};
+    EXPECT_EQ(expected, scan.calls);
+}
+
+TEST(FileTreeScan, AnExceptionFromAHookEndsTheWalk) {
+    ovs::test::InPrivateFolder here;
+    here.makeFile("a.txt");
+    here.makeFile("b.txt");
+    here.makeFile("s/c.txt");
+    struct Throwing : RecordingScan {
+        using RecordingScan::RecordingScan;
+        void fileFound(const FileString& name) override {
+            RecordingScan::fileFound(name);
+            throw std::runtime_error("stop");
+        }
+    } scan(here.folder().path());
+    scan.configure(specOf(here.folder().path(), true, {"*.txt"}), 0, 0);
+    EXPECT_THROW(scan.scan(), std::runtime_error);
+    std::vector<std::string> expected = {"enter ~ [s,]", "file a.txt 1 ~\\a.txt"};
+    EXPECT_EQ(expected, scan.calls);
+}
+
+// Deletes every file it is given and counts the reports per name.
+class DeletingScan : public FileTreeScan {
+public:
+    void fileFound(const FileString& name) override {
+        ++reports[name];
+        if (!DeleteFileA(path().c_str())) {
+            ++failedDeletes;
+        }
+    }
+    std::map<std::string, int> reports;
+    int failedDeletes = 0;
+};
+
+TEST(FileTreeScan, TenThousandTaskFilesAreEachReportedOnceAndDeletedByTheHook) {
+    ovs::test::InPrivateFolder here;
+    const int count = 10000;
+    for (int i = 0; i < count; ++i) {
+        here.makeFile("Task" + std::to_string(100000 + i) + ".ovc", "[Task]\r\n");
+    }
+    here.makeFile("Other.ovc");
+    here.makeFile("Task.txt");
+    DeletingScan scan;
+    scan.configure(specOf(here.folder().path(), false, {"Task*.ovc"}), 0, 0);
+    scan.scan();
+    EXPECT_EQ(std::size_t(count), scan.reports.size());
+    EXPECT_EQ(0, scan.failedDeletes);
+    for (const auto& [name, times] : scan.reports) {
+        ASSERT_EQ(1, times) << name;
+        ASSERT_EQ(0u, name.rfind("Task", 0)) << name;
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(here.folder().native())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = {"Other.ovc", "Task.txt"};
+    EXPECT_EQ(expected, left);
+}
+
+} // namespace
