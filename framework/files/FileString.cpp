@@ -26,11 +26,9 @@ std::size_t extensionDot(const std::string& text) {
 char upperLetter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 // The text in upper case as the system's code page defines it.
-// Temporary stand-in until CharUpperBuffA of the POSIX layer lands: ASCII letters only, which is
-// what that function changes on POSIX.
 std::string upperCased(std::string text) {
-    for (char& c : text) {
-        c = upperLetter(c);
+    if (!text.empty()) {
+        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
     }
     return text;
 }

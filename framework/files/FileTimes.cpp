@@ -1,5 +1,6 @@
 // Conversion between Windows file times and the framework's seconds since 2000.
 #include "files/FileTimes.h"
+#include "strings/DateTime.h"
 
 namespace ovs {
 
@@ -11,7 +12,7 @@ constexpr std::int64_t secondsFrom1601To1970 = 11644473600LL;
 std::uint32_t secondsSince2000(const FILETIME& time) {
     std::uint64_t units = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     std::int64_t since1970 = static_cast<std::int64_t>(units / unitsPerSecond) - secondsFrom1601To1970;
-    std::int64_t since2000 = since1970 - secondsFrom1970To2000;
+    std::int64_t since2000 = since1970 - DateTime::epoch2000();
     if (since2000 < 0 || since2000 > static_cast<std::int64_t>(fileTimeOutOfRange)) {
         return fileTimeOutOfRange;
     }
@@ -20,7 +21,8 @@ std::uint32_t secondsSince2000(const FILETIME& time) {
 
 FILETIME fileTimeOfSecondsSince2000(std::uint32_t seconds) {
     std::uint64_t units =
-        (static_cast<std::uint64_t>(seconds) + secondsFrom1970To2000 + secondsFrom1601To1970) * unitsPerSecond;
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(seconds) + DateTime::epoch2000() + secondsFrom1601To1970) *
+        unitsPerSecond;
     FILETIME result;
     result.dwLowDateTime = static_cast<DWORD>(units & 0xFFFFFFFFu);
     result.dwHighDateTime = static_cast<DWORD>(units >> 32);

@@ -1,5 +1,6 @@
 // File times of the framework: unsigned 32-bit counts of seconds since 2000-01-01 00:00:00 UTC,
-// converted from and to Windows file times (100-nanosecond units since 1601-01-01).
+// converted from and to Windows file times (100-nanosecond units since 1601-01-01). The 2000
+// epoch is the one of the date code (DateTime::epoch2000).
 #pragma once
 #include "platform/Win32.h"
 
@@ -7,8 +8,6 @@
 
 namespace ovs {
 
-// Seconds from 1970-01-01 to 2000-01-01 00:00:00 UTC.
-constexpr std::int64_t secondsFrom1970To2000 = 946684800;
 // What a time before 2000 or beyond the 32-bit range becomes.
 constexpr std::uint32_t fileTimeOutOfRange = 0xFFFFFFFEu;
 
