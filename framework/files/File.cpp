@@ -59,7 +59,9 @@ void File::write(const void* bytes, std::uint32_t count) {
     }
 }
 
-void File::rewind() { seek(0); }
+void File::rewind() {
+    seek(0);
+}
 
 void File::seekEnd() {
     FileImpl& implementation = openImplementation(1009);
@@ -71,7 +73,9 @@ void File::seekEnd() {
     }
 }
 
-void File::setPath(const std::string& text) { path_ = text; }
+void File::setPath(const std::string& text) {
+    path_ = text;
+}
 
 const FileString& File::path() const {
     if (path_.empty()) {
@@ -179,7 +183,9 @@ std::uint32_t File::read(void* buffer, std::uint32_t count, bool exact) {
     return got;
 }
 
-std::uint32_t File::size() { return static_cast<std::uint32_t>(size64() & 0xFFFFFFFFu); }
+std::uint32_t File::size() {
+    return static_cast<std::uint32_t>(size64() & 0xFFFFFFFFu);
+}
 
 std::uint64_t File::size64() {
     FileImpl& implementation = openImplementation(1009);
@@ -201,7 +207,9 @@ void File::seek(std::uint64_t position) {
     }
 }
 
-std::uint64_t File::tell() { return isOpen() ? implementation_->tell() : 0; }
+std::uint64_t File::tell() {
+    return isOpen() ? implementation_->tell() : 0;
+}
 
 void File::flush() {
     bool openedHere = false;
@@ -221,7 +229,9 @@ void File::truncate() {
     }
 }
 
-bool File::remove() { return DeleteFileA(path_.c_str()) != FALSE; }
+bool File::remove() {
+    return DeleteFileA(path_.c_str()) != FALSE;
+}
 
 void File::getTimes(std::uint32_t& creation, std::uint32_t& lastAccess, std::uint32_t& lastWrite) {
     FileImpl& implementation = openImplementation(1009);
@@ -243,6 +253,8 @@ void File::setTimes(std::uint32_t creation, std::uint32_t lastAccess, std::uint3
     }
 }
 
-bool File::isOpen() const { return implementation_ && implementation_->isOpen(); }
+bool File::isOpen() const {
+    return implementation_ && implementation_->isOpen();
+}
 
 } // namespace ovs

@@ -15,17 +15,17 @@ public:
     // Mode bits of open, create and createFolder.
     static constexpr std::uint32_t Read = 0x0001;
     static constexpr std::uint32_t Write = 0x0002;
-    static constexpr std::uint32_t Truncate = 0x0004;       // with write access, open only
-    static constexpr std::uint32_t AtEnd = 0x0008;          // position at the end after opening
+    static constexpr std::uint32_t Truncate = 0x0004; // with write access, open only
+    static constexpr std::uint32_t AtEnd = 0x0008;    // position at the end after opening
     static constexpr std::uint32_t Hidden = 0x0040;
     static constexpr std::uint32_t System = 0x0080;
-    static constexpr std::uint32_t Folder = 0x0100;         // create a folder (create only)
+    static constexpr std::uint32_t Folder = 0x0100; // create a folder (create only)
     static constexpr std::uint32_t WritingDisposition = 0x0200;
-    static constexpr std::uint32_t ReadShared = 0x0400;     // read access, others may read
-    static constexpr std::uint32_t WriteShared = 0x0800;    // write access, others read and write
-    static constexpr std::uint32_t MustNotExist = 0x1000;   // 1029 when the file exists
-    static constexpr std::uint32_t MustExist = 0x2000;      // 1001 when it does not (open only)
-    static constexpr std::uint32_t AllLevels = 0x4000;      // with Folder: missing parents too
+    static constexpr std::uint32_t ReadShared = 0x0400;   // read access, others may read
+    static constexpr std::uint32_t WriteShared = 0x0800;  // write access, others read and write
+    static constexpr std::uint32_t MustNotExist = 0x1000; // 1029 when the file exists
+    static constexpr std::uint32_t MustExist = 0x2000;    // 1001 when it does not (open only)
+    static constexpr std::uint32_t AllLevels = 0x4000;    // with Folder: missing parents too
     static constexpr std::uint32_t WriteThrough = 0x8000;
 
     File();

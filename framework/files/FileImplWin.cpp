@@ -53,8 +53,8 @@ void FileImplWin::open(const std::string& path, std::uint32_t mode) {
     if (mode & (0x0002 | 0x0200 | 0x0800)) {
         disposition = (mode & 0x0004) ? TRUNCATE_EXISTING : OPEN_ALWAYS;
     }
-    handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, disposition,
-                          attributesFor(mode), nullptr);
+    handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, disposition, attributesFor(mode),
+                          nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
         raiseFileError(1003);
     }
@@ -65,8 +65,8 @@ void FileImplWin::open(const std::string& path, std::uint32_t mode) {
 
 void FileImplWin::create(const std::string& path, std::uint32_t mode, std::uint32_t) {
     path_ = FileString(path).absolute();
-    handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, CREATE_NEW,
-                          attributesFor(mode), nullptr);
+    handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, CREATE_NEW, attributesFor(mode),
+                          nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
         handle_ = CreateFileA(path_.c_str(), accessFor(mode) | GENERIC_WRITE, sharingFor(mode), nullptr,
                               TRUNCATE_EXISTING, attributesFor(mode), nullptr);
@@ -91,7 +91,9 @@ void FileImplWin::write(const void* buffer, std::uint32_t count) {
     }
 }
 
-std::uint32_t FileImplWin::size() { return static_cast<std::uint32_t>(size64() & 0xFFFFFFFFu); }
+std::uint32_t FileImplWin::size() {
+    return static_cast<std::uint32_t>(size64() & 0xFFFFFFFFu);
+}
 
 std::uint64_t FileImplWin::size64() {
     LARGE_INTEGER size;
@@ -107,7 +109,9 @@ std::uint64_t FileImplWin::tell() {
     return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
 }
 
-bool FileImplWin::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+bool FileImplWin::isOpen() const {
+    return handle_ != INVALID_HANDLE_VALUE;
+}
 
 void FileImplWin::close() {
     if (handle_ == INVALID_HANDLE_VALUE) {
@@ -138,9 +142,13 @@ void FileImplWin::seekEnd() {
     }
 }
 
-void FileImplWin::flush() { FlushFileBuffers(handle_); }
+void FileImplWin::flush() {
+    FlushFileBuffers(handle_);
+}
 
-void FileImplWin::truncate() { SetEndOfFile(handle_); }
+void FileImplWin::truncate() {
+    SetEndOfFile(handle_);
+}
 
 void FileImplWin::getTimes(std::uint32_t& creation, std::uint32_t& lastAccess, std::uint32_t& lastWrite) {
     FILETIME created;
@@ -163,6 +171,8 @@ void FileImplWin::setTimes(std::uint32_t creation, std::uint32_t lastAccess, std
     }
 }
 
-void FileImplWin::raiseFileError(int defaultNumber) { ovs::raiseFileError(path_, defaultNumber); }
+void FileImplWin::raiseFileError(int defaultNumber) {
+    ovs::raiseFileError(path_, defaultNumber);
+}
 
 } // namespace ovs

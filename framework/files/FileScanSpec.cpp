@@ -25,6 +25,8 @@ bool FileScanSpec::nextPattern(FileString& out) {
     return true;
 }
 
-void FileScanSpec::reset() { *this = FileScanSpec(); }
+void FileScanSpec::reset() {
+    *this = FileScanSpec();
+}
 
 } // namespace ovs

@@ -9,9 +9,13 @@ namespace ovs {
 
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-std::size_t lastSeparator(const std::string& text) { return text.find_last_of("\\/"); }
+std::size_t lastSeparator(const std::string& text) {
+    return text.find_last_of("\\/");
+}
 
 // The position of the extension's dot, or npos when the last dot is not in the last component.
 std::size_t extensionDot(const std::string& text) {
@@ -23,7 +27,9 @@ std::size_t extensionDot(const std::string& text) {
     return (separator == std::string::npos || dot > separator) ? dot : std::string::npos;
 }
 
-char upperLetter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upperLetter(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 // The text in upper case as the system's code page defines it.
 std::string upperCased(std::string text) {
@@ -33,7 +39,9 @@ std::string upperCased(std::string text) {
     return text;
 }
 
-bool hasDriveLetter(const std::string& text) { return text.size() >= 2 && text[1] == ':'; }
+bool hasDriveLetter(const std::string& text) {
+    return text.size() >= 2 && text[1] == ':';
+}
 
 } // namespace
 
@@ -61,7 +69,9 @@ FileString& FileString::withSeparator() {
     return *this;
 }
 
-bool FileString::endsWithSeparator() const { return !empty() && back() == '\\'; }
+bool FileString::endsWithSeparator() const {
+    return !empty() && back() == '\\';
+}
 
 bool FileString::isAbsolute() const {
     if (size() < 2) {

@@ -60,7 +60,9 @@ void FileTreeScan::configure(const FileScanSpec& spec, std::uint32_t scanFlags, 
     path_.withSeparator();
 }
 
-void FileTreeScan::scan() { scanFolder(FileString(spec_.folder())); }
+void FileTreeScan::scan() {
+    scanFolder(FileString(spec_.folder()));
+}
 
 void FileTreeScan::scanFolder(const FileString& folder) {
     std::vector<FileString> subFolders;

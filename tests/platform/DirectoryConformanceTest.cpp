@@ -66,8 +66,8 @@ INSTANTIATE_TEST_SUITE_P(DeleteFileA, DeleteConformance,
 struct AttributesCase {
     const char* name;
     const char* target;
-    DWORD attributesMask;  // the bits compared
-    DWORD attributes;      // expected within the mask; INVALID_FILE_ATTRIBUTES for failure
+    DWORD attributesMask; // the bits compared
+    DWORD attributes;     // expected within the mask; INVALID_FILE_ATTRIBUTES for failure
     DWORD lastError;
 };
 

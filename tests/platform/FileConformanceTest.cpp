@@ -16,7 +16,7 @@ struct DispositionCase {
     DWORD disposition;
     bool fileExists;
     bool succeeds;
-    DWORD lastError;        // checked where Windows defines it (untouched: not checked)
+    DWORD lastError;          // checked where Windows defines it (untouched: not checked)
     const char* contentAfter; // nullptr: the file does not exist afterwards
 };
 
@@ -64,8 +64,8 @@ TEST(FileConformance, EveryDispositionInAMissingFolderGivesPathNotFound) {
     ovs::test::InPrivateFolder here;
     for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
         SetLastError(untouched);
-        HANDLE file = CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                  nullptr, disposition, 0, nullptr);
+        HANDLE file = CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  disposition, 0, nullptr);
         EXPECT_EQ(INVALID_HANDLE_VALUE, file) << disposition;
         EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError()) << disposition;
     }
@@ -75,15 +75,16 @@ TEST(FileConformance, AFolderCannotBeOpenedAsAFile) {
     ovs::test::InPrivateFolder here;
     here.makeFolder("sub");
     SetLastError(untouched);
-    HANDLE file = CreateFileA((here.folder() / "sub").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileA((here.folder() / "sub").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(INVALID_HANDLE_VALUE, file);
     EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
 }
 
 TEST(FileConformance, TrailingDotsAndSpacesOfTheNameAreDropped) {
     ovs::test::InPrivateFolder here;
-    HANDLE file = CreateFileA((here.folder() / "name.txt. .").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE file =
+        CreateFileA((here.folder() / "name.txt. .").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
     EXPECT_TRUE(here.exists("name.txt"));

@@ -64,14 +64,15 @@ TEST_P(FindErrorConformance, NoHandleAndTheLastError) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FindFirstFileA, FindErrorConformance,
-    testing::Values(FindErrorCase{"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
-                    FindErrorCase{"MissingName", "missing", ERROR_FILE_NOT_FOUND},
-                    FindErrorCase{"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
-                    FindErrorCase{"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
-                    FindErrorCase{"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}),
-    [](const testing::TestParamInfo<FindErrorCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(FindFirstFileA, FindErrorConformance,
+                         testing::Values(FindErrorCase{"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
+                                         FindErrorCase{"MissingName", "missing", ERROR_FILE_NOT_FOUND},
+                                         FindErrorCase{"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                                         FindErrorCase{"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
+                                         FindErrorCase{"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}),
+                         [](const testing::TestParamInfo<FindErrorCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(FindConformance, DriveRootWithoutANameFindsNothing) {
     ovs::test::InPrivateFolder here;

@@ -12,9 +12,9 @@ namespace {
 
 struct FullPathCase {
     const char* input;
-    const char* expected;   // "$T" stands for the current folder, "$D" for its drive root without
-                            // the separator, "$d" for its drive letter in lower case
-    const char* filePart;   // nullptr: no file part; "$L": the last component of the result
+    const char* expected; // "$T" stands for the current folder, "$D" for its drive root without
+                          // the separator, "$d" for its drive letter in lower case
+    const char* filePart; // nullptr: no file part; "$L": the last component of the result
 };
 
 std::string expand(std::string text, const std::string& current) {
@@ -36,7 +36,9 @@ void PrintTo(const FullPathCase& c, std::ostream* out) {
     }
 }
 
-std::string parentOf(const std::string& folder) { return folder.substr(0, folder.find_last_of('\\')); }
+std::string parentOf(const std::string& folder) {
+    return folder.substr(0, folder.find_last_of('\\'));
+}
 
 class FullPathConformance : public testing::TestWithParam<FullPathCase> {};
 
@@ -73,17 +75,15 @@ INSTANTIATE_TEST_SUITE_P(
         FullPathCase{"c:/test", "c:\\test", "test"}, FullPathCase{"c:/test/", "c:\\test\\", nullptr},
         FullPathCase{"c:/test     ", "c:\\test", "test"}, FullPathCase{"c:/test.", "c:\\test", "test"},
         FullPathCase{"c:/test  ....   ..   ", "c:\\test", "test"},
-        FullPathCase{"c:/test/  ....   ..   ", "c:\\test\\", nullptr},
-        FullPathCase{"c:/test/..", "c:\\", nullptr}, FullPathCase{"c:/test/.. ", "c:\\test\\", nullptr},
-        FullPathCase{"c:/test./file", "c:\\test\\file", "file"},
+        FullPathCase{"c:/test/  ....   ..   ", "c:\\test\\", nullptr}, FullPathCase{"c:/test/..", "c:\\", nullptr},
+        FullPathCase{"c:/test/.. ", "c:\\test\\", nullptr}, FullPathCase{"c:/test./file", "c:\\test\\file", "file"},
         FullPathCase{"c:/test.. /file", "c:\\test.. \\file", "file"},
         FullPathCase{"c:/test/././file", "c:\\test\\file", "file"},
         FullPathCase{"c:/test\\.\\.\\file", "c:\\test\\file", "file"},
         FullPathCase{"c:/test\\\\.\\.\\file", "c:\\test\\file", "file"},
         FullPathCase{"c:/test\\test1\\..\\.\\file", "c:\\test\\file", "file"},
         FullPathCase{"c:///test\\.\\.\\file//", "c:\\test\\file\\", nullptr},
-        FullPathCase{"c:///test\\..\\file\\..\\//", "c:\\", nullptr},
-        FullPathCase{"c:\\test\\*.", "c:\\test\\*", "*"},
+        FullPathCase{"c:///test\\..\\file\\..\\//", "c:\\", nullptr}, FullPathCase{"c:\\test\\*.", "c:\\test\\*", "*"},
         FullPathCase{"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
         FullPathCase{"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, FullPathCase{"c:/", "c:\\", nullptr},
         FullPathCase{"\\\\foo", "\\\\foo", nullptr}, FullPathCase{"//foo", "\\\\foo", nullptr},
@@ -91,9 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         FullPathCase{"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"},
         FullPathCase{"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
         // Against the current folder.
-        FullPathCase{"foo", "$T\\foo", "foo"}, FullPathCase{"./foo", "$T\\foo", "foo"},
-        FullPathCase{".", "$T", "$L"}, FullPathCase{"...", "$T\\", nullptr},
-        FullPathCase{"foo/..", "$T", "$L"}, FullPathCase{"..", "$P", "$L"},
+        FullPathCase{"foo", "$T\\foo", "foo"}, FullPathCase{"./foo", "$T\\foo", "foo"}, FullPathCase{".", "$T", "$L"},
+        FullPathCase{"...", "$T\\", nullptr}, FullPathCase{"foo/..", "$T", "$L"}, FullPathCase{"..", "$P", "$L"},
         FullPathCase{"\\foo", "$D\\foo", "foo"}, FullPathCase{"$d:foo", "$T\\foo", "foo"},
         FullPathCase{"$d:./foo", "$T\\foo", "foo"}, FullPathCase{"$d:.", "$T", "$L"},
         FullPathCase{"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}));
@@ -152,7 +151,8 @@ TEST(FullPathConformance, CurrentDirectoryWithBufferRules) {
     std::string reported = buffer;
     ASSERT_EQ(expected.size(), reported.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(std::tolower(static_cast<unsigned char>(expected[i])), std::tolower(static_cast<unsigned char>(reported[i])))
+        EXPECT_EQ(std::tolower(static_cast<unsigned char>(expected[i])),
+                  std::tolower(static_cast<unsigned char>(reported[i])))
             << reported;
     }
 }

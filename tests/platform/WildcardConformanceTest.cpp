@@ -57,7 +57,8 @@ void checkRows(const std::vector<std::string>& files, const std::vector<Wildcard
         if (ovs::platform::isWine()) {
             if (found != expected) {
                 ++deviations;
-                testing::Test::RecordProperty(std::string("wine_deviation_") + row.id + "_" + std::to_string(deviations),
+                testing::Test::RecordProperty(std::string("wine_deviation_") + row.id + "_" +
+                                                  std::to_string(deviations),
                                               "mask '" + std::string(row.mask) + "' gave " + found);
             }
         } else {
@@ -65,13 +66,14 @@ void checkRows(const std::vector<std::string>& files, const std::vector<Wildcard
         }
     }
     if (deviations > 0) {
-        std::cout << "[ wine     ] " << deviations << " wildcard rows differ under Wine (its known lack of DOS rules)\n";
+        std::cout << "[ wine     ] " << deviations
+                  << " wildcard rows differ under Wine (its known lack of DOS rules)\n";
     }
 }
 
-const std::vector<std::string> directoryD = {"a",        "aa",      "aaa",       "aaaa",       "a.a",
-                                             "one",      "one.two", "a.one",     "ab.two",     "abc.three",
-                                             "readme.txt", "readme.txt.bak", "data.html", "x.tx", "Mixed.Case"};
+const std::vector<std::string> directoryD = {
+    "a",      "aa",        "aaa",        "aaaa",           "a.a",       "one",  "one.two",   "a.one",
+    "ab.two", "abc.three", "readme.txt", "readme.txt.bak", "data.html", "x.tx", "Mixed.Case"};
 
 std::vector<std::string> everything() {
     std::vector<std::string> all = directoryD;
@@ -124,8 +126,8 @@ TEST(WildcardConformance, MasksOverOrdinaryNames) {
 }
 
 TEST(WildcardConformance, MasksOverNamesWithLeadingDots) {
-    const std::vector<std::string> files = {"..a", "..a.a", ".a", ".a..a", ".a.a", ".aaa", "a",
-                                            "a..a", "a.a",  "a.a.a", "aa", "aaa", "aaaa", " .a"};
+    const std::vector<std::string> files = {"..a",  "..a.a", ".a",    ".a..a", ".a.a", ".aaa", "a",
+                                            "a..a", "a.a",   "a.a.a", "aa",    "aaa",  "aaaa", " .a"};
     const std::vector<WildcardCase> rows = {
         {"J14", ".*", {".", "..", "..a", "..a.a", ".a", ".a..a", ".a.a", ".aaa"}},
         {"J14", "*..*", {".", "..", "..a", "..a.a", ".a..a", "a..a"}},

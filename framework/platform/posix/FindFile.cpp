@@ -29,8 +29,7 @@ bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     while (search.next < search.names.size()) {
         const std::string& name = search.names[search.next++];
         struct stat info;
-        if (::stat((search.folder + name).c_str(), &info) == 0 ||
-            ::lstat((search.folder + name).c_str(), &info) == 0) {
+        if (::stat((search.folder + name).c_str(), &info) == 0 || ::lstat((search.folder + name).c_str(), &info) == 0) {
             ovs::posix::fillFindData(info, name, data);
             return true;
         }

@@ -15,11 +15,17 @@ namespace ovs::posix {
 
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The root of a full path: "X:\" for a drive path, "\\server\share\" (or as much of it as the
 // path has) for a UNC path. Returns the length of the root text within the path.
@@ -150,8 +156,7 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
         if (path.size() >= 3 && isSeparator(path[2])) {
             root = path.substr(0, 2) + "\\";
             rest = path.substr(3);
-        } else if (currentFolder.size() >= 2 && currentFolder[1] == ':' &&
-                   upper(currentFolder[0]) == upper(path[0])) {
+        } else if (currentFolder.size() >= 2 && currentFolder[1] == ':' && upper(currentFolder[0]) == upper(path[0])) {
             splitRoot(currentFolder, root, rest);
             rest += '\\';
             rest += path.substr(2);

@@ -68,9 +68,8 @@ typedef struct _WIN32_FIND_DATAA {
 // A folder cannot be opened (ERROR_ACCESS_DENIED). FILE_ATTRIBUTE_READONLY applies to a new
 // file, FILE_FLAG_WRITE_THROUGH to the handle; hidden and system cannot be set on POSIX (a
 // name that starts with "." is what counts as hidden there).
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped);
 // The new position's low part; its high part through distanceToMoveHigh when given.

@@ -33,7 +33,9 @@ bool sameFile(const OpenFileKey& a, const OpenFileKey& b) {
     return a.device == b.device && a.inode == b.inode;
 }
 
-bool reads(DWORD access) { return (access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0; }
+bool reads(DWORD access) {
+    return (access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0;
+}
 
 bool writes(DWORD access) {
     return (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
@@ -42,8 +44,8 @@ bool writes(DWORD access) {
 } // namespace
 
 FILETIME fileTimeFrom(const struct timespec& time) {
-    std::int64_t units = (static_cast<std::int64_t>(time.tv_sec) + secondsFrom1601To1970) * unitsPerSecond +
-                         time.tv_nsec / 100;
+    std::int64_t units =
+        (static_cast<std::int64_t>(time.tv_sec) + secondsFrom1601To1970) * unitsPerSecond + time.tv_nsec / 100;
     if (units < 0) {
         units = 0;
     }

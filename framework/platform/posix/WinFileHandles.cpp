@@ -209,8 +209,9 @@ DWORD SetFilePointer(HANDLE handle, LONG distanceToMove, PLONG distanceToMoveHig
     }
     std::int64_t distance = distanceToMove; // sign-extended when there is no high part
     if (distanceToMoveHigh != nullptr) {
-        distance = static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceToMoveHigh)) << 32) |
-                                             static_cast<DWORD>(distanceToMove));
+        distance =
+            static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceToMoveHigh)) << 32) |
+                                      static_cast<DWORD>(distanceToMove));
     }
     std::int64_t base = 0;
     if (moveMethod == FILE_CURRENT) {

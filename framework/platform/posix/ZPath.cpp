@@ -9,7 +9,9 @@
 namespace ovs::posix {
 
 namespace {
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 } // namespace
 
 bool unixPathFrom(const char* windowsPath, std::string& unixPath) {

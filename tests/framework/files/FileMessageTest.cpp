@@ -1,9 +1,9 @@
 // File errors as the user reads them: the composed message line names the file in its
 // display form, relative to the current folder.
+#include "../../platform/FileTestSupport.h"
+#include "../runtime/RuntimeTestSupport.h"
 #include "files/File.h"
 #include "runtime/Exception.h"
-#include "../runtime/RuntimeTestSupport.h"
-#include "../../platform/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -14,10 +14,10 @@ TEST(FileString, Join) {
         const char* component;
         const char* expected;
     };
-    for (const Case& c : {Case{"C:\\a", "b", "C:\\a\\b"}, Case{"C:\\a\\", "\\b", "C:\\a\\b"},
-                          Case{"C:\\a\\", "b", "C:\\a\\b"}, Case{"C:\\a", "\\b", "C:\\a\\b"},
-                          Case{"a", "", "a"}, Case{"", "b", "b"}, Case{"", "\\b", "\\b"},
-                          Case{"C:\\a", "b\\c.txt", "C:\\a\\b\\c.txt"}, Case{"C:\\a\\", "/b", "C:\\a/b"}}) {
+    for (const Case& c :
+         {Case{"C:\\a", "b", "C:\\a\\b"}, Case{"C:\\a\\", "\\b", "C:\\a\\b"}, Case{"C:\\a\\", "b", "C:\\a\\b"},
+          Case{"C:\\a", "\\b", "C:\\a\\b"}, Case{"a", "", "a"}, Case{"", "b", "b"}, Case{"", "\\b", "\\b"},
+          Case{"C:\\a", "b\\c.txt", "C:\\a\\b\\c.txt"}, Case{"C:\\a\\", "/b", "C:\\a/b"}}) {
         FileString path(c.path);
         EXPECT_EQ(c.expected, path.join(c.component)) << c.path << " + " << c.component;
     }
@@ -59,9 +59,10 @@ TEST(FileString, DriveAndAbsoluteness) {
         const char* drive;
         bool absolute;
     };
-    for (const Case& c : {Case{"C:\\x", "C:", true}, Case{"c:x", "c:", true}, Case{"\\\\srv\\share\\x", "\\\\srv", true},
-                          Case{"//srv/share", "", true}, Case{"x\\y", "", false}, Case{"\\x", "", false},
-                          Case{"C", "", false}, Case{"", "", false}, Case{"\\/x", "", false}}) {
+    for (const Case& c :
+         {Case{"C:\\x", "C:", true}, Case{"c:x", "c:", true}, Case{"\\\\srv\\share\\x", "\\\\srv", true},
+          Case{"//srv/share", "", true}, Case{"x\\y", "", false}, Case{"\\x", "", false}, Case{"C", "", false},
+          Case{"", "", false}, Case{"\\/x", "", false}}) {
         EXPECT_EQ(c.drive, FileString(c.path).drive()) << c.path;
         EXPECT_EQ(c.absolute, FileString(c.path).isAbsolute()) << c.path;
     }
@@ -99,17 +100,17 @@ TEST(FileStringDisplay, WithoutTheCurrentFolder) {
         unsigned flags;
         const char* expected;
     };
-    for (const Case& c : {Case{"", 0, 1, "<none>"}, Case{"", 0, 0, ""}, Case{"c:\\x\\y.txt", 0, 0, "C:\\x\\y.txt"},
-                          Case{"C:\\my dir\\y.txt", 0, 0, "\"C:\\my dir\\y.txt\""},
-                          Case{"C:\\my dir\\y.txt", 0, 2, "C:\\my dir\\y.txt"},
-                          Case{"\\\\srv\\share\\a.txt", 0, 1, "\\\\srv\\share\\a.txt"},
-                          Case{"/usr/a.txt", 0, 1, "/usr/a.txt"},
-                          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 20, 0, "C:\\...\\delta\\file.txt"},
-                          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 9, 0, "C:\\...\\file.txt"},
-                          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 2, 0, "C:\\...\\file.txt"},
-                          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 40, 0, "C:\\alpha\\beta\\gamma\\delta\\file.txt"},
-                          Case{"C:\\alpha\\long name\\file.txt", 12, 0, "\"C:\\...\\file.txt\""},
-                          Case{"averyveryverylongname", 5, 0, "averyveryverylongname"}}) {
+    for (const Case& c :
+         {Case{"", 0, 1, "<none>"}, Case{"", 0, 0, ""}, Case{"c:\\x\\y.txt", 0, 0, "C:\\x\\y.txt"},
+          Case{"C:\\my dir\\y.txt", 0, 0, "\"C:\\my dir\\y.txt\""},
+          Case{"C:\\my dir\\y.txt", 0, 2, "C:\\my dir\\y.txt"},
+          Case{"\\\\srv\\share\\a.txt", 0, 1, "\\\\srv\\share\\a.txt"}, Case{"/usr/a.txt", 0, 1, "/usr/a.txt"},
+          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 20, 0, "C:\\...\\delta\\file.txt"},
+          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 9, 0, "C:\\...\\file.txt"},
+          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 2, 0, "C:\\...\\file.txt"},
+          Case{"C:\\alpha\\beta\\gamma\\delta\\file.txt", 40, 0, "C:\\alpha\\beta\\gamma\\delta\\file.txt"},
+          Case{"C:\\alpha\\long name\\file.txt", 12, 0, "\"C:\\...\\file.txt\""},
+          Case{"averyveryverylongname", 5, 0, "averyveryverylongname"}}) {
         EXPECT_EQ(c.expected, FileString(c.path).displayForm(c.maximum, c.flags))
             << c.path << " max " << c.maximum << " flags " << c.flags;
     }
@@ -128,11 +129,11 @@ TEST(FileStringDisplay, RelativeToTheCurrentFolder) {
         std::string path;
         std::string expected;
     };
-    for (const Case& c : {Case{current + "\\a.txt", "a.txt"}, Case{current, "."},
-                          Case{current + "\\my file.txt", "\"my file.txt\""},
-                          Case{current + "\\sub\\b.txt", "sub\\b.txt"}, Case{lower + "\\a.txt", "a.txt"},
-                          Case{current + "x\\a.txt", rest + "x\\a.txt"}, Case{drive + "\\other\\x", "\\other\\x"},
-                          Case{"x.txt", "x.txt"}, Case{rest + "\\a.txt", "a.txt"}}) {
+    for (const Case& c :
+         {Case{current + "\\a.txt", "a.txt"}, Case{current, "."}, Case{current + "\\my file.txt", "\"my file.txt\""},
+          Case{current + "\\sub\\b.txt", "sub\\b.txt"}, Case{lower + "\\a.txt", "a.txt"},
+          Case{current + "x\\a.txt", rest + "x\\a.txt"}, Case{drive + "\\other\\x", "\\other\\x"},
+          Case{"x.txt", "x.txt"}, Case{rest + "\\a.txt", "a.txt"}}) {
         EXPECT_EQ(c.expected, FileString(c.path).displayForm(0, 1)) << c.path;
         EXPECT_EQ(current, here.current()) << "the current folder is left as it was";
     }

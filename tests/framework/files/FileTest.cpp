@@ -1,10 +1,10 @@
 // The file object: open and create modes, folder creation, exact reads, wiping, file times
 // and the file errors with their message numbers and Windows codes.
 #include "files/File.h"
+#include "../../platform/FileTestSupport.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
 #include "runtime/Exception.h"
-#include "../../platform/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -208,11 +208,11 @@ TEST(FileTimes, SecondsSince2000) {
         std::uint32_t seconds;
     };
     const ULONGLONG at2000 = (946684800ULL + 11644473600ULL) * 10000000ULL;
-    for (const Case& c : {Case{at2000, 0}, Case{at2000 + 9999999, 0}, Case{at2000 + 10000000, 1},
-                          Case{at2000 - 1, 0xFFFFFFFEu}, Case{0, 0xFFFFFFFEu},
-                          Case{at2000 + 4294967294ULL * 10000000ULL, 0xFFFFFFFEu},
-                          Case{at2000 + 4294967295ULL * 10000000ULL, 0xFFFFFFFEu},
-                          Case{at2000 + 4294967293ULL * 10000000ULL, 4294967293u}}) {
+    for (const Case& c :
+         {Case{at2000, 0}, Case{at2000 + 9999999, 0}, Case{at2000 + 10000000, 1}, Case{at2000 - 1, 0xFFFFFFFEu},
+          Case{0, 0xFFFFFFFEu}, Case{at2000 + 4294967294ULL * 10000000ULL, 0xFFFFFFFEu},
+          Case{at2000 + 4294967295ULL * 10000000ULL, 0xFFFFFFFEu},
+          Case{at2000 + 4294967293ULL * 10000000ULL, 4294967293u}}) {
         FILETIME time;
         time.dwLowDateTime = static_cast<DWORD>(c.units & 0xFFFFFFFFu);
         time.dwHighDateTime = static_cast<DWORD>(c.units >> 32);
@@ -242,12 +242,13 @@ TEST(FileError, WindowsCodesChooseTheirNumbers) {
         int number;
         bool drive;
     };
-    for (const Case& c : {Case{2, 1001, false}, Case{3, 1002, false}, Case{4, 1012, false}, Case{5, 1013, false},
-                          Case{8, 1014, false}, Case{32, 1022, false}, Case{33, 1022, false}, Case{6009, 1010, false},
-                          Case{183, 1029, false}, Case{15, 1015, true}, Case{19, 1017, true}, Case{20, 1015, true},
-                          Case{21, 1018, true}, Case{23, 1009, true}, Case{25, 1019, true}, Case{26, 1020, true},
-                          Case{27, 1019, true}, Case{29, 1010, true}, Case{30, 1009, true}, Case{31, 1015, true},
-                          Case{34, 1021, true}, Case{112, 4711, false}, Case{0, 4711, false}}) {
+    for (const Case& c :
+         {Case{2, 1001, false},   Case{3, 1002, false},   Case{4, 1012, false},  Case{5, 1013, false},
+          Case{8, 1014, false},   Case{32, 1022, false},  Case{33, 1022, false}, Case{6009, 1010, false},
+          Case{183, 1029, false}, Case{15, 1015, true},   Case{19, 1017, true},  Case{20, 1015, true},
+          Case{21, 1018, true},   Case{23, 1009, true},   Case{25, 1019, true},  Case{26, 1020, true},
+          Case{27, 1019, true},   Case{29, 1010, true},   Case{30, 1009, true},  Case{31, 1015, true},
+          Case{34, 1021, true},   Case{112, 4711, false}, Case{0, 4711, false}}) {
         bool drive = !c.drive;
         EXPECT_EQ(c.number, ovs::fileMessageFor(c.code, 4711, &drive)) << c.code;
         EXPECT_EQ(c.drive, drive) << c.code;
@@ -262,9 +263,10 @@ TEST(FileError, RaisedExceptionCarriesPathCodeAndArgument) {
         const char* argument;
     };
     // Drive Q: is absent on both targets, so the display form cannot be made relative.
-    for (const Case& c : {Case{"Q:\\dir\\f.txt", 19, 1017, "Q:"}, Case{"\\\\srv\\share\\f.txt", 21, 1018, "\\\\srv"},
-                          Case{"\\\\srv", 21, 1018, ""}, Case{"rel\\f.txt", 31, 1015, ""},
-                          Case{"Q:\\a b\\f.txt", 5, 1013, "\"Q:\\a b\\f.txt\""}, Case{"Q:\\f.txt", 1, 1005, "Q:\\f.txt"}}) {
+    for (const Case& c :
+         {Case{"Q:\\dir\\f.txt", 19, 1017, "Q:"}, Case{"\\\\srv\\share\\f.txt", 21, 1018, "\\\\srv"},
+          Case{"\\\\srv", 21, 1018, ""}, Case{"rel\\f.txt", 31, 1015, ""},
+          Case{"Q:\\a b\\f.txt", 5, 1013, "\"Q:\\a b\\f.txt\""}, Case{"Q:\\f.txt", 1, 1005, "Q:\\f.txt"}}) {
         FileException error = caught([&] { ovs::raiseFileError(ovs::FileString(c.path), 1005, c.code); });
         EXPECT_EQ(c.number, error.number()) << c.path;
         EXPECT_EQ(c.argument, error.argument(1)) << c.path;

@@ -98,21 +98,33 @@ TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
     RecordingScan before(here.folder().path());
     before.configure(specOf(here.folder().path(), true, {"*.txt"}), 0, 0);
     before.scan();
-    std::vector<std::string> expectedBefore = {
-        "enter ~ [s1,s2,]", "file top.txt 1 ~\\top.txt", "done ~",
-        "enter ~\\s1 [deep,]", "file one.txt 1 ~\\s1\\one.txt", "done ~\\s1",
-        "enter ~\\s1\\deep []", "file two.txt 1 ~\\s1\\deep\\two.txt", "done ~\\s1\\deep",
-        "enter ~\\s2 []", "done ~\\s2"};
+    std::vector<std::string> expectedBefore = {"enter ~ [s1,s2,]",
+                                               "file top.txt 1 ~\\top.txt",
+                                               "done ~",
+                                               "enter ~\\s1 [deep,]",
+                                               "file one.txt 1 ~\\s1\\one.txt",
+                                               "done ~\\s1",
+                                               "enter ~\\s1\\deep []",
+                                               "file two.txt 1 ~\\s1\\deep\\two.txt",
+                                               "done ~\\s1\\deep",
+                                               "enter ~\\s2 []",
+                                               "done ~\\s2"};
     EXPECT_EQ(expectedBefore, before.calls);
 
     RecordingScan after(here.folder().path());
     after.configure(specOf(here.folder().path(), false, {"*.txt"}), 0x10, 0x100); // walk flag instead of spec
     after.scan();
-    std::vector<std::string> expectedAfter = {
-        "enter ~ [s1,s2,]", "file top.txt 1 ~\\top.txt",
-        "enter ~\\s1 [deep,]", "file one.txt 1 ~\\s1\\one.txt",
-        "enter ~\\s1\\deep []", "file two.txt 1 ~\\s1\\deep\\two.txt", "done ~\\s1\\deep", "done ~\\s1",
-        "enter ~\\s2 []", "done ~\\s2", "done ~"};
+    std::vector<std::string> expectedAfter = {"enter ~ [s1,s2,]",
+                                              "file top.txt 1 ~\\top.txt",
+                                              "enter ~\\s1 [deep,]",
+                                              "file one.txt 1 ~\\s1\\one.txt",
+                                              "enter ~\\s1\\deep []",
+                                              "file two.txt 1 ~\\s1\\deep\\two.txt",
+                                              "done ~\\s1\\deep",
+                                              "done ~\\s1",
+                                              "enter ~\\s2 []",
+                                              "done ~\\s2",
+                                              "done ~"};
     EXPECT_EQ(expectedAfter, after.calls);
 }
 
@@ -120,7 +132,8 @@ TEST(FileTreeScan, MissingNamesAreReportedOnlyWithFlag2AndWithoutWildcards) {
     ovs::test::InPrivateFolder here;
     here.makeFile("real.txt");
     RecordingScan scan(here.folder().path());
-    scan.configure(specOf(here.folder().path(), false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}), 0x2, 0);
+    scan.configure(specOf(here.folder().path(), false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}), 0x2,
+                   0);
     scan.scan();
     std::vector<std::string> expected = {"missing.txt", "real.txt"};
     EXPECT_EQ(expected, filesOf(scan.calls));
