@@ -128,3 +128,26 @@ TEST(DirectoryConformance, SetCurrentDirectoryMovesRelativeNamesAndReportsErrors
 }
 
 } // namespace
+
+namespace {
+
+TEST(DirectoryConformance, AReadOnlyFileReportsItsAttributeAndRefusesDeletion) {
+    ovs::test::InPrivateFolder here;
+    std::string path = here.folder() / "ro.txt";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    std::filesystem::permissions(here.folder().native() / "ro.txt", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
+} // namespace

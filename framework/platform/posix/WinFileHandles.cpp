@@ -80,6 +80,11 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
         SetLastError(creationDisposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    if (existed && creationDisposition != CREATE_NEW && (info.st_mode & S_IWUSR) == 0 &&
+        (writes || creationDisposition == CREATE_ALWAYS)) {
+        SetLastError(ERROR_ACCESS_DENIED); // read-only, also for the superuser
+        return INVALID_HANDLE_VALUE;
+    }
     if (existed && creationDisposition == CREATE_NEW) {
         SetLastError(ERROR_FILE_EXISTS);
         return INVALID_HANDLE_VALUE;
