@@ -286,6 +286,17 @@ TEST_F(ThisAppRun, TaskFinishedBeforeTheFirstPoll) {
     EXPECT_EQ(environment->sleeps, std::vector<DWORD>(2, 2000));
 }
 
+TEST_F(ThisAppRun, CapitalReadPermissionsKeepsTheFullSetButChangesTheWording) {
+    environment->states = {TaskState::Finished};
+    EXPECT_EQ(run(taskLineWith({"-READPERMISSIONS"})), 0);
+    EXPECT_EQ(output.rfind("Created a permission extract task for FraskPdf: Task Id 417\n", 0), 0u) << output;
+    std::vector<std::string> names;
+    for (const auto& entry : environment->submitted) {
+        names.push_back(entry.first);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"f", "i", "k", "nw", "o", "p", "readpermissions"}));
+}
+
 TEST_F(ThisAppRun, TaskNotAcceptedAtTheFifteenthPoll) {
     environment->states = {TaskState::Request};
     EXPECT_EQ(run(taskLineWith({"-restartacrobatevery:0"})), 1000);
