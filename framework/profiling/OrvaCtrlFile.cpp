@@ -1,0 +1,279 @@
+// Control files: header writing and checking, typed access and error context.
+#include "profiling/OrvaCtrlFile.h"
+
+#include "files/File.h"
+#include "parsing/Parsing.h"
+#include "platform/Win32.h"
+#include "runtime/Exception.h"
+#include "runtime/Messages.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace ovs {
+
+const char* const OrvaCtrlFile::HeaderTopic = "ORVA-SYSTEMS Control File";
+
+namespace {
+
+bool sameGuid(const GUID& a, const GUID& b) {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
+        return false;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (a.Data4[i] != b.Data4[i]) return false;
+    }
+    return true;
+}
+
+// A version as the version messages show it: major directly followed by the two-digit minor.
+String shownVersion(unsigned major, unsigned minor) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%u%02u", major, minor);
+    return text;
+}
+
+} // namespace
+
+OrvaCtrlFile::OrvaCtrlFile() = default;
+
+OrvaCtrlFile::~OrvaCtrlFile() {
+    try {
+        profiling_.flush();
+    } catch (...) {
+        // A destructor cannot report; the data stays as the store left it.
+    }
+}
+
+String OrvaCtrlFile::guidText(const GUID& guid) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X%s", "{",
+                  static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2),
+                  static_cast<unsigned>(guid.Data3), guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+                  guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7], "}");
+    return text;
+}
+
+String OrvaCtrlFile::versionText(unsigned major, unsigned minor) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%02u", major, minor);
+    return text;
+}
+
+bool OrvaCtrlFile::inMemory() const {
+    return type_ && (type_->flags & HeaderFlagInMemory);
+}
+
+void OrvaCtrlFile::setType(const ControlFileType* type) {
+    type_ = type;
+    const std::uint32_t flags = type ? type->flags : 0;
+    if (flags & HeaderFlagInMemory) {
+        profiling_.mode = ProfilingModeIniMemory;
+    } else if (flags & HeaderFlagIniText) {
+        profiling_.mode = ProfilingModeIniText;
+    } else {
+        profiling_.mode = ProfilingModeWinIni;
+    }
+    profiling_.setScope(ProfilingScopeMachine);
+}
+
+void OrvaCtrlFile::create(const FileString& path) {
+    if (!inMemory()) {
+        if (!path.empty()) {
+            path_ = path;
+        }
+        if (path_.isFile()) {
+            File(path_).remove();
+        }
+        profiling_.open(path_);
+    }
+    writeHeader();
+}
+
+void OrvaCtrlFile::open(const FileString& path, std::uint32_t openFlags) {
+    if (!path.empty()) {
+        path_ = path;
+    }
+    if (!inMemory()) {
+        if (!path_.isFile()) {
+            if (openFlags & OpenMustExist) {
+                FileException error(1001);
+                error.setPath(path_);
+                throw error;
+            }
+            profiling_.open(path_);
+            writeHeader();
+        } else {
+            profiling_.open(path_);
+        }
+    }
+    try {
+        readHeader();
+    } catch (Exception& error) {
+        error.setLocation(path_);
+        throw Exception(error);
+    }
+}
+
+void OrvaCtrlFile::writeHeader() {
+    try {
+        profiling_.setTopic(HeaderTopic);
+        std::vector<String> lines;
+        if (type_ && type_->typeGuid) {
+            lines.push_back("Guid=" + guidText(*type_->typeGuid));
+        }
+        if (type_ && type_->description) {
+            lines.push_back(String("Description=") + type_->description);
+        }
+        if (type_ && type_->version.major != 0) {
+            lines.push_back("Version=" + versionText(type_->version.major, type_->version.minor));
+        }
+        lines.push_back("Encoding=UTF-8");
+        profiling_.writeTopicLines(lines);
+    } catch (Exception& error) {
+        addErrorContext(error);
+        throw;
+    }
+}
+
+void OrvaCtrlFile::readHeader() {
+    guidRead_ = false;
+    specification_.clear();
+    const std::uint32_t flags = type_ ? type_->flags : 0;
+    profiling_.setTopic(HeaderTopic);
+    if (!profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
+        throw Exception(1144, HeaderTopic);
+    }
+    headerRead_ = true;
+    readHeaderValue(1, "Guid");
+    readHeaderValue(2, "Specification");
+    readHeaderValue(3, "Version");
+    if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
+        throw Exception(1031, " (no file type GUID specified)");
+    }
+}
+
+void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
+    String text;
+    if (profiling_.entryExists(key)) {
+        profiling_.readString(key, text);
+    }
+    if (text.empty()) {
+        return;
+    }
+    switch (which) {
+    case 1: {
+        GUID guid = {};
+        try {
+            Parsing scanner(text.c_str());
+            scanner.readGuid(guid, ScanGuidBraces);
+            scanner.expectEnd(ScanSkipBlanks);
+        } catch (const Exception&) {
+            throw Exception(1031, " (invalid file type GUID)");
+        }
+        guid_ = guid;
+        guidRead_ = true;
+        if (type_ && type_->typeGuid && !sameGuid(guid, *type_->typeGuid)) {
+            throw Exception(1031, " (bad file type GUID)");
+        }
+        return;
+    }
+    case 2: {
+        specification_ = text;
+        if (type_ && (type_->flags & HeaderFlagCheckSpecification)) {
+            const std::string expected = type_->description ? type_->description : "";
+            if (text != expected) {
+                throw Exception(1036, " \"" + expected + "\"");
+            }
+        }
+        return;
+    }
+    case 3: {
+        Parsing scanner(text.c_str());
+        const std::uint32_t major = scanner.readDecimal(ScanNone, 65535);
+        std::uint32_t minor = 0;
+        if (scanner.expectChar('.')) {
+            minor = scanner.readDecimal(ScanNone, 65535);
+        }
+        scanner.expectEnd(ScanSkipBlanks);
+        if (!type_) {
+            return;
+        }
+        const std::uint32_t found = major << 16 | minor;
+        const std::uint32_t newest = std::uint32_t(type_->version.major) << 16 | type_->version.minor;
+        const std::uint32_t oldest = std::uint32_t(type_->minimumVersion.major) << 16 | type_->minimumVersion.minor;
+        if (found > newest) {
+            throw Exception(1114, shownVersion(major, minor));
+        }
+        if (found < oldest) {
+            throw Exception(1113, shownVersion(major, minor),
+                            shownVersion(type_->minimumVersion.major, type_->minimumVersion.minor));
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void OrvaCtrlFile::writeText(const std::string& key, const std::string& text) {
+    try {
+        profiling_.writeString(key, text);
+    } catch (Exception& error) {
+        addErrorContext(error, key);
+        throw Exception(error);
+    }
+}
+
+void OrvaCtrlFile::writeInteger(const std::string& key, std::uint32_t value) {
+    try {
+        profiling_.writeInteger(key, value);
+    } catch (Exception& error) {
+        addErrorContext(error, key);
+        throw Exception(error);
+    }
+}
+
+std::uint32_t OrvaCtrlFile::readInteger(const std::string& key) {
+    try {
+        return profiling_.readInteger(key);
+    } catch (Exception& error) {
+        addErrorContext(error, key);
+        throw Exception(error);
+    }
+}
+
+void OrvaCtrlFile::addErrorContext(Exception& error, const std::string& valueName) {
+    const DWORD systemError = GetLastError();
+    const int number = error.number();
+    if (number == 1001 || number == 1002 || number == 1013) {
+        return;
+    }
+    const std::string value = number == 1144 ? std::string() : valueName;
+    const String format = loadMessage(value.empty() ? 55360 : 55361);
+    const String fileName = path_.fileName(true);
+    const String topic = profiling_.topicName();
+    error.setLocation(formatMessage(format.c_str(), fileName.c_str(), topic.c_str(), value.c_str()));
+    switch (number) {
+    case 1140:
+        error.setNumber(1145);
+        error.setArgument(1, std::to_string(systemError));
+        break;
+    case 1141:
+    case 1144:
+        error.setNumber(1147);
+        break;
+    case 1142:
+        error.setNumber(1146);
+        error.setArgument(1, error.argument(3));
+        break;
+    case 1143:
+        error.setNumber(2005);
+        error.setArgument(1, error.argument(3));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace ovs

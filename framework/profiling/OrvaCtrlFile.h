@@ -1,0 +1,87 @@
+// Control files: settings files that begin with a typed header section naming the file's
+// type by GUID, its description, format version and encoding. OrvaCtrlFile creates them
+// with their header, checks the header on open, and offers typed entry access that names
+// file, topic and value in every error.
+#pragma once
+#include "files/FileString.h"
+#include "profiling/ControlFileType.h"
+#include "profiling/Profiling.h"
+#include "strings/StringBase.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ovs {
+
+class Exception;
+
+class OrvaCtrlFile {
+public:
+    // The only open flag examined: the file must exist.
+    static constexpr std::uint32_t OpenMustExist = 0x2000;
+    // The name of the header section.
+    static const char* const HeaderTopic;
+
+    OrvaCtrlFile();
+    OrvaCtrlFile(const OrvaCtrlFile&) = delete;
+    OrvaCtrlFile& operator=(const OrvaCtrlFile&) = delete;
+    // Flushes the store, then releases it (errors of the flush are swallowed).
+    virtual ~OrvaCtrlFile();
+
+    // Checks the header section. Throws ovs::Exception 1144 (missing section), 1031
+    // (missing, invalid or other GUID), 1036 (other Specification), 1113/1114 (version
+    // too old/new), scanner errors of the Version text.
+    virtual void readHeader();
+    // which: 1 Guid, 2 Specification, 3 Version. An absent or empty entry is ignored.
+    virtual void readHeaderValue(int which, const std::string& key);
+    // Writes the header lines as the whole header section. Store errors get the context
+    // of addErrorContext and are thrown on.
+    virtual void writeHeader();
+
+    // Binds the type (not copied) and chooses the store by its flags. Call once, first.
+    void setType(const ControlFileType* type);
+    // Deletes a file of that path, opens the store on it and writes the header (in memory:
+    // only the header). An empty path keeps the path held.
+    void create(const FileString& path);
+    // Opens the store on the path (or the path held when empty) and checks the header. A
+    // missing file throws ovs::FileException 1001 with OpenMustExist, else it is created
+    // with its header. Header errors are thrown as ovs::Exception with the path as location.
+    void open(const FileString& path, std::uint32_t openFlags);
+
+    // Typed access on the current topic; store errors are thrown as ovs::Exception with
+    // the context and number mapping of addErrorContext (value name = key).
+    void writeText(const std::string& key, const std::string& text);
+    void writeInteger(const std::string& key, std::uint32_t value);
+    std::uint32_t readInteger(const std::string& key);
+
+    // Sets the error's location to "file "name", topic [topic]" (with ", value "name"" when
+    // a value name is given) and maps registry numbers 1140-1144 to 1145, 1147, 1146, 2005.
+    // 1001, 1002 and 1013 stay untouched.
+    void addErrorContext(Exception& error, const std::string& valueName = std::string());
+
+    Profiling& profiling() { return profiling_; }
+    const ControlFileType* type() const { return type_; }
+    const FileString& path() const { return path_; }
+    bool guidRead() const { return guidRead_; }
+    const GUID& guid() const { return guid_; }
+    const String& specification() const { return specification_; }
+    bool headerRead() const { return headerRead_; }
+
+    // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case, 38 characters.
+    static String guidText(const GUID& guid);
+    // "1.00", "2.05", "3.12": major, a point, minor with at least two digits.
+    static String versionText(unsigned major, unsigned minor);
+
+private:
+    bool inMemory() const;
+
+    const ControlFileType* type_ = nullptr;
+    FileString path_;
+    Profiling profiling_;
+    bool guidRead_ = false;
+    GUID guid_ = {};
+    String specification_;
+    bool headerRead_ = false;
+};
+
+} // namespace ovs

@@ -1,0 +1,157 @@
+// The generic operations of ovs::ProfilingImpl.
+#include "profiling/ProfilingImpl.h"
+
+#include "runtime/Exception.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace ovs {
+
+namespace {
+
+const char HexDigits[] = "0123456789ABCDEF";
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The pieces of a number list text, split at every "," and ";".
+std::vector<std::string> listPieces(const std::string& text) {
+    std::vector<std::string> pieces;
+    if (text.empty()) {
+        return pieces;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find_first_of(",;", start);
+        pieces.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return pieces;
+}
+
+template <class T>
+std::string joinNumbers(const std::vector<T>& values) {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i) text += ',';
+        text += std::to_string(values[i]);
+    }
+    return text;
+}
+
+} // namespace
+
+std::int64_t profilingDecimalInt64(const std::string& text) {
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return static_cast<std::int64_t>(value);
+}
+
+std::int32_t profilingDecimalLong(const std::string& text) {
+    std::int64_t value = profilingDecimalInt64(text);
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+ProfilingImpl::ProfilingImpl() : versionKey_("CurrentVersion"), companyKey_("ORVA-SYSTEMS") {}
+
+ProfilingImpl::~ProfilingImpl() = default;
+
+void ProfilingImpl::readTopicText(String& text) {
+    readTopicText(text, '\n');
+}
+
+void ProfilingImpl::readUIntList(const std::string& name, std::vector<std::uint32_t>& values) {
+    values.clear();
+    String text;
+    readString(name, text);
+    for (const std::string& piece : listPieces(text)) {
+        values.push_back(static_cast<std::uint32_t>(profilingDecimalLong(piece)));
+    }
+}
+
+void ProfilingImpl::readIntList(const std::string& name, std::vector<std::int32_t>& values) {
+    values.clear();
+    String text;
+    readString(name, text);
+    for (const std::string& piece : listPieces(text)) {
+        values.push_back(profilingDecimalLong(piece));
+    }
+}
+
+void ProfilingImpl::writeUIntList(const std::string& name, const std::vector<std::uint32_t>& values) {
+    if (!values.empty()) {
+        writeString(name, joinNumbers(values));
+    }
+}
+
+void ProfilingImpl::writeIntList(const std::string& name, const std::vector<std::int32_t>& values) {
+    if (!values.empty()) {
+        writeString(name, joinNumbers(values));
+    }
+}
+
+void ProfilingImpl::writeBinary(const std::string& name, const void* bytes, std::size_t count) {
+    const unsigned char* data = static_cast<const unsigned char*>(bytes);
+    std::string text;
+    text.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += HexDigits[data[i] >> 4];
+        text += HexDigits[data[i] & 0x0F];
+    }
+    writeString(name, text);
+}
+
+std::size_t ProfilingImpl::readBinary(const std::string& name, void* buffer, std::size_t bufferSize) {
+    String stored;
+    readString(name, stored);
+    std::string text = stored;
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    std::size_t position = text.compare(0, 2, "0X") == 0 ? 2 : 0;
+    unsigned char* out = static_cast<unsigned char*>(buffer);
+    std::size_t count = 0;
+    while (position < text.size() && count < bufferSize) {
+        int high = hexValue(text[position]);
+        int low = position + 1 < text.size() ? hexValue(text[position + 1]) : 0;
+        if (high < 0 || low < 0) {
+            throw Exception(1142, name, stored);
+        }
+        if (position + 1 == text.size()) {
+            break; // a lone last digit is not a whole byte
+        }
+        out[count++] = static_cast<unsigned char>(high << 4 | low);
+        position += 2;
+    }
+    return count;
+}
+
+void ProfilingImpl::listTopics(std::vector<String>& names, bool) {
+    listTopics(names);
+}
+
+void ProfilingImpl::setFile(const FileString& path) {
+    file_ = path;
+}
+
+void ProfilingImpl::setVersionKey(unsigned major, unsigned minor) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u.%02u", major, minor);
+    versionKey_ = text;
+}
+
+Topic* ProfilingImpl::keepTopic(std::unique_ptr<Topic> topic) {
+    topics_.push_back(std::move(topic));
+    return topics_.back().get();
+}
+
+} // namespace ovs

@@ -1,0 +1,218 @@
+// The configuration store over Windows private-profile INI files.
+#include "profiling/ProfilingWinIni.h"
+
+#include "platform/Win32.h"
+#include "runtime/Exception.h"
+
+#include <string>
+#include <vector>
+
+namespace ovs {
+
+namespace {
+
+// The NUL-separated names of a double-NUL-terminated list of the given length.
+std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
+    std::vector<String> parts;
+    std::size_t start = 0;
+    while (start < length && buffer[start] != '\0') {
+        std::size_t end = start;
+        while (end < length && buffer[end] != '\0') ++end;
+        parts.emplace_back(buffer + start, end - start);
+        start = end + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+ProfilingWinIni::ProfilingWinIni() = default;
+
+ProfilingWinIni::~ProfilingWinIni() = default;
+
+bool ProfilingWinIni::flush() {
+    if (!file_.empty()) {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file_.c_str());
+    }
+    return true;
+}
+
+void ProfilingWinIni::readString(const std::string& name, String& text) {
+    char buffer[512] = {};
+    DWORD length = GetPrivateProfileStringA(section_.c_str(), name.c_str(), "", buffer, sizeof buffer, file_.c_str());
+    text.assign(buffer, length);
+}
+
+std::uint32_t ProfilingWinIni::writeString(const std::string& name, const std::string& text) {
+    WritePrivateProfileStringA(section_.c_str(), name.c_str(), text.c_str(), file_.c_str());
+    return GetLastError();
+}
+
+void ProfilingWinIni::writeTopicLines(const std::vector<String>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += '\0';
+        text += lines[i];
+    }
+    writeTopicText(text, '\0');
+}
+
+void ProfilingWinIni::writeTopicText(const std::string& text, char separator) {
+    deleteTopic();
+    std::string block = text;
+    block += separator;
+    block += separator;
+    if (separator != '\0') {
+        for (char& c : block) {
+            if (c == separator) c = '\0';
+        }
+    }
+    WritePrivateProfileSectionA(section_.c_str(), block.c_str(), file_.c_str());
+}
+
+void ProfilingWinIni::readTopicLines(std::vector<String>& lines) {
+    std::vector<char> buffer(1024);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileSectionA(section_.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           file_.c_str());
+        if (length + 2 < buffer.size()) break;
+        buffer.resize(buffer.size() + 512);
+    }
+    lines = splitAtNul(buffer.data(), length);
+}
+
+void ProfilingWinIni::readTopicText(String& text, char separator) {
+    std::vector<String> lines;
+    readTopicLines(lines);
+    text.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += separator;
+        text += lines[i];
+    }
+}
+
+std::int32_t ProfilingWinIni::readInt(const std::string& name) {
+    return static_cast<std::int32_t>(GetPrivateProfileIntA(section_.c_str(), name.c_str(), 0, file_.c_str()));
+}
+
+std::int64_t ProfilingWinIni::readInt64(const std::string& name) {
+    return static_cast<std::int64_t>(readUInt(name));
+}
+
+std::uint32_t ProfilingWinIni::readUInt(const std::string& name) {
+    return static_cast<std::uint32_t>(GetPrivateProfileIntA(section_.c_str(), name.c_str(), 0, file_.c_str()));
+}
+
+void ProfilingWinIni::writeInt(const std::string& name, std::int32_t value) {
+    writeUInt(name, static_cast<std::uint32_t>(value));
+}
+
+void ProfilingWinIni::writeInt64(const std::string& name, std::int64_t value) {
+    writeString(name, std::to_string(value));
+}
+
+void ProfilingWinIni::writeUInt(const std::string& name, std::uint32_t value) {
+    writeString(name, std::to_string(value));
+}
+
+bool ProfilingWinIni::isWritable() {
+    return true;
+}
+
+// An empty answer with the empty default is either a missing entry or an empty value;
+// asking again with the default "*" tells them apart.
+bool ProfilingWinIni::entryExists(const std::string& name) {
+    char buffer[512] = {};
+    if (GetPrivateProfileStringA(section_.c_str(), name.c_str(), "", buffer, sizeof buffer, file_.c_str()) > 0) {
+        return true;
+    }
+    buffer[0] = '\0';
+    GetPrivateProfileStringA(section_.c_str(), name.c_str(), "*", buffer, sizeof buffer, file_.c_str());
+    return buffer[0] == '\0';
+}
+
+bool ProfilingWinIni::topicExists() {
+    char buffer[64] = {};
+    if (GetPrivateProfileStringA(section_.c_str(), nullptr, "", buffer, sizeof buffer, file_.c_str()) > 0) {
+        return true;
+    }
+    return GetPrivateProfileSectionA(section_.c_str(), buffer, sizeof buffer, file_.c_str()) > 0;
+}
+
+void ProfilingWinIni::listTopics(std::vector<String>& names) {
+    std::vector<char> buffer(65536);
+    DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()),
+                                            file_.c_str());
+    names = splitAtNul(buffer.data(), length);
+}
+
+void ProfilingWinIni::listEntries(std::vector<String>& names) {
+    std::vector<char> buffer(256);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileStringA(section_.c_str(), nullptr, "", buffer.data(),
+                                          static_cast<DWORD>(buffer.size()), file_.c_str());
+        if (length + 2 < buffer.size()) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    names = splitAtNul(buffer.data(), length);
+}
+
+std::uint32_t ProfilingWinIni::setTopic(const std::string& name) {
+    section_ = name;
+    return 0;
+}
+
+void ProfilingWinIni::enterSubTopic(const std::string& name) {
+    section_ += "/";
+    section_ += name;
+}
+
+void ProfilingWinIni::leaveSubTopic() {}
+
+void ProfilingWinIni::setRoot(int root) {
+    if (root == ProfilingRootMachine) {
+        rootName_ = "HKEY_LOCAL_MACHINE";
+    } else if (root == ProfilingRootUser) {
+        rootName_ = "HKEY_CURRENT_USER";
+    }
+}
+
+void ProfilingWinIni::setApplicationKey(const std::string&) {}
+
+void ProfilingWinIni::setProductKey(const std::string&) {}
+
+void ProfilingWinIni::deleteTopic() {
+    if (!WritePrivateProfileStringA(section_.c_str(), nullptr, nullptr, file_.c_str())) {
+        throw Exception(5);
+    }
+}
+
+void ProfilingWinIni::deleteEntry(const std::string& name) {
+    if (!WritePrivateProfileStringA(section_.c_str(), name.c_str(), nullptr, file_.c_str())) {
+        throw Exception(5);
+    }
+}
+
+String ProfilingWinIni::topicName() {
+    return section_;
+}
+
+bool ProfilingWinIni::setText(const void*, std::size_t) {
+    return false;
+}
+
+void ProfilingWinIni::getText(String& text) {
+    text.clear();
+}
+
+Topic* ProfilingWinIni::openTopic(const std::string&) {
+    throw Exception(42, "Not implemented");
+}
+
+Topic* ProfilingWinIni::openTopic(const std::string&, const std::string&) {
+    throw Exception(42, "Not implemented");
+}
+
+} // namespace ovs

@@ -1,0 +1,108 @@
+// Registry keys opened by full path, and the table of root names.
+#include "profiling/RegistryKey.h"
+
+#include "profiling/ProfilingWinReg.h"
+#include "runtime/Exception.h"
+
+#include <vector>
+
+namespace ovs {
+
+std::map<std::string, HKEY>& RootKeyTable::rows() {
+    static std::map<std::string, HKEY> table;
+    return table;
+}
+
+void RootKeyTable::fill() {
+    std::map<std::string, HKEY>& table = rows();
+    if (!table.empty()) {
+        return;
+    }
+    table.emplace("HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT);
+    table.emplace("HKEY_CURRENT_USER", HKEY_CURRENT_USER);
+    table.emplace("HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE);
+    table.emplace("HKEY_USERS", HKEY_USERS);
+}
+
+HKEY RootKeyTable::find(const std::string& rootName) {
+    auto it = rows().find(rootName);
+    return it == rows().end() ? nullptr : it->second;
+}
+
+std::size_t RootKeyTable::size() {
+    return rows().size();
+}
+
+RegistryKey::RegistryKey(bool readOnly) : readOnly_(readOnly) {}
+
+RegistryKey::~RegistryKey() {
+    close();
+}
+
+void RegistryKey::close() {
+    if (key_) {
+        RegCloseKey(key_);
+        key_ = nullptr;
+    }
+    path_.clear();
+}
+
+void RegistryKey::open(const std::string& path, bool use32BitView) {
+    RootKeyTable::fill();
+    close();
+    std::size_t separator = path.find('\\');
+    const std::string rootName = path.substr(0, separator);
+    const std::string subKey = separator == std::string::npos ? std::string() : path.substr(separator + 1);
+    HKEY root = RootKeyTable::find(rootName);
+    if (!root) {
+        return;
+    }
+    REGSAM access = readOnly_ ? RegistryReadAccess : RegistryReadWriteAccess;
+    if (runsUnderWow64()) {
+        access |= use32BitView ? RegistryView32 : RegistryView64;
+    }
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(root, subKey.c_str(), 0, access, &key);
+    if (result == ERROR_SUCCESS) {
+        key_ = key;
+        path_ = path;
+        return;
+    }
+    if (!readOnly_) {
+        key = nullptr;
+        result = RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr);
+        if (result == ERROR_SUCCESS) {
+            key_ = key;
+            path_ = path;
+            return;
+        }
+    }
+    throw Exception(1140, path, std::to_string(result));
+}
+
+bool RegistryKey::readString(const std::string& name, String& text) {
+    text.clear();
+    std::vector<BYTE> buffer(256);
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(buffer.size());
+    LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
+    if (result == ERROR_MORE_DATA) {
+        buffer.resize(size + 1);
+        size = static_cast<DWORD>(buffer.size());
+        result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
+        if (result == ERROR_FILE_NOT_FOUND) {
+            throw Exception(1147);
+        }
+    } else if (result != ERROR_SUCCESS) {
+        throw Exception(1144, name);
+    }
+    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        const char* chars = reinterpret_cast<const char*>(buffer.data());
+        std::size_t length = 0;
+        while (length < size && chars[length] != '\0') ++length;
+        text.assign(chars, length);
+    }
+    return true;
+}
+
+} // namespace ovs

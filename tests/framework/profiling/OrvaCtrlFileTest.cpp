@@ -1,0 +1,241 @@
+// Control files: the header as written (the task file type byte for byte), the header
+// checks with their error numbers and texts, opening, typed access and error context.
+#include "ProfilingTestSupport.h"
+#include "profiling/OrvaCtrlFile.h"
+#include "runtime/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using ovs::test::expectException;
+using ovs::test::readFileBytes;
+using ovs::test::writeFileBytes;
+
+const GUID TaskGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
+const ovs::ControlFileType TaskFileType = {ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskGuid,
+                                           {1, 0}, {0, 0}};
+const char TaskHeader[] = "[ORVA-SYSTEMS Control File]\r\n"
+                          "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n"
+                          "Description=ORVA Frask Pdf Task File\r\n"
+                          "Version=1.00\r\n"
+                          "Encoding=UTF-8\r\n";
+
+TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLines) {
+    ovs::test::TempFolder folder;
+    writeFileBytes(folder, "Task1.ovc", "old content that must go\r\n");
+    {
+        ovs::OrvaCtrlFile file;
+        file.setType(&TaskFileType);
+        file.create(folder / "Task1.ovc");
+        EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
+    }
+    EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
+}
+
+TEST(OrvaCtrlFileTest, TaskFileIsReadBackThroughItsHeader) {
+    ovs::test::TempFolder folder;
+    {
+        ovs::OrvaCtrlFile file;
+        file.setType(&TaskFileType);
+        file.create(folder / "Task2.ovc");
+        file.profiling().setTopic("Task");
+        file.writeInteger("Id", 4711);
+        file.writeText("State", "Request");
+    }
+    ovs::OrvaCtrlFile file;
+    file.setType(&TaskFileType);
+    file.open(folder / "Task2.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+    EXPECT_TRUE(file.headerRead());
+    EXPECT_TRUE(file.guidRead());
+    file.profiling().setTopic("Task");
+    EXPECT_EQ(4711u, file.readInteger("Id"));
+}
+
+struct HeaderTextCase {
+    const char* what;
+    ovs::ControlFileType type;
+    const char* header;
+};
+
+TEST(OrvaCtrlFileTest, HeaderLinesFollowTheType) {
+    const GUID guid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+    const std::vector<HeaderTextCase> cases = {
+        {"all lines", {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
+         "[ORVA-SYSTEMS Control File]\r\nGuid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\n"
+         "Version=2.05\r\nEncoding=UTF-8\r\n\r\n"},
+        {"major 0 writes no version", {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
+         "[ORVA-SYSTEMS Control File]\r\nDescription=D\r\nEncoding=UTF-8\r\n\r\n"},
+        {"no description", {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}},
+         "[ORVA-SYSTEMS Control File]\r\nVersion=3.12\r\nEncoding=UTF-8\r\n\r\n"},
+    };
+    for (const HeaderTextCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ovs::OrvaCtrlFile file;
+        file.setType(&c.type);
+        file.create("");
+        file.profiling().flush();
+        ovs::String text;
+        file.profiling().machineStore()->getText(text);
+        EXPECT_EQ(c.header, text);
+    }
+}
+
+struct HeaderCheckCase {
+    const char* what;
+    std::uint32_t flags;
+    std::string header; // the header section's lines, or the whole text when it has '['
+    int number;         // 0: accepted
+    const char* argument1;
+    const char* argument2;
+};
+
+TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
+    const std::string guid = "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n";
+    const std::vector<HeaderCheckCase> cases = {
+        {"complete", 0, guid + "Version=1.00\r\n", 0, "", ""},
+        {"missing section", 0, "[Other]\r\nk=v\r\n", 1144, "ORVA-SYSTEMS Control File", ""},
+        {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n", 0, "", ""},
+        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", 1031, " (no file type GUID specified)", ""},
+        {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n", 0, "", ""},
+        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", 1031,
+         " (invalid file type GUID)", ""},
+        {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", 1031,
+         " (invalid file type GUID)", ""},
+        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", 1031,
+         " (bad file type GUID)", ""},
+        {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n", 0, "", ""},
+        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", 1036,
+         " \"Type\"", ""},
+        {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n", 1036,
+         " \"Type\"", ""},
+        {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n", 0, "", ""},
+        {"Specification unchecked", 0, guid + "Specification=Other\r\n", 0, "", ""},
+        {"Version 1 is 1.0", 0, guid + "Version=1\r\n", 0, "", ""},
+        {"Version 1.5 is minor 5", 0, guid + "Version=1.5\r\n", 0, "", ""},
+        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", 1114, "106", ""},
+        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", 1114, "200", ""},
+        {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", 1113, "009", "100"},
+        {"Version not a number", 0, guid + "Version=x\r\n", 2020, "x", ""},
+        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", 2022, "b", ""},
+    };
+    const GUID taskGuid = TaskGuid;
+    for (const HeaderCheckCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ovs::ControlFileType type = {c.flags | ovs::HeaderFlagInMemory, "Type", &taskGuid, {1, 5}, {1, 0}};
+        ovs::OrvaCtrlFile file;
+        file.setType(&type);
+        const std::string text =
+            c.header[0] == '[' ? c.header : "[ORVA-SYSTEMS Control File]\r\n" + c.header + "Encoding=UTF-8\r\n";
+        file.profiling().machineStore()->setText(text.data(), text.size());
+        if (c.number == 0) {
+            EXPECT_NO_THROW(file.readHeader());
+            continue;
+        }
+        ovs::Exception error = expectException(c.number, [&] { file.readHeader(); });
+        EXPECT_EQ(c.argument1, error.argument(1));
+        EXPECT_EQ(c.argument2, error.argument(2));
+    }
+}
+
+TEST(OrvaCtrlFileTest, VersionNewerThanTypeIsShownWithoutPoint) {
+    const ovs::ControlFileType type = {ovs::HeaderFlagInMemory, "T", nullptr, {1, 0}, {0, 0}};
+    ovs::OrvaCtrlFile file;
+    file.setType(&type);
+    const std::string text = "[ORVA-SYSTEMS Control File]\r\nVersion=1.01\r\n";
+    file.profiling().machineStore()->setText(text.data(), text.size());
+    ovs::Exception error = expectException(1114, [&] { file.readHeader(); });
+    EXPECT_NE(std::string::npos, std::string(error.message()).find("file has bad version 101")) << error.message();
+}
+
+TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
+    ovs::test::TempFolder folder;
+    const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
+    {
+        ovs::OrvaCtrlFile file;
+        file.setType(&type);
+        try {
+            file.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+            ADD_FAILURE() << "no exception";
+        } catch (const ovs::FileException& error) {
+            EXPECT_EQ(1001, error.number());
+            EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), error.path());
+        }
+        EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
+    }
+    {
+        ovs::OrvaCtrlFile file;
+        file.setType(&type);
+        EXPECT_NO_THROW(file.open(folder / "made.ovc", 0));
+        EXPECT_TRUE(file.guidRead());
+    }
+    EXPECT_EQ(std::optional<std::string>("[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}"
+                                         "\r\nDescription=T\r\nVersion=1.00\r\nEncoding=UTF-8\r\n\r\n"),
+              readFileBytes(folder, "made.ovc"));
+}
+
+TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
+    ovs::test::TempFolder folder;
+    writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
+    const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
+    ovs::OrvaCtrlFile file;
+    file.setType(&type);
+    ovs::Exception error = expectException(1144, [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+    EXPECT_EQ(folder / "bad.ovc", error.location());
+}
+
+TEST(OrvaCtrlFileTest, ReadingAMissingIntegerNamesFileTopicAndValue) {
+    ovs::test::TempFolder folder;
+    ovs::OrvaCtrlFile file;
+    file.setType(&TaskFileType);
+    file.create(folder / "Task3.ovc");
+    file.profiling().setTopic("Task");
+    ovs::Exception error = expectException(1147, [&] { file.readInteger("LastError"); });
+    EXPECT_EQ("file \"Task3.ovc\", topic [Task], value \"LastError\"", error.location());
+}
+
+struct ContextCase {
+    int number;
+    const char* arguments[3];
+    const char* valueName;
+    int mapped;
+    const char* argument1;
+    const char* location;
+};
+
+TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
+    const std::vector<ContextCase> cases = {
+        {1141, {"a", "b", "c"}, "V", 1147, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
+        {1144, {"a", "", ""}, "V", 1147, "a", "file \"x.ovc\", topic [Sec]"},
+        {1142, {"a", "b", "c"}, "V", 1146, "c", "file \"x.ovc\", topic [Sec], value \"V\""},
+        {1143, {"a", "b", "c"}, "", 2005, "c", "file \"x.ovc\", topic [Sec]"},
+        {4711, {"a", "", ""}, "V", 4711, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
+        {1001, {"a", "", ""}, "V", 1001, "a", ""},
+        {1002, {"a", "", ""}, "V", 1002, "a", ""},
+        {1013, {"a", "", ""}, "V", 1013, "a", ""},
+    };
+    const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", nullptr, {1, 0}, {0, 0}};
+    ovs::test::TempFolder folder;
+    ovs::OrvaCtrlFile file;
+    file.setType(&type);
+    file.create(folder / "x.ovc");
+    file.profiling().setTopic("Sec");
+    for (const ContextCase& c : cases) {
+        SCOPED_TRACE(c.number);
+        ovs::Exception error(c.number, c.arguments[0], c.arguments[1], c.arguments[2]);
+        file.addErrorContext(error, c.valueName);
+        EXPECT_EQ(c.mapped, error.number());
+        EXPECT_EQ(c.argument1, error.argument(1));
+        EXPECT_EQ(c.location, error.location());
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    ovs::Exception denied(1140, "HKEY_X\\y", "5");
+    file.addErrorContext(denied);
+    EXPECT_EQ(1145, denied.number());
+    EXPECT_EQ("5", denied.argument(1));
+}
+
+} // namespace

@@ -1,0 +1,261 @@
+// The INI text store: parsing rules, decoding, serialising with order preservation, the
+// semicolon rule, numbers, whole-topic writes, the memory form and topic handles.
+#include "ProfilingTestSupport.h"
+#include "profiling/ProfilingIni.h"
+#include "profiling/ProfilingIniMemBuff.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ovs::test::readFileBytes;
+using ovs::test::writeFileBytes;
+
+class ProfilingIniTest : public testing::Test {
+protected:
+    // Loads the bytes as the store's file.
+    void load(const std::string& bytes) {
+        writeFileBytes(folder_, "store.ini", bytes);
+        store_ = std::make_unique<ovs::ProfilingIni>();
+        store_->setFile(folder_ / "store.ini");
+    }
+    std::string saved() { return readFileBytes(folder_, "store.ini").value_or("<missing>"); }
+    std::string read(const std::string& section, const std::string& key) {
+        store_->setTopic(section);
+        ovs::String value;
+        store_->readString(key, value);
+        return value;
+    }
+
+    ovs::test::TempFolder folder_;
+    std::unique_ptr<ovs::ProfilingIni> store_ = std::make_unique<ovs::ProfilingIni>();
+};
+
+struct ReadCase {
+    const char* what;
+    std::string bytes;
+    const char* section;
+    const char* key;
+    const char* value;
+    bool exists;
+};
+
+std::string utf16(const std::string& ascii, bool bigEndian) {
+    std::string out;
+    for (char c : ascii) {
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return out;
+}
+
+TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
+    const std::string plain = "[s]\r\nk=v\r\n";
+    const std::vector<ReadCase> cases = {
+        {"blanks inside brackets", "[  Sec\t]\r\nk=v\r\n", "Sec", "k", "v", true},
+        {"no closing bracket", "[Open  \r\nk=v\r\n", "Open", "k", "v", true},
+        {"name ends at first bracket", "[a]b]\r\nk=v\r\n", "a", "k", "v", true},
+        {"blanks around equals", "[s]\r\n  k   =   v w  \r\n", "s", "k", "v w", true},
+        {"tab after equals stays", "[s]\r\nk=\tv\r\n", "s", "k", "\tv", true},
+        {"equals and nothing", "[s]\r\nk=\r\n", "s", "k", "", true},
+        {"equals and blanks", "[s]\r\nk=   \r\n", "s", "k", "", true},
+        {"no equals sign", "[s]\r\nk\r\n", "s", "k", "", true},
+        {"quote before equals is one key", "[s]\r\n\"q\"=x\r\n", "s", "\"q\"", "", false},
+        {"quote after equals", "[s]\r\nk=\"q\"\r\n", "s", "k", "\"q\"", true},
+        {"split at first equals", "[s]\r\nk=a = b\r\n", "s", "k", "a = b", true},
+        {"section without regard to case", "[SECTION]\r\nk=v\r\n", "section", "k", "v", true},
+        {"key with regard to case", "[s]\r\nKey=v\r\n", "s", "key", "", false},
+        {"trailing blanks of key ignored", plain, "s", "k  \t", "v", true},
+        {"later duplicate wins", "[s]\r\nk=1\r\nk=2\r\n", "s", "k", "2", true},
+        {"LF line ends", "[s]\nk=v\nl=w\n", "s", "l", "w", true},
+        {"CR line ends", "[s]\rk=v\rl=w", "s", "l", "w", true},
+        {"lines before first section dropped", "k=top\r\n[s]\r\nx=1\r\n", "s", "k", "", false},
+        {"semicolon line is a key", "[s]\r\n;note\r\n", "s", ";note", "", true},
+        {"missing section", plain, "t", "k", "", false},
+        {"UTF-8 mark", "\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "v", true},
+        {"UTF-16LE with mark", "\xFF\xFE" + utf16(plain, false), "s", "k", "v", true},
+        {"UTF-16BE with mark", "\xFE\xFF" + utf16(plain, true), "s", "k", "v", true},
+        {"UTF-16LE without mark", utf16(plain, false), "s", "k", "v", true},
+        {"UTF-16BE without mark", utf16(plain, true), "s", "k", "v", true},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        load(c.bytes);
+        EXPECT_EQ(c.value, read(c.section, c.key));
+        EXPECT_EQ(c.exists, store_->entryExists(c.key));
+    }
+}
+
+struct WriteCase {
+    const char* what;
+    std::string before;
+    std::function<void(ovs::ProfilingIni&)> change;
+    std::string after;
+};
+
+TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
+    const std::vector<WriteCase> cases = {
+        {"new key goes last in its section",
+         "[a]\r\nk1=v1\r\n;note\r\nx = y\r\n\r\n[b]\r\nk2=v2\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("A"); s.writeString("k3", "v3"); },
+         "[a]\r\nk1=v1\r\n;note\r\nx= y\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n\r\n"},
+        {"replaced value keeps its place", "[a]\r\nk1=v1\r\nk2=v2\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("k1", "new"); },
+         "[a]\r\nk1=new\r\nk2=v2\r\n\r\n"},
+        {"new section goes last", "[a]\r\nk=v\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("z"); s.writeString("n", "1"); },
+         "[a]\r\nk=v\r\n\r\n[z]\r\nn=1\r\n\r\n"},
+        {"semicolon key has no equals sign", "[a]\r\nk=v\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString(";c", " comment"); },
+         "[a]\r\nk=v\r\n;c comment\r\n\r\n"},
+        {"quoted line and duplicates come back", "[a]\r\n\"q\"=1\r\nd=1\r\nd=2\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("e", ""); },
+         "[a]\r\n\"q\"=1\r\nd=2\r\nd=2\r\ne=\r\n\r\n"},
+        {"UTF-8 mark is not written back", "\xEF\xBB\xBF[a]\r\nk=v\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("k", "w"); }, "[a]\r\nk=w\r\n\r\n"},
+        {"empty section in the middle stays, empty last one goes", "[a]\r\n[b]\r\nk=v\r\n[c]\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("b"); s.writeString("k", "w"); }, "[a]\r\n\r\n[b]\r\nk=w\r\n\r\n"},
+        {"default topic", "",
+         [](ovs::ProfilingIni& s) { s.writeString("k", "v"); }, "[General]\r\nk=v\r\n\r\n"},
+        {"deleted entry and topic", "[a]\r\nk=v\r\nl=w\r\n[b]\r\nx=1\r\n",
+         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.deleteEntry("k"); s.setTopic("b"); s.deleteTopic(); },
+         "[a]\r\nl=w\r\n\r\n"},
+        {"numbers as unsigned decimal", "",
+         [](ovs::ProfilingIni& s) { s.setTopic("n"); s.writeInt("i", -1); s.writeUInt("u", 7); s.writeInt64("q", -5); },
+         "[n]\r\ni=4294967295\r\nu=7\r\nq=-5\r\n\r\n"},
+        {"whole topic replaced and moved last", "[h]\r\nold=1\r\n[t]\r\nk=v\r\n",
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("h");
+             s.writeTopicLines({"Guid={1}", "Empty=", "Bare", "Guid={2}"});
+         },
+         "[t]\r\nk=v\r\n\r\n[h]\r\nGuid={2}\r\nEmpty\r\nBare\r\n\r\n"},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        load(c.before);
+        c.change(*store_);
+        EXPECT_TRUE(store_->changed());
+        EXPECT_TRUE(store_->flush());
+        EXPECT_FALSE(store_->changed());
+        EXPECT_EQ(c.after, saved());
+    }
+}
+
+TEST_F(ProfilingIniTest, NothingIsWrittenBeforeFlushOrWhenNothingChanged) {
+    load("[a]\r\n  k = v\r\n");
+    store_->setTopic("a");
+    store_->writeString("k", "w");
+    EXPECT_EQ("[a]\r\n  k = v\r\n", saved());
+    load("[a]\r\n  k = v\r\n");
+    EXPECT_TRUE(store_->flush());
+    EXPECT_EQ("[a]\r\n  k = v\r\n", saved());
+}
+
+TEST_F(ProfilingIniTest, AMissingFileIsCreatedEmpty) {
+    store_->setFile(folder_ / "new.ini");
+    EXPECT_EQ(std::optional<std::string>(""), readFileBytes(folder_, "new.ini"));
+    EXPECT_FALSE(store_->topicExists());
+}
+
+TEST_F(ProfilingIniTest, AFileAboveOneGibibyteReadsAsEmpty) {
+    writeFileBytes(folder_, "big.ini", "[s]\r\nk=v\r\n");
+    std::filesystem::resize_file(folder_.native() / "big.ini", (std::uintmax_t(1) << 30) + 1);
+    store_->setFile(folder_ / "big.ini");
+    store_->setTopic("s");
+    EXPECT_FALSE(store_->topicExists());
+    EXPECT_FALSE(store_->entryExists("k"));
+}
+
+TEST_F(ProfilingIniTest, SavingSectionsWithoutAPathRaises1016) {
+    store_->writeString("k", "v");
+    ovs::test::expectException(1016, [&] { store_->flush(); });
+}
+
+TEST_F(ProfilingIniTest, ReadsNumbersLikeTheRuntimeDecimalConversion) {
+    load("[n]\r\na=  -12abc\r\nb=abc\r\nc=4294967295\r\nd=+7\r\ne=-2147483649\r\nf=9000000000\r\n");
+    store_->setTopic("n");
+    EXPECT_EQ(-12, store_->readInt("a"));
+    EXPECT_EQ(0, store_->readInt("b"));
+    EXPECT_EQ(2147483647, store_->readInt("c")); // a 32-bit long saturates
+    EXPECT_EQ(7u, store_->readUInt("d"));
+    EXPECT_EQ(-2147483647 - 1, store_->readInt("e"));
+    EXPECT_EQ(9000000000LL, store_->readInt64("f"));
+    EXPECT_EQ(0, store_->readInt("missing"));
+}
+
+TEST_F(ProfilingIniTest, ListsEntriesAndTopicsInFileOrder) {
+    load("[b]\r\nz=1\r\n;c\r\na=2\r\n[a]\r\nk=v\r\n[a/x]\r\nk=v\r\n[a/y/z]\r\nk=v\r\n");
+    std::vector<ovs::String> names;
+    store_->setTopic("B");
+    store_->listEntries(names);
+    EXPECT_EQ((std::vector<ovs::String>{"z", ";c", "a"}), names);
+    store_->setTopic("");
+    store_->listTopics(names);
+    EXPECT_EQ((std::vector<ovs::String>{"b", "a"}), names);
+    store_->setTopic("a");
+    store_->listTopics(names);
+    EXPECT_EQ((std::vector<ovs::String>{"x", "y"}), names);
+    store_->listTopics(names, true);
+    EXPECT_EQ((std::vector<ovs::String>{"b", "a"}), names);
+    store_->setTopic("none");
+    store_->listEntries(names);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(ProfilingIniTest, TopicHandlesAlwaysWriteTheEqualsSign) {
+    load("[a]\r\nk=v\r\n");
+    ovs::Topic* topic = store_->openTopic("A");
+    ovs::String value;
+    topic->readString("k", value);
+    EXPECT_EQ("v", value);
+    topic->writeString(";c", "x");
+    EXPECT_TRUE(store_->changed());
+    store_->openTopic("new")->writeUInt("n", 5);
+    store_->flush();
+    EXPECT_EQ("[a]\r\nk=v\r\n;c=x\r\n\r\n[new]\r\nn=5\r\n\r\n", saved());
+}
+
+TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
+    load("[a]\r\nPlain=visible\r\nLimit=3\r\n");
+    ovs::Topic* topic = store_->openTopic("a");
+    ovs::String value;
+    EXPECT_TRUE(topic->readSecureString("Plain", value));
+    EXPECT_EQ("visible", value);
+    topic->writeSecureUInt("Limit", 42);
+    EXPECT_FALSE(topic->entryExists("Limit"));
+    EXPECT_TRUE(topic->entryExists("LimitSecure"));
+    topic->readString("LimitSecure", value);
+    EXPECT_EQ(std::string::npos, value.find("42"));
+    EXPECT_EQ(42u, topic->readSecureUInt("Limit"));
+    EXPECT_FALSE(topic->readSecureString("Nothing", value));
+    topic->writeString("BadSecure", "~1ZZ");
+    ovs::test::expectException(1146, [&] { topic->readSecureString("Bad", value); });
+}
+
+TEST(ProfilingIniMemBuffTest, KeepsItsTextInTheBuffer) {
+    ovs::ProfilingIniMemBuff store;
+    const std::string bytes = "\xEF\xBB\xBF[a]\r\nk=v\r\n";
+    EXPECT_TRUE(store.setText(bytes.data(), bytes.size()));
+    ovs::String text;
+    store.getText(text);
+    EXPECT_EQ("[a]\r\nk=v\r\n", text);
+    store.setTopic("a");
+    ovs::String value;
+    store.readString("k", value);
+    EXPECT_EQ("v", value);
+    store.writeString("n", "1");
+    store.getText(text);
+    EXPECT_EQ("[a]\r\nk=v\r\n", text); // unchanged until flushed
+    EXPECT_TRUE(store.flush());
+    store.getText(text);
+    EXPECT_EQ("[a]\r\nk=v\r\nn=1\r\n\r\n", text);
+    store.writeTopicLines({"x=1"});
+    store.getText(text);
+    EXPECT_EQ("[a]\r\nx=1\r\n\r\n", text);
+}
+
+} // namespace
