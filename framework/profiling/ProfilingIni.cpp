@@ -455,7 +455,7 @@ bool ProfilingIni::loadText(String& text) {
     std::size_t read = file.read(&bytes[0], static_cast<std::uint32_t>(bytes.size()), false);
     bytes.resize(read);
     file.close();
-    text = decodeText(bytes.data(), bytes.size());
+    text = decodeText(std::move(bytes));
     return true;
 }
 

@@ -87,6 +87,8 @@ public:
     // mark (told by a zero first or second byte) is converted to the narrow text; anything
     // else is taken as it is.
     static String decodeText(const void* bytes, std::size_t length);
+    // The same for a text of bytes, taken over without a copy when it needs no conversion.
+    static String decodeText(std::string&& bytes);
     // The value of a stored raw value ("=" and the text): the "=" and following spaces
     // dropped; empty for fewer than two characters.
     static String valueOfRaw(const std::string& raw);

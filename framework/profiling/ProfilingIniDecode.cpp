@@ -89,4 +89,16 @@ String ProfilingIni::decodeText(const void* data, std::size_t length) {
     return String(reinterpret_cast<const char*>(bytes), length);
 }
 
+String ProfilingIni::decodeText(std::string&& bytes) {
+    const std::size_t length = bytes.size();
+    const unsigned char first = length > 0 ? static_cast<unsigned char>(bytes[0]) : 1;
+    const unsigned char second = length > 1 ? static_cast<unsigned char>(bytes[1]) : 1;
+    const bool marked = first == 0xEF || first == 0xFF || first == 0xFE;
+    const bool wide = length >= 2 && ((first == 0) != (second == 0));
+    if (marked || wide) {
+        return decodeText(bytes.data(), length);
+    }
+    return String(std::move(bytes));
+}
+
 } // namespace ovs

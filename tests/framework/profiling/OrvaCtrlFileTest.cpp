@@ -231,8 +231,8 @@ TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
         EXPECT_EQ(c.argument1, error.argument(1));
         EXPECT_EQ(c.location, error.location());
     }
+    ovs::Exception denied(1140, "HKEY_X\\y", "2");
     SetLastError(ERROR_ACCESS_DENIED);
-    ovs::Exception denied(1140, "HKEY_X\\y", "5");
     file.addErrorContext(denied);
     EXPECT_EQ(1145, denied.number());
     EXPECT_EQ("5", denied.argument(1));

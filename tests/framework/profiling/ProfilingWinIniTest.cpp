@@ -16,8 +16,8 @@ using ovs::test::writeFileBytes;
 class ProfilingWinIniTest : public testing::Test {
 protected:
     void load(const std::string& bytes) {
-        writeFileBytes(folder_, "win.ini", bytes);
-        store_.setFile(folder_ / "win.ini");
+        writeFileBytes(folder_, "store.ini", bytes);
+        store_.setFile(folder_ / "store.ini");
     }
     ovs::test::TempFolder folder_;
     ovs::ProfilingWinIni store_;
