@@ -207,8 +207,10 @@ void TopicWinReg::writeUIntList(const std::string& name, const std::vector<std::
 
 // ---- ProfilingWinReg ------------------------------------------------------------------------
 
-ProfilingWinReg::ProfilingWinReg(std::uint32_t mode) : root_(HKEY_CURRENT_USER) {
-    if (runsUnderWow64()) {
+ProfilingWinReg::ProfilingWinReg(std::uint32_t mode) : ProfilingWinReg(mode, runsUnderWow64()) {}
+
+ProfilingWinReg::ProfilingWinReg(std::uint32_t mode, bool underWow64) : root_(HKEY_CURRENT_USER) {
+    if (underWow64) {
         viewFlags_ = mode == 6 ? RegistryView32 : RegistryView64;
     }
 }

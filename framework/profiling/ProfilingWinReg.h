@@ -67,6 +67,8 @@ class ProfilingWinReg : public ProfilingImpl {
 public:
     // mode 2 or 3: the 64-bit view under WOW64, mode 6: the 32-bit view.
     explicit ProfilingWinReg(std::uint32_t mode);
+    // The same with the WOW64 answer given instead of asked (the view flags follow it).
+    ProfilingWinReg(std::uint32_t mode, bool underWow64);
     // Closes the topic and base keys.
     ~ProfilingWinReg() override;
 

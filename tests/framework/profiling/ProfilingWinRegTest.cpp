@@ -154,6 +154,18 @@ TEST_F(ProfilingWinRegTest, TopicHandlesAndFacade) {
     EXPECT_EQ(9u, profiling.readInteger("n"));
 }
 
+TEST(ProfilingWinRegViewTest, UnderWow64TheModeChoosesTheView) {
+    struct {
+        std::uint32_t mode;
+        bool wow64;
+        DWORD flags;
+    } const cases[] = {{2, true, 0x100}, {3, true, 0x100}, {6, true, 0x200}, {2, false, 0}, {6, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        EXPECT_EQ(c.flags, ovs::ProfilingWinReg(c.mode, c.wow64).viewFlags());
+    }
+}
+
 TEST(RegistryKeyTest, OpensByFullPathAndReadsText) {
     ovs::test::PrivateRegistry registry;
     const std::string sub = "Software\\OvsProfiling\\" + ovs::test::uniqueKeyName("Key");
