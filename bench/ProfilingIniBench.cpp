@@ -48,9 +48,11 @@ struct LargeIniFile {
         unsigned sections = 0;
         std::string middleText;
         for (unsigned s = 0; text.size() < bytes; ++s, ++sections) {
-            std::string section = "[Section" + std::to_string(s) + "]\r\n;generated section " + std::to_string(s) + "\r\n";
+            std::string section =
+                "[Section" + std::to_string(s) + "]\r\n;generated section " + std::to_string(s) + "\r\n";
             for (unsigned k = 0; k < 40; ++k) {
-                section += "Key" + std::to_string(k) + "=value " + std::to_string(s * 40 + k) + " with\ttab and \"quotes\"\r\n";
+                section += "Key" + std::to_string(k) + "=value " + std::to_string(s * 40 + k) +
+                           " with\ttab and \"quotes\"\r\n";
             }
             section += "\r\n";
             text += section;

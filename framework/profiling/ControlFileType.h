@@ -29,8 +29,8 @@ struct ControlFileMinimumVersion {
 
 struct ControlFileType {
     std::uint32_t flags;
-    const char* description; // may be null
-    const GUID* typeGuid;    // may be null
+    const char* description;                  // may be null
+    const GUID* typeGuid;                     // may be null
     ControlFileVersion version;               // the newest version read, and the one written
     ControlFileMinimumVersion minimumVersion; // the oldest version accepted
 };

@@ -21,7 +21,8 @@ bool sameGuid(const GUID& a, const GUID& b) {
         return false;
     }
     for (int i = 0; i < 8; ++i) {
-        if (a.Data4[i] != b.Data4[i]) return false;
+        if (a.Data4[i] != b.Data4[i])
+            return false;
     }
     return true;
 }

@@ -71,9 +71,11 @@ void Profiling::setScope(ProfilingScope newScope) {
     scope_ = newScope;
     switch (newScope) {
     case ProfilingScopeBoth:
-        if (!user_) user_ = createStore(mode);
+        if (!user_)
+            user_ = createStore(mode);
         user_->setRoot(ProfilingRootUser);
-        if (!machine_) machine_ = createStore(mode);
+        if (!machine_)
+            machine_ = createStore(mode);
         machine_->setRoot(ProfilingRootMachine);
         return;
     case ProfilingScopeMachine:
@@ -81,14 +83,16 @@ void Profiling::setScope(ProfilingScope newScope) {
             machine_ = createStore(mode);
             machine_->setRoot(ProfilingRootMachine);
         }
-        if (isRegistryMode()) machine_->setRoot(ProfilingRootMachine);
+        if (isRegistryMode())
+            machine_->setRoot(ProfilingRootMachine);
         return;
     case ProfilingScopeUser:
         if (!user_) {
             user_ = createStore(mode);
             user_->setRoot(ProfilingRootUser);
         }
-        if (isRegistryMode()) user_->setRoot(ProfilingRootUser);
+        if (isRegistryMode())
+            user_->setRoot(ProfilingRootUser);
         return;
     default:
         return;
@@ -100,11 +104,14 @@ void Profiling::open(const FileString& path) {
         scope_ = ProfilingScopeMachine;
         machine_ = createStore(mode);
         machine_->setRoot(ProfilingRootMachine);
-        if (isRegistryMode()) machine_->setRoot(ProfilingRootMachine);
+        if (isRegistryMode())
+            machine_->setRoot(ProfilingRootMachine);
     }
     file_ = path;
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_) user_->setFile(path);
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_) machine_->setFile(path);
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_)
+        user_->setFile(path);
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_)
+        machine_->setFile(path);
 }
 
 ProfilingImpl* Profiling::addressedStore() {
@@ -121,15 +128,19 @@ ProfilingImpl* Profiling::addressedStore() {
 
 std::uint32_t Profiling::setTopic(const std::string& name) {
     std::uint32_t result = 0;
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_) result = machine_->setTopic(name);
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_) result = user_->setTopic(name);
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_)
+        result = machine_->setTopic(name);
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_)
+        result = user_->setTopic(name);
     return result;
 }
 
 bool Profiling::flush() {
     bool result = true;
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_) result = user_->flush() && result;
-    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_) result = machine_->flush() && result;
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_)
+        result = user_->flush() && result;
+    if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_)
+        result = machine_->flush() && result;
     return result;
 }
 
@@ -209,8 +220,10 @@ void Profiling::writeTopicLines(const std::vector<String>& lines) {
 }
 
 String Profiling::topicName() {
-    if (user_) return user_->topicName();
-    if (machine_) return machine_->topicName();
+    if (user_)
+        return user_->topicName();
+    if (machine_)
+        return machine_->topicName();
     return String();
 }
 

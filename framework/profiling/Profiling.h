@@ -15,17 +15,17 @@ namespace ovs {
 
 // The kind of store Profiling::createStore makes.
 using ProfilingMode = std::uint32_t;
-constexpr ProfilingMode ProfilingModeWinIni = 0;      // ProfilingWinIni
-constexpr ProfilingMode ProfilingModeRegistry = 2;    // ProfilingWinReg, HKEY_CURRENT_USER, 64-bit view
+constexpr ProfilingMode ProfilingModeWinIni = 0;          // ProfilingWinIni
+constexpr ProfilingMode ProfilingModeRegistry = 2;        // ProfilingWinReg, HKEY_CURRENT_USER, 64-bit view
 constexpr ProfilingMode ProfilingModeRegistryMachine = 3; // as 2, then HKEY_LOCAL_MACHINE
-constexpr ProfilingMode ProfilingModeIniMemory = 4;   // ProfilingIniMemBuff
-constexpr ProfilingMode ProfilingModeIniText = 5;     // ProfilingIni
-constexpr ProfilingMode ProfilingModeRegistry32 = 6;  // as 2 in the 32-bit view
+constexpr ProfilingMode ProfilingModeIniMemory = 4;       // ProfilingIniMemBuff
+constexpr ProfilingMode ProfilingModeIniText = 5;         // ProfilingIni
+constexpr ProfilingMode ProfilingModeRegistry32 = 6;      // as 2 in the 32-bit view
 
 // Which stores the facade addresses.
 using ProfilingScope = std::uint32_t;
 constexpr ProfilingScope ProfilingScopeNone = 0;
-constexpr ProfilingScope ProfilingScopeBoth = 1;    // user first, then machine
+constexpr ProfilingScope ProfilingScopeBoth = 1; // user first, then machine
 constexpr ProfilingScope ProfilingScopeMachine = 2;
 constexpr ProfilingScope ProfilingScopeUser = 3;
 

@@ -14,8 +14,10 @@ namespace {
 const char HexDigits[] = "0123456789ABCDEF";
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -37,11 +39,11 @@ std::vector<std::string> listPieces(const std::string& text) {
     return pieces;
 }
 
-template <class T>
-std::string joinNumbers(const std::vector<T>& values) {
+template <class T> std::string joinNumbers(const std::vector<T>& values) {
     std::string text;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i) text += ',';
+        if (i)
+            text += ',';
         text += std::to_string(values[i]);
     }
     return text;
@@ -56,8 +58,10 @@ std::int64_t profilingDecimalInt64(const std::string& text) {
 
 std::int32_t profilingDecimalLong(const std::string& text) {
     std::int64_t value = profilingDecimalInt64(text);
-    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(value);
 }
 
@@ -115,7 +119,8 @@ std::size_t ProfilingImpl::readBinary(const std::string& name, void* buffer, std
     readString(name, stored);
     std::string text = stored;
     for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
     std::size_t position = text.compare(0, 2, "0X") == 0 ? 2 : 0;
     unsigned char* out = static_cast<unsigned char*>(buffer);

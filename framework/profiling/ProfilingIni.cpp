@@ -24,8 +24,10 @@ bool isBlankOrTab(char c) {
 std::string trimmed(const std::string& text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && isBlankOrTab(text[begin])) ++begin;
-    while (end > begin && isBlankOrTab(text[end - 1])) --end;
+    while (begin < end && isBlankOrTab(text[begin]))
+        ++begin;
+    while (end > begin && isBlankOrTab(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -106,12 +108,15 @@ void ProfilingIni::parse(const std::string& text) {
     std::size_t position = 0;
     while (position < size) {
         std::size_t lineEnd = position;
-        while (lineEnd < size && data[lineEnd] != '\r' && data[lineEnd] != '\n') ++lineEnd;
+        while (lineEnd < size && data[lineEnd] != '\r' && data[lineEnd] != '\n')
+            ++lineEnd;
         std::size_t begin = position;
         std::size_t end = lineEnd;
         position = lineEnd + 1;
-        while (begin < end && isBlankOrTab(data[begin])) ++begin;
-        while (end > begin && isBlankOrTab(data[end - 1])) --end;
+        while (begin < end && isBlankOrTab(data[begin]))
+            ++begin;
+        while (end > begin && isBlankOrTab(data[end - 1]))
+            --end;
         if (begin == end) {
             continue;
         }
@@ -120,7 +125,8 @@ void ProfilingIni::parse(const std::string& text) {
                 storeOpenSection();
             }
             std::size_t close = begin + 1;
-            while (close < end && data[close] != ']') ++close;
+            while (close < end && data[close] != ']')
+                ++close;
             openName = trimmed(std::string(data + begin + 1, close - begin - 1));
             sectionOpen = true;
             continue;
@@ -129,12 +135,14 @@ void ProfilingIni::parse(const std::string& text) {
             continue;
         }
         std::size_t equals = begin;
-        while (equals < end && data[equals] != '=' && data[equals] != '"') ++equals;
+        while (equals < end && data[equals] != '=' && data[equals] != '"')
+            ++equals;
         if (equals < end && data[equals] == '"') {
             equals = end;
         }
         std::size_t keyEnd = equals;
-        while (keyEnd > begin && isBlankOrTab(data[keyEnd - 1])) --keyEnd;
+        while (keyEnd > begin && isBlankOrTab(data[keyEnd - 1]))
+            --keyEnd;
         std::string key(data + begin, keyEnd - begin);
         std::string raw(data + equals, end - equals);
         open.keyOrder.push_back(key);
@@ -225,7 +233,8 @@ void ProfilingIni::writeTopicText(const std::string& text, char separator) {
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find(separator, start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos)
+            end = text.size();
         std::string piece = text.substr(start, end - start);
         start = end + 1;
         if (trimmed(piece).empty()) {
@@ -259,7 +268,8 @@ void ProfilingIni::readTopicLines(std::vector<String>& lines) {
         return;
     }
     for (const std::string& key : section->keyOrder) {
-        if (key.empty()) continue;
+        if (key.empty())
+            continue;
         auto entry = section->entries.find(key);
         lines.push_back(key + (entry != section->entries.end() ? entry->second : std::string()));
     }
@@ -270,7 +280,8 @@ void ProfilingIni::readTopicText(String& text, char separator) {
     readTopicLines(lines);
     text.clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += separator;
+        if (i)
+            text += separator;
         text += lines[i];
     }
 }
@@ -333,7 +344,8 @@ void ProfilingIni::listTopics(std::vector<String>& names, bool fromTop) {
             continue;
         }
         std::size_t slash = name.find('/', prefix.size());
-        String child = name.substr(prefix.size(), slash == std::string::npos ? std::string::npos : slash - prefix.size());
+        String child =
+            name.substr(prefix.size(), slash == std::string::npos ? std::string::npos : slash - prefix.size());
         String childKey = sectionKey(child);
         if (std::find(seen.begin(), seen.end(), childKey) == seen.end()) {
             seen.push_back(childKey);
@@ -385,8 +397,8 @@ void ProfilingIni::setProductKey(const std::string& name) {
 void ProfilingIni::deleteTopic() {
     selectDefaultTopic();
     const String key = sectionKey(topic_);
-    if (sections_.erase(key) == 0 &&
-        std::none_of(sectionOrder_.begin(), sectionOrder_.end(), [&](const String& n) { return sectionKey(n) == key; })) {
+    if (sections_.erase(key) == 0 && std::none_of(sectionOrder_.begin(), sectionOrder_.end(),
+                                                  [&](const String& n) { return sectionKey(n) == key; })) {
         return;
     }
     sectionOrder_.erase(std::remove_if(sectionOrder_.begin(), sectionOrder_.end(),

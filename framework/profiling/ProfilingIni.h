@@ -106,7 +106,7 @@ private:
 
     struct Section {
         std::unordered_map<std::string, std::string> entries; // trimmed key -> raw value
-        std::vector<std::string> keyOrder;                   // keys in file order
+        std::vector<std::string> keyOrder;                    // keys in file order
     };
 
     static String sectionKey(const std::string& name);

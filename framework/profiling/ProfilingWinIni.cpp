@@ -17,7 +17,8 @@ std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
     std::size_t start = 0;
     while (start < length && buffer[start] != '\0') {
         std::size_t end = start;
-        while (end < length && buffer[end] != '\0') ++end;
+        while (end < length && buffer[end] != '\0')
+            ++end;
         parts.emplace_back(buffer + start, end - start);
         start = end + 1;
     }
@@ -51,7 +52,8 @@ std::uint32_t ProfilingWinIni::writeString(const std::string& name, const std::s
 void ProfilingWinIni::writeTopicLines(const std::vector<String>& lines) {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += '\0';
+        if (i)
+            text += '\0';
         text += lines[i];
     }
     writeTopicText(text, '\0');
@@ -64,7 +66,8 @@ void ProfilingWinIni::writeTopicText(const std::string& text, char separator) {
     block += separator;
     if (separator != '\0') {
         for (char& c : block) {
-            if (c == separator) c = '\0';
+            if (c == separator)
+                c = '\0';
         }
     }
     WritePrivateProfileSectionA(section_.c_str(), block.c_str(), file_.c_str());
@@ -76,7 +79,8 @@ void ProfilingWinIni::readTopicLines(std::vector<String>& lines) {
     for (;;) {
         length = GetPrivateProfileSectionA(section_.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                            file_.c_str());
-        if (length + 2 < buffer.size()) break;
+        if (length + 2 < buffer.size())
+            break;
         buffer.resize(buffer.size() + 512);
     }
     lines = splitAtNul(buffer.data(), length);
@@ -87,7 +91,8 @@ void ProfilingWinIni::readTopicText(String& text, char separator) {
     readTopicLines(lines);
     text.clear();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += separator;
+        if (i)
+            text += separator;
         text += lines[i];
     }
 }
@@ -142,8 +147,8 @@ bool ProfilingWinIni::topicExists() {
 
 void ProfilingWinIni::listTopics(std::vector<String>& names) {
     std::vector<char> buffer(65536);
-    DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()),
-                                            file_.c_str());
+    DWORD length =
+        GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()), file_.c_str());
     names = splitAtNul(buffer.data(), length);
 }
 
@@ -153,7 +158,8 @@ void ProfilingWinIni::listEntries(std::vector<String>& names) {
     for (;;) {
         length = GetPrivateProfileStringA(section_.c_str(), nullptr, "", buffer.data(),
                                           static_cast<DWORD>(buffer.size()), file_.c_str());
-        if (length + 2 < buffer.size()) break;
+        if (length + 2 < buffer.size())
+            break;
         buffer.resize(buffer.size() * 2);
     }
     names = splitAtNul(buffer.data(), length);

@@ -96,7 +96,8 @@ void TopicWinReg::readString(const std::string& name, String& text) {
     if (type == REG_SZ) {
         const char* chars = reinterpret_cast<const char*>(buffer.data());
         std::size_t length = 0;
-        while (length < size && chars[length] != '\0') ++length;
+        while (length < size && chars[length] != '\0')
+            ++length;
         text.assign(chars, length);
     } else if (type == REG_DWORD && size == sizeof(DWORD)) {
         DWORD value = 0;
@@ -111,8 +112,8 @@ std::uint32_t TopicWinReg::writeString(const std::string& name, const std::strin
     DWORD type = 0;
     if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS && type == REG_DWORD) {
         DWORD value = static_cast<DWORD>(std::strtoul(text.c_str(), nullptr, 10));
-        return static_cast<std::uint32_t>(RegSetValueExA(key_, name.c_str(), 0, REG_DWORD,
-                                                         reinterpret_cast<const BYTE*>(&value), sizeof value));
+        return static_cast<std::uint32_t>(
+            RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value));
     }
     return static_cast<std::uint32_t>(RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
                                                      reinterpret_cast<const BYTE*>(text.c_str()),
@@ -193,9 +194,8 @@ void TopicWinReg::readUIntList(const std::string& name, std::vector<std::uint32_
         throw Exception(1146);
     }
     values.resize(size / 4);
-    if (size > 0 &&
-        RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(values.data()), &size) !=
-            ERROR_SUCCESS) {
+    if (size > 0 && RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(values.data()),
+                                     &size) != ERROR_SUCCESS) {
         throw Exception(1146);
     }
 }
@@ -262,8 +262,10 @@ HKEY ProfilingWinReg::currentKey() {
 }
 
 bool ProfilingWinReg::flush() {
-    if (topicKey_) RegFlushKey(topicKey_);
-    if (baseKey_) RegFlushKey(baseKey_);
+    if (topicKey_)
+        RegFlushKey(topicKey_);
+    if (baseKey_)
+        RegFlushKey(baseKey_);
     return true;
 }
 
@@ -384,7 +386,8 @@ void ProfilingWinReg::enterSubTopic(const std::string& name) {
     if (!opened) {
         key = nullptr;
         opened = RegOpenKeyExA(parent, name.c_str(), 0, RegistryReadAccess | viewFlags_, &key) == ERROR_SUCCESS;
-        if (!opened) key = nullptr;
+        if (!opened)
+            key = nullptr;
     }
     if (topicKey_) {
         RegCloseKey(topicKey_);
@@ -461,18 +464,21 @@ void ProfilingWinReg::deleteTopic() {
     HKEY parent = baseKey();
     bool ownsParent = false;
     for (std::size_t i = 0; i + 1 < path.size() && parent; ++i) {
-        if (path[i].empty()) continue;
+        if (path[i].empty())
+            continue;
         HKEY next = nullptr;
         if (RegOpenKeyExA(parent, path[i].c_str(), 0, RegistryReadWriteAccess | viewFlags_, &next) != ERROR_SUCCESS) {
             next = nullptr;
         }
-        if (ownsParent) RegCloseKey(parent);
+        if (ownsParent)
+            RegCloseKey(parent);
         parent = next;
         ownsParent = true;
     }
     if (parent) {
         deleteKeyTree(parent, path.back());
-        if (ownsParent) RegCloseKey(parent);
+        if (ownsParent)
+            RegCloseKey(parent);
     }
 }
 

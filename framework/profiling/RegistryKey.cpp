@@ -99,7 +99,8 @@ bool RegistryKey::readString(const std::string& name, String& text) {
     if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
         const char* chars = reinterpret_cast<const char*>(buffer.data());
         std::size_t length = 0;
-        while (length < size && chars[length] != '\0') ++length;
+        while (length < size && chars[length] != '\0')
+            ++length;
         text.assign(chars, length);
     }
     return true;

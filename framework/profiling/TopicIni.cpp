@@ -11,7 +11,8 @@ namespace {
 
 std::string trimmedKey(const std::string& text) {
     std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos) return std::string();
+    if (begin == std::string::npos)
+        return std::string();
     std::size_t end = text.find_last_not_of(" \t");
     return text.substr(begin, end - begin + 1);
 }

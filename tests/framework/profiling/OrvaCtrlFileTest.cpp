@@ -1,7 +1,7 @@
 // Control files: the header as written (the task file type byte for byte), the header
 // checks with their error numbers and texts, opening, typed access and error context.
-#include "ProfilingTestSupport.h"
 #include "profiling/OrvaCtrlFile.h"
+#include "ProfilingTestSupport.h"
 #include "runtime/Messages.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,8 @@ using ovs::test::readFileBytes;
 using ovs::test::writeFileBytes;
 
 const GUID TaskGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
-const ovs::ControlFileType TaskFileType = {ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskGuid,
-                                           {1, 0}, {0, 0}};
+const ovs::ControlFileType TaskFileType = {
+    ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskGuid, {1, 0}, {0, 0}};
 const char TaskHeader[] = "[ORVA-SYSTEMS Control File]\r\n"
                           "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n"
                           "Description=ORVA Frask Pdf Task File\r\n"
@@ -64,12 +64,15 @@ struct HeaderTextCase {
 TEST(OrvaCtrlFileTest, HeaderLinesFollowTheType) {
     const GUID guid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
     const std::vector<HeaderTextCase> cases = {
-        {"all lines", {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
+        {"all lines",
+         {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
          "[ORVA-SYSTEMS Control File]\r\nGuid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\n"
          "Version=2.05\r\nEncoding=UTF-8\r\n\r\n"},
-        {"major 0 writes no version", {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
+        {"major 0 writes no version",
+         {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
          "[ORVA-SYSTEMS Control File]\r\nDescription=D\r\nEncoding=UTF-8\r\n\r\n"},
-        {"no description", {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}},
+        {"no description",
+         {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}},
          "[ORVA-SYSTEMS Control File]\r\nVersion=3.12\r\nEncoding=UTF-8\r\n\r\n"},
     };
     for (const HeaderTextCase& c : cases) {
@@ -101,15 +104,15 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
         {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n", 0, "", ""},
         {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", 1031, " (no file type GUID specified)", ""},
         {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n", 0, "", ""},
-        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", 1031,
-         " (invalid file type GUID)", ""},
+        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", 1031, " (invalid file type GUID)",
+         ""},
         {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", 1031,
          " (invalid file type GUID)", ""},
-        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", 1031,
-         " (bad file type GUID)", ""},
+        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", 1031, " (bad file type GUID)",
+         ""},
         {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n", 0, "", ""},
-        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", 1036,
-         " \"Type\"", ""},
+        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", 1036, " \"Type\"",
+         ""},
         {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n", 1036,
          " \"Type\"", ""},
         {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n", 0, "", ""},
@@ -183,7 +186,8 @@ TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
     ovs::OrvaCtrlFile file;
     file.setType(&type);
-    ovs::Exception error = expectException(1144, [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+    ovs::Exception error =
+        expectException(1144, [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
     EXPECT_EQ(folder / "bad.ovc", error.location());
 }
 

@@ -1,7 +1,7 @@
 // The INI text store: parsing rules, decoding, serialising with order preservation, the
 // semicolon rule, numbers, whole-topic writes, the memory form and topic handles.
-#include "ProfilingTestSupport.h"
 #include "profiling/ProfilingIni.h"
+#include "ProfilingTestSupport.h"
 #include "profiling/ProfilingIniMemBuff.h"
 
 #include <gtest/gtest.h>
@@ -99,33 +99,64 @@ struct WriteCase {
 
 TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
     const std::vector<WriteCase> cases = {
-        {"new key goes last in its section",
-         "[a]\r\nk1=v1\r\n;note\r\nx = y\r\n\r\n[b]\r\nk2=v2\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("A"); s.writeString("k3", "v3"); },
+        {"new key goes last in its section", "[a]\r\nk1=v1\r\n;note\r\nx = y\r\n\r\n[b]\r\nk2=v2\r\n",
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("A");
+             s.writeString("k3", "v3");
+         },
          "[a]\r\nk1=v1\r\n;note\r\nx= y\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n\r\n"},
         {"replaced value keeps its place", "[a]\r\nk1=v1\r\nk2=v2\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("k1", "new"); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("a");
+             s.writeString("k1", "new");
+         },
          "[a]\r\nk1=new\r\nk2=v2\r\n\r\n"},
         {"new section goes last", "[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("z"); s.writeString("n", "1"); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("z");
+             s.writeString("n", "1");
+         },
          "[a]\r\nk=v\r\n\r\n[z]\r\nn=1\r\n\r\n"},
         {"semicolon key has no equals sign", "[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString(";c", " comment"); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("a");
+             s.writeString(";c", " comment");
+         },
          "[a]\r\nk=v\r\n;c comment\r\n\r\n"},
         {"quoted line and duplicates come back", "[a]\r\n\"q\"=1\r\nd=1\r\nd=2\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("e", ""); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("a");
+             s.writeString("e", "");
+         },
          "[a]\r\n\"q\"=1\r\nd=2\r\nd=2\r\ne=\r\n\r\n"},
         {"UTF-8 mark is not written back", "\xEF\xBB\xBF[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.writeString("k", "w"); }, "[a]\r\nk=w\r\n\r\n"},
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("a");
+             s.writeString("k", "w");
+         },
+         "[a]\r\nk=w\r\n\r\n"},
         {"empty section in the middle stays, empty last one goes", "[a]\r\n[b]\r\nk=v\r\n[c]\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("b"); s.writeString("k", "w"); }, "[a]\r\n\r\n[b]\r\nk=w\r\n\r\n"},
-        {"default topic", "",
-         [](ovs::ProfilingIni& s) { s.writeString("k", "v"); }, "[General]\r\nk=v\r\n\r\n"},
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("b");
+             s.writeString("k", "w");
+         },
+         "[a]\r\n\r\n[b]\r\nk=w\r\n\r\n"},
+        {"default topic", "", [](ovs::ProfilingIni& s) { s.writeString("k", "v"); }, "[General]\r\nk=v\r\n\r\n"},
         {"deleted entry and topic", "[a]\r\nk=v\r\nl=w\r\n[b]\r\nx=1\r\n",
-         [](ovs::ProfilingIni& s) { s.setTopic("a"); s.deleteEntry("k"); s.setTopic("b"); s.deleteTopic(); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("a");
+             s.deleteEntry("k");
+             s.setTopic("b");
+             s.deleteTopic();
+         },
          "[a]\r\nl=w\r\n\r\n"},
         {"numbers as unsigned decimal", "",
-         [](ovs::ProfilingIni& s) { s.setTopic("n"); s.writeInt("i", -1); s.writeUInt("u", 7); s.writeInt64("q", -5); },
+         [](ovs::ProfilingIni& s) {
+             s.setTopic("n");
+             s.writeInt("i", -1);
+             s.writeUInt("u", 7);
+             s.writeInt64("q", -5);
+         },
          "[n]\r\ni=4294967295\r\nu=7\r\nq=-5\r\n\r\n"},
         {"whole topic replaced and moved last", "[h]\r\nold=1\r\n[t]\r\nk=v\r\n",
          [](ovs::ProfilingIni& s) {

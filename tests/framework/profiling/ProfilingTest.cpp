@@ -1,7 +1,7 @@
 // The configuration-store facade (modes, scopes, the user-to-machine read fallback) and the
 // generic store operations (byte blocks, number lists, version key), over in-memory stores.
-#include "ProfilingTestSupport.h"
 #include "profiling/Profiling.h"
+#include "ProfilingTestSupport.h"
 #include "profiling/ProfilingIniMemBuff.h"
 
 #include <gtest/gtest.h>

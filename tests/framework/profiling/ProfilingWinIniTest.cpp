@@ -1,7 +1,7 @@
 // The Windows private-profile store: natively over the substitute private-profile
 // functions, under Wine over the real ones.
-#include "ProfilingTestSupport.h"
 #include "profiling/ProfilingWinIni.h"
+#include "ProfilingTestSupport.h"
 
 #include <gtest/gtest.h>
 
