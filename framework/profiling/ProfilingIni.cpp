@@ -454,11 +454,14 @@ Topic* ProfilingIni::openTopic(const std::string& parent, const std::string& nam
 bool ProfilingIni::loadText(String& text) {
     text.clear();
     File file(file_);
+    if (file_.isFolder() || file_.endsWithSeparator()) {
+        return false; // a folder that setProductKey and setApplicationKey complete to a file name
+    }
     if (!file_.isFile()) {
-        file.create(3, 0);
+        file.create(File::Read | File::Write, 0);
         return false;
     }
-    file.open(1);
+    file.open(File::Read);
     const std::uint64_t size = file.size64();
     if (size == 0 || size > LargestLoadedFile) {
         return false;
@@ -481,7 +484,7 @@ bool ProfilingIni::saveText(const std::string& text) {
         return false;
     }
     File file(file_);
-    file.create(2, 0);
+    file.create(File::Write, 0);
     if (!text.empty()) {
         file.write(text.data(), static_cast<std::uint32_t>(text.size()));
     }

@@ -192,6 +192,16 @@ TEST_F(ProfilingIniTest, AMissingFileIsCreatedEmpty) {
     EXPECT_FALSE(store_->topicExists());
 }
 
+TEST_F(ProfilingIniTest, ProductAndApplicationKeysCanMakeTheFileName) {
+    writeFileBytes(folder_, "Prod.ini", "[s]\r\nk=v\r\n");
+    store_->setKeysMakeFileName(true);
+    store_->setFile(folder_.path() + "\\");
+    store_->setProductKey("Prod");
+    store_->setApplicationKey("App");
+    EXPECT_EQ(ovs::FileString(folder_ / "Prod.ini").absolute(), store_->file());
+    EXPECT_EQ("v", read("s", "k"));
+}
+
 TEST_F(ProfilingIniTest, AFileAboveOneGibibyteReadsAsEmpty) {
     writeFileBytes(folder_, "big.ini", "[s]\r\nk=v\r\n");
     std::filesystem::resize_file(folder_.native() / "big.ini", (std::uintmax_t(1) << 30) + 1);
