@@ -47,6 +47,14 @@ void RegistryKey::close() {
     path_.clear();
 }
 
+REGSAM RegistryKey::accessFor(bool readOnly, bool use32BitView, bool underWow64) {
+    REGSAM access = readOnly ? RegistryReadAccess : RegistryReadWriteAccess;
+    if (underWow64) {
+        access |= use32BitView ? RegistryView32 : RegistryView64;
+    }
+    return access;
+}
+
 void RegistryKey::open(const std::string& path, bool use32BitView) {
     RootKeyTable::fill();
     close();
@@ -57,10 +65,7 @@ void RegistryKey::open(const std::string& path, bool use32BitView) {
     if (!root) {
         return;
     }
-    REGSAM access = readOnly_ ? RegistryReadAccess : RegistryReadWriteAccess;
-    if (runsUnderWow64()) {
-        access |= use32BitView ? RegistryView32 : RegistryView64;
-    }
+    const REGSAM access = accessFor(readOnly_, use32BitView, runsUnderWow64());
     HKEY key = nullptr;
     LONG result = RegOpenKeyExA(root, subKey.c_str(), 0, access, &key);
     if (result == ERROR_SUCCESS) {

@@ -45,6 +45,10 @@ public:
     // the value cannot be read, 1147 when it vanished between the two reads of a long value.
     bool readString(const std::string& name, String& text);
 
+    // The access open asks for: read (0x20019) when read-only, else read and write (0x2001F);
+    // under WOW64 plus KEY_WOW64_32KEY (0x200) with use32BitView, else KEY_WOW64_64KEY (0x100).
+    static REGSAM accessFor(bool readOnly, bool use32BitView, bool underWow64);
+
     bool isOpen() const { return key_ != nullptr; }
     const String& path() const { return path_; }
     HKEY key() const { return key_; }
