@@ -1,6 +1,7 @@
 // The configuration store in the Windows registry, and its topic handle.
 #include "profiling/ProfilingWinReg.h"
 
+#include "profiling/Profiling.h"
 #include "runtime/Exception.h"
 
 #include <cstdlib>
@@ -69,6 +70,15 @@ bool runsUnderWow64() {
 
 TopicWinReg::TopicWinReg(HKEY key, ProfilingWinReg* store, bool ownsKey, const std::string& name)
     : key_(key), store_(store), ownsKey_(ownsKey), name_(name) {}
+
+TopicWinReg::TopicWinReg(const std::string& name)
+    : key_(nullptr), store_(dynamic_cast<ProfilingWinReg*>(Profiling::defaultProfiling().userStore())), ownsKey_(true),
+      name_(name) {
+    HKEY base = store_ ? store_->baseKey() : nullptr;
+    bool same = false;
+    key_ = base ? createOrOpen(base, name, store_->viewFlags(), &same) : nullptr;
+    ownsKey_ = !same;
+}
 
 TopicWinReg::~TopicWinReg() {
     if (ownsKey_ && key_) {

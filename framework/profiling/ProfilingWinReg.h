@@ -28,6 +28,9 @@ class TopicWinReg : public Topic {
 public:
     // With ownsKey the key is closed on destruction.
     TopicWinReg(HKEY key, ProfilingWinReg* store, bool ownsKey, const std::string& name);
+    // A handle on the named topic below the base key of the default facade's registry store
+    // (Profiling::defaultProfiling, created on first demand); the key is created or opened.
+    explicit TopicWinReg(const std::string& name);
     ~TopicWinReg() override;
 
     // REG_SZ up to its first NUL, REG_DWORD as decimal text. Throws 1147 for a missing

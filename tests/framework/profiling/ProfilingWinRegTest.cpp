@@ -154,6 +154,27 @@ TEST_F(ProfilingWinRegTest, TopicHandlesAndFacade) {
     EXPECT_EQ(9u, profiling.readInteger("n"));
 }
 
+TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
+    ovs::test::PrivateRegistry registry;
+    HKEY software = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &software, nullptr);
+    RegCloseKey(software);
+    const std::string name = ovs::test::uniqueKeyName("DefaultTopic");
+    ovs::Profiling& profiling = ovs::Profiling::defaultProfiling();
+    EXPECT_EQ(&profiling, &ovs::Profiling::defaultProfiling());
+    EXPECT_EQ(ovs::ProfilingScopeUser, profiling.scope());
+    {
+        ovs::TopicWinReg topic(name);
+        topic.writeUInt("Value", 11);
+        EXPECT_EQ(11u, topic.readUInt("Value"));
+    }
+    profiling.setTopic(name);
+    EXPECT_EQ(11u, profiling.readInteger("Value"));
+    profiling.userStore()->setRoot(ovs::ProfilingRootUser); // closes the store's keys
+    EXPECT_EQ(ERROR_SUCCESS,
+              ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\CurrentVersion\\" + name));
+}
+
 TEST(ProfilingWinRegViewTest, UnderWow64TheModeChoosesTheView) {
     struct {
         std::uint32_t mode;
