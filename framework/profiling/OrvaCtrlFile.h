@@ -46,6 +46,7 @@ public:
     // Opens the store on the path (or the path held when empty) and checks the header. A
     // missing file throws ovs::FileException 1001 with OpenMustExist, else it is created
     // with its header. Header errors are thrown as ovs::Exception with the path as location.
+    // An in-memory file (HeaderFlagInMemory) is not looked for on disk: only its header is checked.
     void open(const FileString& path, std::uint32_t openFlags);
 
     // Typed access on the current topic; store errors are thrown as ovs::Exception with
