@@ -10,35 +10,8 @@
 #include <map>
 #include <string>
 
-// --- Temporary stand-in until Task and RequestTask (app/Task.h, app/RequestTask.h) land ---
-
-enum class TaskState { NotAccessible = 0, Request = 1, Accepted = 2, Finished = 3, Error = 4, Invalid = 5 };
-
-// Option name to typed value, in byte-wise name order.
-using ParameterMap = std::map<std::string, OptionValue>;
-
-class Task {
-public:
-    explicit Task(const ovs::FileString& path);
-    virtual ~Task();
-    // The stand-in has no task folder: the empty path.
-    static ovs::FileString taskFolder();
-    // The stand-in never has a task file: 3003, the answer for a file that cannot be opened.
-    std::int32_t processedDocuments();
-
-protected:
-    ovs::FileString path_;
-};
-
-class RequestTask : public Task {
-public:
-    explicit RequestTask(const ovs::FileString& path);
-    ~RequestTask() override;
-    // The stand-in writes no file: raises 1000 "Unkown type".
-    std::uint32_t submit(const ParameterMap& parameters);
-    // The stand-in has no file to read: raises 1000 "Unkown state in task request file".
-    TaskState pollState();
-};
+#include "RequestTask.h"
+#include "Task.h"
 
 // --- Temporary stand-in until Acrobat (app/Acrobat.h) lands ---
 
@@ -53,32 +26,5 @@ public:
     void restart();
 };
 
-// --- Temporary stand-in until TaskDeleter and FraskPdfTreeScan (app/TaskDeleter.h,
-// app/FraskPdfTreeScan.h) land ---
-
-class TaskDeleter : public Task {
-public:
-    explicit TaskDeleter(std::uint32_t mode);
-    ~TaskDeleter() override;
-    void visit(const ovs::FileString& path);
-    std::uint32_t mode;
-};
-
-template <class Visitor> class FraskPdfTreeScan {
-public:
-    explicit FraskPdfTreeScan(Visitor* visitor) : visitor_(visitor) {}
-    virtual ~FraskPdfTreeScan() = default;
-    void configure(const ovs::FileScanSpec& spec, std::uint32_t scanFlags, std::uint32_t walkFlags) {
-        spec_ = spec;
-        scanFlags_ = scanFlags;
-        walkFlags_ = walkFlags;
-    }
-    // The stand-in walks nothing.
-    void scan() {}
-
-private:
-    Visitor* visitor_;
-    ovs::FileScanSpec spec_;
-    std::uint32_t scanFlags_ = 0;
-    std::uint32_t walkFlags_ = 0;
-};
+#include "FraskPdfTreeScan.h"
+#include "TaskDeleter.h"

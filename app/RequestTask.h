@@ -1,0 +1,43 @@
+// The writing side of the task-file exchange: a request for the Veilgard PDF plug-in is one
+// new task file in the task folder, with the header, section Task in State Request and the
+// command line's options in section Parameter.
+#pragma once
+#include "Task.h"
+#include "parsing/OptionDesc.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// The options given on the command line, by name in plain byte-wise order, as the request
+// hands them to the plug-in.
+using ParameterMap = std::map<std::string, OptionValue>;
+
+class RequestTask : public Task {
+public:
+    // The tool passes an empty path: the task file is named by createTaskFile.
+    explicit RequestTask(const ovs::FileString& path);
+    ~RequestTask() override;
+
+    // Creates the task file with its Task section and writes the parameters; returns the id.
+    // Throws 1000 "Couldn't create a Task file. ..." when 10001 names in a row are taken,
+    // 1000 "Unkown type" for a value of a kind the plug-in does not know, and the errors of
+    // the control file and its store.
+    std::uint32_t submit(const ParameterMap& parameters);
+
+    // The state as the plug-in reports it now. Throws the plug-in's LastError message (with
+    // the task file's full path as %1) for State Error with a non-zero LastError, and 1000
+    // "Unkown state in task request file" for an unknown State; header errors pass on.
+    TaskState pollState();
+
+    // The task folder joined with "Task" + a freshly drawn id + ".ovc"; id receives the id.
+    ovs::FileString makeTaskFileName(std::uint32_t& id);
+    // Picks a free name, creates the control file and writes the Task section; returns the id.
+    std::uint32_t createTaskFile();
+    // Writes every parameter into the current topic, in key order.
+    void writeParameters(const ParameterMap& parameters);
+
+    // A task id from the C runtime's generator: r3 * (r1 * r2) - r4 modulo 10000, in unsigned
+    // 32-bit arithmetic, r1 to r4 drawn in this order.
+    static std::uint32_t drawTaskId();
+};

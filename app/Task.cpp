@@ -1,0 +1,84 @@
+// Reading task files: the task folder, the task-file type, state and integer results.
+#include "Task.h"
+#include "files/File.h"
+#include "platform/Win32.h"
+#include "runtime/Exception.h"
+
+namespace {
+
+// The result read when the task file cannot be opened: message 3003.
+constexpr std::int32_t TaskFileNotAccessible = 3003;
+
+const char* const TaskTopic = "Task";
+
+} // namespace
+
+const GUID TaskFileTypeGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
+
+Task::Task(const ovs::FileString& path)
+    : path_(path), type_{ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskFileTypeGuid, {1, 0}, {0, 0}} {
+    file_.setType(&type_);
+}
+
+Task::~Task() = default;
+
+ovs::FileString Task::taskFolder() {
+    char folder[MAX_PATH] = "";
+    HRESULT result = SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    if (!SUCCEEDED(result) || folder[0] == '\0') {
+        return ovs::FileString();
+    }
+    ovs::FileString path(folder);
+    path.join("ORVA-SYSTEMS").join("Veilgard PDF");
+    ovs::File(path).createFolder(ovs::File::Folder | ovs::File::AllLevels);
+    return path;
+}
+
+bool Task::openForReading() {
+    try {
+        file_.open(path_, ovs::OrvaCtrlFile::OpenMustExist);
+    } catch (const ovs::FileException&) {
+        return false;
+    }
+    return true;
+}
+
+TaskState Task::readState() {
+    if (!openForReading()) {
+        return TaskState::NotAccessible;
+    }
+    ovs::Profiling& store = file_.profiling();
+    store.setTopic(TaskTopic);
+    ovs::String state;
+    if (store.entryExists("State")) {
+        store.readString("State", state);
+    }
+    store.flush();
+    static const struct {
+        const char* text;
+        TaskState state;
+    } states[] = {{"Request", TaskState::Request},
+                  {"Accepted", TaskState::Accepted},
+                  {"Finished", TaskState::Finished},
+                  {"Error", TaskState::Error}};
+    for (const auto& known : states) {
+        if (state == known.text) {
+            return known.state;
+        }
+    }
+    return TaskState::Invalid;
+}
+
+std::int32_t Task::readTaskInteger(const std::string& key) {
+    if (!openForReading()) {
+        return TaskFileNotAccessible;
+    }
+    file_.profiling().setTopic(TaskTopic);
+    std::int32_t value = file_.readInteger(key);
+    file_.profiling().flush();
+    return value;
+}
+
+std::int32_t Task::lastError() { return readTaskInteger("LastError"); }
+
+std::int32_t Task::processedDocuments() { return readTaskInteger("WholeNumberOfProcessedDocuments"); }

@@ -1,0 +1,57 @@
+// The clear mode's visitor and its scan binding: which task files go, which stay.
+#include "FraskPdfTreeScan.h"
+#include "TaskDeleter.h"
+#include "TaskTestFolder.h"
+#include "files/FileScanSpec.h"
+#include "runtime/Exception.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void clearTaskFolder(std::uint32_t mode) {
+    TaskDeleter deleter(mode);
+    FraskPdfTreeScan<TaskDeleter> scan(&deleter);
+    ovs::FileScanSpec spec;
+    spec.setFolder(Task::taskFolder(), false);
+    spec.addPattern("Task*.ovc", true);
+    scan.configure(spec, 0, 0);
+    scan.scan();
+}
+
+} // namespace
+
+TEST(TaskDeleter, AllRemovesEveryTaskFileUnreadAndKeepsOtherFiles) {
+    TaskTestFolder folder;
+    folder.writeTask("Task1.ovc", "State=Request\r\n");
+    folder.writeTask("Task2.ovc", "State=Error\r\nLastError=3505\r\n");
+    folder.write("TaskNotes.ovc", "no header at all");
+    folder.write("Notes.txt", "kept");
+    clearTaskFolder(0);
+    EXPECT_FALSE(folder.exists("Task1.ovc"));
+    EXPECT_FALSE(folder.exists("Task2.ovc"));
+    EXPECT_FALSE(folder.exists("TaskNotes.ovc"));
+    EXPECT_TRUE(folder.exists("Notes.txt"));
+}
+
+TEST(TaskDeleter, FinishedRemovesOnlyFinishedTasks) {
+    TaskTestFolder folder;
+    folder.writeTask("Task1.ovc", "State=Finished\r\n");
+    folder.writeTask("Task2.ovc", "State=Error\r\nLastError=3505\r\n");
+    folder.writeTask("Task3.ovc", "State=Accepted\r\n");
+    folder.writeTask("Task4.ovc", "State=finished\r\n");
+    folder.writeTask("Task5.ovc", "State=Finished\r\nWholeNumberOfProcessedDocuments=2\r\n");
+    clearTaskFolder(1);
+    EXPECT_FALSE(folder.exists("Task1.ovc"));
+    EXPECT_TRUE(folder.exists("Task2.ovc"));
+    EXPECT_TRUE(folder.exists("Task3.ovc"));
+    EXPECT_TRUE(folder.exists("Task4.ovc"));
+    EXPECT_FALSE(folder.exists("Task5.ovc"));
+}
+
+TEST(TaskDeleter, FinishedStopsAtAFileWithoutHeader) {
+    TaskTestFolder folder;
+    folder.write("TaskNotes.ovc", "no header at all\r\n");
+    EXPECT_THROW(clearTaskFolder(1), ovs::Exception);
+    EXPECT_TRUE(folder.exists("TaskNotes.ovc"));
+}

@@ -1,0 +1,111 @@
+// Reading a task file back: states, the plug-in's errors, integer results and bad headers.
+#include "RequestTask.h"
+#include "TaskTestFolder.h"
+#include "runtime/Exception.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A request whose file is written by hand (as the plug-in leaves it) at the given name.
+struct WrittenTask {
+    WrittenTask(const TaskTestFolder& folder, const std::string& entries) : request(ovs::FileString()) {
+        std::srand(5);
+        id = request.submit(ParameterMap());
+        name = "Task" + std::to_string(id) + ".ovc";
+        folder.writeTask(name, entries);
+    }
+    RequestTask request;
+    std::uint32_t id = 0;
+    std::string name;
+};
+
+} // namespace
+
+TEST(TaskState, PollStateFollowsTheStateTheExchangeDefines) {
+    TaskTestFolder folder;
+    struct Case {
+        const char* entries;
+        TaskState state;
+    } const cases[] = {
+        {"State=Request\r\n", TaskState::Request},
+        {"State=Accepted\r\nWholeNumberOfProcessedDocuments=0\r\n", TaskState::Accepted},
+        {"State=Finished\r\n", TaskState::Finished},
+        {"State=Error\r\nLastError=0\r\n", TaskState::Error},
+    };
+    for (const Case& c : cases) {
+        WrittenTask task(folder, c.entries);
+        EXPECT_EQ(c.state, task.request.pollState()) << c.entries;
+    }
+}
+
+TEST(TaskState, UnknownStatesAreInvalidAndPollingThemFails) {
+    TaskTestFolder folder;
+    for (const char* entries : {"State=accepted\r\n", "State=finished\r\n", "State=\r\n", "", "State=Done\r\n"}) {
+        WrittenTask task(folder, entries);
+        EXPECT_EQ(TaskState::Invalid, task.request.readState()) << entries;
+        try {
+            task.request.pollState();
+            ADD_FAILURE() << "no error for " << entries;
+        } catch (const ovs::Exception& error) {
+            EXPECT_EQ(1000, error.number());
+            EXPECT_EQ("Unkown state in task request file", std::string(error.argument(1)));
+        }
+    }
+}
+
+TEST(TaskState, ThePluginsErrorIsRaisedWithTheTaskFilesPath) {
+    TaskTestFolder folder;
+    WrittenTask task(folder, "State=Error\r\nLastError=3505\r\n");
+    try {
+        task.request.pollState();
+        FAIL() << "no error raised";
+    } catch (const ovs::Exception& error) {
+        EXPECT_EQ(3505, error.number());
+        EXPECT_EQ(folder.file(task.name), std::string(error.argument(1)));
+        EXPECT_NE(std::string::npos, std::string(error.message()).find("There were errors while encrypting a document"));
+    }
+}
+
+TEST(TaskState, ADeletedFileIsNotAccessibleAndReadsAs3003) {
+    TaskTestFolder folder;
+    WrittenTask task(folder, "State=Accepted\r\nWholeNumberOfProcessedDocuments=7\r\n");
+    EXPECT_EQ(7, task.request.processedDocuments());
+    std::filesystem::remove(folder.native(task.name));
+    EXPECT_EQ(TaskState::NotAccessible, task.request.pollState());
+    EXPECT_EQ(3003, task.request.processedDocuments());
+    EXPECT_EQ(3003, task.request.lastError());
+}
+
+TEST(TaskState, AMissingResultEntryIsAnErrorOfTheStore) {
+    TaskTestFolder folder;
+    WrittenTask task(folder, "State=Finished\r\n");
+    try {
+        task.request.processedDocuments();
+        FAIL() << "no error raised";
+    } catch (const ovs::Exception& error) {
+        EXPECT_EQ(1147, error.number());
+    }
+}
+
+TEST(TaskState, AHeaderOfANewerVersionIsRejected) {
+    TaskTestFolder folder;
+    WrittenTask task(folder, "");
+    folder.writeTask(task.name, "State=Finished\r\n", "2.00");
+    try {
+        task.request.readState();
+        FAIL() << "no error raised";
+    } catch (const ovs::FileException&) {
+        FAIL() << "a bad header was taken for a missing file";
+    } catch (const ovs::Exception& error) {
+        EXPECT_EQ(1114, error.number());
+    }
+}
+
+TEST(TaskState, ATaskOnAPathReadsThatFile) {
+    TaskTestFolder folder;
+    folder.writeTask("Task17.ovc", "State=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n");
+    Task task{ovs::FileString(folder.file("Task17.ovc"))};
+    EXPECT_EQ(TaskState::Finished, task.readState());
+    EXPECT_EQ(3, task.processedDocuments());
+}
