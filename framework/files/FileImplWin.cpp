@@ -1,5 +1,6 @@
 // The Windows file implementation over CreateFileA and the Win32 file functions.
 #include "files/FileImplWin.h"
+#include "files/File.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
 
@@ -9,31 +10,31 @@ namespace {
 
 DWORD accessFor(std::uint32_t mode) {
     DWORD access = FILE_READ_ATTRIBUTES;
-    if (mode & (0x0001 | 0x0400)) {
+    if (mode & (File::Read | File::ReadShared)) {
         access |= GENERIC_READ;
     }
-    if (mode & (0x0002 | 0x0800)) {
+    if (mode & (File::Write | File::WriteShared)) {
         access |= GENERIC_WRITE;
     }
     return access;
 }
 
 DWORD sharingFor(std::uint32_t mode) {
-    if (mode & 0x0800) {
+    if (mode & File::WriteShared) {
         return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
-    return (mode & 0x0400) ? FILE_SHARE_READ : 0;
+    return (mode & File::ReadShared) ? FILE_SHARE_READ : 0;
 }
 
 DWORD attributesFor(std::uint32_t mode) {
     DWORD attributes = 0;
-    if (mode & 0x0040) {
+    if (mode & File::Hidden) {
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     }
-    if (mode & 0x0080) {
+    if (mode & File::System) {
         attributes |= FILE_ATTRIBUTE_SYSTEM;
     }
-    if (mode & 0x8000) {
+    if (mode & File::WriteThrough) {
         attributes |= FILE_FLAG_WRITE_THROUGH;
     }
     return attributes;
@@ -50,15 +51,15 @@ FileImplWin::~FileImplWin() {
 void FileImplWin::open(const std::string& path, std::uint32_t mode) {
     path_ = FileString(path).absolute();
     DWORD disposition = OPEN_EXISTING;
-    if (mode & (0x0002 | 0x0200 | 0x0800)) {
-        disposition = (mode & 0x0004) ? TRUNCATE_EXISTING : OPEN_ALWAYS;
+    if (mode & (File::Write | File::WritingDisposition | File::WriteShared)) {
+        disposition = (mode & File::Truncate) ? TRUNCATE_EXISTING : OPEN_ALWAYS;
     }
     handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, disposition, attributesFor(mode),
                           nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
         raiseFileError(1003);
     }
-    if (mode & 0x0008) {
+    if (mode & File::AtEnd) {
         seekEnd();
     }
 }

@@ -149,8 +149,7 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
         }
         root = text.substr(0, shareEnd + 1);
         rest = text.substr(shareEnd + 1);
-        std::string result = normalise(root, rest);
-        return result;
+        return normalise(root, rest);
     }
     if (path.size() >= 2 && path[1] == ':' && isDriveLetter(path[0])) {
         if (path.size() >= 3 && isSeparator(path[2])) {

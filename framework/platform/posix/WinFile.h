@@ -1,7 +1,7 @@
 // POSIX substitute: the Win32 file functions, constants and records. The Unix tree appears as
 // drive Z: (ZPath.h); every function returns what Windows returns and leaves Windows' last-error
 // code. Share modes are honoured between the handles of this process only (an in-process table
-// of open files, see WinFileHandles.cpp); other processes are not restricted.
+// of open files, see WinFileCommon.cpp); other processes are not restricted.
 #pragma once
 #include "WinBase.h"
 
