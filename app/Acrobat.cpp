@@ -1,0 +1,149 @@
+// Starting, stopping and finding Acrobat.
+#include "Acrobat.h"
+
+#include "platform/Win32.h"
+#include "process/Process.h"
+#include "process/ProcessCalls.h"
+#include "runtime/Console.h"
+#include "runtime/Exception.h"
+
+#include <vector>
+
+namespace {
+
+const char* const acrobatImageName = "Acrobat.exe";
+
+const char* const appPathKey32 = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const char* const appPathKey64 =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const char* const settingsKey32 = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+const char* const settingsKey64 =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+
+const DWORD waitMilliseconds = 2000;
+const int startChecks = 30;
+const int stopAttempts = 4;
+
+// IsWow64Process for this process succeeds and says so; a failing call counts as 32-bit.
+bool onWindows64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool isExistingFile(const ovs::FileString& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+HKEY rootKeyNamed(const std::string& name) {
+    if (name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (name == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+    if (name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (name == "HKEY_USERS") return HKEY_USERS;
+    return nullptr;
+}
+
+} // namespace
+
+// Temporary stand-in until ovs::RegistryKey lands: the same open-or-create and read steps
+// through the registry functions.
+std::string readRegistryText(const std::string& keyPath, const std::string& valueName) {
+    std::size_t separator = keyPath.find('\\');
+    HKEY root = rootKeyNamed(keyPath.substr(0, separator));
+    if (root == nullptr) {
+        return std::string();
+    }
+    std::string subKey = separator == std::string::npos ? std::string() : keyPath.substr(separator + 1);
+    REGSAM access = KEY_READ | KEY_WRITE | (onWindows64() ? KEY_WOW64_32KEY : 0);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS &&
+        RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    std::vector<char> buffer(256);
+    DWORD type = 0, size = static_cast<DWORD>(buffer.size());
+    LSTATUS status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status == ERROR_MORE_DATA) {
+        buffer.assign(size + 1, '\0');
+        size = static_cast<DWORD>(buffer.size());
+        status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return std::string();
+    }
+    std::string text(buffer.data(), size < buffer.size() ? size : buffer.size());
+    return text.substr(0, text.find('\0'));
+}
+
+Acrobat::Acrobat() = default;
+
+Acrobat::~Acrobat() = default;
+
+ovs::FileString Acrobat::executablePath() {
+    const bool windows64 = onWindows64();
+    ovs::FileString path = readRegistryText(windows64 ? appPathKey64 : appPathKey32, "");
+    if (isExistingFile(path)) {
+        return path;
+    }
+    ovs::FileString result = readRegistryText(windows64 ? settingsKey64 : settingsKey32, "InstallFolder");
+    if (!result.empty()) {
+        result = result.folder();
+        result.join(acrobatImageName);
+    }
+    return result;
+}
+
+bool Acrobat::isRunning() {
+    ovs::Process acrobat(acrobatImageName);
+    return acrobat.isRunning();
+}
+
+bool Acrobat::start() {
+    ovs::FileString path = executablePath();
+    if (!isExistingFile(path)) {
+        throw ovs::Exception(3002);
+    }
+    if (isRunning()) {
+        ovs::console() << "Acrobat already running\n" << std::flush;
+        return true;
+    }
+    ovs::console() << "Starting acrobat, please wait\n" << std::flush;
+    ovs::Process(path).launch(std::string(), std::string());
+    ovs::ProcessCalls& calls = ovs::processCalls();
+    calls.sleep(waitMilliseconds);
+    if (isRunning()) {
+        return true;
+    }
+    for (int tries = 1;; ++tries) {
+        calls.sleep(waitMilliseconds);
+        if (tries > startChecks) {
+            throw ovs::Exception(3002);
+        }
+        if (isRunning()) {
+            return true;
+        }
+    }
+}
+
+bool Acrobat::stop() {
+    ovs::Process acrobat(acrobatImageName);
+    bool result = false;
+    for (int attempt = 0; acrobat.isRunning();) {
+        ovs::console() << std::endl << "Stopping Acrobat.exe - try " << attempt << std::endl;
+        result = acrobat.terminate();
+        if (!acrobat.isRunning()) {
+            break;
+        }
+        ovs::processCalls().sleep(waitMilliseconds);
+        if (++attempt == stopAttempts) {
+            throw ovs::Exception(3709, "Unable to stop acrobat.exe process.");
+        }
+    }
+    return result;
+}
+
+void Acrobat::restart() {
+    stop();
+    start();
+}

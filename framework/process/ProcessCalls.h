@@ -1,0 +1,35 @@
+// The system calls that ovs::Process and the Acrobat control make directly (not through the
+// run-time table): one table of function pointers, so that a test can put a failing
+// TerminateProcess or a Sleep that does not wait in place. Production code never changes it.
+#pragma once
+#include "platform/Win32.h"
+
+namespace ovs {
+
+struct ProcessCalls {
+    HANDLE(WINAPI* openProcess)(DWORD access, BOOL inheritHandle, DWORD processId);
+    BOOL(WINAPI* getExitCodeProcess)(HANDLE process, LPDWORD exitCode);
+    BOOL(WINAPI* terminateProcess)(HANDLE process, UINT exitCode);
+    BOOL(WINAPI* shellExecuteEx)(SHELLEXECUTEINFOA* info);
+    void(WINAPI* sleep)(DWORD milliseconds);
+};
+
+// The calls in use (the system's own unless a test replaced some).
+ProcessCalls& processCalls();
+
+// The system's own calls.
+ProcessCalls systemProcessCalls();
+
+// Puts a set of calls in place for its lifetime and restores the previous set afterwards.
+class ScopedProcessCalls {
+public:
+    explicit ScopedProcessCalls(const ProcessCalls& replacement) : saved_(processCalls()) { processCalls() = replacement; }
+    ~ScopedProcessCalls() { processCalls() = saved_; }
+    ScopedProcessCalls(const ScopedProcessCalls&) = delete;
+    ScopedProcessCalls& operator=(const ScopedProcessCalls&) = delete;
+
+private:
+    ProcessCalls saved_;
+};
+
+} // namespace ovs

@@ -1,0 +1,180 @@
+// ovs::Process against real processes (copies of the idle program), in both builds: finding
+// by file name, the running check with its two access rights, termination, launching with
+// the working-folder rule, the shared function table and injected failures.
+#include "VisibleProcesses.h"
+#include "../../platform/ProcessTestSupport.h"
+#include "process/Process.h"
+#include "process/ProcessCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using ovs::Process;
+using ovs::test::IdleProcess;
+using ovs::test::TempFolder;
+using ovs::test::VisibleProcesses;
+
+bool waitForFile(const std::filesystem::path& file) {
+    for (int i = 0; i < 250 && !std::filesystem::exists(file); ++i) {
+        Sleep(20);
+    }
+    return std::filesystem::exists(file);
+}
+
+TEST(Process, NothingIsFoundWhenNoSuchProgramRuns) {
+    VisibleProcesses visible;
+    Process process("OvsNobody.exe");
+    EXPECT_FALSE(process.find());
+    EXPECT_FALSE(process.isRunning());
+    EXPECT_FALSE(process.terminate());
+    EXPECT_EQ(Process::unknownId, process.id());
+    EXPECT_FALSE(Process("").find());
+}
+
+TEST(Process, FindsByFileNameWhateverTheFolderAndCase) {
+    VisibleProcesses visible;
+    TempFolder folder;
+    IdleProcess idle(ovs::test::copyIdleProgram(folder, "ovsFinder.EXE"));
+    ASSERT_TRUE(idle.started());
+    VisibleProcesses::show(idle.id());
+    for (const char* name : {"ovsFinder.EXE", "OVSFINDER.exe", "C:\\Elsewhere\\OvsFinder.Exe", "Z:/x/ovsfinder.exe"}) {
+        Process process(name);
+        EXPECT_TRUE(process.find()) << name;
+        EXPECT_EQ(idle.id(), process.id()) << name;
+    }
+    EXPECT_FALSE(Process("ovsFinder").find());
+    EXPECT_FALSE(Process("ovsFinder.EXE.old").find());
+}
+
+TEST(Process, NeverMatchesThisProgram) {
+    VisibleProcesses visible;
+    Process& current = Process::current();
+    EXPECT_EQ(GetCurrentProcessId(), current.id());
+    EXPECT_TRUE(current.isRunning());
+    Process byName(current.name().fileName());
+    EXPECT_FALSE(byName.find()) << current.name();
+}
+
+TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
+    VisibleProcesses visible;
+    TempFolder folder;
+    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsRights.exe"));
+    ASSERT_TRUE(idle.started());
+    VisibleProcesses::show(idle.id());
+    Process process("OvsRights.exe");
+    ASSERT_TRUE(process.find());
+
+    static std::vector<DWORD> asked;
+    static DWORD refused;
+    ovs::ProcessCalls calls = ovs::systemProcessCalls();
+    calls.openProcess = [](DWORD access, BOOL inherit, DWORD id) -> HANDLE {
+        asked.push_back(access);
+        return access == refused ? nullptr : OpenProcess(access, inherit, id);
+    };
+    ovs::ScopedProcessCalls scoped(calls);
+    struct Case {
+        DWORD refused;
+        bool running;
+        std::vector<DWORD> asked;
+    };
+    const Case cases[] = {
+        {0, true, {PROCESS_QUERY_INFORMATION}},
+        {PROCESS_QUERY_INFORMATION, true, {PROCESS_QUERY_INFORMATION, PROCESS_QUERY_LIMITED_INFORMATION}},
+    };
+    for (const Case& c : cases) {
+        asked.clear();
+        refused = c.refused;
+        EXPECT_EQ(c.running, process.isRunning());
+        EXPECT_EQ(c.asked, asked);
+    }
+    calls.openProcess = [](DWORD, BOOL, DWORD) -> HANDLE { return nullptr; };
+    ovs::ScopedProcessCalls noAccess(calls);
+    EXPECT_FALSE(process.isRunning());
+}
+
+TEST(Process, TerminateEndsTheFoundProcessWithoutWaiting) {
+    VisibleProcesses visible;
+    TempFolder folder;
+    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsVictim.exe"));
+    ASSERT_TRUE(idle.started());
+    VisibleProcesses::show(idle.id());
+    Process process("OvsVictim.exe");
+    EXPECT_TRUE(process.terminate());
+    EXPECT_EQ(idle.id(), process.id());
+    EXPECT_TRUE(idle.waitForEnd());
+    EXPECT_FALSE(process.isRunning());
+}
+
+TEST(Process, InjectedTerminateFailureIsReported) {
+    VisibleProcesses visible;
+    TempFolder folder;
+    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsVictim.exe"));
+    ASSERT_TRUE(idle.started());
+    VisibleProcesses::show(idle.id());
+    ovs::ProcessCalls calls = ovs::systemProcessCalls();
+    calls.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
+    ovs::ScopedProcessCalls scoped(calls);
+    Process process("OvsVictim.exe");
+    EXPECT_FALSE(process.terminate());
+    EXPECT_TRUE(process.isRunning());
+}
+
+TEST(Process, LaunchRunsInTheProgramsFolderUnlessAFolderIsGiven) {
+    VisibleProcesses visible;
+    TempFolder programFolder, workFolder;
+    std::string program = ovs::test::copyIdleProgram(programFolder, "OvsLaunched.exe");
+
+    Process own(program);
+    ASSERT_TRUE(own.launch("300 own.txt", ""));
+    ASSERT_NE(Process::unknownId, own.id());
+    VisibleProcesses::show(own.id());
+    EXPECT_TRUE(waitForFile(programFolder.native() / "own.txt"));
+    EXPECT_TRUE(own.isRunning());
+
+    Process elsewhere(program);
+    ASSERT_TRUE(elsewhere.launch("300 elsewhere.txt", workFolder.path()));
+    VisibleProcesses::show(elsewhere.id());
+    EXPECT_TRUE(waitForFile(workFolder.native() / "elsewhere.txt"));
+    EXPECT_NE(own.id(), elsewhere.id());
+
+    for (Process* process : {&own, &elsewhere}) {
+        EXPECT_TRUE(process->terminate());
+        for (int i = 0; i < 500 && process->isRunning(); ++i) {
+            Sleep(20);
+        }
+        EXPECT_FALSE(process->isRunning());
+    }
+}
+
+TEST(Process, LaunchRefusesWhatIsNotAnExistingFile) {
+    TempFolder folder;
+    for (std::string name : {std::string(), folder / "Missing.exe", folder.path()}) {
+        Process process(name);
+        EXPECT_FALSE(process.launch("", "")) << name;
+        EXPECT_EQ(Process::unknownId, process.id());
+    }
+}
+
+TEST(ProcessApi, OneSharedTableWithEveryFunctionFound) {
+    ovs::ProcessApi* first = ovs::ProcessApi::acquire();
+    ovs::ProcessApi* second = ovs::ProcessApi::acquire();
+    EXPECT_EQ(first, second);
+    EXPECT_NE(nullptr, first->kernel32);
+    EXPECT_NE(nullptr, first->psApi);
+    EXPECT_NE(nullptr, first->createToolhelp32Snapshot);
+    EXPECT_NE(nullptr, first->process32First);
+    EXPECT_NE(nullptr, first->process32Next);
+    EXPECT_NE(nullptr, first->module32First);
+    EXPECT_NE(nullptr, first->module32Next);
+    EXPECT_NE(nullptr, first->getProcessId);
+    EXPECT_NE(nullptr, first->getProcessImageFileName);
+    EXPECT_NE(nullptr, first->queryFullProcessImageName);
+    ovs::ProcessApi::release(second);
+    EXPECT_NE(nullptr, first->kernel32); // still referenced
+    ovs::ProcessApi::release(first);
+}
+
+} // namespace
