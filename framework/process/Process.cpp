@@ -7,6 +7,10 @@
 
 namespace ovs {
 
+// The record sizes the 32-bit program hands to Windows.
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 of the 32-bit program");
+static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA of the 32-bit program");
+
 namespace {
 
 // The file name part of a path in upper case (CharUpperBuffA, as Windows compares names).
