@@ -129,6 +129,33 @@ TEST_F(AcrobatControl, ExecutablePathFromAppPathsOrFromTheInstallFolder) {
     }
 }
 
+TEST_F(AcrobatControl, RegistryTextReadsTextValuesOnly) {
+    const std::string longText(300, 'x');
+    setText(settingsKey, "Long", longText);
+    setText(settingsKey, "Short", "C:\\A");
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_ALL_ACCESS, &key));
+    const BYTE number[] = {7, 0, 0, 0};
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Number", 0, REG_DWORD, number, 4));
+    RegCloseKey(key);
+    const std::string full = std::string("HKEY_LOCAL_MACHINE\\") + settingsKey;
+    struct Case {
+        std::string path;
+        const char* name;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {full, "Short", "C:\\A"},
+        {full, "Long", longText},
+        {full, "Number", ""},
+        {full, "Missing", ""},
+        {std::string("HKLM\\") + settingsKey, "Short", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, readRegistryText(c.path, c.name)) << c.path << " " << c.name;
+    }
+}
+
 TEST_F(AcrobatControl, IsRunningFindsAcrobatWhateverTheCase) {
     EXPECT_FALSE(Acrobat().isRunning());
     auto idle = startCopy(folder_, "acrobat.EXE");
