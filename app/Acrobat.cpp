@@ -4,10 +4,9 @@
 #include "platform/Win32.h"
 #include "process/Process.h"
 #include "process/ProcessCalls.h"
+#include "profiling/RegistryKey.h"
 #include "runtime/Console.h"
 #include "runtime/Exception.h"
-
-#include <vector>
 
 namespace {
 
@@ -35,45 +34,19 @@ bool isExistingFile(const ovs::FileString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-HKEY rootKeyNamed(const std::string& name) {
-    if (name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
-    if (name == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
-    if (name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
-    if (name == "HKEY_USERS") return HKEY_USERS;
-    return nullptr;
-}
-
 } // namespace
 
-// Temporary stand-in until ovs::RegistryKey lands: the same open-or-create and read steps
-// through the registry functions.
 std::string readRegistryText(const std::string& keyPath, const std::string& valueName) {
-    std::size_t separator = keyPath.find('\\');
-    HKEY root = rootKeyNamed(keyPath.substr(0, separator));
-    if (root == nullptr) {
-        return std::string();
+    ovs::String text;
+    try {
+        ovs::RegistryKey key(false);
+        key.open(keyPath, true);
+        key.readString(valueName, text);
+        key.close();
+    } catch (const ovs::Exception&) {
+        // a key that cannot be opened or a value that cannot be read gives what was read
     }
-    std::string subKey = separator == std::string::npos ? std::string() : keyPath.substr(separator + 1);
-    REGSAM access = KEY_READ | KEY_WRITE | (onWindows64() ? KEY_WOW64_32KEY : 0);
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS &&
-        RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return std::string();
-    }
-    std::vector<char> buffer(256);
-    DWORD type = 0, size = static_cast<DWORD>(buffer.size());
-    LSTATUS status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (status == ERROR_MORE_DATA) {
-        buffer.assign(size + 1, '\0');
-        size = static_cast<DWORD>(buffer.size());
-        status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    }
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return std::string();
-    }
-    std::string text(buffer.data(), size < buffer.size() ? size : buffer.size());
-    return text.substr(0, text.find('\0'));
+    return text;
 }
 
 Acrobat::Acrobat() = default;

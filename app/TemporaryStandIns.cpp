@@ -3,18 +3,3 @@
 
 #include "runtime/Exception.h"
 
-// --- Temporary stand-in until Acrobat (app/Acrobat.h) lands ---
-
-Acrobat::~Acrobat() = default;
-
-bool Acrobat::isRunning() {
-    return false;
-}
-
-bool Acrobat::start() {
-    throw ovs::Exception(3002);
-}
-
-void Acrobat::restart() {
-    start();
-}

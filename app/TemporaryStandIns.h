@@ -10,21 +10,9 @@
 #include <map>
 #include <string>
 
+#include "Acrobat.h"
 #include "RequestTask.h"
 #include "Task.h"
-
-// --- Temporary stand-in until Acrobat (app/Acrobat.h) lands ---
-
-class Acrobat {
-public:
-    virtual ~Acrobat();
-    // No Acrobat is ever found by the stand-in.
-    bool isRunning();
-    // The stand-in cannot start Acrobat: raises 3002.
-    bool start();
-    // Nothing to stop; then start (raises 3002).
-    void restart();
-};
 
 #include "FraskPdfTreeScan.h"
 #include "TaskDeleter.h"
