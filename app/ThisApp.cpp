@@ -1,7 +1,10 @@
 // The run flow of the tool: banner, command line, clear mode, task mode and error report.
 #include "ThisApp.h"
 
+#include "FraskPdfTreeScan.h"
 #include "OptionTable.h"
+#include "TaskDeleter.h"
+#include "process/Process.h"
 #include "runtime/Console.h"
 #include "runtime/VersionInfo.h"
 #include "strings/DateTime.h"
@@ -110,8 +113,8 @@ int ThisApp::run() {
     ovs::Console& out = ovs::console();
     try {
         acrobat_ = std::make_unique<Acrobat>();
-        std::uint32_t seed = static_cast<std::uint32_t>(GetCurrentProcessId()) *
-                             static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::time(nullptr)));
+        std::uint32_t seed =
+            ovs::Process::current().id() * static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::time(nullptr)));
         std::srand(seed);
 
         ovs::VersionInfo version(VersionMajor, VersionMinor, VersionBuild, VersionLevel, BuildYear, BuildMonth,

@@ -2,7 +2,9 @@
 // sets, then either clears old task files or hands one task to the plug-in inside Acrobat,
 // waits for it and reports; every framework error becomes a message line and the exit code.
 #pragma once
-#include "TemporaryStandIns.h"
+#include "Acrobat.h"
+#include "RequestTask.h"
+#include "Task.h"
 #include "parsing/OptionCommandParsing.h"
 #include "platform/Win32.h"
 #include "runtime/Application.h"
