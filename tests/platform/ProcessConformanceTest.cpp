@@ -158,6 +158,7 @@ TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
         }
         EXPECT_TRUE(FreeLibrary(module));
     }
+    EXPECT_TRUE(FreeLibrary(GetModuleHandleA(nullptr)));
     SetLastError(0);
     EXPECT_EQ(nullptr, LoadLibraryA("NoSuchModule.dll"));
     EXPECT_EQ(DWORD(ERROR_MOD_NOT_FOUND), GetLastError());

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -219,11 +220,48 @@ TEST_F(RegistryConformance, ValuesEnumerateWithNamesTypesAndData) {
     char name[16];
     DWORD nameSize = sizeof name;
     EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(key_, 3, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
+    char shortName[2];
+    nameSize = sizeof shortName;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(key_, 0, shortName, &nameSize, nullptr, nullptr, nullptr, nullptr));
     BYTE data[2];
     DWORD dataSize = sizeof data;
     nameSize = sizeof name;
     EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(key_, 0, name, &nameSize, nullptr, nullptr, data, &dataSize));
     EXPECT_EQ(4u, dataSize);
+}
+
+TEST_F(RegistryConformance, WritersAtTheSameTimeKeepEachOthersKeys) {
+    const int writers = 4, keysEach = 20;
+    std::vector<std::thread> threads;
+    for (int writer = 0; writer < writers; ++writer) {
+        threads.emplace_back([this, writer] {
+            for (int i = 0; i < keysEach; ++i) {
+                std::string name = "W" + std::to_string(writer) + "-" + std::to_string(i);
+                HKEY key = nullptr;
+                if (RegCreateKeyExA(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+                    ERROR_SUCCESS) {
+                    RegSetValueExA(key, "n", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                   static_cast<DWORD>(name.size() + 1));
+                    RegCloseKey(key);
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int writer = 0; writer < writers; ++writer) {
+        for (int i = 0; i < keysEach; ++i) {
+            std::string name = "W" + std::to_string(writer) + "-" + std::to_string(i);
+            HKEY key = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(key_, name.c_str(), 0, KEY_READ, &key)) << name;
+            char text[32] = {};
+            DWORD size = sizeof text;
+            EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "n", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size));
+            EXPECT_EQ(name, text);
+            RegCloseKey(key);
+        }
+    }
 }
 
 TEST_F(RegistryConformance, DeletionRules) {

@@ -1,6 +1,7 @@
 // POSIX substitute: LoadLibraryA, GetProcAddress and the FreeLibrary part for the two
 // system modules whose process functions the framework looks up at run time.
 #include "WinProcess.h"
+#include "WinModule.h"
 
 #include <algorithm>
 #include <cstring>
@@ -129,7 +130,7 @@ bool freeLoadedModule(HMODULE handle) {
 } // namespace ovs::posix
 
 BOOL FreeLibrary(HMODULE module) {
-    if (ovs::posix::freeLoadedModule(module)) {
+    if (module == GetModuleHandleA(nullptr) || ovs::posix::freeLoadedModule(module)) { // the program stays
         return TRUE;
     }
     SetLastError(ERROR_INVALID_HANDLE);

@@ -26,7 +26,8 @@ namespace ovs::posix {
 bool freeLoadedModule(HMODULE module);
 } // namespace ovs::posix
 
-// Gives back one load of a module of LoadLibraryA: TRUE; an unknown handle: FALSE with
+// Gives back one load of a module of LoadLibraryA: TRUE. The program's own module
+// (GetModuleHandleA(nullptr)) is never unloaded: TRUE. Another handle: FALSE with
 // ERROR_INVALID_HANDLE.
 BOOL FreeLibrary(HMODULE module);
 
