@@ -1,0 +1,69 @@
+// The end-to-end harness: runs the real FraskPdfCmd against the real plug-in stand-in in a
+// task folder and registry of the test's own. Natively both programs are pointed at a private
+// temporary folder through XDG_CONFIG_HOME, HOME and OVS_REGISTRY_DIR; under Wine they share the
+// build prefix's own AppData and registry, and the task folder is emptied around each test.
+// The tests take real seconds (the tool polls every 2 s) and must not run concurrently with
+// each other: the tool finds Acrobat by process name, machine-wide.
+#pragma once
+#include "TestFolders.h"
+#include "platform/ChildProcess.h"
+
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    std::uint32_t exitCode = 0;
+    std::string output; // carriage returns removed
+    std::vector<std::string> lines;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the stand-in with the given behaviour (OVS_ACROBAT_BEHAVIOUR) and waits until it
+    // watches the task folder.
+    void startStandIn(const std::string& behaviour);
+    // The stand-in's variables, which the tool also passes on to an Acrobat it starts.
+    std::vector<std::pair<std::string, std::string>> standInEnvironment(const std::string& behaviour) const;
+    // Asks every stand-in of this test to end and waits for the one started here.
+    void stopStandIn();
+    // Writes Acrobat's App Paths value (32-bit registry view, as the tool reads it).
+    void registerAcrobat();
+
+    // Runs FraskPdfCmd with the arguments (and extra environment) and waits for it.
+    ToolRun runTool(const std::vector<std::string>& arguments,
+                    const std::vector<std::pair<std::string, std::string>>& environment = {});
+
+    // The exit code the caller sees: in full under Wine, the low 8 bits natively.
+    static std::uint32_t seenExitCode(std::uint32_t code);
+
+    // The task files now in the task folder (file names).
+    std::vector<std::string> taskFiles() const;
+    std::string readTaskFile(const std::string& name) const;
+    void writeTaskFile(const std::string& name, const std::string& content) const;
+    bool taskFileExists(const std::string& name) const;
+
+    // A folder of the test's own for documents (Windows form) and its host form.
+    std::string work(const std::string& name) const { return temp_ / name; }
+    std::filesystem::path native(const std::string& name) const;
+    // Copies a document shipped in tools/demo/docs into the work folder.
+    void copyDocument(const std::string& shipped, const std::string& target) const;
+    // The lines the stand-in logged.
+    std::vector<std::string> standInLog() const;
+
+    std::string taskFolder_;
+
+private:
+    ovs::test::TempFolder temp_;
+    std::unique_ptr<ovs::platform::ChildProcess> standIn_;
+    std::vector<std::pair<std::string, std::string>> savedVariables_;
+};
+
+// "YYYY-MM-DD hh:mm:ss" at the start of text.
+bool startsWithDateTime(const std::string& text);

@@ -1,0 +1,175 @@
+// Task runs from command line to exit code against the running stand-in: finished, aborted,
+// refused by the plug-in, never accepted, Acrobat gone, and the permission check.
+#include "EndToEnd.h"
+#include "platform/PlatformInfo.h"
+
+#include <regex>
+
+namespace {
+
+const std::string Banner = "FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)";
+
+const std::string Header = "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
+                           "Description=ORVA Frask Pdf Task File\r\nVersion=1.00\r\nEncoding=UTF-8\r\n";
+
+// The id printed on the line that announces the task; -1 when there is none.
+long announcedId(const ToolRun& run, const std::string& announcement) {
+    for (const std::string& line : run.lines) {
+        if (line.rfind(announcement, 0) == 0 && line.size() > announcement.size()) {
+            return std::stol(line.substr(announcement.size()));
+        }
+    }
+    return -1;
+}
+
+const std::string TaskAnnouncement = "Created a task for FraskPdf: Task Id ";
+
+} // namespace
+
+TEST_F(EndToEnd, AFinishedRunReportsTheTimeAndLeavesTheTaskFileAsExchanged) {
+    copyDocument("invoice.pdf", "in\\invoice.pdf");
+    std::filesystem::create_directories(native("out"));
+    startStandIn("process");
+    ToolRun run = runTool({"-f:10", "-p:13", "-k:LS", "-perm:PRINT_LOW,COPY", "-o:" + work("out"),
+                           "-i:" + work("in\\invoice.pdf")});
+    ASSERT_EQ(5u, run.lines.size()) << run.output;
+    EXPECT_EQ(Banner, run.lines[0]);
+    long id = announcedId(run, TaskAnnouncement);
+    ASSERT_GE(id, 0) << run.output;
+    EXPECT_EQ(TaskAnnouncement + std::to_string(id), run.lines[2]);
+    EXPECT_TRUE(std::regex_match(run.lines[3], std::regex("Waiting for finish [.!]*"))) << run.lines[3];
+    ASSERT_EQ(0u, run.lines[4].rfind("Task finished at ", 0)) << run.lines[4];
+    EXPECT_TRUE(startsWithDateTime(run.lines[4].substr(17)));
+    EXPECT_EQ(17u + 19u, run.lines[4].size());
+    EXPECT_EQ(0u, run.exitCode);
+
+    EXPECT_EQ(Header + "[Task]\r\nId=" + std::to_string(id) +
+                  "\r\nState=Finished\r\nMajorVersion=21\r\nMinorVersion=2\r\nWholeNumberOfProcessedDocuments=1\r\n"
+                  "[Parameter]\r\nf=10\r\ni=" + work("in\\invoice.pdf") + "\r\nk=LS\r\no=" + work("out") +
+                  "\r\np=13\r\nperm=PRINT_LOW,COPY\r\n",
+              readTaskFile("Task" + std::to_string(id) + ".ovc"));
+    EXPECT_TRUE(std::filesystem::exists(native("out") / "invoice.pdf"));
+}
+
+TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
+    struct Case {
+        const char* behaviour;
+        bool wildcardInput;
+        const char* finalLine; // prefix of the last line
+        std::uint32_t exitCode;
+    } const cases[] = {
+        {"abort", false, "Task aborted at ", 0},
+        {"fail:3505", false, "FraskPdfCmd: error OV3505 - There were errors while encrypting a document", 3505},
+        {"process", true,
+         "FraskPdfCmd: error OV3503 - The output specification is not a folder. This is necessary if the input "
+         "file contains wildcards",
+         3503},
+        {"invalid-state:accepted", false, "FraskPdfCmd: fatal error - Unkown state in task request file", 1000},
+    };
+    copyDocument("invoice.pdf", "in\\invoice.pdf");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        startStandIn(c.behaviour);
+        ToolRun run = runTool({"-f:10", "-p:13", "-k:QL", "-o:" + work("out.pdf"),
+                               "-i:" + work(c.wildcardInput ? "in\\*.pdf" : "in\\invoice.pdf")});
+        stopStandIn();
+        ASSERT_FALSE(run.lines.empty());
+        long id = announcedId(run, TaskAnnouncement);
+        ASSERT_GE(id, 0) << run.output;
+        const std::string& last = run.lines.back();
+        EXPECT_EQ(0u, last.rfind(c.finalLine, 0)) << run.output;
+        if (c.exitCode > 1000) {
+            // The plug-in's message names the task file.
+            std::string named = " (" + taskFolder_ + "\\Task" + std::to_string(id) + ".ovc)";
+            EXPECT_TRUE(last.size() > named.size() && last.compare(last.size() - named.size(), named.size(), named) == 0)
+                << last;
+        }
+        EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
+    }
+}
+
+TEST_F(EndToEnd, ATaskNeverAcceptedIsGivenUpAtTheFifteenthPoll) {
+    startStandIn("never-accept");
+    ToolRun run = runTool({"-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"), "-i:" + work("in.pdf")});
+    ASSERT_EQ(5u, run.lines.size()) << run.output;
+    EXPECT_EQ("Waiting for finish ...............", run.lines[3]);
+    ASSERT_EQ(0u, run.lines[4].rfind("Task was not accepted: ", 0)) << run.lines[4];
+    EXPECT_TRUE(startsWithDateTime(run.lines[4].substr(23)));
+    EXPECT_EQ(seenExitCode(1000), run.exitCode);
+    long id = announcedId(run, TaskAnnouncement);
+    EXPECT_NE(std::string::npos, readTaskFile("Task" + std::to_string(id) + ".ovc").find("State=Request\r\n"));
+}
+
+TEST_F(EndToEnd, AcrobatEndingWhileTheTaskIsAcceptedIsError3000) {
+    startStandIn("exit-while-accepted");
+    ToolRun run = runTool({"-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"), "-i:" + work("in.pdf")});
+    ASSERT_EQ(5u, run.lines.size()) << run.output;
+    EXPECT_EQ("Waiting for finish !!!!!", run.lines[3]);
+    EXPECT_EQ(0u, run.lines[4].rfind("FraskPdfCmd: error OV3000 - FraskPdfCmd needs a running Adobe Acrobat with "
+                                     "installed ORVA-SYSTEMS Veilgard PDF", 0))
+        << run.lines[4];
+    EXPECT_EQ(seenExitCode(3000), run.exitCode);
+    EXPECT_EQ(1u, taskFiles().size());
+}
+
+TEST_F(EndToEnd, WithoutAcrobatNoTaskIsWritten) {
+    ToolRun run = runTool({"-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"), "-i:" + work("in.pdf")});
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(0u, run.lines.back().rfind("FraskPdfCmd: error OV3000 - ", 0)) << run.output;
+    EXPECT_EQ(seenExitCode(3000), run.exitCode);
+    EXPECT_TRUE(taskFiles().empty());
+}
+
+TEST_F(EndToEnd, APermissionCheckRunsTheSameExchangeWithTheReducedOptions) {
+    copyDocument("invoice.pdf", "in\\invoice.pdf");
+    startStandIn("process");
+    ToolRun run = runTool({"-readpermissions", "-i:" + work("in\\invoice.pdf")});
+    const std::string announcement = "Created a permission extract task for FraskPdf: Task Id ";
+    long id = announcedId(run, announcement);
+    ASSERT_GE(id, 0) << run.output;
+    EXPECT_EQ(0u, run.lines.back().rfind("Task finished at ", 0)) << run.output;
+    EXPECT_EQ(0u, run.exitCode);
+    std::string task = readTaskFile("Task" + std::to_string(id) + ".ovc");
+    EXPECT_NE(std::string::npos,
+              task.find("[Parameter]\r\ni=" + work("in\\invoice.pdf") + "\r\nreadpermissions=1\r\n"))
+        << task;
+
+    if (!ovs::platform::isPosixSubstitute()) {
+        return; // without qpdf (under Wine) the stand-in neither encrypts nor sees encryption
+    }
+    // A document encrypted by an earlier run does not allow another protection.
+    std::filesystem::create_directories(native("out"));
+    ToolRun encryption = runTool({"-f:10", "-p:13", "-k:LS", "-o:" + work("out"), "-i:" + work("in\\invoice.pdf")});
+    ASSERT_EQ(0u, encryption.exitCode) << encryption.output;
+    ToolRun check = runTool({"-readpermissions", "-i:" + work("out\\invoice.pdf")});
+    EXPECT_EQ(0u, check.lines.back().rfind("FraskPdfCmd: error OV3510 - The permissions of the checked documents do "
+                                           "not allow to encrypt them with Veilgard PDF", 0))
+        << check.output;
+    EXPECT_EQ(seenExitCode(3510), check.exitCode);
+}
+
+TEST_F(EndToEnd, AtStartAcrobatIsLaunchedAndRestartedAfterEnoughDocuments) {
+    registerAcrobat();
+    auto environment = standInEnvironment("finish:2");
+    ToolRun run = runTool({"-startacrobat", "-restartacrobatevery:2", "-f:1", "-p:2", "-k:LS",
+                           "-o:" + work("out.pdf"), "-i:" + work("in.pdf")},
+                          environment);
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    std::vector<std::string> starts;
+    for (const std::string& line : standInLog()) {
+        if (line.rfind("started ", 0) == 0) {
+            starts.push_back(line);
+        }
+    }
+    EXPECT_EQ(2u, starts.size()) << run.output;
+    const std::string& output = run.output;
+    std::size_t first = output.find("Starting acrobat, please wait\n");
+    std::size_t count = output.find("\n Whole number of processed documents: 2\n");
+    std::size_t restart = output.find("\n Trying to restart acrobat at ");
+    std::size_t stopping = output.find("\nStopping Acrobat.exe - try 0\n");
+    std::size_t second = output.find("Starting acrobat, please wait\n", first + 1);
+    ASSERT_NE(std::string::npos, first) << output;
+    EXPECT_TRUE(first < count && count < restart && restart < stopping && stopping < second &&
+                second != std::string::npos)
+        << output;
+}
