@@ -25,7 +25,12 @@ export OVS_ACROBAT_LOG="$demo/acrobat.log"
 export OVS_ACROBAT_STOP_FILE="$demo/stop-acrobat"
 export OVS_ACROBAT_DOCUMENT_MS=1500
 export OVS_ACROBAT_IDLE_EXIT_S=600
-acrobat=$(printf 'Z:%s/Acrobat.exe' "$bin" | sed 's|/|\\\\|g')
+# The tool reads paths in their Windows form: the Unix tree is drive Z:, and "/" would start
+# an option.
+zpath() {
+    printf 'Z:%s' "$1" | sed 's|/|\\|g'
+}
+acrobat=$(zpath "$bin/Acrobat.exe" | sed 's|\\|\\\\|g')
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe]\r\n@="%s"\r\n\r\n' \
     "$acrobat" > "$demo/registry/HKEY_LOCAL_MACHINE.reg"
 
@@ -34,16 +39,20 @@ stop_acrobat() {
 }
 trap stop_acrobat EXIT
 
+# Runs the tool from the repository's folder with relative paths, showing the command.
 show() {
     echo
-    echo "\$ $*" | sed "s|$root/||g"
-    "$@" || echo "(exit code $?)"
+    printf '$ %s\n' "build/native/bin/FraskPdfCmd $*"
+    rc=0
+    (cd "$root" && "$bin/FraskPdfCmd" "$@") || rc=$?
+    if [ "$rc" != 0 ]; then
+        echo "(exit code $rc: a POSIX shell sees the message number modulo 256)"
+    fi
 }
 
 echo "=== FraskPdfCmd demo: protecting three documents with the plug-in stand-in"
 echo "Documents: $(cd "$demo/in" && echo *.pdf)   task folder: demo/config/ORVA-SYSTEMS/Veilgard PDF"
-show "$bin/FraskPdfCmd" -startacrobat -f:10 -p:13 -k:LS -perm:PRINT_HIGH,COPY \
-    -o:"$demo/out" -i:"$demo/in/*.pdf"
+show -startacrobat -f:10 -p:13 -k:LS -perm:PRINT_HIGH,COPY '-o:demo\out' '-i:demo\in\*.pdf'
 
 echo
 echo "=== The task file the tool and the stand-in exchanged"
@@ -53,19 +62,18 @@ echo
 echo "=== The results in demo/out"
 ls -l "$demo/out"
 if command -v qpdf >/dev/null; then
-    for document in "$demo/out"/*.pdf; do
-        printf '%s: ' "$(basename "$document")"
-        qpdf --show-encryption "$document" 2>&1 | head -1
-    done
+    echo
+    echo "=== What qpdf says about demo/out/invoice.pdf"
+    qpdf --show-encryption "$demo/out/invoice.pdf" 2>&1 | grep -v '^R = \|^P = '
 fi
 
 echo
 echo "=== Checking the permissions of a protected document (the plug-in refuses it)"
-show "$bin/FraskPdfCmd" -readpermissions -i:"$demo/out/invoice.pdf"
+show -readpermissions '-i:demo\out\invoice.pdf'
 
 echo
 echo "=== Removing the finished task files"
-show "$bin/FraskPdfCmd" -clear:FINISHED
+show -clear:FINISHED
 
 stop_acrobat
 echo
