@@ -7,18 +7,13 @@ namespace {
 
 ProcessApi* sharedTable = nullptr;
 
-// FARPROC to the function's own type, through the generic function type.
-template <class Function>
-Function lookUp(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 } // namespace
+
+ProcessApi::Loader ProcessApi::systemLoader() { return Loader{&::LoadLibraryA, &::GetProcAddress, &::FreeLibrary}; }
 
 ProcessApi* ProcessApi::acquire() {
     if (sharedTable == nullptr) {
-        sharedTable = new ProcessApi;
-        sharedTable->load();
+        sharedTable = new ProcessApi(systemLoader());
     }
     ++sharedTable->references_;
     return sharedTable;
@@ -34,12 +29,18 @@ void ProcessApi::release(ProcessApi* api) {
     }
 }
 
-ProcessApi::ProcessApi() = default;
+ProcessApi::ProcessApi(const Loader& loader) : loader_(loader) { load(); }
 
 ProcessApi::~ProcessApi() { clear(); }
 
+template <class Function>
+Function ProcessApi::lookUp(HMODULE module, const char* name) const {
+    // FARPROC to the function's own type, through the generic function type
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(loader_.getProcAddress(module, name)));
+}
+
 void ProcessApi::load() {
-    psApi = LoadLibraryA("PsApi.dll");
+    psApi = loader_.loadLibrary("PsApi.dll");
     if (psApi != nullptr) {
         getProcessImageFileName = lookUp<GetProcessImageFileNameFunction>(psApi, "GetProcessImageFileNameA");
     }
@@ -47,7 +48,7 @@ void ProcessApi::load() {
         clear();
         return;
     }
-    kernel32 = LoadLibraryA("Kernel32.dll");
+    kernel32 = loader_.loadLibrary("Kernel32.dll");
     if (kernel32 != nullptr) {
         createToolhelp32Snapshot = lookUp<CreateToolhelp32SnapshotFunction>(kernel32, "CreateToolhelp32Snapshot");
         process32First = lookUp<Process32Function>(kernel32, "Process32First");
@@ -66,10 +67,10 @@ void ProcessApi::load() {
 
 void ProcessApi::clear() {
     if (psApi != nullptr) {
-        FreeLibrary(psApi);
+        loader_.freeLibrary(psApi);
     }
     if (kernel32 != nullptr) {
-        FreeLibrary(kernel32);
+        loader_.freeLibrary(kernel32);
     }
     kernel32 = nullptr;
     psApi = nullptr;

@@ -15,12 +15,27 @@ public:
     using GetProcessImageFileNameFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
     using QueryFullProcessImageNameFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 
+    // The module functions a table loads with: the system's own for the shared table.
+    struct Loader {
+        HMODULE(WINAPI* loadLibrary)(LPCSTR fileName);
+        FARPROC(WINAPI* getProcAddress)(HMODULE module, LPCSTR name);
+        BOOL(WINAPI* freeLibrary)(HMODULE module);
+    };
+    static Loader systemLoader();
+
     // Takes one reference on the shared table, loading it when there is none: never null.
     // A table whose required functions could not all be found has every entry empty.
     static ProcessApi* acquire();
     // Gives one reference back; the last one frees the libraries and destroys the table.
     static void release(ProcessApi* api);
 
+    // A table of its own, loaded at once with loader: "PsApi.dll" must export
+    // GetProcessImageFileNameA and "Kernel32.dll" CreateToolhelp32Snapshot, Process32First,
+    // Process32Next, Module32First and Module32Next, else both libraries are freed again and
+    // every entry stays empty; GetProcessId and QueryFullProcessImageNameA may be missing.
+    // The destructor frees the libraries. The shared table is one of these.
+    explicit ProcessApi(const Loader& loader);
+    ~ProcessApi();
     ProcessApi(const ProcessApi&) = delete;
     ProcessApi& operator=(const ProcessApi&) = delete;
 
@@ -38,11 +53,12 @@ public:
     QueryFullProcessImageNameFunction queryFullProcessImageName = nullptr;
 
 private:
-    ProcessApi();
-    ~ProcessApi();
     void load();
     void clear();
+    template <class Function>
+    Function lookUp(HMODULE module, const char* name) const;
 
+    Loader loader_;
     unsigned references_ = 0;
 };
 

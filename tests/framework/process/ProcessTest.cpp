@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -156,6 +157,41 @@ TEST(Process, LaunchRefusesWhatIsNotAnExistingFile) {
         EXPECT_FALSE(process.launch("", "")) << name;
         EXPECT_EQ(Process::unknownId, process.id());
     }
+}
+
+TEST(Process, AnEmptyFunctionTableFindsNothingAndLaunchesWithoutAnId) {
+    TempFolder folder;
+    std::string program = ovs::test::copyIdleProgram(folder, "OvsEmptyTable.exe");
+    ovs::ProcessApi* api = ovs::ProcessApi::acquire();
+    const ovs::ProcessApi::Loader noLibraries{[](LPCSTR) -> HMODULE { return nullptr; }, nullptr, nullptr};
+    // the shared table's entries emptied for a moment, as a failed load leaves them
+    ovs::ProcessApi saved(noLibraries);
+    auto swapEntries = [](ovs::ProcessApi& a, ovs::ProcessApi& b) {
+        std::swap(a.kernel32, b.kernel32);
+        std::swap(a.psApi, b.psApi);
+        std::swap(a.createToolhelp32Snapshot, b.createToolhelp32Snapshot);
+        std::swap(a.process32First, b.process32First);
+        std::swap(a.process32Next, b.process32Next);
+        std::swap(a.module32First, b.module32First);
+        std::swap(a.module32Next, b.module32Next);
+        std::swap(a.getProcessId, b.getProcessId);
+        std::swap(a.getProcessImageFileName, b.getProcessImageFileName);
+        std::swap(a.queryFullProcessImageName, b.queryFullProcessImageName);
+    };
+    swapEntries(*api, saved);
+    Process launched(program);
+    bool started = launched.launch("300", "");
+    Process found("OvsEmptyTable.exe");
+    bool foundIt = found.find();
+    swapEntries(*api, saved);
+    ovs::ProcessApi::release(api);
+
+    EXPECT_TRUE(started);
+    EXPECT_EQ(Process::unknownId, launched.id());
+    EXPECT_FALSE(foundIt);
+    Process cleanup("OvsEmptyTable.exe"); // a name only this test uses
+    EXPECT_TRUE(cleanup.find());
+    EXPECT_TRUE(cleanup.terminate());
 }
 
 TEST(ProcessApi, OneSharedTableWithEveryFunctionFound) {
