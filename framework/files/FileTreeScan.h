@@ -31,10 +31,10 @@ public:
     // The scan holds no file open: closing does nothing.
     void close() override;
 
-    // Takes a copy of the spec and the flags; the current path becomes the spec's folder with
+    // Takes a copy of the scan record and the flags; the current path becomes its folder with
     // a trailing separator.
     void configure(const FileScanSpec& spec, std::uint32_t scanFlags, std::uint32_t walkFlags);
-    // Walks from the spec's folder. An exception of a hook ends the walk and propagates.
+    // Walks from the scan record's folder. An exception of a hook ends the walk and propagates.
     void scan();
     // Walks one folder depth-first: folderEntered, fileFound per file, folderDone (before or
     // after the sub-folders).

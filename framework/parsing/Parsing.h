@@ -105,7 +105,7 @@ public:
                       const char* defaultExtension = nullptr, const char* baseFolder = nullptr);
     // A first path (made absolute, wildcards allowed) giving folder and first pattern, then
     // every further path to the end of the text as another pattern; a further absolute path
-    // throws 2023. With allowRecursion a "/s" or "-s" behind the first path makes the spec
+    // throws 2023. With allowRecursion a "/s" or "-s" behind the first path makes the scan record
     // recursive.
     void readFileList(FileScanSpec& spec, bool allowRecursion = false);
 
