@@ -107,6 +107,27 @@ LSTATUS changeKey(const KeyRef& ref, const std::function<LSTATUS(RegistryHive&, 
     });
 }
 
+
+// Runs read on the key behind a handle as its file holds it now, once the handle is known
+// to carry the access right the reader needs.
+LSTATUS readKey(HKEY key, REGSAM right,
+                const std::function<LSTATUS(const KeyRef&, RegistryHive&, RegistryKeyData&, const FILETIME&)>& read) {
+    KeyRef ref;
+    if (!resolve(key, ref)) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if ((ref.access & right) == 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    FILETIME written{};
+    RegistryHive hive = ovs::posix::readRegistryRoot(ref.root, &written);
+    RegistryKeyData* found = hive.find(ref.path);
+    if (found == nullptr) {
+        return ERROR_KEY_DELETED;
+    }
+    return read(ref, hive, *found, written);
+}
+
 } // namespace
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
@@ -176,23 +197,10 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
     if ((data != nullptr && dataSize == nullptr) || reserved != nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    KeyRef ref;
-    if (!resolve(key, ref)) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((ref.access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    RegistryHive hive = ovs::posix::readRegistryRoot(ref.root);
-    RegistryKeyData* found = hive.find(ref.path);
-    if (found == nullptr) {
-        return ERROR_KEY_DELETED;
-    }
-    RegistryValue* value = found->findValue(nameOf(valueName));
-    if (value == nullptr) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return copyValue(*value, type, data, dataSize);
+    return readKey(key, KEY_QUERY_VALUE, [&](const KeyRef&, RegistryHive&, RegistryKeyData& found, const FILETIME&) {
+        RegistryValue* value = found.findValue(nameOf(valueName));
+        return value == nullptr ? ERROR_FILE_NOT_FOUND : copyValue(*value, type, data, dataSize);
+    });
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) {
@@ -224,37 +232,28 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWO
     if (reserved != nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    KeyRef ref;
-    if (!resolve(key, ref)) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((ref.access & KEY_ENUMERATE_SUB_KEYS) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    FILETIME written{};
-    RegistryHive hive = ovs::posix::readRegistryRoot(ref.root, &written);
-    if (hive.find(ref.path) == nullptr) {
-        return ERROR_KEY_DELETED;
-    }
-    std::vector<std::string> names = hive.subKeyNames(ref.path);
-    if (index >= names.size()) {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    if (keyClass != nullptr && classSize != nullptr && *classSize == 0) {
-        return ERROR_MORE_DATA;
-    }
-    LSTATUS status = copyName(names[index], name, nameSize);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (keyClass != nullptr && classSize != nullptr) {
-        keyClass[0] = '\0';
-        *classSize = 0;
-    }
-    if (lastWriteTime != nullptr) {
-        *lastWriteTime = written;
-    }
-    return ERROR_SUCCESS;
+    auto enumerate = [&](const KeyRef& ref, RegistryHive& hive, RegistryKeyData&, const FILETIME& written) {
+        std::vector<std::string> names = hive.subKeyNames(ref.path);
+        if (index >= names.size()) {
+            return LSTATUS(ERROR_NO_MORE_ITEMS);
+        }
+        if (keyClass != nullptr && classSize != nullptr && *classSize == 0) {
+            return LSTATUS(ERROR_MORE_DATA);
+        }
+        LSTATUS status = copyName(names[index], name, nameSize);
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+        if (keyClass != nullptr && classSize != nullptr) {
+            keyClass[0] = '\0';
+            *classSize = 0;
+        }
+        if (lastWriteTime != nullptr) {
+            *lastWriteTime = written;
+        }
+        return LSTATUS(ERROR_SUCCESS);
+    };
+    return readKey(key, KEY_ENUMERATE_SUB_KEYS, enumerate);
 }
 
 LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved, LPDWORD type,
@@ -262,27 +261,14 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameS
     if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) {
         return ERROR_INVALID_PARAMETER;
     }
-    KeyRef ref;
-    if (!resolve(key, ref)) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((ref.access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    RegistryHive hive = ovs::posix::readRegistryRoot(ref.root);
-    RegistryKeyData* found = hive.find(ref.path);
-    if (found == nullptr) {
-        return ERROR_KEY_DELETED;
-    }
-    if (index >= found->values.size()) {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    const RegistryValue& value = found->values[index];
-    LSTATUS status = copyName(value.name, valueName, valueNameSize);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    return copyValue(value, type, data, dataSize);
+    return readKey(key, KEY_QUERY_VALUE, [&](const KeyRef&, RegistryHive&, RegistryKeyData& found, const FILETIME&) {
+        if (index >= found.values.size()) {
+            return LSTATUS(ERROR_NO_MORE_ITEMS);
+        }
+        const RegistryValue& value = found.values[index];
+        LSTATUS status = copyName(value.name, valueName, valueNameSize);
+        return status != ERROR_SUCCESS ? status : copyValue(value, type, data, dataSize);
+    });
 }
 
 LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey) {
