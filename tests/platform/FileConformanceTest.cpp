@@ -7,9 +7,10 @@
 
 #include <cstring>
 
-namespace {
+using ovs::test::lastErrorOf;
+using ovs::test::untouched;
 
-constexpr DWORD untouched = 0xDEADBEEF;
+namespace {
 
 struct DispositionCase {
     const char* name;
@@ -28,10 +29,11 @@ TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
     if (c.fileExists) {
         here.makeFile("f.txt", "old");
     }
-    SetLastError(untouched);
-    HANDLE file = CreateFileA((here.folder() / "f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              c.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD error = GetLastError();
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = lastErrorOf([&] {
+        file = CreateFileA((here.folder() / "f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, c.disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
     EXPECT_EQ(c.succeeds, file != INVALID_HANDLE_VALUE);
     if (!c.succeeds || c.lastError != untouched) {
         EXPECT_EQ(c.lastError, error);
@@ -48,41 +50,43 @@ TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
 
 INSTANTIATE_TEST_SUITE_P(
     CreateFileA, DispositionConformance,
-    testing::Values(DispositionCase{"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
-                    DispositionCase{"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
-                    DispositionCase{"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
-                    DispositionCase{"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
-                    DispositionCase{"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                    DispositionCase{"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
-                    DispositionCase{"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
-                    DispositionCase{"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
-                    DispositionCase{"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                    DispositionCase{"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}),
+    testing::ValuesIn(std::vector<DispositionCase>{
+        {"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
+        {"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+        {"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
+        {"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+        {"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+        {"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
+        {"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
+        {"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+        {"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+        {"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}}),
     [](const testing::TestParamInfo<DispositionCase>& info) { return std::string(info.param.name); });
 
-TEST(FileConformance, EveryDispositionInAMissingFolderGivesPathNotFound) {
+class FileConformance : public testing::Test {
+protected:
     ovs::test::InPrivateFolder here;
+};
+
+TEST_F(FileConformance, EveryDispositionInAMissingFolderGivesPathNotFound) {
     for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
-        SetLastError(untouched);
-        HANDLE file = CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  disposition, 0, nullptr);
-        EXPECT_EQ(INVALID_HANDLE_VALUE, file) << disposition;
-        EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError()) << disposition;
+        EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), lastErrorOf([&] {
+                      EXPECT_EQ(INVALID_HANDLE_VALUE,
+                                CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            0, nullptr, disposition, 0, nullptr));
+                  })) << disposition;
     }
 }
 
-TEST(FileConformance, AFolderCannotBeOpenedAsAFile) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, AFolderCannotBeOpenedAsAFile) {
     here.makeFolder("sub");
-    SetLastError(untouched);
-    HANDLE file =
-        CreateFileA((here.folder() / "sub").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, file);
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), lastErrorOf([&] {
+                  EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA((here.folder() / "sub").c_str(), GENERIC_READ,
+                                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+              }));
 }
 
-TEST(FileConformance, TrailingDotsAndSpacesOfTheNameAreDropped) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, TrailingDotsAndSpacesOfTheNameAreDropped) {
     HANDLE file =
         CreateFileA((here.folder() / "name.txt. .").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -108,13 +112,12 @@ TEST_P(SharingConformance, SecondOpenWhileTheFirstIsHeld) {
     std::string path = here.folder() / "f.txt";
     HANDLE first = CreateFileA(path.c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, first);
-    SetLastError(untouched);
-    HANDLE second = CreateFileA(path.c_str(), c.secondAccess, c.secondShare, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (c.secondSucceeds) {
-        EXPECT_NE(INVALID_HANDLE_VALUE, second);
-    } else {
-        EXPECT_EQ(INVALID_HANDLE_VALUE, second);
-        EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    HANDLE second = INVALID_HANDLE_VALUE;
+    DWORD error = lastErrorOf(
+        [&] { second = CreateFileA(path.c_str(), c.secondAccess, c.secondShare, nullptr, OPEN_EXISTING, 0, nullptr); });
+    EXPECT_EQ(c.secondSucceeds, second != INVALID_HANDLE_VALUE);
+    if (!c.secondSucceeds) {
+        EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), error);
     }
     if (second != INVALID_HANDLE_VALUE) {
         CloseHandle(second);
@@ -128,26 +131,23 @@ TEST_P(SharingConformance, SecondOpenWhileTheFirstIsHeld) {
 
 INSTANTIATE_TEST_SUITE_P(
     CreateFileA, SharingConformance,
-    testing::Values(
-        SharingCase{"ExclusiveBlocksReaders", GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
-        SharingCase{"SharedReadersMeet", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
-        SharingCase{"SharedReadBlocksWriter", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ, false},
-        SharingCase{"ReaderMustShareWithAWriter", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ,
-                    FILE_SHARE_READ, false},
-        SharingCase{"ReadWriteSharing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
-        SharingCase{"AttributesOnlyNeverConflict", FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}),
+    testing::ValuesIn(std::vector<SharingCase>{
+        {"ExclusiveBlocksReaders", GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
+        {"SharedReadersMeet", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
+        {"SharedReadBlocksWriter", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ, false},
+        {"ReaderMustShareWithAWriter", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ,
+         FILE_SHARE_READ, false},
+        {"ReadWriteSharing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+         GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+        {"AttributesOnlyNeverConflict", FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}}),
     [](const testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
 
-TEST(FileConformance, DeletingAFileHeldWithoutShareDeleteIsASharingViolation) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, DeletingAFileHeldWithoutShareDeleteIsASharingViolation) {
     here.makeFile("f.txt", "x");
     std::string path = here.folder() / "f.txt";
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    SetLastError(untouched);
-    EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), lastErrorOf([&] { EXPECT_FALSE(DeleteFileA(path.c_str())); }));
     CloseHandle(held);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_FALSE(here.exists("f.txt"));
@@ -157,8 +157,7 @@ HANDLE createForReadWrite(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
 }
 
-TEST(FileConformance, WriteThenReadBackWithShortReadAtTheEnd) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, WriteThenReadBackWithShortReadAtTheEnd) {
     HANDLE file = createForReadWrite(here.folder() / "f.bin");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     DWORD count = untouched;
@@ -176,40 +175,33 @@ TEST(FileConformance, WriteThenReadBackWithShortReadAtTheEnd) {
     EXPECT_EQ("hello", here.content("f.bin"));
 }
 
-TEST(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     here.makeFile("f.txt", "data");
     std::string path = here.folder() / "f.txt";
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     DWORD count = untouched;
-    SetLastError(untouched);
-    EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), lastErrorOf([&] { EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr)); }));
     EXPECT_EQ(0u, count);
-    SetLastError(untouched);
-    EXPECT_FALSE(SetEndOfFile(reader));
+    DWORD error = lastErrorOf([&] { EXPECT_FALSE(SetEndOfFile(reader)); });
     if (ovs::platform::isWine()) {
         // Wine 8 truncates through the Unix descriptor and reports its EINVAL as 87; Windows
         // refuses the handle's missing write access first.
-        RecordProperty("wine_deviation_SetEndOfFile_on_reader", std::to_string(GetLastError()));
+        RecordProperty("wine_deviation_SetEndOfFile_on_reader", std::to_string(error));
     } else {
-        EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+        EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), error);
     }
     CloseHandle(reader);
 
     HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, writer);
     char buffer[4];
-    SetLastError(untouched);
-    EXPECT_FALSE(ReadFile(writer, buffer, 4, &count, nullptr));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), lastErrorOf([&] { EXPECT_FALSE(ReadFile(writer, buffer, 4, &count, nullptr)); }));
     CloseHandle(writer);
     EXPECT_EQ("data", here.content("f.txt"));
 }
 
-TEST(FileConformance, SetFilePointerMethodsHighPartAndNegativeSeek) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, SetFilePointerMethodsHighPartAndNegativeSeek) {
     HANDLE file = createForReadWrite(here.folder() / "f.bin");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     DWORD count = 0;
@@ -221,9 +213,8 @@ TEST(FileConformance, SetFilePointerMethodsHighPartAndNegativeSeek) {
     ASSERT_TRUE(ReadFile(file, &c, 1, &count, nullptr));
     EXPECT_EQ('5', c);
 
-    SetLastError(untouched);
-    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -11, nullptr, FILE_END));
-    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK),
+              lastErrorOf([&] { EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -11, nullptr, FILE_END)); }));
     EXPECT_EQ(6u, SetFilePointer(file, 0, nullptr, FILE_CURRENT)); // a failed move leaves the position
 
     LONG high = 1;
@@ -237,14 +228,12 @@ TEST(FileConformance, SetFilePointerMethodsHighPartAndNegativeSeek) {
     EXPECT_EQ(10, size.QuadPart);
 
     high = -1; // minus one from the start of the file
-    SetLastError(untouched);
-    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -1, &high, FILE_BEGIN));
-    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_NEGATIVE_SEEK),
+              lastErrorOf([&] { EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -1, &high, FILE_BEGIN)); }));
     CloseHandle(file);
 }
 
-TEST(FileConformance, SetEndOfFileCutsAtThePositionAndFlushSucceeds) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, SetEndOfFileCutsAtThePositionAndFlushSucceeds) {
     HANDLE file = createForReadWrite(here.folder() / "f.bin");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     DWORD count = 0;
@@ -259,8 +248,7 @@ TEST(FileConformance, SetEndOfFileCutsAtThePositionAndFlushSucceeds) {
     EXPECT_EQ("0123", here.content("f.bin"));
 }
 
-TEST(FileConformance, FileTimesRoundTripToTheSecond) {
-    ovs::test::InPrivateFolder here;
+TEST_F(FileConformance, FileTimesRoundTripToTheSecond) {
     HANDLE file = createForReadWrite(here.folder() / "f.bin");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     // 2021-02-17 09:05:03 UTC in 100-ns units since 1601.
@@ -279,20 +267,15 @@ TEST(FileConformance, FileTimesRoundTripToTheSecond) {
     CloseHandle(file);
 }
 
-TEST(FileConformance, FunctionsOnAnUnknownHandleFailWithInvalidHandle) {
+TEST_F(FileConformance, FunctionsOnAnUnknownHandleFailWithInvalidHandle) {
     HANDLE bogus = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0));
     DWORD count = 0;
     char buffer[4];
     LARGE_INTEGER size;
-    SetLastError(untouched);
-    EXPECT_FALSE(ReadFile(bogus, buffer, 4, &count, nullptr));
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
-    SetLastError(untouched);
-    EXPECT_FALSE(GetFileSizeEx(bogus, &size));
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
-    SetLastError(untouched);
-    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bogus, 0, nullptr, FILE_BEGIN));
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), lastErrorOf([&] { EXPECT_FALSE(ReadFile(bogus, buffer, 4, &count, nullptr)); }));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), lastErrorOf([&] { EXPECT_FALSE(GetFileSizeEx(bogus, &size)); }));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE),
+              lastErrorOf([&] { EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bogus, 0, nullptr, FILE_BEGIN)); }));
 }
 
 } // namespace

@@ -9,8 +9,21 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace ovs::test {
+
+// A last-error value that no call sets.
+constexpr DWORD untouched = 0xDEADBEEF;
+
+// Runs call (which checks its own result) with the last error set to untouched; returns the
+// last error afterwards.
+template <typename Call>
+DWORD lastErrorOf(Call&& call) {
+    SetLastError(untouched);
+    call();
+    return GetLastError();
+}
 
 class InPrivateFolder {
 public:

@@ -8,9 +8,9 @@
 #include <map>
 #include <vector>
 
-namespace {
+using ovs::test::lastErrorOf;
 
-constexpr DWORD untouched = 0xDEADBEEF;
+namespace {
 
 TEST(FindConformance, DotEntriesFirstThenEveryNameOnceThenNoMoreFiles) {
     ovs::test::InPrivateFolder here;
@@ -29,9 +29,7 @@ TEST(FindConformance, DotEntriesFirstThenEveryNameOnceThenNoMoreFiles) {
         EXPECT_TRUE(rest.emplace(data.cFileName, data).second) << data.cFileName;
     }
     EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
-    SetLastError(untouched);
-    EXPECT_FALSE(FindNextFileA(search, &data));
-    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), lastErrorOf([&] { EXPECT_FALSE(FindNextFileA(search, &data)); }));
     EXPECT_TRUE(FindClose(search));
 
     ASSERT_EQ(3u, rest.size());
@@ -55,38 +53,31 @@ TEST_P(FindErrorConformance, NoHandleAndTheLastError) {
     here.makeFile("file.txt");
     here.makeFolder("dir");
     WIN32_FIND_DATAA data;
-    SetLastError(untouched);
-    HANDLE search = FindFirstFileA((here.folder() / c.pattern).c_str(), &data);
+    HANDLE search = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(c.lastError, lastErrorOf([&] { search = FindFirstFileA((here.folder() / c.pattern).c_str(), &data); }));
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    EXPECT_EQ(c.lastError, GetLastError());
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(FindFirstFileA, FindErrorConformance,
-                         testing::Values(FindErrorCase{"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
-                                         FindErrorCase{"MissingName", "missing", ERROR_FILE_NOT_FOUND},
-                                         FindErrorCase{"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
-                                         FindErrorCase{"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
-                                         FindErrorCase{"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}),
+                         testing::ValuesIn(std::vector<FindErrorCase>{
+                             {"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
+                             {"MissingName", "missing", ERROR_FILE_NOT_FOUND},
+                             {"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                             {"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
+                             {"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}}),
                          [](const testing::TestParamInfo<FindErrorCase>& info) {
                              return std::string(info.param.name);
                          });
 
-TEST(FindConformance, DriveRootWithoutANameFindsNothing) {
+TEST(FindConformance, DriveRootAloneFindsNothingAndItsListingHasNoDotEntries) {
     ovs::test::InPrivateFolder here;
     std::string root = here.current().substr(0, 3); // "Z:\" or "C:\"
     WIN32_FIND_DATAA data;
-    SetLastError(untouched);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA(root.c_str(), &data));
-    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
-}
-
-TEST(FindConformance, DriveRootHasNoDotEntries) {
-    ovs::test::InPrivateFolder here;
-    std::string root = here.current().substr(0, 3);
-    WIN32_FIND_DATAA data;
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND),
+              lastErrorOf([&] { EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA(root.c_str(), &data)); }));
     HANDLE search = FindFirstFileA((root + "*").c_str(), &data);
     ASSERT_NE(INVALID_HANDLE_VALUE, search);
     do {
@@ -119,9 +110,9 @@ TEST(FindConformance, ExactNameFolderAndForwardSlash) {
 }
 
 TEST(FindConformance, ClosingAnUnknownSearchFails) {
-    SetLastError(untouched);
-    EXPECT_FALSE(FindClose(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0))));
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), lastErrorOf([] {
+                  EXPECT_FALSE(FindClose(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0))));
+              }));
 }
 
 TEST(FindConformance, FilesReadAndDeletedDuringTheSearchAreReportedAtMostOnce) {

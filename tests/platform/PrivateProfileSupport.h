@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace ovs::test {
@@ -67,6 +68,20 @@ inline bool assertPart(unsigned wineDiffers, WineDiffers part) {
 inline void recordWineDeviation(const std::string& caseId, const std::string& what) {
     ::testing::Test::RecordProperty("wine_deviation_" + caseId, what);
     std::printf("[ wine dev ] %s: %s\n", caseId.c_str(), what.c_str());
+}
+
+// Expects actual == expected where this part of the case holds on the running platform;
+// under Wine, where it is a known deviation, records what Wine gave instead of failing.
+template <typename T>
+void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseId, const std::string& what,
+                const T& expected, const T& actual) {
+    if (assertPart(wineDiffers, part)) {
+        EXPECT_EQ(expected, actual) << what;
+    } else if (!(actual == expected)) {
+        std::ostringstream shown;
+        shown << what << " " << actual;
+        recordWineDeviation(caseId, shown.str());
+    }
 }
 
 // Bytes shown readably in failure messages: \r, \n, \0 and non-printing bytes escaped.

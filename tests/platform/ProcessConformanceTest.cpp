@@ -39,30 +39,31 @@ std::string nameOf(DWORD id, const std::vector<Entry>& entries) {
     return "<absent>";
 }
 
-TEST(ProcessConformance, SnapshotListsAStartedProgramByItsFileNameAndThisProcess) {
+// A started copy of the idle program whose file name keeps the case it was given.
+class RunningProcess : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(idle.started());
+        ASSERT_NE(0u, idle.id());
+    }
     ovs::test::TempFolder folder;
-    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.EXE"));
-    ASSERT_TRUE(idle.started());
-    ASSERT_NE(0u, idle.id());
+    ovs::test::IdleProcess idle{ovs::test::copyIdleProgram(folder, "OvsProbe.EXE")};
+};
+
+TEST_F(RunningProcess, SnapshotListsAStartedProgramByItsFileNameAndThisProcess) {
     std::vector<Entry> entries = snapshotProcesses();
     EXPECT_EQ("OvsProbe.EXE", nameOf(idle.id(), entries));
     std::string own = nameOf(GetCurrentProcessId(), entries);
     EXPECT_EQ(0u, own.find("platform_tests")) << own;
 }
 
-TEST(ProcessConformance, AnEndedProgramLeavesTheSnapshot) {
-    ovs::test::TempFolder folder;
-    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
-    ASSERT_TRUE(idle.started());
+TEST_F(RunningProcess, AnEndedProgramLeavesTheSnapshot) {
     DWORD id = idle.id();
     idle.stop();
     EXPECT_EQ("<absent>", nameOf(id, snapshotProcesses()));
 }
 
-TEST(ProcessConformance, ExitCodeIsStillActiveUntilTerminated) {
-    ovs::test::TempFolder folder;
-    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
-    ASSERT_TRUE(idle.started());
+TEST_F(RunningProcess, ExitCodeIsStillActiveUntilTerminated) {
     HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, idle.id());
     ASSERT_NE(nullptr, query);
     DWORD code = 0;
@@ -79,10 +80,7 @@ TEST(ProcessConformance, ExitCodeIsStillActiveUntilTerminated) {
     CloseHandle(query);
 }
 
-TEST(ProcessConformance, RightsOfTheHandleAreChecked) {
-    ovs::test::TempFolder folder;
-    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.exe"));
-    ASSERT_TRUE(idle.started());
+TEST_F(RunningProcess, RightsOfTheHandleAreChecked) {
     HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
     ASSERT_NE(nullptr, query);
     SetLastError(0);

@@ -42,6 +42,12 @@ protected:
 
 std::vector<BYTE> bytesOf(const char* text) { return std::vector<BYTE>(text, text + std::strlen(text) + 1); }
 
+// The status of a query for the size of a value; the size goes to *size when given.
+LSTATUS querySize(HKEY key, const char* name, DWORD* size = nullptr) {
+    DWORD ignored = 0;
+    return RegQueryValueExA(key, name, nullptr, nullptr, nullptr, size != nullptr ? size : &ignored);
+}
+
 TEST_F(RegistryConformance, CreateReportsNewKeyThenExistingKeyWhateverTheCase) {
     DWORD disposition = 0;
     HKEY first = create("Sub", &disposition);
@@ -85,7 +91,7 @@ TEST_F(RegistryConformance, OpeningWithAnEmptyNameOrAViewFlagGivesTheSameKey) {
         HKEY same = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(again, "", 0, access, &same));
         DWORD size = 0;
-        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(same, "x", nullptr, nullptr, nullptr, &size));
+        EXPECT_EQ(ERROR_SUCCESS, querySize(same, "x", &size));
         EXPECT_EQ(2u, size);
         RegCloseKey(same);
         RegCloseKey(again);
@@ -155,13 +161,12 @@ TEST_F(RegistryConformance, SizesOfShortBuffersAndNullDataQueries) {
 }
 
 TEST_F(RegistryConformance, MissingValuesAndDefaultValue) {
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key_, "Missing", nullptr, nullptr, nullptr, &size));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key_, nullptr, nullptr, nullptr, nullptr, &size));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key_, "", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, querySize(key_, "Missing"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, querySize(key_, nullptr));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, querySize(key_, ""));
     set(key_, nullptr, REG_SZ, bytesOf("dflt"));
     char buffer[16] = {};
-    size = sizeof buffer;
+    DWORD size = sizeof buffer;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key_, "", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
     EXPECT_STREQ("dflt", buffer);
     EXPECT_EQ(5u, size);
@@ -171,7 +176,7 @@ TEST_F(RegistryConformance, TextWithoutItsCountedNulGetsTheNulCounted) {
     const char text[] = "abc";
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key_, "t", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 3));
     DWORD size = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key_, "t", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_SUCCESS, querySize(key_, "t", &size));
     EXPECT_EQ(4u, size);
 }
 
@@ -276,15 +281,13 @@ TEST_F(RegistryConformance, DeletionRules) {
     set(key_, "v", REG_SZ, bytesOf("x"));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(key_, "V"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueA(key_, "v"));
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key_, "v", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, querySize(key_, "v"));
 }
 
 TEST_F(RegistryConformance, AHandleOnADeletedKeyReportsKeyDeleted) {
     HKEY doomed = create("Doomed");
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Doomed"));
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExA(doomed, "x", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_KEY_DELETED, querySize(doomed, "x"));
     const BYTE one[] = {1, 0, 0, 0};
     EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(doomed, "x", 0, REG_DWORD, one, 4));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(doomed));
@@ -300,8 +303,7 @@ TEST_F(RegistryConformance, AccessRightsOfTheHandleAreChecked) {
     RegCloseKey(reader);
     HKEY writer = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_SET_VALUE, &writer));
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegQueryValueExA(writer, "v", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, querySize(writer, "v"));
     EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(writer));
     RegCloseKey(writer);
 }
@@ -309,8 +311,7 @@ TEST_F(RegistryConformance, AccessRightsOfTheHandleAreChecked) {
 TEST_F(RegistryConformance, UnknownHandlesAreRejected) {
     HKEY bogus = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFF0010));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(bogus));
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueExA(bogus, "x", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, querySize(bogus, "x"));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_CURRENT_USER));
 }
 

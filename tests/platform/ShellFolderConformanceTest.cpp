@@ -7,25 +7,6 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
-#include <cstring>
-
-TEST(ShellFolderConformance, ApplicationDataIsAnAbsolutePathWithoutTrailingSeparator) {
-    char path[MAX_PATH];
-    std::memset(path, 'x', sizeof path);
-    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path));
-    std::string folder(path);
-    ASSERT_GE(folder.size(), 3u);
-    EXPECT_EQ(':', folder[1]);
-    EXPECT_EQ('\\', folder[2]);
-    EXPECT_NE('\\', folder.back());
-}
-
-TEST(ShellFolderConformance, AnUnknownFolderIdIsAnInvalidArgument) {
-    char path[MAX_PATH] = "untouched";
-    HRESULT result = SHGetFolderPathA(nullptr, 0xff, nullptr, SHGFP_TYPE_CURRENT, path);
-    EXPECT_TRUE(FAILED(result));
-    EXPECT_EQ(E_INVALIDARG, result);
-}
 
 namespace {
 
@@ -61,6 +42,22 @@ std::string applicationData(HRESULT& result, int folder = CSIDL_APPDATA) {
 }
 
 } // namespace
+
+TEST(ShellFolderConformance, ApplicationDataIsAnAbsolutePathWithoutTrailingSeparator) {
+    HRESULT result = 0;
+    std::string folder = applicationData(result);
+    ASSERT_EQ(S_OK, result);
+    ASSERT_GE(folder.size(), 3u);
+    EXPECT_EQ(':', folder[1]);
+    EXPECT_EQ('\\', folder[2]);
+    EXPECT_NE('\\', folder.back());
+}
+
+TEST(ShellFolderConformance, AnUnknownFolderIdIsAnInvalidArgument) {
+    HRESULT result = 0;
+    applicationData(result, 0xff);
+    EXPECT_EQ(E_INVALIDARG, result);
+}
 
 TEST(ShellFolderSubstitute, FolderComesFromXdgConfigHomeThenHome) {
     if (!ovs::platform::isPosixSubstitute()) {

@@ -108,10 +108,6 @@ TEST(TextConformance, UserInterfaceLanguageIsAValidLanguageId) {
     EXPECT_NE(0, SUBLANGID(language));
 }
 
-} // namespace
-
-namespace {
-
 // The substitute reads the language from the locale variables; Windows from the user's
 // settings, which no test can change.
 TEST(TextConformance, SubstituteTakesTheLanguageFromTheLocaleVariables) {
