@@ -16,7 +16,9 @@ TEST(DirectoryConformance, CreateDirectoryResultsAndErrors) {
     const struct {
         const char* target;
         DWORD lastError;
-    } cases[] = {{"a", 0}, {"a", ERROR_ALREADY_EXISTS}, {"file.txt", ERROR_ALREADY_EXISTS},
+    } cases[] = {{"a", 0},
+                 {"a", ERROR_ALREADY_EXISTS},
+                 {"file.txt", ERROR_ALREADY_EXISTS},
                  {"missing\\b", ERROR_PATH_NOT_FOUND}};
     for (const auto& c : cases) {
         BOOL result = TRUE;
@@ -90,17 +92,18 @@ TEST_P(AttributesConformance, AttributesOrLastError) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GetFileAttributesA, AttributesConformance,
-    testing::ValuesIn(std::vector<AttributesCase>{
-        {"File", "file.txt", 0, 0},
-        {"Folder", "folder", FILE_ATTRIBUTE_DIRECTORY, 0},
-        {"FolderWithSeparator", "folder\\", FILE_ATTRIBUTE_DIRECTORY, 0},
-        {"DotNameIsHidden", ".hidden", FILE_ATTRIBUTE_HIDDEN, 0},
-        {"TrailingDotIgnored", "file.txt.", 0, 0},
-        {"Missing", "nothing", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
-        {"MissingFolder", "nowhere\\x", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND}}),
-    [](const testing::TestParamInfo<AttributesCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(GetFileAttributesA, AttributesConformance,
+                         testing::ValuesIn(std::vector<AttributesCase>{
+                             {"File", "file.txt", 0, 0},
+                             {"Folder", "folder", FILE_ATTRIBUTE_DIRECTORY, 0},
+                             {"FolderWithSeparator", "folder\\", FILE_ATTRIBUTE_DIRECTORY, 0},
+                             {"DotNameIsHidden", ".hidden", FILE_ATTRIBUTE_HIDDEN, 0},
+                             {"TrailingDotIgnored", "file.txt.", 0, 0},
+                             {"Missing", "nothing", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
+                             {"MissingFolder", "nowhere\\x", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND}}),
+                         [](const testing::TestParamInfo<AttributesCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(DirectoryConformance, SetCurrentDirectoryMovesRelativeNamesAndReportsErrors) {
     ovs::test::InPrivateFolder here;
@@ -113,7 +116,8 @@ TEST(DirectoryConformance, SetCurrentDirectoryMovesRelativeNamesAndReportsErrors
     ASSERT_TRUE(SetCurrentDirectoryA(".."));
     EXPECT_EQ(start, here.current());
     for (auto [target, lastError] : {std::pair<const char*, DWORD>{"nothing", ERROR_FILE_NOT_FOUND},
-                                     {"nowhere\\deeper", ERROR_PATH_NOT_FOUND}, {"file.txt", ERROR_DIRECTORY}}) {
+                                     {"nowhere\\deeper", ERROR_PATH_NOT_FOUND},
+                                     {"file.txt", ERROR_DIRECTORY}}) {
         EXPECT_EQ(lastError, lastErrorOf([&] { EXPECT_FALSE(SetCurrentDirectoryA(target)); })) << target;
     }
     EXPECT_EQ(start, here.current());

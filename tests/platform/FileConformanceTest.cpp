@@ -48,20 +48,21 @@ TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CreateFileA, DispositionConformance,
-    testing::ValuesIn(std::vector<DispositionCase>{
-        {"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
-        {"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
-        {"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
-        {"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
-        {"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-        {"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
-        {"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
-        {"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
-        {"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-        {"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}}),
-    [](const testing::TestParamInfo<DispositionCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CreateFileA, DispositionConformance,
+                         testing::ValuesIn(std::vector<DispositionCase>{
+                             {"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
+                             {"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+                             {"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
+                             {"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+                             {"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+                             {"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
+                             {"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
+                             {"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+                             {"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+                             {"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}}),
+                         [](const testing::TestParamInfo<DispositionCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 class FileConformance : public testing::Test {
 protected:
@@ -72,9 +73,10 @@ TEST_F(FileConformance, EveryDispositionInAMissingFolderGivesPathNotFound) {
     for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
         EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), lastErrorOf([&] {
                       EXPECT_EQ(INVALID_HANDLE_VALUE,
-                                CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE,
-                                            0, nullptr, disposition, 0, nullptr));
-                  })) << disposition;
+                                CreateFileA((here.folder() / "missing\\f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                            nullptr, disposition, 0, nullptr));
+                  }))
+            << disposition;
     }
 }
 
@@ -129,18 +131,18 @@ TEST_P(SharingConformance, SecondOpenWhileTheFirstIsHeld) {
     CloseHandle(third);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CreateFileA, SharingConformance,
-    testing::ValuesIn(std::vector<SharingCase>{
-        {"ExclusiveBlocksReaders", GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
-        {"SharedReadersMeet", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
-        {"SharedReadBlocksWriter", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ, false},
-        {"ReaderMustShareWithAWriter", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ,
-         FILE_SHARE_READ, false},
-        {"ReadWriteSharing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-         GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
-        {"AttributesOnlyNeverConflict", FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}}),
-    [](const testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CreateFileA, SharingConformance,
+                         testing::ValuesIn(std::vector<SharingCase>{
+                             {"ExclusiveBlocksReaders", GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
+                             {"SharedReadersMeet", GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
+                             {"SharedReadBlocksWriter", GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ,
+                              false},
+                             {"ReaderMustShareWithAWriter", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              GENERIC_READ, FILE_SHARE_READ, false},
+                             {"ReadWriteSharing", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                             {"AttributesOnlyNeverConflict", FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}}),
+                         [](const testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
 
 TEST_F(FileConformance, DeletingAFileHeldWithoutShareDeleteIsASharingViolation) {
     here.makeFile("f.txt", "x");
@@ -181,7 +183,8 @@ TEST_F(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     DWORD count = untouched;
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), lastErrorOf([&] { EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr)); }));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED),
+              lastErrorOf([&] { EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr)); }));
     EXPECT_EQ(0u, count);
     DWORD error = lastErrorOf([&] { EXPECT_FALSE(SetEndOfFile(reader)); });
     if (ovs::platform::isWine()) {
@@ -196,7 +199,8 @@ TEST_F(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, writer);
     char buffer[4];
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), lastErrorOf([&] { EXPECT_FALSE(ReadFile(writer, buffer, 4, &count, nullptr)); }));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED),
+              lastErrorOf([&] { EXPECT_FALSE(ReadFile(writer, buffer, 4, &count, nullptr)); }));
     CloseHandle(writer);
     EXPECT_EQ("data", here.content("f.txt"));
 }
@@ -272,7 +276,8 @@ TEST_F(FileConformance, FunctionsOnAnUnknownHandleFailWithInvalidHandle) {
     DWORD count = 0;
     char buffer[4];
     LARGE_INTEGER size;
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), lastErrorOf([&] { EXPECT_FALSE(ReadFile(bogus, buffer, 4, &count, nullptr)); }));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE),
+              lastErrorOf([&] { EXPECT_FALSE(ReadFile(bogus, buffer, 4, &count, nullptr)); }));
     EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), lastErrorOf([&] { EXPECT_FALSE(GetFileSizeEx(bogus, &size)); }));
     EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE),
               lastErrorOf([&] { EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bogus, 0, nullptr, FILE_BEGIN)); }));

@@ -18,8 +18,7 @@ constexpr DWORD untouched = 0xDEADBEEF;
 
 // Runs call (which checks its own result) with the last error set to untouched; returns the
 // last error afterwards.
-template <typename Call>
-DWORD lastErrorOf(Call&& call) {
+template <typename Call> DWORD lastErrorOf(Call&& call) {
     SetLastError(untouched);
     call();
     return GetLastError();

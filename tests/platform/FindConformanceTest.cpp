@@ -61,16 +61,14 @@ TEST_P(FindErrorConformance, NoHandleAndTheLastError) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FindFirstFileA, FindErrorConformance,
-                         testing::ValuesIn(std::vector<FindErrorCase>{
-                             {"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
-                             {"MissingName", "missing", ERROR_FILE_NOT_FOUND},
-                             {"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
-                             {"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
-                             {"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}}),
-                         [](const testing::TestParamInfo<FindErrorCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    FindFirstFileA, FindErrorConformance,
+    testing::ValuesIn(std::vector<FindErrorCase>{{"NoMatch", "zzz*", ERROR_FILE_NOT_FOUND},
+                                                 {"MissingName", "missing", ERROR_FILE_NOT_FOUND},
+                                                 {"MissingFolderName", "missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                                                 {"MissingFolderAll", "missing\\*.*", ERROR_PATH_NOT_FOUND},
+                                                 {"FolderWithSeparatorOnly", "dir\\", ERROR_FILE_NOT_FOUND}}),
+    [](const testing::TestParamInfo<FindErrorCase>& info) { return std::string(info.param.name); });
 
 TEST(FindConformance, DriveRootAloneFindsNothingAndItsListingHasNoDotEntries) {
     ovs::test::InPrivateFolder here;

@@ -71,23 +71,31 @@ TEST_P(FullPathConformance, ResultAndFilePart) {
 
 INSTANTIATE_TEST_SUITE_P(
     GetFullPathNameA, FullPathConformance,
-    testing::ValuesIn(std::vector<FullPathCase>{
-        {"c:/test", "c:\\test", "test"}, {"c:/test/", "c:\\test\\", nullptr}, {"c:/test     ", "c:\\test", "test"},
-        {"c:/test.", "c:\\test", "test"}, {"c:/test  ....   ..   ", "c:\\test", "test"},
-        {"c:/test/  ....   ..   ", "c:\\test\\", nullptr}, {"c:/test/..", "c:\\", nullptr},
-        {"c:/test/.. ", "c:\\test\\", nullptr}, {"c:/test./file", "c:\\test\\file", "file"},
-        {"c:/test.. /file", "c:\\test.. \\file", "file"}, {"c:/test/././file", "c:\\test\\file", "file"},
-        {"c:/test\\.\\.\\file", "c:\\test\\file", "file"}, {"c:/test\\\\.\\.\\file", "c:\\test\\file", "file"},
-        {"c:/test\\test1\\..\\.\\file", "c:\\test\\file", "file"},
-        {"c:///test\\.\\.\\file//", "c:\\test\\file\\", nullptr}, {"c:///test\\..\\file\\..\\//", "c:\\", nullptr},
-        {"c:\\test\\*.", "c:\\test\\*", "*"}, {"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
-        {"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, {"c:/", "c:\\", nullptr}, {"\\\\foo", "\\\\foo", nullptr},
-        {"//foo", "\\\\foo", nullptr}, {"\\/foo", "\\\\foo", nullptr}, {"//foo/", "\\\\foo\\", nullptr},
-        {"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"}, {"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
+    testing::Values(
+        FullPathCase{"c:/test", "c:\\test", "test"}, FullPathCase{"c:/test/", "c:\\test\\", nullptr},
+        FullPathCase{"c:/test     ", "c:\\test", "test"}, FullPathCase{"c:/test.", "c:\\test", "test"},
+        FullPathCase{"c:/test  ....   ..   ", "c:\\test", "test"},
+        FullPathCase{"c:/test/  ....   ..   ", "c:\\test\\", nullptr}, FullPathCase{"c:/test/..", "c:\\", nullptr},
+        FullPathCase{"c:/test/.. ", "c:\\test\\", nullptr}, FullPathCase{"c:/test./file", "c:\\test\\file", "file"},
+        FullPathCase{"c:/test.. /file", "c:\\test.. \\file", "file"},
+        FullPathCase{"c:/test/././file", "c:\\test\\file", "file"},
+        FullPathCase{"c:/test\\.\\.\\file", "c:\\test\\file", "file"},
+        FullPathCase{"c:/test\\\\.\\.\\file", "c:\\test\\file", "file"},
+        FullPathCase{"c:/test\\test1\\..\\.\\file", "c:\\test\\file", "file"},
+        FullPathCase{"c:///test\\.\\.\\file//", "c:\\test\\file\\", nullptr},
+        FullPathCase{"c:///test\\..\\file\\..\\//", "c:\\", nullptr}, FullPathCase{"c:\\test\\*.", "c:\\test\\*", "*"},
+        FullPathCase{"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
+        FullPathCase{"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, FullPathCase{"c:/", "c:\\", nullptr},
+        FullPathCase{"\\\\foo", "\\\\foo", nullptr}, FullPathCase{"//foo", "\\\\foo", nullptr},
+        FullPathCase{"\\/foo", "\\\\foo", nullptr}, FullPathCase{"//foo/", "\\\\foo\\", nullptr},
+        FullPathCase{"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"},
+        FullPathCase{"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
         // Against the current folder.
-        {"foo", "$T\\foo", "foo"}, {"./foo", "$T\\foo", "foo"}, {".", "$T", "$L"}, {"...", "$T\\", nullptr},
-        {"foo/..", "$T", "$L"}, {"..", "$P", "$L"}, {"\\foo", "$D\\foo", "foo"}, {"$d:foo", "$T\\foo", "foo"},
-        {"$d:./foo", "$T\\foo", "foo"}, {"$d:.", "$T", "$L"}, {"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}}));
+        FullPathCase{"foo", "$T\\foo", "foo"}, FullPathCase{"./foo", "$T\\foo", "foo"}, FullPathCase{".", "$T", "$L"},
+        FullPathCase{"...", "$T\\", nullptr}, FullPathCase{"foo/..", "$T", "$L"}, FullPathCase{"..", "$P", "$L"},
+        FullPathCase{"\\foo", "$D\\foo", "foo"}, FullPathCase{"$d:foo", "$T\\foo", "foo"},
+        FullPathCase{"$d:./foo", "$T\\foo", "foo"}, FullPathCase{"$d:.", "$T", "$L"},
+        FullPathCase{"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}));
 
 TEST(FullPathConformance, ShortBufferReturnsTheSizeWithTheNulAndTouchesNothing) {
     ovs::test::InPrivateFolder here;

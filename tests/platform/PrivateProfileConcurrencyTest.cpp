@@ -18,14 +18,14 @@ TEST_F(PrivateProfileConcurrencyTest, ConcurrentWritersLoseNoEntry) {
     const std::string file = path();
     std::vector<std::thread> threads;
     std::atomic<int> failures{0};
+    // Half of the writers share one section, the others have their own.
+    auto sectionOf = [](int w) { return w % 2 == 0 ? "Shared" : "Own" + std::to_string(w); };
+    auto keyOf = [](int w, int k) { return "w" + std::to_string(w) + "k" + std::to_string(k); };
     for (int w = 0; w < writers; ++w) {
         threads.emplace_back([&, w] {
             for (int k = 0; k < keysPerWriter; ++k) {
-                std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
-                // Half of the writers share one section, the others have their own.
-                std::string section = w % 2 == 0 ? "Shared" : "Own" + std::to_string(w);
-                if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), std::to_string(w * 1000 + k).c_str(),
-                                                file.c_str())) {
+                if (!WritePrivateProfileStringA(sectionOf(w).c_str(), keyOf(w, k).c_str(),
+                                                std::to_string(w * 1000 + k).c_str(), file.c_str())) {
                     ++failures;
                 }
             }
@@ -36,11 +36,10 @@ TEST_F(PrivateProfileConcurrencyTest, ConcurrentWritersLoseNoEntry) {
     }
     EXPECT_EQ(0, failures.load());
     for (int w = 0; w < writers; ++w) {
-        std::string section = w % 2 == 0 ? "Shared" : "Own" + std::to_string(w);
         for (int k = 0; k < keysPerWriter; ++k) {
-            std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
-            EXPECT_EQ(UINT(w * 1000 + k), GetPrivateProfileIntA(section.c_str(), key.c_str(), -1, file.c_str()))
-                << section << "/" << key;
+            EXPECT_EQ(UINT(w * 1000 + k),
+                      GetPrivateProfileIntA(sectionOf(w).c_str(), keyOf(w, k).c_str(), -1, file.c_str()))
+                << sectionOf(w) << "/" << keyOf(w, k);
         }
     }
 }

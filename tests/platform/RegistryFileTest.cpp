@@ -20,10 +20,7 @@ std::string readAll(const std::filesystem::path& file) {
     return text.str();
 }
 
-void writeAll(const std::filesystem::path& file, const std::string& text) {
-    std::ofstream stream(file, std::ios::binary);
-    stream << text;
-}
+void writeAll(const std::filesystem::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
 std::string queryText(HKEY root, const std::string& path, const char* name, DWORD& type) {
     HKEY key = nullptr;
