@@ -88,22 +88,14 @@ void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseI
 inline std::string visible(const std::string& bytes) {
     std::string out;
     for (char c : bytes) {
+        const char* named = c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0" : c == '\\' ? "\\\\" : nullptr;
         unsigned char u = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\0') {
-            out += "\\0";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (u < 0x20 || u >= 0x7F) {
-            char hex[8];
+        char hex[8];
+        if (named == nullptr && (u < 0x20 || u >= 0x7F)) {
             std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        } else {
-            out += c;
+            named = hex;
         }
+        out += named != nullptr ? std::string(named) : std::string(1, c);
     }
     return out;
 }

@@ -203,15 +203,11 @@ TEST_F(RegistryConformance, SubKeysEnumerateInNameOrderRegardlessOfCase) {
 }
 
 TEST_F(RegistryConformance, ValuesEnumerateWithNamesTypesAndData) {
-    set(key_, "a1", REG_SZ, bytesOf("one"));
-    set(key_, "b2", REG_DWORD, {2, 0, 0, 0});
-    set(key_, "c3", REG_BINARY, {3, 3, 3});
-    struct Expected {
-        const char* name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    const Expected expected[] = {{"a1", REG_SZ, bytesOf("one")}, {"b2", REG_DWORD, {2, 0, 0, 0}}, {"c3", REG_BINARY, {3, 3, 3}}};
+    const TypedValue expected[] = {
+        {"a1", REG_SZ, bytesOf("one")}, {"b2", REG_DWORD, {2, 0, 0, 0}}, {"c3", REG_BINARY, {3, 3, 3}}};
+    for (const TypedValue& value : expected) {
+        set(key_, value.name, value.type, value.data);
+    }
     for (DWORD index = 0; index < 3; ++index) {
         char name[16];
         BYTE data[16];
@@ -238,10 +234,11 @@ TEST_F(RegistryConformance, ValuesEnumerateWithNamesTypesAndData) {
 TEST_F(RegistryConformance, WritersAtTheSameTimeKeepEachOthersKeys) {
     const int writers = 4, keysEach = 20;
     std::vector<std::thread> threads;
+    auto nameOf = [](int writer, int i) { return "W" + std::to_string(writer) + "-" + std::to_string(i); };
     for (int writer = 0; writer < writers; ++writer) {
-        threads.emplace_back([this, writer] {
+        threads.emplace_back([this, writer, nameOf] {
             for (int i = 0; i < keysEach; ++i) {
-                std::string name = "W" + std::to_string(writer) + "-" + std::to_string(i);
+                std::string name = nameOf(writer, i);
                 HKEY key = nullptr;
                 if (RegCreateKeyExA(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
                     ERROR_SUCCESS) {
@@ -257,7 +254,7 @@ TEST_F(RegistryConformance, WritersAtTheSameTimeKeepEachOthersKeys) {
     }
     for (int writer = 0; writer < writers; ++writer) {
         for (int i = 0; i < keysEach; ++i) {
-            std::string name = "W" + std::to_string(writer) + "-" + std::to_string(i);
+            std::string name = nameOf(writer, i);
             HKEY key = nullptr;
             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(key_, name.c_str(), 0, KEY_READ, &key)) << name;
             char text[32] = {};
