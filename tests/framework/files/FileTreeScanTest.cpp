@@ -62,6 +62,16 @@ FileScanSpec specOf(const std::string& folder, bool recursive, std::initializer_
     return spec;
 }
 
+// Walks with a fresh recorder over the private folder and returns its hook calls.
+std::vector<std::string> walk(const ovs::test::InPrivateFolder& here, bool recursive,
+                              std::initializer_list<const char*> patterns, std::uint32_t scanFlags = 0,
+                              std::uint32_t walkFlags = 0) {
+    RecordingScan scan(here.folder().path());
+    scan.configure(specOf(here.folder().path(), recursive, patterns), scanFlags, walkFlags);
+    scan.scan();
+    return scan.calls;
+}
+
 TEST(FileTreeScan, ConfigureCopiesTheSpecAndSetsTheFlags) {
     FileTreeScan scan;
     EXPECT_EQ(0u, scan.attributeFlags());
@@ -83,11 +93,8 @@ TEST(FileTreeScan, NonRecursiveWalkVisitsOnlyTheStartFolderOncePerFile) {
     here.makeFile("b.txt");
     here.makeFile("c.doc");
     here.makeFile("sub/d.txt");
-    RecordingScan scan(here.folder().path());
-    scan.configure(specOf(here.folder().path(), false, {"a.txt", "*.txt"}), 0, 0);
-    scan.scan();
     std::vector<std::string> expected = {"enter ~ []", "file a.txt 1 ~\\a.txt", "file b.txt 2 ~\\b.txt", "done ~"};
-    EXPECT_EQ(expected, scan.calls);
+    EXPECT_EQ(expected, walk(here, false, {"a.txt", "*.txt"}));
 }
 
 TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
@@ -96,9 +103,6 @@ TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
     here.makeFile("s1/one.txt");
     here.makeFile("s1/deep/two.txt");
     here.makeFolder("s2");
-    RecordingScan before(here.folder().path());
-    before.configure(specOf(here.folder().path(), true, {"*.txt"}), 0, 0);
-    before.scan();
     std::vector<std::string> expectedBefore = {"enter ~ [s1,s2,]",
                                                "file top.txt 1 ~\\top.txt",
                                                "done ~",
@@ -110,11 +114,7 @@ TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
                                                "done ~\\s1\\deep",
                                                "enter ~\\s2 []",
                                                "done ~\\s2"};
-    EXPECT_EQ(expectedBefore, before.calls);
-
-    RecordingScan after(here.folder().path());
-    after.configure(specOf(here.folder().path(), false, {"*.txt"}), 0x10, 0x100); // walk flag instead of spec
-    after.scan();
+    EXPECT_EQ(expectedBefore, walk(here, true, {"*.txt"}));
     std::vector<std::string> expectedAfter = {"enter ~ [s1,s2,]",
                                               "file top.txt 1 ~\\top.txt",
                                               "enter ~\\s1 [deep,]",
@@ -126,23 +126,15 @@ TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
                                               "enter ~\\s2 []",
                                               "done ~\\s2",
                                               "done ~"};
-    EXPECT_EQ(expectedAfter, after.calls);
+    EXPECT_EQ(expectedAfter, walk(here, false, {"*.txt"}, 0x10, 0x100)); // walk flag instead of spec
 }
 
 TEST(FileTreeScan, MissingNamesAreReportedOnlyWithFlag2AndWithoutWildcards) {
     ovs::test::InPrivateFolder here;
     here.makeFile("real.txt");
-    RecordingScan scan(here.folder().path());
-    scan.configure(specOf(here.folder().path(), false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}), 0x2,
-                   0);
-    scan.scan();
     std::vector<std::string> expected = {"missing.txt", "real.txt"};
-    EXPECT_EQ(expected, filesOf(scan.calls));
-
-    RecordingScan plain(here.folder().path());
-    plain.configure(specOf(here.folder().path(), false, {"missing.txt"}), 0, 0);
-    plain.scan();
-    EXPECT_TRUE(filesOf(plain.calls).empty());
+    EXPECT_EQ(expected, filesOf(walk(here, false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}, 0x2)));
+    EXPECT_TRUE(filesOf(walk(here, false, {"missing.txt"})).empty());
 }
 
 TEST(FileTreeScan, HiddenFilesAndFoldersNeedFlag1OrAttributeFlag40) {
@@ -157,10 +149,7 @@ TEST(FileTreeScan, HiddenFilesAndFoldersNeedFlag1OrAttributeFlag40) {
     };
     for (const Case& c : {Case{0, 0, {"shown.txt"}}, Case{0x1, 0, {".hidden.txt", "inner.txt", "shown.txt"}},
                           Case{0, 0x40, {".hidden.txt", "inner.txt", "shown.txt"}}}) {
-        RecordingScan scan(here.folder().path());
-        scan.configure(specOf(here.folder().path(), true, {"*.txt"}), c.scanFlags, c.walkFlags);
-        scan.scan();
-        std::vector<std::string> files = filesOf(scan.calls);
+        std::vector<std::string> files = filesOf(walk(here, true, {"*.txt"}, c.scanFlags, c.walkFlags));
         std::sort(files.begin(), files.end());
         EXPECT_EQ(c.files, files) << c.scanFlags << " " << c.walkFlags;
     }

@@ -15,9 +15,9 @@ namespace {
 
 constexpr int NoError = 0;
 
-// Runs read on a fresh scanner over text; returns the error number (0 when none) and
-// fills the quoted token of the error.
-template <class Read> int errorOf(Parsing& parser, Read read, std::string* token = nullptr) {
+// Runs read on the scanner; returns the error number (0 when none) and fills the quoted
+// token of the error.
+template <class Read> int errorOf(Parsing& parser, std::string* token, Read read) {
     try {
         read(parser);
     } catch (const ovs::Exception& error) {
@@ -27,6 +27,9 @@ template <class Read> int errorOf(Parsing& parser, Read read, std::string* token
         return error.number();
     }
     return NoError;
+}
+template <class Read> int errorOf(Parsing& parser, Read read) {
+    return errorOf(parser, nullptr, read);
 }
 
 struct NumberCase {
@@ -46,8 +49,7 @@ TEST_P(ReadNumber, GivesValueOrError) {
     Parsing parser(c.text);
     std::uint32_t value = 0;
     std::string token;
-    int error = errorOf(
-        parser, [&](Parsing& p) { value = p.readNumber(c.flags, c.max); }, &token);
+    int error = errorOf(parser, &token, [&](Parsing& p) { value = p.readNumber(c.flags, c.max); });
     EXPECT_EQ(error, c.error) << c.text;
     if (c.error == NoError) {
         EXPECT_EQ(value, c.expected) << c.text;
@@ -89,9 +91,7 @@ TEST(ReadDecimal, RefusesHexadecimalAndReadsOnlyDigits) {
     EXPECT_STREQ(parser.position(), "x10");
     Parsing letters("abc def");
     std::string token;
-    EXPECT_EQ(errorOf(
-                  letters, [](Parsing& p) { p.readDecimal(); }, &token),
-              2020);
+    EXPECT_EQ(errorOf(letters, &token, [](Parsing& p) { p.readDecimal(); }), 2020);
     EXPECT_EQ(token, "abc");
 }
 
@@ -134,9 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadKeyword, AbbreviationOfTwoEntriesIsAmbiguous) {
     Parsing parser("a");
     std::string token;
-    EXPECT_EQ(errorOf(
-                  parser, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }, &token),
-              2025);
+    EXPECT_EQ(errorOf(parser, &token, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }), 2025);
     EXPECT_EQ(token, "a");
     std::string typed = std::string(ThirtyTwo) + "q";
     Parsing longWord(typed.c_str());
@@ -216,10 +214,7 @@ TEST(ReadGuid, MalformedTextRaises2023QuotingTheGuid) {
         Parsing parser(text);
         GUID guid{};
         std::string token;
-        EXPECT_EQ(errorOf(
-                      parser, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }, &token),
-                  2023)
-            << text;
+        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), 2023) << text;
         EXPECT_EQ(token, text);
     }
     Parsing wide("{00000000-10000-1100-8000-0000C06B5161}");
@@ -241,8 +236,7 @@ TEST_P(ReadString, AsTheOptionParserReadsIt) {
     Parsing parser(c.text);
     std::string out;
     std::string token;
-    int error = errorOf(
-        parser, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 1024); }, &token);
+    int error = errorOf(parser, &token, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 1024); });
     EXPECT_EQ(error, c.error) << c.text;
     if (error == NoError) {
         EXPECT_EQ(out, c.expected) << c.text;
@@ -413,9 +407,7 @@ TEST(ReadFileList, FurtherAbsolutePathRaises2023) {
     Parsing parser("C:\\in\\a.pdf D:\\x.pdf");
     ovs::FileScanSpec spec;
     std::string token;
-    EXPECT_EQ(errorOf(
-                  parser, [&](Parsing& p) { p.readFileList(spec); }, &token),
-              2023);
+    EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readFileList(spec); }), 2023);
     EXPECT_EQ(token, "D:\\x.pdf");
 }
 
@@ -446,14 +438,10 @@ TEST(ExpectEnd, QuotesTheRemainingText) {
     EXPECT_NO_THROW(parser.expectEnd(ovs::ScanSkipBlanks));
     Parsing rest("  x y");
     std::string token;
-    EXPECT_EQ(errorOf(
-                  rest, [](Parsing& p) { p.expectEnd(); }, &token),
-              2022);
+    EXPECT_EQ(errorOf(rest, &token, [](Parsing& p) { p.expectEnd(); }), 2022);
     EXPECT_EQ(token, "  x y");
     Parsing skipped("  x y");
-    EXPECT_EQ(errorOf(
-                  skipped, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }, &token),
-              2022);
+    EXPECT_EQ(errorOf(skipped, &token, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }), 2022);
     EXPECT_EQ(token, "x y");
 }
 
@@ -477,9 +465,7 @@ TEST(RaiseError, TokenEndRules) {
                  {ovs::TokenEnd::ToNearer, "ab"}};
     for (const Case& c : cases) {
         std::string token;
-        EXPECT_EQ(errorOf(
-                      parser, [&](Parsing& p) { p.raiseError(2023, c.rule, "extra"); }, &token),
-                  2023);
+        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.raiseError(2023, c.rule, "extra"); }), 2023);
         EXPECT_EQ(token, c.expected);
     }
     parser.setPosition(parser.text() + 1);

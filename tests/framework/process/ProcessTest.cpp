@@ -1,9 +1,9 @@
 // ovs::Process against real processes (copies of the idle program), in both builds: finding
 // by file name, the running check with its two access rights, termination, launching with
 // the working-folder rule, the shared function table and injected failures.
-#include "VisibleProcesses.h"
-#include "../../platform/ProcessTestSupport.h"
 #include "process/Process.h"
+#include "../../platform/ProcessTestSupport.h"
+#include "VisibleProcesses.h"
 #include "process/ProcessCalls.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +25,17 @@ bool waitForFile(const std::filesystem::path& file) {
     return std::filesystem::exists(file);
 }
 
+// A copy of the idle program running under the given name, shown to the process list.
+struct ShownFolder {
+    VisibleProcesses visible;
+    TempFolder folder;
+};
+struct ShownIdle : ShownFolder, IdleProcess {
+    explicit ShownIdle(const char* name) : IdleProcess(ovs::test::copyIdleProgram(folder, name)) {
+        VisibleProcesses::show(id());
+    }
+};
+
 TEST(Process, NothingIsFoundWhenNoSuchProgramRuns) {
     VisibleProcesses visible;
     Process process("OvsNobody.exe");
@@ -36,11 +47,8 @@ TEST(Process, NothingIsFoundWhenNoSuchProgramRuns) {
 }
 
 TEST(Process, FindsByFileNameWhateverTheFolderAndCase) {
-    VisibleProcesses visible;
-    TempFolder folder;
-    IdleProcess idle(ovs::test::copyIdleProgram(folder, "ovsFinder.EXE"));
+    ShownIdle idle("ovsFinder.EXE");
     ASSERT_TRUE(idle.started());
-    VisibleProcesses::show(idle.id());
     for (const char* name : {"ovsFinder.EXE", "OVSFINDER.exe", "C:\\Elsewhere\\OvsFinder.Exe", "Z:/x/ovsfinder.exe"}) {
         Process process(name);
         EXPECT_TRUE(process.find()) << name;
@@ -60,11 +68,8 @@ TEST(Process, NeverMatchesThisProgram) {
 }
 
 TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
-    VisibleProcesses visible;
-    TempFolder folder;
-    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsRights.exe"));
+    ShownIdle idle("OvsRights.exe");
     ASSERT_TRUE(idle.started());
-    VisibleProcesses::show(idle.id());
     Process process("OvsRights.exe");
     ASSERT_TRUE(process.find());
 
@@ -97,11 +102,8 @@ TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
 }
 
 TEST(Process, TerminateEndsTheFoundProcessWithoutWaiting) {
-    VisibleProcesses visible;
-    TempFolder folder;
-    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsVictim.exe"));
+    ShownIdle idle("OvsVictim.exe");
     ASSERT_TRUE(idle.started());
-    VisibleProcesses::show(idle.id());
     Process process("OvsVictim.exe");
     EXPECT_TRUE(process.terminate());
     EXPECT_EQ(idle.id(), process.id());
@@ -110,11 +112,8 @@ TEST(Process, TerminateEndsTheFoundProcessWithoutWaiting) {
 }
 
 TEST(Process, InjectedTerminateFailureIsReported) {
-    VisibleProcesses visible;
-    TempFolder folder;
-    IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsVictim.exe"));
+    ShownIdle idle("OvsVictim.exe");
     ASSERT_TRUE(idle.started());
-    VisibleProcesses::show(idle.id());
     ovs::ProcessCalls calls = ovs::systemProcessCalls();
     calls.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
     ovs::ScopedProcessCalls scoped(calls);
@@ -198,16 +197,14 @@ TEST(ProcessApi, OneSharedTableWithEveryFunctionFound) {
     ovs::ProcessApi* first = ovs::ProcessApi::acquire();
     ovs::ProcessApi* second = ovs::ProcessApi::acquire();
     EXPECT_EQ(first, second);
-    EXPECT_NE(nullptr, first->kernel32);
-    EXPECT_NE(nullptr, first->psApi);
-    EXPECT_NE(nullptr, first->createToolhelp32Snapshot);
-    EXPECT_NE(nullptr, first->process32First);
-    EXPECT_NE(nullptr, first->process32Next);
-    EXPECT_NE(nullptr, first->module32First);
-    EXPECT_NE(nullptr, first->module32Next);
-    EXPECT_NE(nullptr, first->getProcessId);
-    EXPECT_NE(nullptr, first->getProcessImageFileName);
-    EXPECT_NE(nullptr, first->queryFullProcessImageName);
+    int entry = 0;
+    for (bool present :
+         {first->kernel32 != nullptr, first->psApi != nullptr, first->createToolhelp32Snapshot != nullptr,
+          first->process32First != nullptr, first->process32Next != nullptr, first->module32First != nullptr,
+          first->module32Next != nullptr, first->getProcessId != nullptr, first->getProcessImageFileName != nullptr,
+          first->queryFullProcessImageName != nullptr}) {
+        EXPECT_TRUE(present) << "entry " << entry++;
+    }
     ovs::ProcessApi::release(second);
     EXPECT_NE(nullptr, first->kernel32); // still referenced
     ovs::ProcessApi::release(first);

@@ -24,12 +24,16 @@ const char TaskHeader[] = "[ORVA-SYSTEMS Control File]\r\n"
                           "Version=1.00\r\n"
                           "Encoding=UTF-8\r\n";
 
+// A control file of the given type.
+struct TypedFile : ovs::OrvaCtrlFile {
+    explicit TypedFile(const ovs::ControlFileType* type) { setType(type); }
+};
+
 TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLines) {
     ovs::test::TempFolder folder;
     writeFileBytes(folder, "Task1.ovc", "old content that must go\r\n");
     {
-        ovs::OrvaCtrlFile file;
-        file.setType(&TaskFileType);
+        TypedFile file(&TaskFileType);
         file.create(folder / "Task1.ovc");
         EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
     }
@@ -39,15 +43,13 @@ TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLines) {
 TEST(OrvaCtrlFileTest, TaskFileIsReadBackThroughItsHeader) {
     ovs::test::TempFolder folder;
     {
-        ovs::OrvaCtrlFile file;
-        file.setType(&TaskFileType);
+        TypedFile file(&TaskFileType);
         file.create(folder / "Task2.ovc");
         file.profiling().setTopic("Task");
         file.writeInteger("Id", 4711);
         file.writeText("State", "Request");
     }
-    ovs::OrvaCtrlFile file;
-    file.setType(&TaskFileType);
+    TypedFile file(&TaskFileType);
     file.open(folder / "Task2.ovc", ovs::OrvaCtrlFile::OpenMustExist);
     EXPECT_TRUE(file.headerRead());
     EXPECT_TRUE(file.guidRead());
@@ -77,8 +79,7 @@ TEST(OrvaCtrlFileTest, HeaderLinesFollowTheType) {
     };
     for (const HeaderTextCase& c : cases) {
         SCOPED_TRACE(c.what);
-        ovs::OrvaCtrlFile file;
-        file.setType(&c.type);
+        TypedFile file(&c.type);
         file.create("");
         file.profiling().flush();
         ovs::String text;
@@ -129,8 +130,7 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
     for (const HeaderCheckCase& c : cases) {
         SCOPED_TRACE(c.what);
         const ovs::ControlFileType type = {c.flags | ovs::HeaderFlagInMemory, "Type", &taskGuid, {1, 5}, {1, 0}};
-        ovs::OrvaCtrlFile file;
-        file.setType(&type);
+        TypedFile file(&type);
         const std::string text =
             c.header[0] == '[' ? c.header : "[ORVA-SYSTEMS Control File]\r\n" + c.header + "Encoding=UTF-8\r\n";
         file.profiling().machineStore()->setText(text.data(), text.size());
@@ -146,8 +146,7 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
 
 TEST(OrvaCtrlFileTest, VersionNewerThanTypeIsShownWithoutPoint) {
     const ovs::ControlFileType type = {ovs::HeaderFlagInMemory, "T", nullptr, {1, 0}, {0, 0}};
-    ovs::OrvaCtrlFile file;
-    file.setType(&type);
+    TypedFile file(&type);
     const std::string text = "[ORVA-SYSTEMS Control File]\r\nVersion=1.01\r\n";
     file.profiling().machineStore()->setText(text.data(), text.size());
     ovs::Exception error = expectException(1114, [&] { file.readHeader(); });
@@ -158,8 +157,7 @@ TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
     ovs::test::TempFolder folder;
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
     {
-        ovs::OrvaCtrlFile file;
-        file.setType(&type);
+        TypedFile file(&type);
         try {
             file.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
             ADD_FAILURE() << "no exception";
@@ -170,8 +168,7 @@ TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
         EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
     }
     {
-        ovs::OrvaCtrlFile file;
-        file.setType(&type);
+        TypedFile file(&type);
         EXPECT_NO_THROW(file.open(folder / "made.ovc", 0));
         EXPECT_TRUE(file.guidRead());
     }
@@ -184,8 +181,7 @@ TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
     ovs::test::TempFolder folder;
     writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
-    ovs::OrvaCtrlFile file;
-    file.setType(&type);
+    TypedFile file(&type);
     ovs::Exception error =
         expectException(1144, [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
     EXPECT_EQ(folder / "bad.ovc", error.location());
@@ -193,8 +189,7 @@ TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
 
 TEST(OrvaCtrlFileTest, ReadingAMissingIntegerNamesFileTopicAndValue) {
     ovs::test::TempFolder folder;
-    ovs::OrvaCtrlFile file;
-    file.setType(&TaskFileType);
+    TypedFile file(&TaskFileType);
     file.create(folder / "Task3.ovc");
     file.profiling().setTopic("Task");
     ovs::Exception error = expectException(1147, [&] { file.readInteger("LastError"); });
@@ -223,8 +218,7 @@ TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
     };
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", nullptr, {1, 0}, {0, 0}};
     ovs::test::TempFolder folder;
-    ovs::OrvaCtrlFile file;
-    file.setType(&type);
+    TypedFile file(&type);
     file.create(folder / "x.ovc");
     file.profiling().setTopic("Sec");
     for (const ContextCase& c : cases) {

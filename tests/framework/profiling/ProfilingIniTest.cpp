@@ -90,6 +90,14 @@ TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
     }
 }
 
+// A change that writes one string into a topic.
+std::function<void(ovs::ProfilingIni&)> put(const char* topic, const char* key, const char* value) {
+    return [=](ovs::ProfilingIni& s) {
+        s.setTopic(topic);
+        s.writeString(key, value);
+    };
+}
+
 struct WriteCase {
     const char* what;
     std::string before;
@@ -100,46 +108,16 @@ struct WriteCase {
 TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
     const std::vector<WriteCase> cases = {
         {"new key goes last in its section", "[a]\r\nk1=v1\r\n;note\r\nx = y\r\n\r\n[b]\r\nk2=v2\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("A");
-             s.writeString("k3", "v3");
-         },
-         "[a]\r\nk1=v1\r\n;note\r\nx= y\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n\r\n"},
-        {"replaced value keeps its place", "[a]\r\nk1=v1\r\nk2=v2\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("a");
-             s.writeString("k1", "new");
-         },
+         put("A", "k3", "v3"), "[a]\r\nk1=v1\r\n;note\r\nx= y\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n\r\n"},
+        {"replaced value keeps its place", "[a]\r\nk1=v1\r\nk2=v2\r\n", put("a", "k1", "new"),
          "[a]\r\nk1=new\r\nk2=v2\r\n\r\n"},
-        {"new section goes last", "[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("z");
-             s.writeString("n", "1");
-         },
-         "[a]\r\nk=v\r\n\r\n[z]\r\nn=1\r\n\r\n"},
-        {"semicolon key has no equals sign", "[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("a");
-             s.writeString(";c", " comment");
-         },
+        {"new section goes last", "[a]\r\nk=v\r\n", put("z", "n", "1"), "[a]\r\nk=v\r\n\r\n[z]\r\nn=1\r\n\r\n"},
+        {"semicolon key has no equals sign", "[a]\r\nk=v\r\n", put("a", ";c", " comment"),
          "[a]\r\nk=v\r\n;c comment\r\n\r\n"},
-        {"quoted line and duplicates come back", "[a]\r\n\"q\"=1\r\nd=1\r\nd=2\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("a");
-             s.writeString("e", "");
-         },
+        {"quoted line and duplicates come back", "[a]\r\n\"q\"=1\r\nd=1\r\nd=2\r\n", put("a", "e", ""),
          "[a]\r\n\"q\"=1\r\nd=2\r\nd=2\r\ne=\r\n\r\n"},
-        {"UTF-8 mark is not written back", "\xEF\xBB\xBF[a]\r\nk=v\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("a");
-             s.writeString("k", "w");
-         },
-         "[a]\r\nk=w\r\n\r\n"},
-        {"empty section in the middle stays, empty last one goes", "[a]\r\n[b]\r\nk=v\r\n[c]\r\n",
-         [](ovs::ProfilingIni& s) {
-             s.setTopic("b");
-             s.writeString("k", "w");
-         },
+        {"UTF-8 mark is not written back", "\xEF\xBB\xBF[a]\r\nk=v\r\n", put("a", "k", "w"), "[a]\r\nk=w\r\n\r\n"},
+        {"empty section in the middle stays, empty last one goes", "[a]\r\n[b]\r\nk=v\r\n[c]\r\n", put("b", "k", "w"),
          "[a]\r\n\r\n[b]\r\nk=w\r\n\r\n"},
         {"default topic", "", [](ovs::ProfilingIni& s) { s.writeString("k", "v"); }, "[General]\r\nk=v\r\n\r\n"},
         {"deleted entry and topic", "[a]\r\nk=v\r\nl=w\r\n[b]\r\nx=1\r\n",
