@@ -2,7 +2,6 @@
 // creation error of a full task folder.
 #include "RequestTask.h"
 #include "TaskTestFolder.h"
-#include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -87,15 +86,9 @@ TEST(TaskRequest, AFullFolderFailsAfter10001TestedNamesWithTheCreationError) {
     }
     std::srand(99);
     RequestTask request{ovs::FileString()};
-    try {
-        request.submit(ParameterMap());
-        FAIL() << "a task file was created in a full folder";
-    } catch (const ovs::Exception& error) {
-        EXPECT_EQ(1000, error.number());
-        EXPECT_EQ("Couldn't create a Task file. If there are too much task files in the task folder, please use "
-                  "the  -clear option to delete finished task files.",
-                  std::string(error.argument(1)));
-    }
+    expectError([&] { request.submit(ParameterMap()); }, 1000,
+                "Couldn't create a Task file. If there are too much task files in the task folder, please use "
+                "the  -clear option to delete finished task files.");
     // Exactly 10001 names were drawn, four numbers each.
     int next = std::rand();
     std::srand(99);

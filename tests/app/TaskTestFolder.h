@@ -1,4 +1,4 @@
-// A task folder of the test's own for the in-process task tests: natively the application-data
+// Helpers of the app tests. A task folder of the test's own for the in-process task tests: natively the application-data
 // folder is pointed into a private temporary folder; under Wine it is the build prefix's own,
 // emptied before and after each test.
 #pragma once
@@ -6,6 +6,9 @@
 #include "TestFolders.h"
 #include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
+#include "runtime/Exception.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -68,3 +71,20 @@ private:
     std::string oldXdg_;
     bool hadXdg_ = false;
 };
+
+// Expects action to raise an ovs::Exception with number and, unless null, first argument;
+// returns the exception's message ("" when none was raised).
+template <class Action>
+std::string expectError(Action action, int number, const char* argument = nullptr) {
+    try {
+        action();
+        ADD_FAILURE() << "no error " << number;
+    } catch (const ovs::Exception& error) {
+        EXPECT_EQ(number, error.number());
+        if (argument != nullptr) {
+            EXPECT_EQ(argument, std::string(error.argument(1)));
+        }
+        return error.message();
+    }
+    return "";
+}

@@ -47,9 +47,7 @@ public:
     std::vector<DWORD> sleeps;
     std::size_t aliveChecks = 0;
     std::size_t polls = 0;
-    int starts = 0;
-    int restarts = 0;
-    int submits = 0;
+    int starts = 0, restarts = 0, submits = 0;
     ParameterMap submitted;
     std::vector<std::uint32_t> deletedModes;
 };
@@ -106,6 +104,11 @@ std::string messageOf(int number, const std::string& argument1 = std::string()) 
     return ovs::Exception(number, argument1).message();
 }
 
+// text as a regular expression that matches it literally.
+std::string quoted(const std::string& text) {
+    return std::regex_replace(text, std::regex("[.^$|()\\[\\]{}*+?\\\\]"), "\\$&");
+}
+
 class ThisAppRun : public testing::Test {
 protected:
     void SetUp() override {
@@ -144,20 +147,6 @@ protected:
 
 const std::vector<const char*> TaskLine = {"-f:10", "-p:13", "-k:LS", "-nw", "-o:C:\\out", "-i:C:\\docs\\*.pdf"};
 
-std::vector<const char*> taskLineWith(std::initializer_list<const char*> front) {
-    std::vector<const char*> line(front);
-    line.insert(line.end(), TaskLine.begin(), TaskLine.end());
-    return line;
-}
-
-TEST_F(ThisAppRun, NoArgumentsPrintsBannerUsageAndMissingF) {
-    EXPECT_EQ(run({}), 2001);
-    EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u) << banner;
-    EXPECT_EQ(output, std::string(FullUsage) +
-                          "\nFraskPdfCmd: error OV2001 - invalid option. (Mandatory option 'f' is missing.)\n");
-    EXPECT_EQ(environment->aliveChecks, 0u);
-}
-
 TEST_F(ThisAppRun, ClearModeChecksItsValueAndSkipsEverythingElse) {
     struct Case {
         std::vector<const char*> line;
@@ -195,12 +184,14 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
         const char* missing; // reported option; null when the run reaches the task
         bool permissionSet;
     } cases[] = {
+        {{}, "f", false},
         {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, "o", false},
         {{"-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
         {{"-f:12abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
         {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, "f", false},
         {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
         {{"-READPERMISSIONS", "-i:C:\\in\\a.pdf"}, "f", false},
+        {{"-readpermissions"}, "i", true},
         {{"-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
         {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
         {{"-i:C:\\readpermissions\\a.pdf"}, "readpermissions", true},
@@ -209,7 +200,8 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
     for (const Case& c : cases) {
         restart();
         int code = run(c.line);
-        std::string described = std::string(c.line[0]) + " ...";
+        std::string described = c.line.empty() ? "(none)" : std::string(c.line[0]) + " ...";
+        EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u) << described;
         EXPECT_EQ(option("f") == nullptr, c.permissionSet) << described;
         EXPECT_EQ(option("o") == nullptr, c.permissionSet) << described;
         if (c.missing) {
@@ -217,6 +209,7 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
             std::string usage = c.permissionSet ? PermissionUsage : FullUsage;
             EXPECT_EQ(output, usage + "\n" + messageOf(2001) + " (Mandatory option '" + c.missing + "' is missing.)\n")
                 << described;
+            EXPECT_EQ(environment->aliveChecks, 0u) << described;
         } else {
             // The scripted Acrobat runs and the scripted task is not accessible: "Unkown state".
             EXPECT_EQ(code, 1000) << described;
@@ -225,13 +218,22 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
     }
 }
 
-TEST_F(ThisAppRun, QuotedPathsWithBlanksReachTheTaskWhole) {
+TEST_F(ThisAppRun, SubmittedParametersKeepTheirKindsAndQuotedPathsStayWhole) {
+    environment->states = {TaskState::Finished};
+    EXPECT_EQ(run(TaskLine), 0);
+    ParameterMap& p = environment->submitted;
+    EXPECT_EQ(p["f"].asNumber(), 10u);
+    EXPECT_EQ(p["k"].asText(), "LS");
+    EXPECT_TRUE(p["nw"].empty());
+    EXPECT_EQ(p["o"].asPath(), "C:\\out");
+    EXPECT_EQ(p["i"].asPath(), "C:\\docs\\*.pdf");
+    restart();
     environment->states = {TaskState::Finished};
     EXPECT_EQ(run({"-f:1", "-p:2", "-k:LS", "-o:C:\\my out\\", "\"-i:C:\\my docs\\*.pdf\""}), 0);
-    ParameterMap& p = environment->submitted;
-    ASSERT_EQ(p.size(), 5u);
-    EXPECT_EQ(p["o"].asPath(), "C:\\my out\\");
-    EXPECT_EQ(p["i"].asPath(), "C:\\my docs\\*.pdf");
+    ParameterMap& q = environment->submitted;
+    ASSERT_EQ(q.size(), 5u);
+    EXPECT_EQ(q["o"].asPath(), "C:\\my out\\");
+    EXPECT_EQ(q["i"].asPath(), "C:\\my docs\\*.pdf");
 }
 
 TEST(ThisAppRewrite, MovesTheQuoteBehindTheColonOfIAndO) {
@@ -252,131 +254,81 @@ TEST(ThisAppRewrite, MovesTheQuoteBehindTheColonOfIAndO) {
     }
 }
 
-TEST_F(ThisAppRun, FinishedTaskReportsAndWaitsBetweenPolls) {
-    environment->states = {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished};
-    EXPECT_EQ(run(TaskLine), 0);
-    EXPECT_TRUE(std::regex_match(output, std::regex("Created a task for FraskPdf: Task Id 417\n"
-                                                    "Waiting for finish \\.!!\n"
-                                                    "Task finished at " +
-                                                    DateTimePattern + "\n")))
-        << output;
-    EXPECT_EQ(environment->sleeps, std::vector<DWORD>(5, 2000));
-    EXPECT_EQ(environment->polls, 4u);
-    ParameterMap& p = environment->submitted;
-    std::vector<std::string> names;
-    for (const auto& entry : p) {
-        names.push_back(entry.first);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"f", "i", "k", "nw", "o", "p"}));
-    EXPECT_EQ(p["f"].asNumber(), 10u);
-    EXPECT_EQ(p["k"].asText(), "LS");
-    EXPECT_TRUE(p["nw"].empty());
-    EXPECT_EQ(p["o"].asPath(), "C:\\out");
-    EXPECT_EQ(p["i"].asPath(), "C:\\docs\\*.pdf");
-}
-
-TEST_F(ThisAppRun, TaskFinishedBeforeTheFirstPoll) {
-    environment->states = {TaskState::Finished};
-    EXPECT_EQ(run(taskLineWith({"-readpermissions"})), 0);
-    EXPECT_TRUE(std::regex_match(output, std::regex("Created a permission extract task for FraskPdf: Task Id 417\n"
-                                                    "Waiting for finish \n"
-                                                    "Task finished at " +
-                                                    DateTimePattern + "\n")))
-        << output;
-    EXPECT_EQ(environment->sleeps, std::vector<DWORD>(2, 2000));
-}
-
-TEST_F(ThisAppRun, CapitalReadPermissionsKeepsTheFullSetButChangesTheWording) {
-    environment->states = {TaskState::Finished};
-    EXPECT_EQ(run(taskLineWith({"-READPERMISSIONS"})), 0);
-    EXPECT_EQ(output.rfind("Created a permission extract task for FraskPdf: Task Id 417\n", 0), 0u) << output;
-    std::vector<std::string> names;
-    for (const auto& entry : environment->submitted) {
-        names.push_back(entry.first);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"f", "i", "k", "nw", "o", "p", "readpermissions"}));
-}
-
-TEST_F(ThisAppRun, TaskNotAcceptedAtTheFifteenthPoll) {
-    environment->states = {TaskState::Request};
-    EXPECT_EQ(run(taskLineWith({"-restartacrobatevery:0"})), 1000);
-    EXPECT_TRUE(std::regex_match(output, std::regex("Created a task for FraskPdf: Task Id 417\n"
-                                                    "Waiting for finish \\.{15}\n"
-                                                    "Task was not accepted: " +
-                                                    DateTimePattern + "\n")))
-        << output;
-    EXPECT_EQ(environment->polls, 15u);
-    EXPECT_EQ(environment->sleeps.size(), 16u);
-    EXPECT_EQ(environment->restarts, 0);
-}
-
-TEST_F(ThisAppRun, CountdownsAreNotResetByAChangeOfState) {
-    // Ten polls in Request, three in Accepted, then Request again: the task is given up at its
-    // fifteenth poll in Request, and three Accepted polls never reach an Acrobat check.
-    environment->states = std::vector<TaskState>(10, TaskState::Request);
-    environment->states.insert(environment->states.end(), 3, TaskState::Accepted);
-    environment->states.push_back(TaskState::Request);
-    EXPECT_EQ(run(TaskLine), 1000);
-    EXPECT_NE(output.find("Waiting for finish ..........!!!.....\nTask was not accepted: "), std::string::npos)
-        << output;
-    EXPECT_EQ(environment->polls, 18u);
-    EXPECT_EQ(environment->aliveChecks, 1u);
-}
-
-TEST_F(ThisAppRun, AcrobatIsCheckedAtEveryFifthAcceptedPoll) {
-    environment->states = {TaskState::Accepted};
-    environment->acrobat = {true, true, false}; // before submission, at the 5th and the 10th poll
-    EXPECT_EQ(run(TaskLine), 3000);
-    EXPECT_EQ(environment->polls, 10u);
-    EXPECT_EQ(environment->aliveChecks, 3u);
-    EXPECT_EQ(output,
-              "Created a task for FraskPdf: Task Id 417\nWaiting for finish !!!!!!!!!!\n" + messageOf(3000) + "\n");
-}
-
-TEST_F(ThisAppRun, AcrobatNotRunningBeforeSubmission) {
-    environment->acrobat = {false};
-    EXPECT_EQ(run(TaskLine), 3000);
-    EXPECT_EQ(output, "\n" + messageOf(3000) + "\n");
-    EXPECT_EQ(environment->submits, 0);
-}
-
-TEST_F(ThisAppRun, EndsOfATask) {
+// Task runs: scripted Acrobat answers and poll states (an error raised by the last poll instead
+// of its state), the console after the banner as a regular expression, and what was waited for.
+TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
+    const std::size_t any = static_cast<std::size_t>(-1);
+    const std::string created = "Created a task for FraskPdf: Task Id 417\nWaiting for finish ";
+    const std::string permission = "Created a permission extract task for FraskPdf: Task Id 417\nWaiting for finish ";
+    const std::string finished = "\nTask finished at " + DateTimePattern + "\n";
+    const std::string notAccepted = "\nTask was not accepted: " + DateTimePattern + "\n";
+    const std::vector<std::string> plainNames{"f", "i", "k", "nw", "o", "p"};
+    std::vector<TaskState> tenRequestsThreeAccepted(10, TaskState::Request);
+    tenRequestsThreeAccepted.insert(tenRequestsThreeAccepted.end(), 3, TaskState::Accepted);
+    tenRequestsThreeAccepted.push_back(TaskState::Request);
     struct Case {
+        std::vector<const char*> front; // options before TaskLine
+        std::vector<bool> acrobat;
         std::vector<TaskState> states;
-        int error; // raised by the last poll instead of its state; 0 for none
+        int error; // raised by the last poll; 0 for none
         const char* argument;
         int code;
-        std::string tail; // regular expression of the output after "Waiting for finish "
+        std::string output;
+        std::size_t polls, sleeps, aliveChecks; // any: not checked
+        std::vector<std::string> names;         // submitted option names; empty: not checked
     } cases[] = {
-        {{TaskState::Accepted, TaskState::Error}, 0, "", 0, "!\nTask aborted at " + DateTimePattern + "\n"},
-        {{TaskState::Accepted, TaskState::NotAccessible},
-         0,
-         "",
-         1000,
-         "!\n" + std::regex_replace(messageOf(1000, "Unkown state"), std::regex("[.()]"), "\\$&") +
-             " \\(Unkown state\\)\n"},
-        {{TaskState::Accepted, TaskState::Error},
-         3503,
-         "C:\\t\\Task417.ovc",
-         3503,
-         "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n"},
-        {{TaskState::Error},
-         1000,
-         "Unkown state in task request file",
-         1000,
-         "\n.* \\(Unkown state in task request file\\)\n"},
+        {{}, {true}, {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished}, 0, "", 0,
+         created + "\\.!!" + finished, 4, 5, any, plainNames},
+        {{"-readpermissions"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, 2, any, {}},
+        {{"-READPERMISSIONS"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, any, any,
+         {"f", "i", "k", "nw", "o", "p", "readpermissions"}},
+        {{"-restartacrobatevery:0"}, {true}, {TaskState::Request}, 0, "", 1000, created + "\\.{15}" + notAccepted, 15,
+         16, any, {}},
+        // Countdowns are not reset by a change of state, and three Accepted polls reach no Acrobat check.
+        {{}, {true}, tenRequestsThreeAccepted, 0, "", 1000, created + "\\.{10}!!!\\.{5}" + notAccepted, 18, any, 1, {}},
+        // Acrobat is checked before submission and at every fifth Accepted poll.
+        {{}, {true, true, false}, {TaskState::Accepted}, 0, "", 3000,
+         created + "!{10}\n" + quoted(messageOf(3000)) + "\n", 10, any, 3, {}},
+        {{}, {false}, {}, 0, "", 3000, "\n" + quoted(messageOf(3000)) + "\n", 0, any, any, {}},
+        {{}, {true}, {TaskState::Accepted, TaskState::Error}, 0, "", 0,
+         created + "!\nTask aborted at " + DateTimePattern + "\n", any, any, any, {}},
+        {{}, {true}, {TaskState::Accepted, TaskState::NotAccessible}, 0, "", 1000,
+         created + "!\n" + quoted(messageOf(1000, "Unkown state")) + " \\(Unkown state\\)\n", any, any, any, {}},
+        {{}, {true}, {TaskState::Accepted, TaskState::Error}, 3503, "C:\\t\\Task417.ovc", 3503,
+         created + "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n", any, any, any, {}},
+        {{}, {true}, {TaskState::Error}, 1000, "Unkown state in task request file", 1000,
+         created + "\n.* \\(Unkown state in task request file\\)\n", any, any, any, {}},
     };
     for (const Case& c : cases) {
         restart();
+        SCOPED_TRACE(c.output);
+        environment->acrobat = c.acrobat;
         environment->states = c.states;
         if (c.error) {
             environment->pollError = std::make_unique<ovs::Exception>(c.error, c.argument);
         }
-        EXPECT_EQ(run(TaskLine), c.code);
-        std::string prefix = "Created a task for FraskPdf: Task Id 417\nWaiting for finish ";
-        ASSERT_EQ(output.rfind(prefix, 0), 0u) << output;
-        EXPECT_TRUE(std::regex_match(output.substr(prefix.size()), std::regex(c.tail))) << output;
+        std::vector<const char*> line(c.front);
+        line.insert(line.end(), TaskLine.begin(), TaskLine.end());
+        EXPECT_EQ(run(line), c.code);
+        EXPECT_TRUE(std::regex_match(output, std::regex(c.output))) << output;
+        EXPECT_EQ(environment->submits, c.polls == 0 ? 0 : 1);
         EXPECT_EQ(environment->restarts, 0);
+        if (c.polls != any) {
+            EXPECT_EQ(environment->polls, c.polls);
+        }
+        if (c.sleeps != any) {
+            EXPECT_EQ(environment->sleeps, std::vector<DWORD>(c.sleeps, 2000));
+        }
+        if (c.aliveChecks != any) {
+            EXPECT_EQ(environment->aliveChecks, c.aliveChecks);
+        }
+        if (!c.names.empty()) {
+            std::vector<std::string> names;
+            for (const auto& entry : environment->submitted) {
+                names.push_back(entry.first);
+            }
+            EXPECT_EQ(names, c.names);
+        }
     }
 }
 
@@ -398,7 +350,11 @@ TEST_F(ThisAppRun, RestartRuleComparesTheTasksDocumentCount) {
         restart();
         environment->states = {c.end};
         environment->documents = c.documents;
-        EXPECT_EQ(run(c.option ? taskLineWith({c.option}) : TaskLine), 0);
+        std::vector<const char*> line(TaskLine);
+        if (c.option) {
+            line.insert(line.begin(), c.option);
+        }
+        EXPECT_EQ(run(line), 0);
         std::string countLine = " Whole number of processed documents: " + std::to_string(c.documents) + "\n";
         EXPECT_EQ(output.find(countLine) != std::string::npos, c.option != nullptr) << output;
         bool restartLine =

@@ -33,8 +33,4 @@ TEST_F(EndToEnd, ClearFinishedRemovesOnlyFinishedTasksAndClearAllTheRest) {
     EXPECT_EQ("Removed file " + taskFolder_ + "\\Task13.ovc", removed[1]);
     EXPECT_EQ(0u, all.exitCode);
     EXPECT_EQ(std::vector<std::string>{"Notes.txt"}, taskFiles());
-
-    ToolRun wrong = runTool({"-clear:all"});
-    EXPECT_EQ("Unkown option for clear:all", wrong.lines.back());
-    EXPECT_EQ(1u, wrong.exitCode);
 }

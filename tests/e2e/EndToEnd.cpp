@@ -51,18 +51,12 @@ void EndToEnd::SetUp() {
     }
     taskFolder_ = Task::taskFolder();
     ASSERT_FALSE(taskFolder_.empty());
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(ovs::platform::nativePathOf(taskFolder_), error)) {
-        fs::remove(entry.path(), error);
-    }
+    emptyTaskFolder();
 }
 
 void EndToEnd::TearDown() {
     stopStandIn();
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(ovs::platform::nativePathOf(taskFolder_), error)) {
-        fs::remove(entry.path(), error);
-    }
+    emptyTaskFolder();
     for (const auto& [name, value] : savedVariables_) {
         ovs::platform::setEnvironmentVariable(name, value);
     }
@@ -151,16 +145,21 @@ std::vector<std::string> EndToEnd::taskFiles() const {
     return names;
 }
 
-std::string EndToEnd::readTaskFile(const std::string& name) const {
-    return contentOf(fs::path(ovs::platform::nativePathOf(taskFolder_ + "\\" + name)));
+void EndToEnd::emptyTaskFolder() const {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(ovs::platform::nativePathOf(taskFolder_), error)) {
+        fs::remove(entry.path(), error);
+    }
 }
+
+std::filesystem::path EndToEnd::taskFilePath(const std::string& name) const {
+    return fs::path(ovs::platform::nativePathOf(taskFolder_ + "\\" + name));
+}
+
+std::string EndToEnd::readTaskFile(const std::string& name) const { return contentOf(taskFilePath(name)); }
 
 void EndToEnd::writeTaskFile(const std::string& name, const std::string& content) const {
-    std::ofstream(fs::path(ovs::platform::nativePathOf(taskFolder_ + "\\" + name)), std::ios::binary) << content;
-}
-
-bool EndToEnd::taskFileExists(const std::string& name) const {
-    return fs::exists(fs::path(ovs::platform::nativePathOf(taskFolder_ + "\\" + name)));
+    std::ofstream(taskFilePath(name), std::ios::binary) << content;
 }
 
 void EndToEnd::copyDocument(const std::string& shipped, const std::string& target) const {
@@ -174,13 +173,7 @@ std::vector<std::string> EndToEnd::standInLog() const {
 }
 
 bool startsWithDateTime(const std::string& text) {
-    static const std::regex pattern("^(\\d{4})-(\\d{2})-(\\d{2}) (\\d{2}):(\\d{2}):(\\d{2})");
-    std::smatch match;
-    if (!std::regex_search(text, match, pattern)) {
-        return false;
-    }
-    int month = std::stoi(match[2]), day = std::stoi(match[3]);
-    int hour = std::stoi(match[4]), minute = std::stoi(match[5]), second = std::stoi(match[6]);
-    return std::stoi(match[1]) >= 2021 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour < 24 &&
-           minute < 60 && second < 60;
+    static const std::regex pattern(
+        "^(202[1-9]|20[3-9]\\d)-(0[1-9]|1[0-2])-(0[1-9]|[12]\\d|3[01]) ([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d");
+    return std::regex_search(text, pattern);
 }

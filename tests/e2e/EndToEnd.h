@@ -45,9 +45,10 @@ protected:
 
     // The task files now in the task folder (file names).
     std::vector<std::string> taskFiles() const;
+    void emptyTaskFolder() const;
+    std::filesystem::path taskFilePath(const std::string& name) const; // host form
     std::string readTaskFile(const std::string& name) const;
     void writeTaskFile(const std::string& name, const std::string& content) const;
-    bool taskFileExists(const std::string& name) const;
 
     // A folder of the test's own for documents (Windows form) and its host form.
     std::string work(const std::string& name) const { return temp_ / name; }
