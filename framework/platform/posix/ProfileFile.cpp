@@ -287,8 +287,10 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Ini
     std::string target = location.unixPath;
     std::string folder = folderOf(target);
     if (location.inWindowsDirectory) {
+        // On Windows the Windows directory always exists, so an empty name names a folder and
+        // is refused; create the folder itself, not just the parent of the target.
         std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::create_directories(windowsDirectory(), ignored);
     }
     Descriptor folderLock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderLock.get() < 0) {
