@@ -2,12 +2,14 @@
 // access, sentinel-filled buffers, and the rule for cases where Wine 8 is known to differ
 // from Windows (asserted natively, recorded under Wine).
 #pragma once
+#include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 #include "TestFolders.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -24,6 +26,25 @@ enum WineDiffers : unsigned { WineSame = 0, WineReturn = 1, WineBuffer = 2, Wine
 // A sentinel for the last error that no call sets.
 constexpr DWORD lastErrorSentinel = 0xDEADBEEF;
 constexpr char bufferSentinel = '\xCC';
+
+// Points the POSIX substitute's Windows directory (files named without a folder, win.ini) at a
+// private folder for the life of a test, so that no test touches the user's own. Windows
+// ignores the variable; under Wine the prefix's Windows directory is private to the build.
+class PrivateWindowsDirectory {
+public:
+    PrivateWindowsDirectory() {
+        const char* previous = std::getenv("OVS_WINDOWS_DIR");
+        saved_ = previous == nullptr ? std::string() : std::string(previous);
+        ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", folder_.path());
+    }
+    ~PrivateWindowsDirectory() { ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", saved_); }
+    PrivateWindowsDirectory(const PrivateWindowsDirectory&) = delete;
+    PrivateWindowsDirectory& operator=(const PrivateWindowsDirectory&) = delete;
+
+private:
+    TempFolder folder_;
+    std::string saved_;
+};
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
@@ -56,6 +77,7 @@ protected:
     const TempFolder& folder() const { return folder_; }
 
 private:
+    PrivateWindowsDirectory windowsDirectory_;
     TempFolder folder_;
 };
 
