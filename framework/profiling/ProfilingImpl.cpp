@@ -159,4 +159,16 @@ Topic* ProfilingImpl::keepTopic(std::unique_ptr<Topic> topic) {
     return topics_.back().get();
 }
 
+void ProfilingImpl::writeInt(const std::string& name, std::int32_t value) {
+    writeUInt(name, static_cast<std::uint32_t>(value));
+}
+
+void ProfilingImpl::writeUInt(const std::string& name, std::uint32_t value) {
+    writeString(name, std::to_string(value));
+}
+
+void ProfilingImpl::writeInt64(const std::string& name, std::int64_t value) {
+    writeString(name, std::to_string(value));
+}
+
 } // namespace ovs

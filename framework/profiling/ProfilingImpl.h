@@ -46,9 +46,11 @@ public:
     virtual std::int32_t readInt(const std::string& name) = 0;
     virtual std::int64_t readInt64(const std::string& name) = 0;
     virtual std::uint32_t readUInt(const std::string& name) = 0;
-    virtual void writeInt(const std::string& name, std::int32_t value) = 0;
-    virtual void writeInt64(const std::string& name, std::int64_t value) = 0;
-    virtual void writeUInt(const std::string& name, std::uint32_t value) = 0;
+    // Text stores write numbers as unsigned decimal text through writeString (a negative
+    // 32-bit value as its two's complement: -1 as 4294967295); the registry overrides them.
+    virtual void writeInt(const std::string& name, std::int32_t value);
+    virtual void writeInt64(const std::string& name, std::int64_t value);
+    virtual void writeUInt(const std::string& name, std::uint32_t value);
     // Number lists of the text stores: decimal numbers joined by ","; reading splits at ","
     // and ";". An empty list writes nothing; a missing entry reads as an empty list.
     virtual void readUIntList(const std::string& name, std::vector<std::uint32_t>& values);

@@ -302,18 +302,6 @@ std::uint32_t ProfilingIni::readUInt(const std::string& name) {
     return static_cast<std::uint32_t>(readInt(name));
 }
 
-void ProfilingIni::writeInt(const std::string& name, std::int32_t value) {
-    writeUInt(name, static_cast<std::uint32_t>(value));
-}
-
-void ProfilingIni::writeUInt(const std::string& name, std::uint32_t value) {
-    writeString(name, std::to_string(value));
-}
-
-void ProfilingIni::writeInt64(const std::string& name, std::int64_t value) {
-    writeString(name, std::to_string(value));
-}
-
 bool ProfilingIni::isWritable() {
     return true;
 }

@@ -40,9 +40,6 @@ public:
     std::int64_t readInt64(const std::string& name) override;
     std::uint32_t readUInt(const std::string& name) override;
     // Both write the 32-bit value as unsigned decimal (-1 as 4294967295).
-    void writeInt(const std::string& name, std::int32_t value) override;
-    void writeUInt(const std::string& name, std::uint32_t value) override;
-    void writeInt64(const std::string& name, std::int64_t value) override;
     bool isWritable() override;
     bool entryExists(const std::string& name) override;
     bool topicExists() override;

@@ -109,18 +109,6 @@ std::uint32_t ProfilingWinIni::readUInt(const std::string& name) {
     return static_cast<std::uint32_t>(GetPrivateProfileIntA(section_.c_str(), name.c_str(), 0, file_.c_str()));
 }
 
-void ProfilingWinIni::writeInt(const std::string& name, std::int32_t value) {
-    writeUInt(name, static_cast<std::uint32_t>(value));
-}
-
-void ProfilingWinIni::writeInt64(const std::string& name, std::int64_t value) {
-    writeString(name, std::to_string(value));
-}
-
-void ProfilingWinIni::writeUInt(const std::string& name, std::uint32_t value) {
-    writeString(name, std::to_string(value));
-}
-
 bool ProfilingWinIni::isWritable() {
     return true;
 }
