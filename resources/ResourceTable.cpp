@@ -1,6 +1,6 @@
 // The program's string resources on POSIX, compiled in from the same source that the
 // Windows builds turn into a STRINGTABLE. The substitute LoadStringA reads this table.
-#include "platform/posix/ModuleResources.h"
+#include "platform/posix/module/ModuleResources.h"
 
 namespace ovs::posix {
 

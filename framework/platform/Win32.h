@@ -10,13 +10,13 @@
 #include <tlhelp32.h>
 #include <psapi.h>
 #else
-#include "posix/WinBase.h"
-#include "posix/WinText.h"
-#include "posix/WinTime.h"
-#include "posix/WinModule.h"
-#include "posix/WinFile.h"
-#include "posix/WinProfile.h"
-#include "posix/WinRegistry.h"
-#include "posix/WinProcess.h"
-#include "posix/WinShell.h"
+#include "platform/posix/base/WinBase.h"
+#include "platform/posix/text/WinText.h"
+#include "platform/posix/time/WinTime.h"
+#include "platform/posix/module/WinModule.h"
+#include "platform/posix/file/WinFile.h"
+#include "platform/posix/profile/WinProfile.h"
+#include "platform/posix/registry/WinRegistry.h"
+#include "platform/posix/process/WinProcess.h"
+#include "platform/posix/shell/WinShell.h"
 #endif

@@ -4,9 +4,9 @@
 // waits go through a Sleep of the test's own.
 #include "Acrobat.h"
 #include "TaskTestFolder.h"
-#include "../framework/process/VisibleProcesses.h"
-#include "../platform/ProcessTestSupport.h"
-#include "../platform/RegistryTestSupport.h"
+#include "VisibleProcesses.h"
+#include "ProcessTestSupport.h"
+#include "RegistryTestSupport.h"
 #include "process/ProcessCalls.h"
 #include "runtime/Console.h"
 

@@ -1,7 +1,7 @@
 // File errors as the user reads them: the composed message line names the file in its
 // display form, relative to the current folder.
-#include "../../platform/FileTestSupport.h"
-#include "../runtime/RuntimeTestSupport.h"
+#include "FileTestSupport.h"
+#include "RuntimeTestSupport.h"
 #include "files/File.h"
 #include "runtime/Exception.h"
 

@@ -1,6 +1,6 @@
 // Path texts: joining, splitting, drives, absolute forms and the display form of messages.
 #include "files/FileString.h"
-#include "../../platform/FileTestSupport.h"
+#include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
 

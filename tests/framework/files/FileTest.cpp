@@ -1,7 +1,7 @@
 // The file object: open and create modes, folder creation, exact reads, wiping, file times
 // and the file errors with their message numbers and Windows codes.
 #include "files/File.h"
-#include "../../platform/FileTestSupport.h"
+#include "FileTestSupport.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
 #include "runtime/Exception.h"

@@ -1,7 +1,7 @@
 // The directory walk: which files and folders it reports, in which order the hooks come, and
 // hooks that delete what they are given.
 #include "files/FileTreeScan.h"
-#include "../../platform/FileTestSupport.h"
+#include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // by file name, the running check with its two access rights, termination, launching with
 // the working-folder rule, the shared function table and injected failures.
 #include "process/Process.h"
-#include "../../platform/ProcessTestSupport.h"
+#include "ProcessTestSupport.h"
 #include "VisibleProcesses.h"
 #include "process/ProcessCalls.h"
 

@@ -2,7 +2,7 @@
 // files in a private folder, under Wine over the registry of the build's own prefix. Every
 // test works below HKEY_CURRENT_USER\SOFTWARE\ORVA-SYSTEMS\<unique product> and deletes it.
 #include "profiling/ProfilingWinReg.h"
-#include "../../platform/RegistryTestSupport.h"
+#include "RegistryTestSupport.h"
 #include "ProfilingTestSupport.h"
 #include "profiling/Profiling.h"
 #include "profiling/RegistryKey.h"

@@ -1,0 +1,37 @@
+// POSIX substitute: what the file functions share among themselves: file times, attributes of
+// a Unix entry in Windows terms, and the in-process table of open files that gives share modes
+// their effect between the handles of this process.
+#pragma once
+#include "platform/posix/file/WinFile.h"
+
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+
+namespace ovs::posix {
+
+// 100-nanosecond units since 1601-01-01 from a Unix time and back.
+FILETIME fileTimeFrom(const struct timespec& time);
+struct timespec timespecFrom(const FILETIME& time);
+
+// The Windows attributes of an entry: DIRECTORY or ARCHIVE, READONLY without the owner's write
+// permission, HIDDEN when the name starts with "." (the names "." and ".." excepted).
+DWORD attributesOf(const struct stat& info, const std::string& name);
+
+// Fills a find record from an entry's status and its name.
+void fillFindData(const struct stat& info, const std::string& name, WIN32_FIND_DATAA& data);
+
+// The share table: one entry per open handle, keyed by device and inode.
+struct OpenFileKey {
+    dev_t device;
+    ino_t inode;
+};
+// Records an opening unless an existing handle's access and sharing forbid it (or this one's
+// sharing forbids an existing handle's access): then false, nothing recorded.
+bool shareTableAdd(const OpenFileKey& key, DWORD access, DWORD share, const void* owner);
+void shareTableRemove(const void* owner);
+// True when some handle of this process holds the file without FILE_SHARE_DELETE.
+bool shareTableBlocksDelete(const OpenFileKey& key);
+
+} // namespace ovs::posix

@@ -1,0 +1,87 @@
+// POSIX substitute: operations on names in the file system: deleting files, creating folders
+// and reading attributes.
+#include "platform/posix/base/KernelObjects.h"
+#include "platform/posix/file/WinFileCommon.h"
+#include "platform/posix/file/ZPath.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string lastComponent(const std::string& unixPath) {
+    std::size_t slash = unixPath.find_last_of('/');
+    return slash == std::string::npos ? unixPath : unixPath.substr(slash + 1);
+}
+
+} // namespace
+
+BOOL DeleteFileA(LPCSTR fileName) {
+    std::string path;
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (!ovs::posix::unixPathOfFull(fileName, path)) {
+        return FALSE;
+    }
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) {
+        SetLastError(ovs::posix::errorForPath(errno, path));
+        return FALSE;
+    }
+    if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)) {
+        SetLastError(ERROR_ACCESS_DENIED); // folders, and read-only files
+        return FALSE;
+    }
+    if (ovs::posix::shareTableBlocksDelete({info.st_dev, info.st_ino})) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    if (::unlink(path.c_str()) != 0) {
+        SetLastError(ovs::posix::errorForPath(errno, path));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
+    std::string path;
+    if (pathName == nullptr || *pathName == '\0') {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (!ovs::posix::unixPathOfFull(pathName, path)) {
+        return FALSE;
+    }
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        int error = errno;
+        if (error == EEXIST) {
+            SetLastError(path == "/" ? ERROR_ACCESS_DENIED : ERROR_ALREADY_EXISTS);
+        } else if (error == ENOENT || error == ENOTDIR) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+        } else {
+            SetLastError(ovs::posix::errorFromErrno(error));
+        }
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR fileName) {
+    std::string path;
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (!ovs::posix::unixPathOfFull(fileName, path)) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) {
+        SetLastError(ovs::posix::errorForPath(errno, path));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return ovs::posix::attributesOf(info, lastComponent(path));
+}

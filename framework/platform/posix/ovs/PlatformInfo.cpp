@@ -1,0 +1,29 @@
+// Platform facts on POSIX: never Wine; host paths appear on drive Z:.
+#include "platform/PlatformInfo.h"
+#include "platform/posix/file/ZPath.h"
+
+namespace ovs::platform {
+
+bool isWine() { return false; }
+
+bool isPosixSubstitute() { return true; }
+
+std::string windowsPathOf(const std::string& nativePath) {
+    if (!nativePath.empty() && nativePath[0] == '/') {
+        return ovs::posix::windowsPathFrom(nativePath);
+    }
+    std::string result = nativePath;
+    for (char& c : result) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return result;
+}
+
+std::string nativePathOf(const std::string& windowsPath) {
+    std::string unixPath;
+    return ovs::posix::unixPathFrom(windowsPath.c_str(), unixPath) ? unixPath : windowsPath;
+}
+
+} // namespace ovs::platform

@@ -1,0 +1,248 @@
+// POSIX substitute: the Win32 private-profile functions over ProfileText and ProfileStore: the
+// argument forms, buffer filling and cutting, and the last-error values Windows leaves.
+#include "platform/posix/profile/WinProfile.h"
+#include "platform/posix/profile/ProfileText.h"
+#include "platform/posix/profile/ProfileStore.h"
+#include "platform/posix/file/ZPath.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using ovs::posix::ProfileText;
+using ovs::posix::ProfileLocation;
+
+// Parameters lose their outer spaces, and only spaces.
+std::string_view trimSpaces(const char* text) {
+    std::string_view view(text);
+    while (!view.empty() && view.front() == ' ') {
+        view.remove_prefix(1);
+    }
+    while (!view.empty() && view.back() == ' ') {
+        view.remove_suffix(1);
+    }
+    return view;
+}
+
+// One pair of matching outer quotes comes off a value read back.
+std::string_view withoutQuotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// Stores at most size - 1 characters and a NUL; a cut sets ERROR_MORE_DATA.
+DWORD copyString(std::string_view text, LPSTR buffer, DWORD size) {
+    if (size == 0) {
+        SetLastError(ERROR_MORE_DATA);
+        return 0;
+    }
+    std::size_t count = text.size() < size ? text.size() : size - 1;
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    if (count < text.size()) {
+        SetLastError(ERROR_MORE_DATA);
+    }
+    return static_cast<DWORD>(count);
+}
+
+// Stores each item followed by NUL, then a final NUL. A list that does not fit with room to
+// spare is cut to size - 2 characters and two NULs, and ERROR_MORE_DATA set.
+DWORD copyList(const std::vector<std::string>& items, LPSTR buffer, DWORD size) {
+    std::string list;
+    for (const std::string& item : items) {
+        list += item;
+        list += '\0';
+    }
+    if (size == 0) {
+        SetLastError(ERROR_MORE_DATA);
+        return 0;
+    }
+    if (list.size() + 2 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        if (list.empty()) {
+            buffer[1] = '\0';
+        }
+        return static_cast<DWORD>(list.size());
+    }
+    if (size < 2) {
+        buffer[0] = '\0';
+        SetLastError(ERROR_MORE_DATA);
+        return 0;
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    SetLastError(ERROR_MORE_DATA);
+    return size - 2;
+}
+
+// Reads the named file; nullopt (last error set) when it cannot be read, else last error 0.
+std::optional<ProfileText> readProfile(LPCSTR fileName) {
+    ProfileLocation location;
+    std::string text;
+    if (!ovs::posix::resolveProfileLocation(fileName, location) || !ovs::posix::readProfileText(location, text)) {
+        return std::nullopt;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return ProfileText(std::move(text));
+}
+
+// The default as Windows hands it back: null is "", trailing spaces are cut.
+std::string_view effectiveDefault(LPCSTR defaultValue) {
+    std::string_view text(defaultValue != nullptr ? defaultValue : "");
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Applies edit to the file under the profile lock.
+BOOL editProfile(LPCSTR fileName, const std::function<void(ProfileText&)>& edit) {
+    ProfileLocation location;
+    if (!ovs::posix::resolveProfileLocation(fileName, location)) {
+        return FALSE;
+    }
+    return ovs::posix::updateProfile(location, edit) ? TRUE : FALSE;
+}
+
+// Digits of a number in the given base, or -1.
+int digitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The leading number of text as Windows' integer conversion reads it, modulo 2^32.
+UINT leadingNumber(const char* text) {
+    while (*text != '\0' && static_cast<unsigned char>(*text) <= ' ') {
+        ++text;
+    }
+    bool negative = false;
+    if (*text == '+' || *text == '-') {
+        negative = *text == '-';
+        ++text;
+    }
+    unsigned base = 10;
+    if (text[0] == '0') {
+        char prefix = text[1];
+        base = (prefix == 'x' || prefix == 'X') ? 16 : (prefix == 'o' || prefix == 'O') ? 8
+             : (prefix == 'b' || prefix == 'B') ? 2 : 10;
+        if (base != 10) {
+            text += 2;
+        }
+    }
+    std::uint32_t result = 0;
+    for (int digit = digitValue(*text); digit >= 0 && static_cast<unsigned>(digit) < base; digit = digitValue(*++text)) {
+        result = result * base + static_cast<std::uint32_t>(digit);
+    }
+    return negative ? static_cast<UINT>(0u - result) : static_cast<UINT>(result);
+}
+
+} // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
+                               DWORD nSize, LPCSTR lpFileName) {
+    std::optional<ProfileText> profile = readProfile(lpFileName);
+    if (lpReturnedString == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (profile && lpAppName == nullptr) {
+        return copyList(profile->sectionNames(), lpReturnedString, nSize);
+    }
+    if (profile && lpKeyName == nullptr) {
+        std::optional<std::vector<std::string>> keys = profile->keyNames(trimSpaces(lpAppName));
+        if (keys && !keys->empty()) {
+            return copyList(*keys, lpReturnedString, nSize);
+        }
+    } else if (profile) {
+        if (std::optional<std::string> value = profile->value(trimSpaces(lpAppName), trimSpaces(lpKeyName))) {
+            return copyString(withoutQuotes(*value), lpReturnedString, nSize);
+        }
+    }
+    return copyString(effectiveDefault(lpDefault), lpReturnedString, nSize);
+}
+
+UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName) {
+    char text[64];
+    if (GetPrivateProfileStringA(lpAppName, lpKeyName, "", text, sizeof text, lpFileName) == 0) {
+        return static_cast<UINT>(nDefault);
+    }
+    return leadingNumber(text);
+}
+
+DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
+    if (lpAppName == nullptr || lpReturnedString == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::optional<std::vector<std::string>> lines;
+    if (std::optional<ProfileText> profile = readProfile(lpFileName)) {
+        lines = profile->sectionLines(trimSpaces(lpAppName));
+    }
+    return copyList(lines ? *lines : std::vector<std::string>(), lpReturnedString, nSize);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {
+    if (lpAppName == nullptr) {
+        if (lpKeyName != nullptr || lpString != nullptr) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        }
+        return FALSE; // all null: the flush of a cache this layer does not keep
+    }
+    std::string section(trimSpaces(lpAppName));
+    if (lpKeyName == nullptr) {
+        return editProfile(lpFileName, [&](ProfileText& text) { text.deleteSection(section); });
+    }
+    std::string key(trimSpaces(lpKeyName));
+    if (lpString == nullptr) {
+        return editProfile(lpFileName, [&](ProfileText& text) { text.deleteKey(section, key); });
+    }
+    return editProfile(lpFileName, [&](ProfileText& text) { text.setValue(section, key, lpString); });
+}
+
+BOOL WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName) {
+    if (lpAppName == nullptr) {
+        if (lpString != nullptr) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        }
+        return FALSE;
+    }
+    std::string section(trimSpaces(lpAppName));
+    if (lpString == nullptr) {
+        return editProfile(lpFileName, [&](ProfileText& text) { text.deleteSection(section); });
+    }
+    std::vector<std::string> lines;
+    for (const char* entry = lpString; *entry != '\0'; entry += std::strlen(entry) + 1) {
+        lines.emplace_back(entry);
+    }
+    return editProfile(lpFileName, [&](ProfileText& text) { text.replaceSection(section, lines); });
+}
+
+UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
+    std::string folder = ovs::posix::windowsDirectory();
+    if (folder.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    std::string windowsForm = ovs::posix::windowsPathFrom(folder);
+    if (lpBuffer == nullptr || windowsForm.size() + 1 > uSize) {
+        return static_cast<UINT>(windowsForm.size() + 1);
+    }
+    std::memcpy(lpBuffer, windowsForm.c_str(), windowsForm.size() + 1);
+    return static_cast<UINT>(windowsForm.size());
+}

@@ -1,0 +1,271 @@
+// POSIX substitute: reading and line-wise editing of private-profile text.
+#include "platform/posix/profile/ProfileText.h"
+
+namespace ovs::posix {
+
+namespace {
+
+const char* const lineEnd = "\r\n";
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+} // namespace
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ProfileText::ProfileText(std::string bytes) : bytes_(std::move(bytes)) {}
+
+std::vector<ProfileText::Line> ProfileText::lines() const {
+    std::vector<Line> result;
+    const std::string_view text(bytes_);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        Line line{pos, pos, pos, Kind::Blank, {}, {}};
+        std::size_t stop = pos;
+        while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') {
+            ++stop;
+        }
+        line.contentEnd = stop;
+        if (stop < text.size()) {
+            stop += (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n') ? 2 : 1;
+        }
+        line.end = stop;
+
+        std::string_view content = text.substr(pos, line.contentEnd - pos);
+        while (!content.empty() && isBlank(content.front())) {
+            content.remove_prefix(1);
+        }
+        if (content.empty()) {
+            line.kind = Kind::Blank;
+        } else if (content.front() == '[') {
+            line.kind = Kind::Header;
+            std::string_view name = content.substr(1);
+            std::size_t close = name.find(']');
+            if (close != std::string_view::npos) {
+                name = name.substr(0, close);
+            }
+            line.name = trimBlanks(name);
+        } else if (content.front() == ';') {
+            line.kind = Kind::Comment;
+        } else if (std::size_t equals = content.find('='); equals != std::string_view::npos) {
+            line.kind = Kind::Entry;
+            line.name = trimBlanks(content.substr(0, equals));
+            line.value = trimBlanks(content.substr(equals + 1));
+        } else {
+            line.kind = Kind::Text;
+        }
+        result.push_back(line);
+        pos = line.end;
+    }
+    return result;
+}
+
+std::optional<ProfileText::SectionRange> ProfileText::findSection(const std::vector<Line>& lines,
+                                                          std::string_view section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == Kind::Header && equalsIgnoringAsciiCase(lines[i].name, section)) {
+            std::size_t end = i + 1;
+            while (end < lines.size() && lines[end].kind != Kind::Header) {
+                ++end;
+            }
+            return SectionRange{i, end};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> ProfileText::findKey(const std::vector<Line>& lines, const SectionRange& range,
+                                            std::string_view key) {
+    for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        if (lines[i].kind == Kind::Entry && equalsIgnoringAsciiCase(lines[i].name, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ProfileText::value(std::string_view section, std::string_view key) const {
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> index = findKey(all, *range, key);
+    if (!index) {
+        return std::nullopt;
+    }
+    return std::string(all[*index].value);
+}
+
+std::vector<std::string> ProfileText::sectionNames() const {
+    std::vector<std::string> names;
+    for (const Line& line : lines()) {
+        if (line.kind == Kind::Header) {
+            names.emplace_back(line.name);
+        }
+    }
+    return names;
+}
+
+std::optional<std::vector<std::string>> ProfileText::keyNames(std::string_view section) const {
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (all[i].kind == Kind::Entry && !all[i].name.empty()) {
+            names.emplace_back(all[i].name);
+        }
+    }
+    return names;
+}
+
+std::optional<std::vector<std::string>> ProfileText::sectionLines(std::string_view section) const {
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        return std::nullopt;
+    }
+    std::vector<std::string> result;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        const Line& line = all[i];
+        if (line.kind == Kind::Entry) {
+            std::string text(line.name);
+            text += '=';
+            text += line.value;
+            result.push_back(std::move(text));
+        } else if (line.kind == Kind::Text) {
+            result.emplace_back(trimBlanks(std::string_view(bytes_).substr(line.begin, line.contentEnd - line.begin)));
+        }
+    }
+    return result;
+}
+
+void ProfileText::insertAfter(const Line& line, const std::string& text) {
+    std::size_t at = line.end;
+    if (line.end == line.contentEnd) { // the last line of the file, without a line end
+        bytes_.insert(at, lineEnd);
+        at += 2;
+    }
+    bytes_.insert(at, text);
+}
+
+void ProfileText::appendSection(std::string_view section, const std::string& body) {
+    if (!bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r') {
+        bytes_ += lineEnd;
+    }
+    bytes_ += '[';
+    bytes_ += section;
+    bytes_ += ']';
+    bytes_ += lineEnd;
+    bytes_ += body;
+}
+
+void ProfileText::setValue(std::string_view section, std::string_view key, std::string_view value) {
+    std::string entry(key);
+    entry += '=';
+    entry += value;
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        appendSection(section, entry + lineEnd);
+        return;
+    }
+    if (std::optional<std::size_t> index = findKey(all, *range, key)) {
+        const Line& line = all[*index];
+        std::string rewritten(line.name); // the file's own spelling of the key
+        rewritten += '=';
+        rewritten += value;
+        if (line.end == line.contentEnd) {
+            rewritten += lineEnd;
+        }
+        bytes_.replace(line.begin, line.contentEnd - line.begin, rewritten);
+        return;
+    }
+    std::size_t after = range->header;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (all[i].kind == Kind::Entry) {
+            after = i;
+        }
+    }
+    insertAfter(all[after], entry + lineEnd);
+}
+
+void ProfileText::deleteKey(std::string_view section, std::string_view key) {
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        return;
+    }
+    if (std::optional<std::size_t> index = findKey(all, *range, key)) {
+        bytes_.erase(all[*index].begin, all[*index].end - all[*index].begin);
+    }
+}
+
+void ProfileText::deleteSection(std::string_view section) {
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        return;
+    }
+    // Back to front, so that the offsets of the lines still to be removed stay valid.
+    for (std::size_t i = range->end; i-- > range->header;) {
+        Kind kind = all[i].kind;
+        if (kind == Kind::Header || kind == Kind::Entry || kind == Kind::Text) {
+            bytes_.erase(all[i].begin, all[i].end - all[i].begin);
+        }
+    }
+}
+
+void ProfileText::replaceSection(std::string_view section, const std::vector<std::string>& newLines) {
+    std::string body;
+    for (const std::string& line : newLines) {
+        body += line;
+        body += lineEnd;
+    }
+    std::vector<Line> all = lines();
+    std::optional<SectionRange> range = findSection(all, section);
+    if (!range) {
+        appendSection(section, body);
+        return;
+    }
+    std::size_t last = range->header; // the last non-blank line of the section
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (all[i].kind != Kind::Blank) {
+            last = i;
+        }
+    }
+    const Line& header = all[range->header];
+    std::size_t from = header.end;
+    std::size_t to = all[last].end;
+    if (header.end == header.contentEnd) { // header is the last line and has no line end
+        body.insert(0, lineEnd);
+    }
+    bytes_.replace(from, to - from, body);
+}
+
+} // namespace ovs::posix

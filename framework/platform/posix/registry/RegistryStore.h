@@ -1,0 +1,35 @@
+// POSIX substitute: where the registry files live and how they are read and rewritten.
+// Readers take the file as it stands (a rename replaces it whole, so a reader never sees
+// half a file). A writer takes an advisory lock on the registry folder, reads the file again,
+// applies its change and writes the whole file to a temporary file that a rename puts in
+// place, so that two writers never lose each other's keys.
+#pragma once
+#include "platform/posix/registry/RegistryText.h"
+
+#include <functional>
+#include <string>
+
+namespace ovs::posix {
+
+// The registry folder as a Unix path: $OVS_REGISTRY_DIR when set and not empty, else
+// <application data>/ovs/registry, where application data is $XDG_CONFIG_HOME when set and
+// absolute, else $HOME/.config when HOME is set and not empty. Empty when none is known.
+std::string registryFolder();
+
+// "HKEY_CURRENT_USER" and so on for the four predefined roots; null for any other handle.
+const char* registryRootName(HKEY root);
+
+// Whether a write could succeed: the folder, or the closest folder above it that exists,
+// is writable.
+bool registryWritable();
+
+// Loads the root's file (a missing file is an empty root). lastWrite receives the file's
+// modification time (zero without a file).
+RegistryText readRegistryRoot(HKEY root, FILETIME* lastWrite = nullptr);
+
+// Locks the folder, loads the root, calls change; when change returns ERROR_SUCCESS and set
+// changed, the whole root is written back. Returns change's result, or the Windows error of
+// a failed write (ERROR_ACCESS_DENIED for a folder that cannot be written).
+LONG updateRegistryRoot(HKEY root, const std::function<LONG(RegistryText&, bool& changed)>& change);
+
+} // namespace ovs::posix
