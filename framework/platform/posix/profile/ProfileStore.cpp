@@ -1,19 +1,16 @@
 // POSIX substitute: locating, reading and atomically rewriting private-profile files.
 #include "platform/posix/profile/ProfileStore.h"
+#include "platform/posix/base/AtomicRewrite.h"
 #include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/file/ZPath.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,12 +30,6 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
-    // Closes now and reports whether closing succeeded (errno tells why not).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int fd_;
@@ -62,21 +53,6 @@ bool readAll(int fd, std::string& bytes) {
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
     }
-}
-
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -193,70 +169,7 @@ bool readFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-// Writes bytes to a fresh file beside path and renames it over path. mode is the permission
-// set to give it, or -1 for the default of a new file.
-bool replaceFile(const std::string& path, const std::string& bytes, int mode) {
-    static std::atomic<unsigned> counter{0};
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-                    std::to_string(stamp % 1000000);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt > 100)) {
-            SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(errno));
-            return false;
-        }
-    }
-    Descriptor file(fd);
-    bool written = (mode < 0 || ::fchmod(file.get(), static_cast<mode_t>(mode)) == 0) && writeAll(file.get(), bytes);
-    int writeError = errno;
-    bool closed = file.close();
-    if (!written || !closed) {
-        int error = written ? errno : writeError;
-        ::unlink(temporary.c_str());
-        SetLastError(errorFromErrno(error));
-        return false;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        SetLastError(errorFromErrno(error));
-        return false;
-    }
-    return true;
-}
-
 } // namespace
-
-std::string windowsDirectory() {
-    const char* configured = std::getenv("OVS_WINDOWS_DIR");
-    if (configured != nullptr && configured[0] != '\0') {
-        if (configured[0] == '/') {
-            return configured;
-        }
-        std::string unixPath;
-        if (unixPathFrom(configured, unixPath)) {
-            return unixPath;
-        }
-        return std::string();
-    }
-    std::string base;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (home != nullptr && home[0] != '\0') {
-        base = std::string(home) + "/.config";
-    } else {
-        return std::string();
-    }
-    while (base.size() > 1 && base.back() == '/') {
-        base.pop_back();
-    }
-    return base + "/ovs/windows";
-}
 
 bool resolveProfileLocation(const char* fileName, ProfileLocation& location) {
     location = ProfileLocation();
@@ -292,15 +205,12 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Pro
         std::error_code ignored;
         std::filesystem::create_directories(windowsDirectory(), ignored);
     }
-    Descriptor folderLock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderLock.get() < 0) {
-        SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorFromErrno(errno));
-        return false;
-    }
     // Every writer of this layer takes the folder's lock for its whole read-modify-write.
-    // The lock sits on the folder, not on the file, because the file is replaced by a new
-    // one on each write. Readers need no lock: they always open a complete file.
-    while (::flock(folderLock.get(), LOCK_EX) != 0 && errno == EINTR) {
+    FolderLock lock(folder);
+    if (!lock.held()) {
+        int error = lock.openError();
+        SetLastError(error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorFromErrno(error));
+        return false;
     }
 
     struct stat status;
@@ -341,7 +251,9 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Pro
         SetLastError(ERROR_SUCCESS);
         return true;
     }
-    if (!replaceFile(target, encode(text.bytes(), encoding), exists ? static_cast<int>(status.st_mode & 07777) : -1)) {
+    DWORD written = replaceFile(target, encode(text.bytes(), encoding), exists ? static_cast<int>(status.st_mode & 07777) : -1);
+    if (written != ERROR_SUCCESS) {
+        SetLastError(written);
         return false;
     }
     SetLastError(exists ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);

@@ -5,18 +5,13 @@
 // never lose each other's entries. Nothing is cached between calls.
 #pragma once
 #include "platform/posix/profile/ProfileText.h"
+#include "platform/posix/base/HostFolders.h"
 #include "platform/posix/base/WinBase.h"
 
 #include <functional>
 #include <string>
 
 namespace ovs::posix {
-
-// The Unix folder that plays Windows' own folder (the Windows directory), where a profile
-// file named without any folder lives: $OVS_WINDOWS_DIR when set (a Unix path or a Z: path),
-// otherwise the folder ovs/windows under the application-data folder ($XDG_CONFIG_HOME when
-// set and absolute, else $HOME/.config). Empty when neither can be determined.
-std::string windowsDirectory();
 
 struct ProfileLocation {
     std::string unixPath;             // the file as the Unix file system names it

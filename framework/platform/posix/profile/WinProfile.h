@@ -64,7 +64,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
 // null key. Both null: the flush, FALSE. Results and errors as WritePrivateProfileStringA.
 BOOL WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName);
 
-// The Windows directory in Z: form (see ovs::posix::windowsDirectory in ProfileStore.h):
+// The Windows directory in Z: form (see ovs::posix::windowsDirectory in HostFolders.h):
 // the number of characters copied, or the size needed including the NUL when uSize is too
 // small. 0 with ERROR_PATH_NOT_FOUND when no such folder can be determined.
 UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);

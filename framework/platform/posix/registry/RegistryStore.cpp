@@ -1,25 +1,18 @@
 // POSIX substitute: the registry folder, the locked rewrite of one root's file.
 #include "platform/posix/registry/RegistryStore.h"
+#include "platform/posix/base/AtomicRewrite.h"
 #include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/registry/WinRegistry.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace ovs::posix {
 
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string() : std::string(value);
-}
 
 std::string rootFile(HKEY root) {
     std::string folder = registryFolder();
@@ -74,72 +67,7 @@ RegistryText loadFile(HKEY root, const std::string& file, FILETIME* lastWrite) {
     return hive;
 }
 
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) {
-            ::close(fd_); // releases the lock
-        }
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
-LONG writeFile(const std::string& folder, const std::string& file, const std::string& text) {
-    std::string temporary = folder + "/." + file.substr(folder.size() + 1) + "." + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return static_cast<LONG>(errorFromErrno(errno));
-    }
-    std::size_t written = 0;
-    while (written < text.size()) {
-        ssize_t count = ::write(fd, text.data() + written, text.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            int error = errno;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return static_cast<LONG>(errorFromErrno(error));
-        }
-        written += static_cast<std::size_t>(count);
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        return static_cast<LONG>(errorFromErrno(error));
-    }
-    return ERROR_SUCCESS;
-}
-
 } // namespace
-
-std::string registryFolder() {
-    std::string folder = environment("OVS_REGISTRY_DIR");
-    if (!folder.empty()) {
-        return folder;
-    }
-    std::string base = environment("XDG_CONFIG_HOME");
-    if (base.empty() || base[0] != '/') {
-        std::string home = environment("HOME");
-        if (home.empty()) {
-            return std::string();
-        }
-        base = home + "/.config";
-    }
-    return base + "/ovs/registry";
-}
 
 const char* registryRootName(HKEY root) {
     if (root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
@@ -183,7 +111,7 @@ LONG updateRegistryRoot(HKEY root, const std::function<LONG(RegistryText&, bool&
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
-    return writeFile(folder, file, hive.format());
+    return static_cast<LONG>(replaceFile(file, hive.format()));
 }
 
 } // namespace ovs::posix

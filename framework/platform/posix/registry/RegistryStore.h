@@ -4,17 +4,13 @@
 // applies its change and writes the whole file to a temporary file that a rename puts in
 // place, so that two writers never lose each other's keys.
 #pragma once
+#include "platform/posix/base/HostFolders.h"
 #include "platform/posix/registry/RegistryText.h"
 
 #include <functional>
 #include <string>
 
 namespace ovs::posix {
-
-// The registry folder as a Unix path: $OVS_REGISTRY_DIR when set and not empty, else
-// <application data>/ovs/registry, where application data is $XDG_CONFIG_HOME when set and
-// absolute, else $HOME/.config when HOME is set and not empty. Empty when none is known.
-std::string registryFolder();
 
 // "HKEY_CURRENT_USER" and so on for the four predefined roots; null for any other handle.
 const char* registryRootName(HKEY root);

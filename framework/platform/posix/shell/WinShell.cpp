@@ -1,33 +1,12 @@
 // POSIX substitute: SHGetFolderPathA over the XDG configuration folder.
 #include "platform/posix/shell/WinShell.h"
+#include "platform/posix/base/HostFolders.h"
 #include "platform/posix/file/ZPath.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-namespace {
-
-// The Unix folder that plays the roaming application-data folder; empty when there is none.
-std::string applicationDataFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        std::string folder(home);
-        if (folder.back() != '/') {
-            folder.push_back('/');
-        }
-        return folder + ".config";
-    }
-    return std::string();
-}
-
-} // namespace
 
 HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     if (path == nullptr) {
@@ -37,12 +16,9 @@ HRESULT SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     if ((folder & ~CSIDL_FLAG_MASK) != CSIDL_APPDATA) {
         return E_INVALIDARG;
     }
-    std::string unixFolder = applicationDataFolder();
+    std::string unixFolder = ovs::posix::applicationDataFolder();
     if (unixFolder.empty()) {
         return E_FAIL;
-    }
-    while (unixFolder.size() > 1 && unixFolder.back() == '/') {
-        unixFolder.pop_back();
     }
     std::string windowsFolder = ovs::posix::windowsPathFrom(unixFolder);
     if (windowsFolder.size() >= MAX_PATH) {
