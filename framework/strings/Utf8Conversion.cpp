@@ -68,13 +68,22 @@ StringBase<char> narrowFromWide(const std::wstring& text) {
     if (text.empty()) {
         return StringBase<char>();
     }
-    std::vector<char> buffer(2 * text.size() + 2, '\0');
-    int written = WideCharToMultiByte(ansiCodePage, compositeCheck, text.data(), static_cast<int>(text.size()),
-                                      buffer.data(), static_cast<int>(buffer.size()), nullptr, nullptr);
-    if (written == 0) {
+    // One wide character can take up to four bytes (UTF-8 as the ANSI code page), so the
+    // size is asked for first rather than guessed.
+    int length = static_cast<int>(text.size());
+    int needed = WideCharToMultiByte(ansiCodePage, compositeCheck, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::vector<char> buffer(needed > 0 ? static_cast<std::size_t>(needed) : 0);
+    int written = needed <= 0 ? 0
+                              : WideCharToMultiByte(ansiCodePage, compositeCheck, text.data(), length, buffer.data(),
+                                                    needed, nullptr, nullptr);
+    if (written <= 0) {
         return StringBase<char>(text.size(), '?');
     }
-    return StringBase<char>(buffer.data()); // up to the first zero byte
+    std::size_t used = 0; // up to the first zero byte
+    while (used < static_cast<std::size_t>(written) && buffer[used] != '\0') {
+        ++used;
+    }
+    return StringBase<char>(buffer.data(), used);
 }
 
 StringBase<char> narrowFromUtf8(const Utf8& text) {

@@ -1,4 +1,5 @@
 // Conversions between wide, UTF-8 and narrow text, decimal texts and the shared strings.
+#include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 #include "strings/NumberText.h"
 #include "strings/StringOld.h"
@@ -24,11 +25,26 @@ TEST(Utf8, StopsAtAZeroByteAndKeepsOneZeroByte) {
 }
 
 TEST(Conversion, WideToNarrow) {
-    EXPECT_EQ("plain text", ovs::narrowFromWide(L"plain text"));
-    EXPECT_EQ("", ovs::narrowFromWide(L""));
-    // Lone surrogates have no narrow form in any code page.
-    const wchar_t unconvertible[] = {0xD800, 0xDC00 - 1, 0xD801, 0};
-    EXPECT_EQ("???", ovs::narrowFromWide(unconvertible));
+    // The ANSI code page is UTF-8 on POSIX and 1252 under Windows, where what it lacks
+    // becomes "?" (one per UTF-16 unit).
+    const wchar_t unpaired[] = {0xD800, 0xDC00 - 1, 0xD801, 0}; // no narrow form in any code page
+    struct {
+        std::wstring wide;
+        const char* posix;
+        const char* windows;
+    } cases[] = {
+        {L"plain text", "plain text", "plain text"},
+        {L"", "", ""},
+        {L"\U0001F600", "\xF0\x9F\x98\x80", "??"},
+        {L"\u4E2D\u6587", "\xE4\xB8\xAD\xE6\x96\x87", "??"},
+        {L"\u4E2D\u6587\u5B57", "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97", "???"},
+        {L"a\u00E4\u4E2D\U0001F600z", "a\xC3\xA4\xE4\xB8\xAD\xF0\x9F\x98\x80z", "a\xE4???z"},
+        {unpaired, "???", "???"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ovs::platform::isPosixSubstitute() ? c.posix : c.windows, ovs::narrowFromWide(c.wide))
+            << c.wide.size() << " wide characters";
+    }
 }
 
 TEST(Conversion, Utf8ToWideAndNarrow) {

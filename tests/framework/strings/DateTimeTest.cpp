@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace {
 
 std::uint64_t ticksOf(const FILETIME& time) {
@@ -57,8 +59,19 @@ TEST(DateTime, LocalZoneOffsetFollowsTheSystemZone) {
     DWORD kind = GetTimeZoneInformation(&zone);
     ASSERT_NE(TIME_ZONE_ID_INVALID, kind);
     EXPECT_EQ(-zone.Bias, DateTime::localBaseOffset());
-    DateTime winter(2021, 1, 15, 12, 0, 0, 0);
-    EXPECT_EQ(-zone.Bias, winter.zoneOffset());
+    // January is summer south of the equator: whether a month has daylight time is the
+    // system's, asked through the C runtime.
+    for (int month : {1, 7}) {
+        std::tm fields{};
+        fields.tm_year = 121;
+        fields.tm_mon = month - 1;
+        fields.tm_mday = 15;
+        fields.tm_hour = 12;
+        fields.tm_isdst = -1;
+        ASSERT_NE(std::time_t(-1), std::mktime(&fields));
+        DateTime moment(2021, static_cast<unsigned>(month), 15, 12, 0, 0, 0);
+        EXPECT_EQ(-zone.Bias + (fields.tm_isdst > 0 ? 60 : 0), moment.zoneOffset()) << "month " << month;
+    }
 }
 
 TEST(DateTime, NowIsCloseToTheSystemClock) {
