@@ -5,11 +5,13 @@
 
 PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev \
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-            binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf
-PRESETS := native native-release win32 win64
+            binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf \
+            clang libclang-rt-14-dev valgrind
+PRESETS := native native-release win32 win64 fuzz
+FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-native test-wine demo clean
+.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck demo clean
 
 all: build
 
@@ -38,6 +40,7 @@ test: build
 	@rc=0; \
 	$(MAKE) --no-print-directory test-native || rc=1; \
 	$(MAKE) --no-print-directory test-wine || rc=1; \
+	$(MAKE) --no-print-directory test-fuzz || rc=1; \
 	sh tools/test-summary.sh build; \
 	exit $$rc
 
@@ -52,6 +55,17 @@ test-wine:
 	@rc=0; ctest --preset win64 || rc=$$?; \
 	WINEPREFIX=$(CURDIR)/build/win64/wineprefix wineserver -k 2>/dev/null; \
 	exit $$rc
+
+# A few seconds per fuzz target, after replaying the inputs of past crashes.
+test-fuzz:
+	@echo "=== fuzz targets (smoke run)"
+	@sh tools/fuzz.sh smoke 4
+
+fuzz: build
+	@sh tools/fuzz.sh campaign $(FUZZ_SECONDS)
+
+memcheck: build
+	@sh tools/memcheck.sh
 
 demo: build
 	@sh tools/demo.sh

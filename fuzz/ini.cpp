@@ -59,7 +59,7 @@ void walk(Store& store, const String& topic, int depth, std::vector<std::string>
     std::vector<String> children;
     store.listTopics(children, topic.empty());
     for (const String& child : children) {
-        if (depth < 8) {
+        if (depth < 8 && !child.empty()) {
             walk(store, topic.empty() ? child : String(topic + "/" + child), depth + 1, out);
         }
     }
@@ -110,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> before = contents(first);
     const std::vector<std::string> after = contents(second);
     if (before != after) {
+        std::fprintf(stderr, "saved text:\n%s\n", saved.c_str());
         for (const std::string& line : before) {
             std::fprintf(stderr, "saved:    %s\n", line.c_str());
         }
