@@ -1,6 +1,7 @@
 // Windows side of ovs::platform::ChildProcess: CreateProcessA with one inheritable pipe for
 // standard output and error, GetExitCodeProcess for the full exit code.
 #include "platform/ChildProcess.h"
+#include "platform/ChildProcessParts.h"
 #include "platform/Win32.h"
 
 #include <cctype>
@@ -39,7 +40,32 @@ std::string quoted(const std::string& argument) {
     return result;
 }
 
-bool sameName(const std::string& a, const std::string& b) {
+// The environment as CreateProcessA takes it: each "name=value" ends with a zero, one more
+// zero ends the block.
+std::string blockOf(const std::vector<std::string>& environment) {
+    std::string block;
+    for (const std::string& text : environment) {
+        block.append(text).push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+} // namespace
+
+std::vector<std::string> ownEnvironment() {
+    std::vector<std::string> result;
+    LPCH strings = GetEnvironmentStringsA();
+    for (const char* entry = strings; entry != nullptr && *entry != '\0'; entry += std::strlen(entry) + 1) {
+        result.emplace_back(entry);
+    }
+    if (strings != nullptr) {
+        FreeEnvironmentStringsA(strings);
+    }
+    return result;
+}
+
+bool sameVariableName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -50,33 +76,6 @@ bool sameName(const std::string& a, const std::string& b) {
     }
     return true;
 }
-
-// Our environment block with the given variables set or replaced.
-std::string environmentBlockFor(const ChildProcess::Options& options) {
-    std::string block;
-    LPCH strings = GetEnvironmentStringsA();
-    for (const char* entry = strings; entry != nullptr && *entry != '\0'; entry += std::strlen(entry) + 1) {
-        std::string text(entry);
-        std::string name = text.substr(0, text.find('=', 1));
-        bool replaced = false;
-        for (const auto& variable : options.environment) {
-            replaced = replaced || sameName(variable.first, name);
-        }
-        if (!replaced) {
-            block.append(text).push_back('\0');
-        }
-    }
-    if (strings != nullptr) {
-        FreeEnvironmentStringsA(strings);
-    }
-    for (const auto& variable : options.environment) {
-        block.append(variable.first + "=" + variable.second).push_back('\0');
-    }
-    block.push_back('\0');
-    return block;
-}
-
-} // namespace
 
 ChildProcess::ChildProcess(const Options& options) : state_(new State) {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -101,7 +100,7 @@ ChildProcess::ChildProcess(const Options& options) : state_(new State) {
     for (const std::string& argument : options.arguments) {
         commandLine += " " + quoted(argument);
     }
-    std::string environment = environmentBlockFor(options);
+    std::string environment = blockOf(childEnvironment(options));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -183,13 +182,6 @@ void ChildProcess::terminate() {
 }
 
 std::uint32_t ChildProcess::id() const { return static_cast<std::uint32_t>(state_->process.dwProcessId); }
-
-std::uint32_t runProgram(const ChildProcess::Options& options, std::string& output) {
-    ChildProcess child(options);
-    std::uint32_t code = child.wait();
-    output = child.output();
-    return code;
-}
 
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
     SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());

@@ -1,6 +1,7 @@
 // POSIX side of ovs::platform::ChildProcess: fork and exec, one pipe for standard output and
 // error, waitpid for the exit status.
 #include "platform/ChildProcess.h"
+#include "platform/ChildProcessParts.h"
 #include "platform/posix/file/ZPath.h"
 
 #include <cerrno>
@@ -48,26 +49,6 @@ std::uint32_t exitCodeOf(int status) {
     return 0xffffffffu;
 }
 
-// The child's environment: ours, with the given variables set or replaced.
-std::vector<std::string> environmentFor(const ChildProcess::Options& options) {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        std::string name = text.substr(0, text.find('='));
-        bool replaced = false;
-        for (const auto& variable : options.environment) {
-            replaced = replaced || variable.first == name;
-        }
-        if (!replaced) {
-            result.push_back(text);
-        }
-    }
-    for (const auto& variable : options.environment) {
-        result.push_back(variable.first + "=" + variable.second);
-    }
-    return result;
-}
-
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (std::string& text : texts) {
@@ -79,12 +60,24 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 
 } // namespace
 
+std::vector<std::string> ownEnvironment() {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        result.emplace_back(*entry);
+    }
+    return result;
+}
+
+bool sameVariableName(const std::string& a, const std::string& b) {
+    return a == b;
+}
+
 ChildProcess::ChildProcess(const Options& options) : state_(new State) {
     std::string program = hasSeparator(options.program) ? unixPathOf(options.program) : options.program;
     std::string folder = options.workingFolder.empty() ? std::string() : unixPathOf(options.workingFolder);
     std::vector<std::string> arguments{program};
     arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
-    std::vector<std::string> environment = environmentFor(options);
+    std::vector<std::string> environment = childEnvironment(options);
     std::vector<char*> argv = pointersTo(arguments);
     std::vector<char*> envp = pointersTo(environment);
 
@@ -228,13 +221,6 @@ void ChildProcess::terminate() {
 }
 
 std::uint32_t ChildProcess::id() const { return static_cast<std::uint32_t>(state_->pid); }
-
-std::uint32_t runProgram(const ChildProcess::Options& options, std::string& output) {
-    ChildProcess child(options);
-    std::uint32_t code = child.wait();
-    output = child.output();
-    return code;
-}
 
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
     if (value.empty()) {
