@@ -6,12 +6,14 @@
 PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev \
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf \
-            clang libclang-rt-14-dev valgrind
+            clang libclang-rt-14-dev valgrind gcovr
 PRESETS := native native-release win32 win64 fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
+# Runs that start Acrobat.exe or look processes up by name take this machine-wide lock.
+ACROBAT_LOCK ?= $(if $(wildcard /work/acrobat.lock),/work/acrobat.lock,$(CURDIR)/build/acrobat.lock)
 
-.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck demo clean
+.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo clean
 
 all: build
 
@@ -66,6 +68,21 @@ fuzz: build
 
 memcheck: build
 	@sh tools/memcheck.sh
+
+# Line and branch coverage of the framework, the tool and the helper programs by the four
+# native suites (build/coverage; gcovr). The suites that look Acrobat up by name run under
+# the machine-wide lock. The summary lands in build/coverage/coverage.txt.
+coverage: deps
+	@cmake --preset coverage >/dev/null
+	@cmake --build --preset coverage -j $(JOBS)
+	@find build/coverage -name '*.gcda' -delete
+	@rc=0; for s in platform framework app e2e; do \
+	  flock $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
+	    { echo "$$s tests failed (build/coverage/$$s.log)"; rc=1; }; \
+	done; \
+	gcovr --root . --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
+	  --exclude-throw-branches --print-summary -o build/coverage/coverage.txt build/coverage | tail -3; \
+	exit $$rc
 
 demo: build
 	@sh tools/demo.sh
