@@ -2,9 +2,11 @@
 #include "ThisApp.h"
 
 #include "FraskPdfTreeScan.h"
+#include "MessageNumbers.h"
 #include "OptionTable.h"
 #include "TaskDeleter.h"
 #include "process/Process.h"
+#include "process/ProcessCalls.h"
 #include "runtime/Console.h"
 #include "runtime/VersionInfo.h"
 #include "strings/DateTime.h"
@@ -16,9 +18,6 @@ namespace {
 
 constexpr int AcceptancePolls = 15;
 constexpr int AliveCheckPolls = 5;
-constexpr int AcrobatNotRunning = 3000;
-constexpr int UnknownState = 1000;
-constexpr int NotAccepted = 1000;
 
 std::string now() {
     return DateTime::now().text();
@@ -29,10 +28,6 @@ std::string now() {
 // --- RunEnvironment: the real world ---
 
 RunEnvironment::~RunEnvironment() = default;
-
-void RunEnvironment::sleep(DWORD milliseconds) {
-    Sleep(milliseconds);
-}
 
 bool RunEnvironment::acrobatIsRunning(Acrobat& acrobat) {
     return acrobat.isRunning();
@@ -143,7 +138,7 @@ int ThisApp::run() {
     } catch (const ovs::Exception& error) {
         int number = error.number();
         out << std::endl;
-        if (number == AcrobatNotRunning) {
+        if (number == ovs::msg::AcrobatNotRunning) {
             out << error.message() << std::endl;
         } else {
             out << error.message() << " (" << error.argument(1) << ")" << std::endl;
@@ -171,7 +166,7 @@ int ThisApp::clearTaskFiles(const std::string& value) {
 int ThisApp::processTask() {
     ovs::Console& out = ovs::console();
     if (!environment_->acrobatIsRunning(*acrobat_)) {
-        throw ovs::Exception(AcrobatNotRunning);
+        throw ovs::Exception(ovs::msg::AcrobatNotRunning);
     }
     RequestTask request{ovs::FileString()};
     ParameterMap parameters;
@@ -186,7 +181,7 @@ int ThisApp::processTask() {
     out << id << std::endl;
 
     out << "Waiting for finish ";
-    environment_->sleep(PollInterval);
+    ovs::processCalls().sleep(PollInterval);
     int acceptance = AcceptancePolls;
     int aliveCheck = AliveCheckPolls;
     bool waiting = true;
@@ -204,15 +199,15 @@ int ThisApp::processTask() {
             if (--aliveCheck == 0) {
                 aliveCheck = AliveCheckPolls;
                 if (!environment_->acrobatIsRunning(*acrobat_)) {
-                    throw ovs::Exception(AcrobatNotRunning);
+                    throw ovs::Exception(ovs::msg::AcrobatNotRunning);
                 }
             }
         } else {
             break;
         }
-        environment_->sleep(PollInterval);
+        ovs::processCalls().sleep(PollInterval);
         if (!waiting) {
-            return NotAccepted;
+            return ovs::msg::FreeFatalError;
         }
     }
 
@@ -221,10 +216,10 @@ int ThisApp::processTask() {
     } else if (state == TaskState::Error) {
         out << std::endl << "Task aborted at " << now() << std::endl;
     } else {
-        throw ovs::Exception(UnknownState, "Unkown state");
+        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state");
     }
     restartAcrobatIfDue(request);
-    environment_->sleep(PollInterval);
+    ovs::processCalls().sleep(PollInterval);
     return 0;
 }
 

@@ -13,14 +13,12 @@
 #include <memory>
 #include <string>
 
-// What the run flow needs from outside the process: waiting, Acrobat, the task file and the
-// task folder. The run flow reaches them only through this object, so that tests can script
-// the task's states and record the waiting instead of spending it.
+// What the run flow needs from outside the process: Acrobat, the task file and the task
+// folder. The run flow reaches them only through this object, so that tests can script the
+// task's states. It waits through ovs::processCalls().sleep, the one seam for system calls.
 class RunEnvironment {
 public:
     virtual ~RunEnvironment();
-    // Sleep.
-    virtual void sleep(DWORD milliseconds);
     // Acrobat::isRunning.
     virtual bool acrobatIsRunning(Acrobat& acrobat);
     // Acrobat::start; raises 3002 when Acrobat cannot be started.

@@ -1,6 +1,7 @@
-// The system calls that ovs::Process and the Acrobat control make directly (not through the
-// run-time table): one table of function pointers, so that a test can put a failing
-// TerminateProcess or a Sleep that does not wait in place. Production code never changes it.
+// The system calls that ovs::Process, the Acrobat control and the tool's run flow make
+// directly (not through the run-time table): one table of function pointers, the only seam
+// for them, so that a test can put a failing TerminateProcess or a Sleep that records
+// instead of waiting in place. Production code never changes it.
 #pragma once
 #include "platform/Win32.h"
 

@@ -3,10 +3,11 @@
 // of the build's prefix. Only processes started by the test are visible to it, and long
 // waits go through a Sleep of the test's own.
 #include "Acrobat.h"
-#include "TaskTestFolder.h"
-#include "VisibleProcesses.h"
+#include "MessageNumbers.h"
 #include "ProcessTestSupport.h"
 #include "RegistryTestSupport.h"
+#include "TaskTestFolder.h"
+#include "VisibleProcesses.h"
 #include "process/ProcessCalls.h"
 #include "runtime/Console.h"
 
@@ -20,6 +21,7 @@
 namespace {
 
 using ovs::test::IdleProcess;
+using ovs::test::SleepRecorder;
 using ovs::test::TempFolder;
 using ovs::test::VisibleProcesses;
 
@@ -33,18 +35,6 @@ void setText(const char* keyPath, const char* name, const std::string& text) {
                                             static_cast<DWORD>(text.size() + 1)));
     RegCloseKey(key);
 }
-
-// Counts the sleeps of the Acrobat control; each really waits only a moment.
-struct SleepCounter {
-    static std::vector<DWORD>& sleeps() {
-        static std::vector<DWORD> list;
-        return list;
-    }
-    static void WINAPI sleep(DWORD milliseconds) {
-        sleeps().push_back(milliseconds);
-        ::Sleep(50);
-    }
-};
 
 // Makes every process that the Acrobat control launches visible to the test.
 struct LaunchRecorder {
@@ -66,7 +56,8 @@ struct LaunchRecorder {
 class AcrobatControl : public testing::Test {
 protected:
     void SetUp() override {
-        SleepCounter::sleeps().clear();
+        SleepRecorder::sleeps().clear();
+        SleepRecorder::realWait() = 50; // each wait only a moment
         LaunchRecorder::launched().clear();
         saved_ = ovs::console().rdbuf(output_.rdbuf());
         calls_ = ovs::systemProcessCalls();
@@ -159,7 +150,7 @@ TEST_F(AcrobatControl, RegistryTextReadsTextValuesOnly) {
 
 TEST_F(AcrobatControl, StartWithoutAnInstalledAcrobatFailsBeforePrintingAnything) {
     auto idle = startCopy(folder_, "Acrobat.exe"); // running, but not installed
-    expectError([] { Acrobat().start(); }, 3002, "");
+    expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted, "");
     EXPECT_EQ("", output());
 }
 
@@ -188,11 +179,11 @@ TEST_F(AcrobatControl, StartLaunchesTheInstalledProgramAndReturnsOnceItRuns) {
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {
     setText(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
     calls_.shellExecuteEx = [](SHELLEXECUTEINFOA*) -> BOOL { return FALSE; };
-    calls_.sleep = &SleepCounter::sleep;
+    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
-    expectError([] { Acrobat().start(); }, 3002);
+    expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted);
     EXPECT_EQ("Starting acrobat, please wait\n", output());
-    EXPECT_EQ(std::vector<DWORD>(32, 2000), SleepCounter::sleeps());
+    EXPECT_EQ(std::vector<DWORD>(32, 2000), SleepRecorder::sleeps());
 }
 
 TEST_F(AcrobatControl, IsRunningAndStopFindAcrobatWhateverTheCase) {
@@ -207,14 +198,14 @@ TEST_F(AcrobatControl, StopEndsTheFirstOfTwoAndReturnsOnceItHasEnded) {
     TempFolder other;
     auto first = startCopy(folder_, "Acrobat.exe");
     auto second = startCopy(other, "Acrobat.exe");
-    calls_.sleep = &SleepCounter::sleep;
+    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
     EXPECT_TRUE(Acrobat().stop());
     EXPECT_NE(first->running(), second->running()) << "exactly one of them ended";
     // Termination does not wait, so the check after it may still see the process: then a
     // wait follows, and a further try when the process is still there after it.
     const std::string once = "\nStopping Acrobat.exe - try 0\n";
-    const std::size_t waits = SleepCounter::sleeps().size();
+    const std::size_t waits = SleepRecorder::sleeps().size();
     EXPECT_LE(waits, 1u);
     EXPECT_TRUE(output() == once || (waits == 1 && output() == once + "\nStopping Acrobat.exe - try 1\n")) << output();
     EXPECT_TRUE(Acrobat().isRunning());
@@ -223,15 +214,15 @@ TEST_F(AcrobatControl, StopEndsTheFirstOfTwoAndReturnsOnceItHasEnded) {
 TEST_F(AcrobatControl, StopThatCannotTerminateFailsAfterFourTries) {
     auto idle = startCopy(folder_, "Acrobat.exe");
     calls_.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
-    calls_.sleep = &SleepCounter::sleep;
+    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
-    expectError([] { Acrobat().stop(); }, 3709, "Unable to stop acrobat.exe process.");
+    expectError([] { Acrobat().stop(); }, ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
     EXPECT_EQ("\nStopping Acrobat.exe - try 0\n"
               "\nStopping Acrobat.exe - try 1\n"
               "\nStopping Acrobat.exe - try 2\n"
               "\nStopping Acrobat.exe - try 3\n",
               output());
-    EXPECT_EQ(std::vector<DWORD>(4, 2000), SleepCounter::sleeps());
+    EXPECT_EQ(std::vector<DWORD>(4, 2000), SleepRecorder::sleeps());
     EXPECT_TRUE(idle->running());
 }
 

@@ -1,7 +1,11 @@
 // The run flow in-process: what the tool prints and returns for a command line, with the
-// task file, Acrobat and the waiting scripted through a recording environment.
+// task file and Acrobat scripted through a recording environment and the waiting recorded
+// through the process-call seam.
 #include "ThisApp.h"
 
+#include "MessageNumbers.h"
+#include "ProcessTestSupport.h"
+#include "process/ProcessCalls.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +15,13 @@
 #include <string>
 #include <vector>
 
+using ovs::test::SleepRecorder;
+
 namespace {
 
 // Answers the run flow from scripts and records what it was asked to do.
 class ScriptedEnvironment : public RunEnvironment {
 public:
-    void sleep(DWORD milliseconds) override { sleeps.push_back(milliseconds); }
     bool acrobatIsRunning(Acrobat&) override {
         bool running = acrobat.empty() ? false : acrobat[std::min(aliveChecks, acrobat.size() - 1)];
         ++aliveChecks;
@@ -44,7 +49,6 @@ public:
     std::unique_ptr<ovs::Exception> pollError; // raised instead of the last scripted state
     std::int32_t documents = 0;
 
-    std::vector<DWORD> sleeps;
     std::size_t aliveChecks = 0;
     std::size_t polls = 0;
     int starts = 0, restarts = 0, submits = 0;
@@ -116,8 +120,15 @@ protected:
         auto scripted = std::make_unique<ScriptedEnvironment>();
         environment = scripted.get();
         app->setEnvironment(std::move(scripted));
+        SleepRecorder::sleeps().clear();
+        ovs::ProcessCalls calls = ovs::systemProcessCalls();
+        calls.sleep = &SleepRecorder::sleep;
+        sleeping = std::make_unique<ovs::ScopedProcessCalls>(calls);
     }
-    void TearDown() override { app.reset(); }
+    void TearDown() override {
+        sleeping.reset();
+        app.reset();
+    }
     // A fresh application and environment for the next case of a table.
     void restart() {
         TearDown();
@@ -141,6 +152,7 @@ protected:
 
     std::unique_ptr<ThisApp> app;
     ScriptedEnvironment* environment = nullptr;
+    std::unique_ptr<ovs::ScopedProcessCalls> sleeping;
     std::string banner;
     std::string output;
 };
@@ -158,7 +170,7 @@ TEST_F(ThisAppRun, ClearModeChecksItsValueAndSkipsEverythingElse) {
         {{"-clear:ALL"}, 0, "Clearing old task files (ALL)\n", {0}},
         {{"-clear:FINISHED", "-startacrobat"}, 0, "Clearing old task files (FINISHED)\n", {1}},
         {{"/CLEAR:\"FINISHED\""}, 0, "Clearing old task files (FINISHED)\n", {1}},
-        {{"-clear:"}, 2001, nullptr, {}},
+        {{"-clear:"}, ovs::msg::InvalidOption, nullptr, {}},
     };
     for (const Case& c : cases) {
         restart();
@@ -173,7 +185,7 @@ TEST_F(ThisAppRun, ClearModeChecksItsValueAndSkipsEverythingElse) {
 }
 
 TEST_F(ThisAppRun, StartAcrobatComesBeforeTheMandatoryCheck) {
-    EXPECT_EQ(run({"-startacrobat"}), 2001);
+    EXPECT_EQ(run({"-startacrobat"}), ovs::msg::InvalidOption);
     EXPECT_EQ(environment->starts, 1);
     EXPECT_EQ(output.rfind("\nCommand line tool", 0), 0u);
 }
@@ -205,14 +217,15 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
         EXPECT_EQ(option("f") == nullptr, c.permissionSet) << described;
         EXPECT_EQ(option("o") == nullptr, c.permissionSet) << described;
         if (c.missing) {
-            EXPECT_EQ(code, 2001) << described;
+            EXPECT_EQ(code, ovs::msg::InvalidOption) << described;
             std::string usage = c.permissionSet ? PermissionUsage : FullUsage;
-            EXPECT_EQ(output, usage + "\n" + messageOf(2001) + " (Mandatory option '" + c.missing + "' is missing.)\n")
+            EXPECT_EQ(output, usage + "\n" + messageOf(ovs::msg::InvalidOption) + " (Mandatory option '" + c.missing +
+                                  "' is missing.)\n")
                 << described;
             EXPECT_EQ(environment->aliveChecks, 0u) << described;
         } else {
             // The scripted Acrobat runs and the scripted task is not accessible: "Unkown state".
-            EXPECT_EQ(code, 1000) << described;
+            EXPECT_EQ(code, ovs::msg::FreeFatalError) << described;
             EXPECT_EQ(environment->submits, 1) << described;
         }
     }
@@ -277,27 +290,119 @@ TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
         std::size_t polls, sleeps, aliveChecks; // any: not checked
         std::vector<std::string> names;         // submitted option names; empty: not checked
     } cases[] = {
-        {{}, {true}, {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished}, 0, "", 0,
-         created + "\\.!!" + finished, 4, 5, any, plainNames},
+        {{},
+         {true},
+         {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished},
+         0,
+         "",
+         0,
+         created + "\\.!!" + finished,
+         4,
+         5,
+         any,
+         plainNames},
         {{"-readpermissions"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, 2, any, {}},
-        {{"-READPERMISSIONS"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, any, any,
+        {{"-READPERMISSIONS"},
+         {true},
+         {TaskState::Finished},
+         0,
+         "",
+         0,
+         permission + finished,
+         any,
+         any,
+         any,
          {"f", "i", "k", "nw", "o", "p", "readpermissions"}},
-        {{"-restartacrobatevery:0"}, {true}, {TaskState::Request}, 0, "", 1000, created + "\\.{15}" + notAccepted, 15,
-         16, any, {}},
+        {{"-restartacrobatevery:0"},
+         {true},
+         {TaskState::Request},
+         0,
+         "",
+         ovs::msg::FreeFatalError,
+         created + "\\.{15}" + notAccepted,
+         15,
+         16,
+         any,
+         {}},
         // Countdowns are not reset by a change of state, and three Accepted polls reach no Acrobat check.
-        {{}, {true}, tenRequestsThreeAccepted, 0, "", 1000, created + "\\.{10}!!!\\.{5}" + notAccepted, 18, any, 1, {}},
+        {{},
+         {true},
+         tenRequestsThreeAccepted,
+         0,
+         "",
+         ovs::msg::FreeFatalError,
+         created + "\\.{10}!!!\\.{5}" + notAccepted,
+         18,
+         any,
+         1,
+         {}},
         // Acrobat is checked before submission and at every fifth Accepted poll.
-        {{}, {true, true, false}, {TaskState::Accepted}, 0, "", 3000,
-         created + "!{10}\n" + quoted(messageOf(3000)) + "\n", 10, any, 3, {}},
-        {{}, {false}, {}, 0, "", 3000, "\n" + quoted(messageOf(3000)) + "\n", 0, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::Error}, 0, "", 0,
-         created + "!\nTask aborted at " + DateTimePattern + "\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::NotAccessible}, 0, "", 1000,
-         created + "!\n" + quoted(messageOf(1000, "Unkown state")) + " \\(Unkown state\\)\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::Error}, 3503, "C:\\t\\Task417.ovc", 3503,
-         created + "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Error}, 1000, "Unkown state in task request file", 1000,
-         created + "\n.* \\(Unkown state in task request file\\)\n", any, any, any, {}},
+        {{},
+         {true, true, false},
+         {TaskState::Accepted},
+         0,
+         "",
+         ovs::msg::AcrobatNotRunning,
+         created + "!{10}\n" + quoted(messageOf(ovs::msg::AcrobatNotRunning)) + "\n",
+         10,
+         any,
+         3,
+         {}},
+        {{},
+         {false},
+         {},
+         0,
+         "",
+         ovs::msg::AcrobatNotRunning,
+         "\n" + quoted(messageOf(ovs::msg::AcrobatNotRunning)) + "\n",
+         0,
+         any,
+         any,
+         {}},
+        {{},
+         {true},
+         {TaskState::Accepted, TaskState::Error},
+         0,
+         "",
+         0,
+         created + "!\nTask aborted at " + DateTimePattern + "\n",
+         any,
+         any,
+         any,
+         {}},
+        {{},
+         {true},
+         {TaskState::Accepted, TaskState::NotAccessible},
+         0,
+         "",
+         ovs::msg::FreeFatalError,
+         created + "!\n" + quoted(messageOf(ovs::msg::FreeFatalError, "Unkown state")) + " \\(Unkown state\\)\n",
+         any,
+         any,
+         any,
+         {}},
+        {{},
+         {true},
+         {TaskState::Accepted, TaskState::Error},
+         ovs::msg::OutputNotFolder,
+         "C:\\t\\Task417.ovc",
+         ovs::msg::OutputNotFolder,
+         created + "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n",
+         any,
+         any,
+         any,
+         {}},
+        {{},
+         {true},
+         {TaskState::Error},
+         ovs::msg::FreeFatalError,
+         "Unkown state in task request file",
+         ovs::msg::FreeFatalError,
+         created + "\n.* \\(Unkown state in task request file\\)\n",
+         any,
+         any,
+         any,
+         {}},
     };
     for (const Case& c : cases) {
         restart();
@@ -317,7 +422,7 @@ TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
             EXPECT_EQ(environment->polls, c.polls);
         }
         if (c.sleeps != any) {
-            EXPECT_EQ(environment->sleeps, std::vector<DWORD>(c.sleeps, 2000));
+            EXPECT_EQ(SleepRecorder::sleeps(), std::vector<DWORD>(c.sleeps, 2000));
         }
         if (c.aliveChecks != any) {
             EXPECT_EQ(environment->aliveChecks, c.aliveChecks);
@@ -361,20 +466,23 @@ TEST_F(ThisAppRun, RestartRuleComparesTheTasksDocumentCount) {
             std::regex_search(output, std::regex("\n Trying to restart acrobat at " + DateTimePattern + "\n$"));
         EXPECT_EQ(restartLine, c.restart) << output;
         EXPECT_EQ(environment->restarts, c.restart ? 1 : 0) << (c.option ? c.option : "none");
-        EXPECT_EQ(environment->sleeps.back(), 2000u);
+        EXPECT_EQ(SleepRecorder::sleeps().back(), 2000u);
     }
 }
 
 // A submission that fails leaves the announcement without an id.
 class FailingSubmission : public ScriptedEnvironment {
 public:
-    std::uint32_t submitTask(RequestTask&, const ParameterMap&) override { throw ovs::Exception(1000, "Unkown type"); }
+    std::uint32_t submitTask(RequestTask&, const ParameterMap&) override {
+        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown type");
+    }
 };
 
 TEST_F(ThisAppRun, FailingSubmitLeavesTheAnnouncementWithoutId) {
     app->setEnvironment(std::make_unique<FailingSubmission>());
-    EXPECT_EQ(run(TaskLine), 1000);
-    EXPECT_EQ(output, "Created a task for FraskPdf: Task Id \n" + messageOf(1000, "Unkown type") + " (Unkown type)\n");
+    EXPECT_EQ(run(TaskLine), ovs::msg::FreeFatalError);
+    EXPECT_EQ(output, "Created a task for FraskPdf: Task Id \n" + messageOf(ovs::msg::FreeFatalError, "Unkown type") +
+                          " (Unkown type)\n");
 }
 
 } // namespace

@@ -9,8 +9,28 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ovs::test {
+
+// A Sleep for ovs::ProcessCalls that records each wait; it really waits only realWait()
+// milliseconds (0 unless a test sets it).
+struct SleepRecorder {
+    static std::vector<DWORD>& sleeps() {
+        static std::vector<DWORD> list;
+        return list;
+    }
+    static DWORD& realWait() {
+        static DWORD milliseconds = 0;
+        return milliseconds;
+    }
+    static void WINAPI sleep(DWORD milliseconds) {
+        sleeps().push_back(milliseconds);
+        if (realWait() != 0) {
+            ::Sleep(realWait());
+        }
+    }
+};
 
 // The idle program of this build, in the framework's Windows form.
 inline std::string idleProgramPath() {
