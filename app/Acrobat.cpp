@@ -1,6 +1,7 @@
 // Starting, stopping and finding Acrobat.
 #include "Acrobat.h"
 
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "process/Process.h"
 #include "process/ProcessCalls.h"
@@ -75,7 +76,7 @@ bool Acrobat::isRunning() {
 bool Acrobat::start() {
     ovs::FileString path = executablePath();
     if (!isExistingFile(path)) {
-        throw ovs::Exception(3002);
+        throw ovs::Exception(ovs::msg::AcrobatNotStarted);
     }
     if (isRunning()) {
         ovs::console() << "Acrobat already running\n" << std::flush;
@@ -91,7 +92,7 @@ bool Acrobat::start() {
     for (int tries = 1;; ++tries) {
         calls.sleep(waitMilliseconds);
         if (tries > startChecks) {
-            throw ovs::Exception(3002);
+            throw ovs::Exception(ovs::msg::AcrobatNotStarted);
         }
         if (isRunning()) {
             return true;
@@ -110,7 +111,7 @@ bool Acrobat::stop() {
         }
         ovs::processCalls().sleep(waitMilliseconds);
         if (++attempt == stopAttempts) {
-            throw ovs::Exception(3709, "Unable to stop acrobat.exe process.");
+            throw ovs::Exception(ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
         }
     }
     return result;

@@ -1,5 +1,6 @@
 // Creating task files and following their state while the plug-in works on them.
 #include "RequestTask.h"
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -7,8 +8,6 @@
 
 namespace {
 
-// Free-text message number.
-constexpr int FreeText = 1000;
 // Candidate names tried in vain, beyond the first, before giving up.
 constexpr unsigned MaximumRetries = 10000;
 // The request version the tool writes.
@@ -41,7 +40,7 @@ std::uint32_t RequestTask::createTaskFile() {
     unsigned retries = 0;
     while (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) {
         if (++retries > MaximumRetries) {
-            throw ovs::Exception(FreeText,
+            throw ovs::Exception(ovs::msg::FreeFatalError,
                                  "Couldn't create a Task file. If there are too much task files in the task folder, "
                                  "please use the  -clear option to delete finished task files.");
         }
@@ -77,7 +76,7 @@ void RequestTask::writeParameters(const ParameterMap& parameters) {
             file_.writeText(name, value.asPath());
             continue;
         }
-        throw ovs::Exception(FreeText, "Unkown type");
+        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown type");
     }
 }
 
@@ -97,7 +96,7 @@ TaskState RequestTask::pollState() {
             throw ovs::Exception(error, file_.path());
         }
     } else if (state == TaskState::Invalid) {
-        throw ovs::Exception(FreeText, "Unkown state in task request file");
+        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state in task request file");
     }
     return state;
 }

@@ -1,13 +1,11 @@
 // Reading task files: the task folder, the task-file type, state and integer results.
 #include "Task.h"
+#include "MessageNumbers.h"
 #include "files/File.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
 namespace {
-
-// The result read when the task file cannot be opened: message 3003.
-constexpr std::int32_t TaskFileNotAccessible = 3003;
 
 const char* const TaskTopic = "Task";
 
@@ -71,7 +69,7 @@ TaskState Task::readState() {
 
 std::int32_t Task::readTaskInteger(const std::string& key) {
     if (!openForReading()) {
-        return TaskFileNotAccessible;
+        return ovs::msg::TaskFileNotAccessible;
     }
     file_.profiling().setTopic(TaskTopic);
     std::int32_t value = file_.readInteger(key);

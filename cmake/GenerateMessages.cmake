@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
-# Turns resources/messages.txt (one "number<TAB>text" per line, texts exactly as shown to
-# users) into the two forms the builds need: a C++ table for POSIX and an RC STRINGTABLE.
+# Turns resources/messages.txt (one "number<TAB>text" or "number<TAB>Name<TAB>text" per
+# line, texts exactly as shown to users) into the forms the builds need: a C++ table for
+# POSIX, an RC STRINGTABLE, and MessageNumbers.h with one ovs::msg constant per name.
 file(READ "${SOURCE}" content)
 # CMake lists split at ';' and group at brackets: park those characters first.
 string(REPLACE ";" "@OVS_SEMI@" content "${content}")
@@ -11,7 +12,9 @@ string(REPLACE "\n" ";" lines "${content}")
 
 set(cpp "// Generated from resources/messages.txt. Do not edit.\n")
 set(rc "// Generated from resources/messages.txt. Do not edit.\nSTRINGTABLE\nLANGUAGE 9, 1\nBEGIN\n")
+set(hpp "// Generated from resources/messages.txt. Do not edit.\n#pragma once\n\nnamespace ovs::msg {\n\n")
 set(seen "")
+set(names "")
 foreach(line IN LISTS lines)
   if(line STREQUAL "" OR line MATCHES "^#")
     continue()
@@ -25,6 +28,18 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "messages.txt: number ${id} given twice")
   endif()
   list(APPEND seen "${id}")
+  if(text MATCHES "^([A-Z][A-Za-z0-9]*)\t(.*)$")
+    set(name "${CMAKE_MATCH_1}")
+    set(text "${CMAKE_MATCH_2}")
+    if(name IN_LIST names)
+      message(FATAL_ERROR "messages.txt: name ${name} given twice")
+    endif()
+    list(APPEND names "${name}")
+    string(APPEND hpp "constexpr int ${name} = ${id};\n")
+    if(text STREQUAL "")
+      continue() # a free-text number: no table entry
+    endif()
+  endif()
   string(REPLACE "@OVS_SEMI@" ";" text "${text}")
   string(REPLACE "@OVS_LB@" "[" text "${text}")
   string(REPLACE "@OVS_RB@" "]" text "${text}")
@@ -38,9 +53,10 @@ foreach(line IN LISTS lines)
   string(APPEND rc "  ${id}, \"${rtext}\"\n")
 endforeach()
 string(APPEND rc "END\n")
+string(APPEND hpp "\n} // namespace ovs::msg\n")
 file(MAKE_DIRECTORY "${OUT_DIR}")
 # Write only on change so that dependants are not rebuilt needlessly.
-foreach(pair "MessageTable.inc|cpp" "Messages.rc|rc")
+foreach(pair "MessageTable.inc|cpp" "Messages.rc|rc" "MessageNumbers.h|hpp")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 var)

@@ -1,6 +1,7 @@
 // The file object: mode checks, folder creation and wiping above the Windows implementation;
 // every exception leaves with this file's path.
 #include "files/File.h"
+#include "MessageNumbers.h"
 #include "files/FileImplWin.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
@@ -50,7 +51,7 @@ FileImpl& File::openImplementation(int number) {
 }
 
 void File::write(const void* bytes, std::uint32_t count) {
-    FileImpl& implementation = openImplementation(1010);
+    FileImpl& implementation = openImplementation(msg::CannotWriteFile);
     try {
         implementation.write(bytes, count);
     } catch (FileException& error) {
@@ -64,7 +65,7 @@ void File::rewind() {
 }
 
 void File::seekEnd() {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     try {
         implementation.seekEnd();
     } catch (FileException& error) {
@@ -79,7 +80,7 @@ void File::setPath(const std::string& text) {
 
 const FileString& File::path() const {
     if (path_.empty()) {
-        raise(1016, path_);
+        raise(msg::BadFileOrFolder, path_);
     }
     return path_;
 }
@@ -113,13 +114,13 @@ void File::open(std::uint32_t mode) {
     implementation_.reset();
     implementation_ = std::make_unique<FileImplWin>();
     if ((mode & MustExist) && !path_.isFile()) {
-        raise(1001, path_);
+        raise(msg::FileNotFound, path_);
     }
     if ((mode & MustNotExist) && path_.isFile()) {
-        raise(1029, path_);
+        raise(msg::FileAlreadyExists, path_);
     }
     if (path_.empty()) {
-        FileException error(1003);
+        FileException error(msg::FileCannotBeOpened);
         throw error;
     }
     try {
@@ -132,7 +133,7 @@ void File::open(std::uint32_t mode) {
 
 void File::create(std::uint32_t mode, std::uint32_t reserved) {
     if ((mode & MustNotExist) && path_.isFile()) {
-        raise(1029, path_);
+        raise(msg::FileAlreadyExists, path_);
     }
     implementation_.reset();
     implementation_ = std::make_unique<FileImplWin>();
@@ -150,7 +151,7 @@ void File::create(std::uint32_t mode, std::uint32_t reserved) {
 
 void File::createOneFolder(const FileString& folder) {
     if (!CreateDirectoryA(folder.c_str(), nullptr)) {
-        raise(1004, folder, GetLastError());
+        raise(msg::FileCannotBeCreated, folder, GetLastError());
     }
 }
 
@@ -169,7 +170,7 @@ void File::createFolder(std::uint32_t mode) {
 }
 
 std::uint32_t File::read(void* buffer, std::uint32_t count, bool exact) {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     std::uint32_t got = 0;
     try {
         got = implementation.read(buffer, count);
@@ -178,7 +179,7 @@ std::uint32_t File::read(void* buffer, std::uint32_t count, bool exact) {
         throw;
     }
     if (exact && got < count) {
-        raise(1009, path_);
+        raise(msg::CannotReadFile, path_);
     }
     return got;
 }
@@ -188,7 +189,7 @@ std::uint32_t File::size() {
 }
 
 std::uint64_t File::size64() {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     try {
         return implementation.size64();
     } catch (FileException& error) {
@@ -198,7 +199,7 @@ std::uint64_t File::size64() {
 }
 
 void File::seek(std::uint64_t position) {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     try {
         implementation.seek(position);
     } catch (FileException& error) {
@@ -234,7 +235,7 @@ bool File::remove() {
 }
 
 void File::getTimes(std::uint32_t& creation, std::uint32_t& lastAccess, std::uint32_t& lastWrite) {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     try {
         implementation.getTimes(creation, lastAccess, lastWrite);
     } catch (FileException& error) {
@@ -244,7 +245,7 @@ void File::getTimes(std::uint32_t& creation, std::uint32_t& lastAccess, std::uin
 }
 
 void File::setTimes(std::uint32_t creation, std::uint32_t lastAccess, std::uint32_t lastWrite) {
-    FileImpl& implementation = openImplementation(1009);
+    FileImpl& implementation = openImplementation(msg::CannotReadFile);
     try {
         implementation.setTimes(creation, lastAccess, lastWrite);
     } catch (FileException& error) {

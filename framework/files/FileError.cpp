@@ -1,5 +1,6 @@
 // Windows error codes to file messages.
 #include "files/FileError.h"
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -14,13 +15,17 @@ struct Mapping {
 
 // Argument: the path.
 constexpr Mapping pathTable[] = {
-    {2, 1001}, {3, 1002}, {4, 1012}, {5, 1013}, {8, 1014}, {32, 1022}, {33, 1022}, {6009, 1010}, {183, 1029},
+    {2, msg::FileNotFound}, {3, msg::FolderNotFound},     {4, msg::TooManyOpenFiles},
+    {5, msg::AccessDenied}, {8, msg::NoMoreMemory},       {32, msg::FileLocked},
+    {33, msg::FileLocked},  {6009, msg::CannotWriteFile}, {183, msg::FileAlreadyExists},
 };
 
 // Argument: the drive.
 constexpr Mapping driveTable[] = {
-    {15, 1015}, {19, 1017}, {20, 1015}, {21, 1018}, {23, 1009}, {25, 1019},
-    {26, 1020}, {27, 1019}, {29, 1010}, {30, 1009}, {31, 1015}, {34, 1021},
+    {15, msg::InvalidDrive},         {19, msg::DiskWriteProtected}, {20, msg::InvalidDrive},
+    {21, msg::DiskCannotBeSelected}, {23, msg::CannotReadFile},     {25, msg::DiskCannotSeek},
+    {26, msg::DiskInvalidFormat},    {27, msg::DiskCannotSeek},     {29, msg::CannotWriteFile},
+    {30, msg::CannotReadFile},       {31, msg::InvalidDrive},       {34, msg::InvalidDiskChange},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 // The Windows file implementation over CreateFileA and the Win32 file functions.
 #include "files/FileImplWin.h"
+#include "MessageNumbers.h"
 #include "files/File.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
@@ -57,7 +58,7 @@ void FileImplWin::open(const std::string& path, std::uint32_t mode) {
     handle_ = CreateFileA(path_.c_str(), accessFor(mode), sharingFor(mode), nullptr, disposition, attributesFor(mode),
                           nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
-        raiseFileError(1003);
+        raiseFileError(msg::FileCannotBeOpened);
     }
     if (mode & File::AtEnd) {
         seekEnd();
@@ -73,14 +74,14 @@ void FileImplWin::create(const std::string& path, std::uint32_t mode, std::uint3
                               TRUNCATE_EXISTING, attributesFor(mode), nullptr);
     }
     if (handle_ == INVALID_HANDLE_VALUE) {
-        raiseFileError(1004);
+        raiseFileError(msg::FileCannotBeCreated);
     }
 }
 
 std::uint32_t FileImplWin::read(void* buffer, std::uint32_t count) {
     DWORD got = 0;
     if (!ReadFile(handle_, buffer, count, &got, nullptr)) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
     return got;
 }
@@ -88,7 +89,7 @@ std::uint32_t FileImplWin::read(void* buffer, std::uint32_t count) {
 void FileImplWin::write(const void* buffer, std::uint32_t count) {
     DWORD written = 0;
     if (!WriteFile(handle_, buffer, count, &written, nullptr)) {
-        raiseFileError(1010);
+        raiseFileError(msg::CannotWriteFile);
     }
 }
 
@@ -99,7 +100,7 @@ std::uint32_t FileImplWin::size() {
 std::uint64_t FileImplWin::size64() {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(handle_, &size)) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
     return static_cast<std::uint64_t>(size.QuadPart);
 }
@@ -121,7 +122,7 @@ void FileImplWin::close() {
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     if (!CloseHandle(handle)) {
-        raiseFileError(1005);
+        raiseFileError(msg::FileCannotBeClosed);
     }
 }
 
@@ -130,7 +131,7 @@ void FileImplWin::seek(std::uint64_t position) {
     SetLastError(ERROR_SUCCESS);
     DWORD low = SetFilePointer(handle_, static_cast<LONG>(position & 0xFFFFFFFFu), &high, FILE_BEGIN);
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
 }
 
@@ -139,7 +140,7 @@ void FileImplWin::seekEnd() {
     SetLastError(ERROR_SUCCESS);
     DWORD low = SetFilePointer(handle_, 0, &high, FILE_END);
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
 }
 
@@ -156,7 +157,7 @@ void FileImplWin::getTimes(std::uint32_t& creation, std::uint32_t& lastAccess, s
     FILETIME accessed;
     FILETIME written;
     if (!GetFileTime(handle_, &created, &accessed, &written)) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
     creation = secondsSince2000(created);
     lastAccess = secondsSince2000(accessed);
@@ -168,7 +169,7 @@ void FileImplWin::setTimes(std::uint32_t creation, std::uint32_t lastAccess, std
     FILETIME accessed = fileTimeOfSecondsSince2000(lastAccess);
     FILETIME written = fileTimeOfSecondsSince2000(lastWrite);
     if (!SetFileTime(handle_, &created, &accessed, &written)) {
-        raiseFileError(1009);
+        raiseFileError(msg::CannotReadFile);
     }
 }
 

@@ -1,5 +1,6 @@
 // The option loop and its error handling.
 #include "parsing/CommandParsing.h"
+#include "MessageNumbers.h"
 
 #include <cstdio>
 #include <vector>
@@ -50,13 +51,13 @@ void CommandParsing::parse() {
         }
         try {
             if (!parseOption()) {
-                throw Exception(2001);
+                throw Exception(msg::InvalidOption);
             }
             if (!endsOption(*position_)) {
-                throw Exception(2002);
+                throw Exception(msg::BadOptionArgument);
             }
         } catch (Exception& error) {
-            if (error.number() < 2000) {
+            if (error.number() < msg::FreeError) {
                 throw;
             }
             lastError_ = error.number();
@@ -71,7 +72,7 @@ void CommandParsing::parse() {
 
 bool CommandParsing::parseOption() {
     setTokenStart(optionStart_);
-    raiseError(2023, TokenEnd::ToPosition);
+    raiseError(msg::BadSpecification, TokenEnd::ToPosition);
 }
 
 bool CommandParsing::optionError(Exception& error) {

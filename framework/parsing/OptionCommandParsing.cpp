@@ -1,6 +1,7 @@
 // Keyword options, their values by kind, the usage text and the mandatory check.
 #include "parsing/OptionCommandParsing.h"
 
+#include "MessageNumbers.h"
 #include "runtime/Console.h"
 
 #include <algorithm>
@@ -149,7 +150,7 @@ void OptionCommandParsing::checkMandatory() const {
     for (const auto& [name, option] : options_) {
         if (option->mandatory && !option->present) {
             printUsage();
-            throw ovs::Exception(2001, "Mandatory option '" + name + "' is missing.");
+            throw ovs::Exception(ovs::msg::InvalidOption, "Mandatory option '" + name + "' is missing.");
         }
     }
 }

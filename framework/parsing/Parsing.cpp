@@ -2,6 +2,7 @@
 // position and raises numbered errors that quote the offending text.
 #include "parsing/Parsing.h"
 
+#include "MessageNumbers.h"
 #include "runtime/Exception.h"
 
 #include <cstring>
@@ -97,7 +98,7 @@ void Parsing::expectEnd(std::uint32_t flags) {
     }
     if (*position_ != '\0') {
         setTokenStart(position_);
-        raiseError(2022, TokenEnd::ToEnd);
+        raiseError(msg::EndOfLineExpected, TokenEnd::ToEnd);
     }
 }
 
@@ -137,7 +138,7 @@ int Parsing::readKeyword(const char* list, std::uint32_t flags) {
         if (matches) {
             if (result > 0) {
                 setTokenEnd(TokenEnd::ToPosition);
-                raiseError(2025);
+                raiseError(msg::AmbiguousSpecification);
             }
             result = index;
             if (flags & ScanFullKeyword) {
@@ -178,7 +179,7 @@ int Parsing::readOptionKeyword(const char* list, std::uint32_t flags) {
 
 void Parsing::checkMaximum(std::uint32_t value, std::uint32_t max) {
     if (max != 0 && value > max) {
-        raiseError(2005, TokenEnd::ToPosition);
+        raiseError(msg::ValueOutOfRange, TokenEnd::ToPosition);
     }
 }
 
@@ -194,10 +195,10 @@ std::uint32_t Parsing::readHexadecimalDigits(std::uint32_t flags) {
         ++position_;
     }
     if (position_ == first) {
-        raiseError(2021, TokenEnd::ToNextBlank);
+        raiseError(msg::NumberExpected, TokenEnd::ToNextBlank);
     }
     if (overflow && !(flags & ScanNoOverflow)) {
-        raiseError(2005, TokenEnd::ToPosition);
+        raiseError(msg::ValueOutOfRange, TokenEnd::ToPosition);
     }
     return value;
 }
@@ -213,7 +214,7 @@ std::uint32_t Parsing::readOctalDigits(std::uint32_t flags) {
         ++position_;
     }
     if (overflow && !(flags & ScanNoOverflow)) {
-        raiseError(2005, TokenEnd::ToPosition);
+        raiseError(msg::ValueOutOfRange, TokenEnd::ToPosition);
     }
     return value;
 }
@@ -248,7 +249,7 @@ std::uint32_t Parsing::readDecimal(std::uint32_t flags, std::uint32_t max) {
     }
     setTokenStart(position_);
     if (!isDecimalDigit(*position_)) {
-        raiseError(2020, TokenEnd::ToNextBlank);
+        raiseError(msg::DecimalExpected, TokenEnd::ToNextBlank);
     }
     std::uint64_t value = 0;
     bool overflow = false;
@@ -261,7 +262,7 @@ std::uint32_t Parsing::readDecimal(std::uint32_t flags, std::uint32_t max) {
     }
     if (overflow) {
         if (!(flags & ScanNoOverflow)) {
-            raiseError(2005, TokenEnd::ToPosition);
+            raiseError(msg::ValueOutOfRange, TokenEnd::ToPosition);
         }
         value = 0xFFFFFFFFull;
     }
@@ -282,7 +283,7 @@ std::uint32_t Parsing::readHexBytes(std::uint8_t* out, std::uint32_t count, std:
         ++digits;
     }
     if (digits < 2 * count && (flags & ScanAllHexDigits)) {
-        raiseError(2021, TokenEnd::ToNextBlank);
+        raiseError(msg::NumberExpected, TokenEnd::ToNextBlank);
     }
     std::memset(out, 0, count);
     // Right-aligned: the last digit is the low half of the last byte.
@@ -306,7 +307,7 @@ void Parsing::readGuid(GUID& out, std::uint32_t flags) {
     const char* start = position_;
     auto malformed = [this, start]() {
         setTokenStart(start);
-        raiseError(2023, TokenEnd::ToNextBlank);
+        raiseError(msg::BadSpecification, TokenEnd::ToNextBlank);
     };
     auto field = [this, &malformed](std::uint32_t max) {
         if (hexDigitValue(*position_) < 0) {
@@ -414,13 +415,13 @@ void Parsing::readString(std::string& out, std::uint32_t flags, std::uint32_t ma
     setTokenStart(position_);
     bool blankEnds = (flags & ScanBlankEndsText) != 0;
     if (blankEnds && isBlank()) {
-        raiseError(2024, TokenEnd::ToEnd);
+        raiseError(msg::MissingSpecification, TokenEnd::ToEnd);
     }
     bool quoted = *position_ == '"';
     if (quoted) {
         ++position_;
     } else if (*position_ == '\0') {
-        raiseError(2024, TokenEnd::ToEnd);
+        raiseError(msg::MissingSpecification, TokenEnd::ToEnd);
     }
     beginString();
 
@@ -448,14 +449,14 @@ void Parsing::readString(std::string& out, std::uint32_t flags, std::uint32_t ma
             break;
         }
         if (static_cast<unsigned char>(c) < 0x20) {
-            raiseError(2006, TokenEnd::ToEnd);
+            raiseError(msg::NoEndOfString, TokenEnd::ToEnd);
         }
         out += c;
     }
     if (quoted && !ended) {
         if (*position_ != '"') {
             position_ = tokenStart_;
-            raiseError(2006, TokenEnd::ToEnd);
+            raiseError(msg::NoEndOfString, TokenEnd::ToEnd);
         }
         ++position_;
     }
@@ -470,7 +471,7 @@ void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_
     result = 0;
     setTokenStart(position_);
     if (*position_ == '\0') {
-        raiseError(2019, TokenEnd::ToPosition);
+        raiseError(msg::FileSpecExpected, TokenEnd::ToPosition);
     }
     bool quoted = *position_ == '"';
     const char* begin = quoted ? position_ + 1 : position_;
@@ -488,7 +489,7 @@ void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_
     std::string text(begin, end);
     if (text.empty()) {
         tokenEnd_ = behind;
-        raiseError(2023);
+        raiseError(msg::BadSpecification);
     }
 
     if (defaultExtension != nullptr && *defaultExtension != '\0' && text.find_first_of("\\/:") == std::string::npos &&
@@ -517,7 +518,7 @@ void Parsing::readFileSpec(std::uint32_t& result, FileString& path, std::uint32_
     if (spec.find_first_of("?*") != std::string::npos) {
         result |= FileSpecHasWildcards;
         if (!(flags & ScanWildcards)) {
-            raiseError(2023, TokenEnd::ToEnd);
+            raiseError(msg::BadSpecification, TokenEnd::ToEnd);
         }
     }
     position_ = behind;
@@ -547,7 +548,7 @@ void Parsing::readFileList(FileScanSpec& spec, bool allowRecursion) {
         FileString further;
         readFileSpec(result, further, ScanWildcards);
         if (further.isAbsolute()) {
-            raiseError(2023, TokenEnd::ToNextBlank);
+            raiseError(msg::BadSpecification, TokenEnd::ToNextBlank);
         }
         spec.addPattern(further.c_str(), (result & FileSpecHasWildcards) != 0);
         skipBlanks();

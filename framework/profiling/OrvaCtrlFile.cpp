@@ -1,6 +1,7 @@
 // Control files: header writing and checking, typed access and error context.
 #include "profiling/OrvaCtrlFile.h"
 
+#include "MessageNumbers.h"
 #include "files/File.h"
 #include "parsing/Parsing.h"
 #include "platform/Win32.h"
@@ -98,7 +99,7 @@ void OrvaCtrlFile::open(const FileString& path, std::uint32_t openFlags) {
     if (!inMemory()) {
         if (!path_.isFile()) {
             if (openFlags & OpenMustExist) {
-                FileException error(1001);
+                FileException error(msg::FileNotFound);
                 error.setPath(path_);
                 throw error;
             }
@@ -143,14 +144,14 @@ void OrvaCtrlFile::readHeader() {
     const std::uint32_t flags = type_ ? type_->flags : 0;
     profiling_.setTopic(HeaderTopic);
     if (!profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
-        throw Exception(1144, HeaderTopic);
+        throw Exception(msg::RegistryNameNotFound, HeaderTopic);
     }
     headerRead_ = true;
     readHeaderValue(1, "Guid");
     readHeaderValue(2, "Specification");
     readHeaderValue(3, "Version");
     if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
-        throw Exception(1031, " (no file type GUID specified)");
+        throw Exception(msg::FileCorrupt, " (no file type GUID specified)");
     }
 }
 
@@ -170,12 +171,12 @@ void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
             scanner.readGuid(guid, ScanGuidBraces);
             scanner.expectEnd(ScanSkipBlanks);
         } catch (const Exception&) {
-            throw Exception(1031, " (invalid file type GUID)");
+            throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
         }
         guid_ = guid;
         guidRead_ = true;
         if (type_ && type_->typeGuid && !sameGuid(guid, *type_->typeGuid)) {
-            throw Exception(1031, " (bad file type GUID)");
+            throw Exception(msg::FileCorrupt, " (bad file type GUID)");
         }
         return;
     }
@@ -184,7 +185,7 @@ void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
         if (type_ && (type_->flags & HeaderFlagCheckSpecification)) {
             const std::string expected = type_->description ? type_->description : "";
             if (text != expected) {
-                throw Exception(1036, " \"" + expected + "\"");
+                throw Exception(msg::WrongFileType, " \"" + expected + "\"");
             }
         }
         return;
@@ -204,10 +205,10 @@ void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
         const std::uint32_t newest = std::uint32_t(type_->version.major) << 16 | type_->version.minor;
         const std::uint32_t oldest = std::uint32_t(type_->minimumVersion.major) << 16 | type_->minimumVersion.minor;
         if (found > newest) {
-            throw Exception(1114, shownVersion(major, minor));
+            throw Exception(msg::BadVersion, shownVersion(major, minor));
         }
         if (found < oldest) {
-            throw Exception(1113, shownVersion(major, minor),
+            throw Exception(msg::VersionTooOld, shownVersion(major, minor),
                             shownVersion(type_->minimumVersion.major, type_->minimumVersion.minor));
         }
         return;
@@ -247,29 +248,29 @@ std::uint32_t OrvaCtrlFile::readInteger(const std::string& key) {
 void OrvaCtrlFile::addErrorContext(Exception& error, const std::string& valueName) {
     const DWORD systemError = GetLastError();
     const int number = error.number();
-    if (number == 1001 || number == 1002 || number == 1013) {
+    if (number == msg::FileNotFound || number == msg::FolderNotFound || number == msg::AccessDenied) {
         return;
     }
-    const std::string value = number == 1144 ? std::string() : valueName;
-    const String format = loadMessage(value.empty() ? 55360 : 55361);
+    const std::string value = number == msg::RegistryNameNotFound ? std::string() : valueName;
+    const String format = loadMessage(value.empty() ? msg::FileTopic : msg::FileTopicValue);
     const String fileName = path_.fileName(true);
     const String topic = profiling_.topicName();
     error.setLocation(formatMessage(format.c_str(), fileName.c_str(), topic.c_str(), value.c_str()));
     switch (number) {
-    case 1140:
-        error.setNumber(1145);
+    case msg::RegistryNoAccess:
+        error.setNumber(msg::ItemNoAccess);
         error.setArgument(1, std::to_string(systemError));
         break;
-    case 1141:
-    case 1144:
-        error.setNumber(1147);
+    case msg::RegistryNotFound:
+    case msg::RegistryNameNotFound:
+        error.setNumber(msg::ItemNotFound);
         break;
-    case 1142:
-        error.setNumber(1146);
+    case msg::RegistryBadData:
+        error.setNumber(msg::ItemBadData);
         error.setArgument(1, error.argument(3));
         break;
-    case 1143:
-        error.setNumber(2005);
+    case msg::RegistryOutOfRange:
+        error.setNumber(msg::ValueOutOfRange);
         error.setArgument(1, error.argument(3));
         break;
     default:

@@ -2,6 +2,7 @@
 // read fallback.
 #include "profiling/Profiling.h"
 
+#include "MessageNumbers.h"
 #include "profiling/ProfilingIni.h"
 #include "profiling/ProfilingIniMemBuff.h"
 #include "profiling/ProfilingWinIni.h"
@@ -59,7 +60,7 @@ std::unique_ptr<ProfilingImpl> Profiling::createStore(ProfilingMode storeMode) {
     case ProfilingModeRegistry32:
         return std::make_unique<ProfilingWinReg>(storeMode);
     default:
-        throw Exception(1000, "Invalid profiling mode!");
+        throw Exception(msg::FreeFatalError, "Invalid profiling mode!");
     }
 }
 

@@ -1,6 +1,7 @@
 // The generic operations of ovs::ProfilingImpl.
 #include "profiling/ProfilingImpl.h"
 
+#include "MessageNumbers.h"
 #include "runtime/Exception.h"
 
 #include <cstdio>
@@ -129,7 +130,7 @@ std::size_t ProfilingImpl::readBinary(const std::string& name, void* buffer, std
         int high = hexValue(text[position]);
         int low = position + 1 < text.size() ? hexValue(text[position + 1]) : 0;
         if (high < 0 || low < 0) {
-            throw Exception(1142, name, stored);
+            throw Exception(msg::RegistryBadData, name, stored);
         }
         if (position + 1 == text.size()) {
             break; // a lone last digit is not a whole byte

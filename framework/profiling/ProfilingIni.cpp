@@ -1,6 +1,7 @@
 // The INI text store: parser, model, serialiser and the file form of loading and saving.
 #include "profiling/ProfilingIni.h"
 
+#include "MessageNumbers.h"
 #include "files/File.h"
 #include "platform/Win32.h"
 #include "profiling/TopicIni.h"
@@ -465,7 +466,7 @@ bool ProfilingIni::loadText(String& text) {
 bool ProfilingIni::saveText(const std::string& text) {
     if (file_.empty()) {
         if (!sectionOrder_.empty()) {
-            FileException error(1016);
+            FileException error(msg::BadFileOrFolder);
             error.setPath(file_);
             throw error;
         }

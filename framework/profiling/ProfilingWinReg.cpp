@@ -1,6 +1,7 @@
 // The configuration store in the Windows registry, and its topic handle.
 #include "profiling/ProfilingWinReg.h"
 
+#include "MessageNumbers.h"
 #include "profiling/Profiling.h"
 #include "runtime/Exception.h"
 
@@ -101,7 +102,7 @@ void TopicWinReg::readString(const std::string& name, String& text) {
         throw ProfilingEntryNotFound();
     }
     if (result != ERROR_SUCCESS) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
     if (type == REG_SZ) {
         const char* chars = reinterpret_cast<const char*>(buffer.data());
@@ -114,7 +115,7 @@ void TopicWinReg::readString(const std::string& name, String& text) {
         std::memcpy(&value, buffer.data(), sizeof value);
         text = std::to_string(value);
     } else {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
 }
 
@@ -136,7 +137,7 @@ std::uint32_t TopicWinReg::readUInt(const std::string& name) {
     DWORD size = sizeof value;
     if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
     return value;
 }
@@ -151,7 +152,7 @@ std::int64_t TopicWinReg::readInt64(const std::string& name) {
     DWORD size = sizeof value;
     if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_QWORD || size != sizeof value) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
     return static_cast<std::int64_t>(value);
 }
@@ -176,7 +177,7 @@ bool TopicWinReg::entryExists(const std::string& name) {
 
 void TopicWinReg::deleteEntry(const std::string& name) {
     if (RegDeleteValueA(key_, name.c_str()) != ERROR_SUCCESS) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
 }
 
@@ -201,12 +202,12 @@ void TopicWinReg::readUIntList(const std::string& name, std::vector<std::uint32_
         return;
     }
     if (result != ERROR_SUCCESS || type != REG_BINARY || size % 4 != 0) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
     values.resize(size / 4);
     if (size > 0 && RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(values.data()),
                                      &size) != ERROR_SUCCESS) {
-        throw Exception(1146);
+        throw Exception(msg::ItemBadData);
     }
 }
 

@@ -1,6 +1,7 @@
 // Registry keys opened by full path, and the table of root names.
 #include "profiling/RegistryKey.h"
 
+#include "MessageNumbers.h"
 #include "profiling/ProfilingWinReg.h"
 #include "runtime/Exception.h"
 
@@ -82,7 +83,7 @@ void RegistryKey::open(const std::string& path, bool use32BitView) {
             return;
         }
     }
-    throw Exception(1140, path, std::to_string(result));
+    throw Exception(msg::RegistryNoAccess, path, std::to_string(result));
 }
 
 bool RegistryKey::readString(const std::string& name, String& text) {
@@ -96,10 +97,10 @@ bool RegistryKey::readString(const std::string& name, String& text) {
         size = static_cast<DWORD>(buffer.size());
         result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
         if (result == ERROR_FILE_NOT_FOUND) {
-            throw Exception(1147);
+            throw Exception(msg::ItemNotFound);
         }
     } else if (result != ERROR_SUCCESS) {
-        throw Exception(1144, name);
+        throw Exception(msg::RegistryNameNotFound, name);
     }
     if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
         const char* chars = reinterpret_cast<const char*>(buffer.data());

@@ -8,6 +8,7 @@
 // hexadecimal digit pairs, so it survives every store (INI lines and REG_SZ alike).
 #include "profiling/Topic.h"
 
+#include "MessageNumbers.h"
 #include "runtime/Exception.h"
 
 #include <cstdlib>
@@ -104,7 +105,7 @@ bool Topic::readSecureString(const std::string& name, String& text) {
         String stored;
         readString(secure, stored);
         if (!unscramble(name, stored, text)) {
-            throw Exception(1146, stored);
+            throw Exception(msg::ItemBadData, stored);
         }
         return true;
     }

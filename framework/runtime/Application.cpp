@@ -1,5 +1,6 @@
 // The application base and the process run.
 #include "runtime/Application.h"
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "runtime/AutoInit.h"
 #include "runtime/Console.h"
@@ -19,7 +20,6 @@ namespace {
 Application* currentApplication = nullptr;
 
 constexpr int abortedByUser = 11;
-constexpr int textAbortedByUser = 55376;
 // Overwrites whatever a progress line left behind before the abort text.
 constexpr const char* lineClearing = "\r\r\t\t\t\t\t\t\t\t\t       \r";
 
@@ -68,7 +68,7 @@ int Application::onSignal(int) { return 1; }
 
 void Application::onAbort(const AbortException& exception) {
     if (exception.number() == abortedByUser) {
-        console() << lineClearing << loadAndFormat(textAbortedByUser, applicationName().c_str()) << std::endl;
+        console() << lineClearing << loadAndFormat(msg::AbortedByUser, applicationName().c_str()) << std::endl;
     }
     exitEarly(exception.number());
 }

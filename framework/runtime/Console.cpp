@@ -1,5 +1,6 @@
 // The console stream and its unbuffered stream buffer over the C runtime's standard output.
 #include "runtime/Console.h"
+#include "MessageNumbers.h"
 #include "runtime/Messages.h"
 
 #include <cstdio>
@@ -68,7 +69,7 @@ Console::~Console() = default;
 
 void Console::promptForKey() {
     CriticalSection::Lock lock(locks_.prompt);
-    *this << loadMessage(55377);
+    *this << loadMessage(msg::PressAnyKey);
     flush();
 }
 

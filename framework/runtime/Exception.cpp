@@ -1,6 +1,7 @@
 // The exception family: construction with the current error location, and the one-line
 // message composed from the message table.
 #include "runtime/Exception.h"
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "runtime/ErrorLocation.h"
 #include "runtime/Messages.h"
@@ -11,18 +12,15 @@
 namespace ovs {
 namespace {
 
-constexpr int textUndocumented = 55296;
-constexpr int textError = 55297;
-constexpr int textWarning = 55298;
-constexpr int textFatalError = 55299;
-
-bool isFreeText(int number) { return number == 1000 || number == 2000 || number == 4000; }
+bool isFreeText(int number) {
+    return number == msg::FreeFatalError || number == msg::FreeError || number == msg::FreeWarning;
+}
 
 int severityText(int number) {
-    if (number < 2000) {
-        return textFatalError;
+    if (number < msg::FreeError) {
+        return msg::WordFatalError;
     }
-    return number < 4000 ? textError : textWarning;
+    return number < msg::FreeWarning ? msg::WordError : msg::WordWarning;
 }
 
 // The application's name; without one the program file's name without folder and extension.
@@ -127,7 +125,7 @@ const char* Exception::compose(const std::string& text1, const std::string& text
                     details += ", " + argument;
                 }
             }
-            text = loadAndFormat(textUndocumented, details.c_str());
+            text = loadAndFormat(msg::Undocumented, details.c_str());
         }
     }
     StringBase<char> severity = loadMessage(severityText(number_));
@@ -149,6 +147,6 @@ AbortException::~AbortException() = default;
 
 } // namespace ovs
 
-ProfilingEntryNotFound::ProfilingEntryNotFound() : ovs::Exception(1147) {}
+ProfilingEntryNotFound::ProfilingEntryNotFound() : ovs::Exception(ovs::msg::ItemNotFound) {}
 
 ProfilingEntryNotFound::~ProfilingEntryNotFound() = default;

@@ -1,5 +1,6 @@
 // The version banner texts.
 #include "runtime/VersionInfo.h"
+#include "MessageNumbers.h"
 #include "runtime/Messages.h"
 #include "strings/NumberText.h"
 
@@ -11,18 +12,10 @@ const char* const makerName = "ORVA-SYSTEMS";
 
 namespace {
 
-constexpr int textMonthNames = 55312;
-constexpr int textVersionOfDate = 55314;
-constexpr int textLevel = 55315;
-constexpr int textFirstStage = 55316; // Concept, Alpha, Beta, Gamma follow
-constexpr int textBuild = 55320;
-constexpr int textDate = 55321;
-constexpr int textRightsOneYear = 55328;
-constexpr int textRightsYears = 55329;
-
 StringBase<char> levelText(int level) {
     if (level >= 1 && level <= 399) {
-        return loadMessage(textFirstStage + level / 100) + " (" + loadMessage(textLevel) + " " +
+        // Concept, Alpha, Beta and Gamma follow each other.
+        return loadMessage(msg::StageConcept + level / 100) + " (" + loadMessage(msg::Level) + " " +
                decimalText(level % 100) + ")";
     }
     if (level >= 501 && level <= 526) {
@@ -32,11 +25,11 @@ StringBase<char> levelText(int level) {
 }
 
 StringBase<char> dateText(int year, int month, int day) {
-    StringBase<char> format = loadMessage(textDate);
+    StringBase<char> format = loadMessage(msg::DateOrder);
     if (format.empty()) {
         format = "%1-%2-%3";
     }
-    StringBase<char> names = loadMessage(textMonthNames);
+    StringBase<char> names = loadMessage(msg::MonthNames);
     StringBase<char> monthText = names.empty() ? decimalText(month)
                                                : StringBase<char>(names.substr(std::min<std::size_t>(3 * (month - 1), names.size()), 3));
     return formatMessage(format.c_str(), decimalText(year).c_str(), monthText.c_str(), decimalText(day, 2).c_str());
@@ -56,19 +49,19 @@ VersionInfo::VersionInfo(int major, int minor, int build, int level, int buildYe
     }
 
     version_ = decimalText(major) + "." + decimalText(minor, 2) + levelText(level);
-    versionBuild_ = build == 0 ? version_ : version_ + " (" + loadMessage(textBuild) + decimalText(build) + ")";
+    versionBuild_ = build == 0 ? version_ : version_ + " (" + loadMessage(msg::Build) + decimalText(build) + ")";
     if (buildMonth <= 0) {
         versionOfDate_ = version_;
         versionOfDateBuild_ = versionBuild_;
         return;
     }
-    versionOfDate_ = loadAndFormat(textVersionOfDate, version_.c_str(),
-                                   dateText(buildYear, buildMonth, buildDay).c_str());
-    versionOfDateBuild_ = versionOfDate_ + " (" + loadMessage(textBuild) + " " + decimalText(build) + ")";
+    versionOfDate_ =
+        loadAndFormat(msg::VersionOfDate, version_.c_str(), dateText(buildYear, buildMonth, buildDay).c_str());
+    versionOfDateBuild_ = versionOfDate_ + " (" + loadMessage(msg::Build) + " " + decimalText(build) + ")";
     if (firstYear != buildYear) {
-        rightsNotice_ = loadAndFormat(textRightsYears, decimalText(firstYear).c_str(), decimalText(buildYear).c_str());
+        rightsNotice_ = loadAndFormat(msg::RightsYears, decimalText(firstYear).c_str(), decimalText(buildYear).c_str());
     } else {
-        rightsNotice_ = loadAndFormat(textRightsOneYear, decimalText(buildYear).c_str());
+        rightsNotice_ = loadAndFormat(msg::RightsOneYear, decimalText(buildYear).c_str());
     }
     rightsNotice_ += " ";
     rightsNotice_ += makerName;

@@ -1,6 +1,7 @@
 // Moments with a zone offset: checks, UTC and local forms, text form, and the start-up
 // initialiser.
 #include "strings/DateTime.h"
+#include "MessageNumbers.h"
 #include "files/FileTimes.h"
 #include "platform/CRuntimeTime.h"
 #include "runtime/Exception.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr int invalidDateTime = 1313;
 constexpr std::int64_t ticksPerSecond = 10000000;
 constexpr std::int64_t ticksPerMinute = 60 * ticksPerSecond;
 
@@ -44,17 +44,17 @@ void checkDate(unsigned year, unsigned month, unsigned day) {
     std::mktime(&fields);
     if (fields.tm_year != static_cast<int>(year) - 1900 || fields.tm_mon != static_cast<int>(month) - 1 ||
         fields.tm_mday != static_cast<int>(day)) {
-        throw ovs::Exception(invalidDateTime, std::to_string(year) + "-" + std::to_string(month) + "-" +
-                                                  std::to_string(day));
+        throw ovs::Exception(ovs::msg::InvalidDateTime,
+                             std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day));
     }
 }
 
 void checkTime(unsigned hour, unsigned minute, unsigned second, unsigned millisecond) {
     if (hour >= 24 || minute >= 60 || second >= 60 || millisecond > 999) {
-        throw ovs::Exception(invalidDateTime, std::to_string(hour) + ":" +
-                                                  ovs::decimalText(static_cast<std::int32_t>(minute), 2) + ":" +
-                                                  ovs::decimalText(static_cast<std::int32_t>(second), 2) + "." +
-                                                  ovs::decimalText(static_cast<std::int32_t>(millisecond), 3));
+        throw ovs::Exception(ovs::msg::InvalidDateTime,
+                             std::to_string(hour) + ":" + ovs::decimalText(static_cast<std::int32_t>(minute), 2) + ":" +
+                                 ovs::decimalText(static_cast<std::int32_t>(second), 2) + "." +
+                                 ovs::decimalText(static_cast<std::int32_t>(millisecond), 3));
     }
 }
 
@@ -135,11 +135,11 @@ std::int32_t DateTime::zoneOffset() const { return zoneOffset_; }
 FILETIME DateTime::utc() const {
     if (!utcValid_) {
         if (!localValid_) {
-            throw ovs::Exception(invalidDateTime, "not set");
+            throw ovs::Exception(ovs::msg::InvalidDateTime, "not set");
         }
         FILETIME fileTime{};
         if (!SystemTimeToFileTime(&local_, &fileTime)) {
-            throw ovs::Exception(invalidDateTime, text());
+            throw ovs::Exception(ovs::msg::InvalidDateTime, text());
         }
         std::int64_t ticks = static_cast<std::int64_t>((static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) |
                                                        fileTime.dwLowDateTime);
@@ -155,14 +155,14 @@ FILETIME DateTime::utc() const {
 SYSTEMTIME DateTime::local() const {
     if (!localValid_) {
         if (!utcValid_) {
-            throw ovs::Exception(invalidDateTime, "not set");
+            throw ovs::Exception(ovs::msg::InvalidDateTime, "not set");
         }
         std::uint64_t ticks = static_cast<std::uint64_t>(static_cast<std::int64_t>(utc_) + zoneOffset_ * ticksPerMinute);
         FILETIME fileTime;
         fileTime.dwLowDateTime = static_cast<DWORD>(ticks);
         fileTime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
         if (!FileTimeToSystemTime(&fileTime, &local_)) {
-            throw ovs::Exception(invalidDateTime, "conversion fail");
+            throw ovs::Exception(ovs::msg::InvalidDateTime, "conversion fail");
         }
         localValid_ = true;
     }

@@ -1,5 +1,6 @@
 // Creating task requests: the file's exact content, the id and name rules, and the
 // creation error of a full task folder.
+#include "MessageNumbers.h"
 #include "RequestTask.h"
 #include "TaskTestFolder.h"
 
@@ -86,7 +87,7 @@ TEST(TaskRequest, AFullFolderFailsAfter10001TestedNamesWithTheCreationError) {
     }
     std::srand(99);
     RequestTask request{ovs::FileString()};
-    expectError([&] { request.submit(ParameterMap()); }, 1000,
+    expectError([&] { request.submit(ParameterMap()); }, ovs::msg::FreeFatalError,
                 "Couldn't create a Task file. If there are too much task files in the task folder, please use "
                 "the  -clear option to delete finished task files.");
     // Exactly 10001 names were drawn, four numbers each.

@@ -1,4 +1,5 @@
 // Reading a task file back: states, the plug-in's errors, integer results and bad headers.
+#include "MessageNumbers.h"
 #include "RequestTask.h"
 #include "TaskTestFolder.h"
 
@@ -42,14 +43,15 @@ TEST(TaskState, PollStateFollowsTheFileAndUnknownStatesFail) {
             continue;
         }
         EXPECT_EQ(TaskState::Invalid, task.request.readState()) << c.entries;
-        expectError([&] { task.request.pollState(); }, 1000, "Unkown state in task request file");
+        expectError([&] { task.request.pollState(); }, ovs::msg::FreeFatalError, "Unkown state in task request file");
     }
 }
 
 TEST(TaskState, ThePluginsErrorIsRaisedWithTheTaskFilesPath) {
     TaskTestFolder folder;
     WrittenTask task(folder, "State=Error\r\nLastError=3505\r\n");
-    std::string message = expectError([&] { task.request.pollState(); }, 3505, folder.file(task.name).c_str());
+    std::string message =
+        expectError([&] { task.request.pollState(); }, ovs::msg::EncryptionErrors, folder.file(task.name).c_str());
     EXPECT_NE(std::string::npos, message.find("There were errors while encrypting a document"));
 }
 
@@ -59,10 +61,10 @@ TEST(TaskState, ResultsOfDeletedFilesAndMissingEntries) {
     EXPECT_EQ(7, task.request.processedDocuments());
     std::filesystem::remove(folder.native(task.name));
     EXPECT_EQ(TaskState::NotAccessible, task.request.pollState());
-    EXPECT_EQ(3003, task.request.processedDocuments());
-    EXPECT_EQ(3003, task.request.lastError());
+    EXPECT_EQ(ovs::msg::TaskFileNotAccessible, task.request.processedDocuments());
+    EXPECT_EQ(ovs::msg::TaskFileNotAccessible, task.request.lastError());
     WrittenTask finished(folder, "State=Finished\r\n");
-    expectError([&] { finished.request.processedDocuments(); }, 1147);
+    expectError([&] { finished.request.processedDocuments(); }, ovs::msg::ItemNotFound);
 }
 
 TEST(TaskState, AHeaderOfANewerVersionIsRejected) {
@@ -75,7 +77,7 @@ TEST(TaskState, AHeaderOfANewerVersionIsRejected) {
     } catch (const ovs::FileException&) {
         FAIL() << "a bad header was taken for a missing file";
     } catch (const ovs::Exception& error) {
-        EXPECT_EQ(1114, error.number());
+        EXPECT_EQ(ovs::msg::BadVersion, error.number());
     }
 }
 

@@ -1,6 +1,7 @@
 // Task runs from command line to exit code against the running stand-in: finished, aborted,
 // refused by the plug-in, never accepted, Acrobat gone, and the permission check.
 #include "EndToEnd.h"
+#include "MessageNumbers.h"
 #include "platform/PlatformInfo.h"
 
 #include <regex>
@@ -63,20 +64,23 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         const char* taskFileHolds = "";
     } const cases[] = {
         {"abort", false, nullptr, "^Task aborted at ", 0},
-        {"fail:3505", false, nullptr, "^FraskPdfCmd: error OV3505 - There were errors while encrypting a document", 3505},
+        {"fail:3505", false, nullptr, "^FraskPdfCmd: error OV3505 - There were errors while encrypting a document",
+         ovs::msg::EncryptionErrors},
         {"process", true, nullptr,
          "^FraskPdfCmd: error OV3503 - The output specification is not a folder\\. This is necessary if the input "
          "file contains wildcards",
-         3503},
+         ovs::msg::OutputNotFolder},
         {"invalid-state:accepted", false, nullptr, "^FraskPdfCmd: fatal error - Unkown state in task request file",
-         1000},
-        {"header-version-2", false, nullptr, "\\.ovc: fatal error OV1114 - file has bad version 200\\.", 1114},
+         ovs::msg::FreeFatalError},
+        {"header-version-2", false, nullptr, "\\.ovc: fatal error OV1114 - file has bad version 200\\.",
+         ovs::msg::BadVersion},
         {"never-accept", false, "Waiting for finish ...............",
-         "^Task was not accepted: \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$", 1000, "State=Request\r\n"},
+         "^Task was not accepted: \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$", ovs::msg::FreeFatalError,
+         "State=Request\r\n"},
         {"exit-while-accepted", false, "Waiting for finish !!!!!",
          "^FraskPdfCmd: error OV3000 - FraskPdfCmd needs a running Adobe Acrobat with installed ORVA-SYSTEMS "
          "Veilgard PDF",
-         3000},
+         ovs::msg::AcrobatNotRunning},
     };
     copyDocument("invoice.pdf", "in\\invoice.pdf");
     for (const Case& c : cases) {
@@ -95,7 +99,7 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
             ASSERT_EQ(5u, run.lines.size()) << run.output;
             EXPECT_EQ(c.waiting, run.lines[3]);
         }
-        if (c.exitCode > 3000) {
+        if (c.exitCode > ovs::msg::AcrobatNotRunning) { // a plug-in error
             // The plug-in's message names the task file.
             std::string named = " (" + taskFolder_ + "\\Task" + std::to_string(id) + ".ovc)";
             EXPECT_TRUE(last.size() > named.size() && last.compare(last.size() - named.size(), named.size(), named) == 0)
@@ -132,7 +136,7 @@ TEST_F(EndToEnd, APermissionCheckRunsTheSameExchangeWithTheReducedOptions) {
     EXPECT_EQ(0u, check.lines.back().rfind("FraskPdfCmd: error OV3510 - The permissions of the checked documents do "
                                            "not allow to encrypt them with Veilgard PDF", 0))
         << check.output;
-    EXPECT_EQ(seenExitCode(3510), check.exitCode);
+    EXPECT_EQ(seenExitCode(ovs::msg::PermissionsForbid), check.exitCode);
 }
 
 TEST_F(EndToEnd, AtStartAcrobatIsLaunchedAndRestartedAfterEnoughDocuments) {

@@ -1,5 +1,6 @@
 // The stand-in's document work: input resolution, parameter checks and the PDF work proper.
 #include "DocumentJob.h"
+#include "MessageNumbers.h"
 #include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
@@ -17,12 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // Result message numbers the plug-in reports.
-constexpr std::uint32_t DocumentNotFound = 3501;
-constexpr std::uint32_t DocumentNotOpened = 3502;
-constexpr std::uint32_t OutputNotFolder = 3503;
-constexpr std::uint32_t EncryptionErrors = 3505;
-constexpr std::uint32_t UnknownPermission = 3507;
-constexpr std::uint32_t PermissionsForbid = 3510;
 
 std::string upper(std::string text) {
     for (char& c : text) {
@@ -149,11 +144,11 @@ std::uint32_t encrypt(const fs::path& in, const fs::path& out, const Permissions
         return 0;
     }
     if (code > 0) {
-        return EncryptionErrors;
+        return ovs::msg::EncryptionErrors;
     }
     std::error_code error;
     fs::copy_file(in, out, fs::copy_options::overwrite_existing, error);
-    return error ? EncryptionErrors : 0;
+    return error ? ovs::msg::EncryptionErrors : 0;
 }
 
 // A document whose permissions stand in the way: already encrypted.
@@ -170,13 +165,13 @@ JobOutcome runDocumentJob(const DocumentJob& job, std::uint32_t documentMs,
     JobOutcome outcome;
     Permissions permissions;
     if (!parsePermissions(job.permissions, permissions)) {
-        outcome.lastError = UnknownPermission;
+        outcome.lastError = ovs::msg::UnknownPermission;
         return outcome;
     }
     std::string input = unquoted(job.input);
     std::string output = unquoted(job.output);
     if (input.empty()) {
-        outcome.lastError = DocumentNotFound;
+        outcome.lastError = ovs::msg::DocumentNotFound;
         return outcome;
     }
 
@@ -191,7 +186,7 @@ JobOutcome runDocumentJob(const DocumentJob& job, std::uint32_t documentMs,
     bool outputIsFolder = !output.empty() && fs::is_directory(outputPath, error);
     if (wildcard || folderInput) {
         if (!job.checkPermissions && !outputIsFolder) {
-            outcome.lastError = OutputNotFolder;
+            outcome.lastError = ovs::msg::OutputNotFolder;
             return outcome;
         }
         fs::path searched = folderInput ? native(input) : native(folder);
@@ -211,19 +206,19 @@ JobOutcome runDocumentJob(const DocumentJob& job, std::uint32_t documentMs,
         documents.emplace_back(document, outputIsFolder ? outputPath / document.filename() : outputPath);
     }
     if (documents.empty()) {
-        outcome.lastError = DocumentNotFound;
+        outcome.lastError = ovs::msg::DocumentNotFound;
         return outcome;
     }
 
     for (const auto& [document, target] : documents) {
         Sleep(documentMs);
         if (!looksLikePdf(document)) {
-            outcome.lastError = DocumentNotOpened;
+            outcome.lastError = ovs::msg::DocumentNotOpened;
             return outcome;
         }
         if (job.checkPermissions) {
             if (permissionsForbid(document)) {
-                outcome.lastError = PermissionsForbid;
+                outcome.lastError = ovs::msg::PermissionsForbid;
                 return outcome;
             }
         } else if (std::uint32_t failure = encrypt(document, target, permissions); failure != 0) {

@@ -2,6 +2,7 @@
 // and the file errors with their message numbers and Windows codes.
 #include "files/File.h"
 #include "FileTestSupport.h"
+#include "MessageNumbers.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
 #include "runtime/Exception.h"
@@ -29,7 +30,7 @@ TEST(File, OpeningAMissingFileForReadingRaises1001ThroughTheMapping) {
     ovs::test::InPrivateFolder here;
     File file(here.folder() / "missing.txt");
     FileException error = caught([&] { file.open(File::Read); });
-    EXPECT_EQ(1001, error.number());
+    EXPECT_EQ(ovs::msg::FileNotFound, error.number());
     EXPECT_EQ(std::uint32_t(ERROR_FILE_NOT_FOUND), error.systemError());
     EXPECT_EQ(here.folder() / "missing.txt", error.path());
     EXPECT_EQ("missing.txt", error.argument(1)); // display form, relative to the current folder
@@ -51,26 +52,27 @@ TEST(File, ModeChecksComeBeforeAnythingIsTouched) {
     ovs::test::InPrivateFolder here;
     here.makeFile("there.txt", "keep");
     File present(here.folder() / "there.txt");
-    EXPECT_EQ(1029, caught([&] { present.create(File::MustNotExist | File::Read | File::Write); }).number());
-    EXPECT_EQ(1029, caught([&] { present.open(File::MustNotExist | File::Write); }).number());
+    EXPECT_EQ(ovs::msg::FileAlreadyExists,
+              caught([&] { present.create(File::MustNotExist | File::Read | File::Write); }).number());
+    EXPECT_EQ(ovs::msg::FileAlreadyExists, caught([&] { present.open(File::MustNotExist | File::Write); }).number());
     EXPECT_EQ("keep", here.content("there.txt"));
 
     File absent(here.folder() / "absent.txt");
     FileException error = caught([&] { absent.open(File::MustExist | File::Read | File::Write); });
-    EXPECT_EQ(1001, error.number());
+    EXPECT_EQ(ovs::msg::FileNotFound, error.number());
     EXPECT_EQ(0u, error.systemError());
     EXPECT_FALSE(here.exists("absent.txt"));
 
     here.makeFolder("folder");
     File folder(here.folder() / "folder");
-    EXPECT_EQ(1001, caught([&] { folder.open(File::MustExist | File::Read); }).number());
+    EXPECT_EQ(ovs::msg::FileNotFound, caught([&] { folder.open(File::MustExist | File::Read); }).number());
 }
 
 TEST(File, OpeningWithoutAPathRaises1003AndAskingForTheEmptyPath1016) {
     File file;
-    EXPECT_EQ(1003, caught([&] { file.open(File::Read); }).number());
+    EXPECT_EQ(ovs::msg::FileCannotBeOpened, caught([&] { file.open(File::Read); }).number());
     FileException error = caught([&] { (void)file.path(); });
-    EXPECT_EQ(1016, error.number());
+    EXPECT_EQ(ovs::msg::BadFileOrFolder, error.number());
     EXPECT_EQ("<none>", error.argument(1));
 }
 
@@ -81,16 +83,16 @@ TEST(File, OpenErrorsCarryTheirMappedNumbers) {
     holder.open(File::Read | File::Write);
     File second(here.folder() / "locked.txt");
     FileException locked = caught([&] { second.open(File::Read); });
-    EXPECT_EQ(1022, locked.number());
+    EXPECT_EQ(ovs::msg::FileLocked, locked.number());
     EXPECT_EQ(std::uint32_t(ERROR_SHARING_VIOLATION), locked.systemError());
 
     File inMissingFolder(here.folder() / "nowhere\\x.txt");
-    EXPECT_EQ(1002, caught([&] { inMissingFolder.open(File::Read | File::Write); }).number());
-    EXPECT_EQ(1002, caught([&] { inMissingFolder.create(File::Read | File::Write); }).number());
+    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { inMissingFolder.open(File::Read | File::Write); }).number());
+    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { inMissingFolder.create(File::Read | File::Write); }).number());
 
     here.makeFolder("folder");
     File folder(here.folder() / "folder");
-    EXPECT_EQ(1013, caught([&] { folder.open(File::Read); }).number());
+    EXPECT_EQ(ovs::msg::AccessDenied, caught([&] { folder.open(File::Read); }).number());
 }
 
 TEST(File, CreateEmptiesAnExistingFile) {
@@ -111,14 +113,14 @@ TEST(File, ReadExactRaises1009OnAShortRead) {
     file.open(File::Read);
     char buffer[10];
     FileException error = caught([&] { file.read(buffer, 10, true); });
-    EXPECT_EQ(1009, error.number());
+    EXPECT_EQ(ovs::msg::CannotReadFile, error.number());
     EXPECT_EQ(here.folder() / "four.bin", error.path());
     file.rewind();
     EXPECT_EQ(4u, file.read(buffer, 10, false));
     EXPECT_EQ("1234", std::string(buffer, 4));
     file.close();
-    EXPECT_EQ(1009, caught([&] { file.read(buffer, 1, false); }).number());
-    EXPECT_EQ(1010, caught([&] { file.write("x", 1); }).number());
+    EXPECT_EQ(ovs::msg::CannotReadFile, caught([&] { file.read(buffer, 1, false); }).number());
+    EXPECT_EQ(ovs::msg::CannotWriteFile, caught([&] { file.write("x", 1); }).number());
 }
 
 TEST(File, PositionsSizesAndTruncation) {
@@ -153,7 +155,7 @@ TEST(File, FolderCreationSingleAndAllLevels) {
     here.makeFolder("a");
     File deep(here.folder() / "a\\b\\c");
     FileException error = caught([&] { deep.createFolder(0); });
-    EXPECT_EQ(1004, error.number());
+    EXPECT_EQ(ovs::msg::FileCannotBeCreated, error.number());
     EXPECT_EQ(std::uint32_t(ERROR_PATH_NOT_FOUND), error.systemError());
 
     deep.create(File::Folder | File::AllLevels);
@@ -162,7 +164,7 @@ TEST(File, FolderCreationSingleAndAllLevels) {
 
     File existing(here.folder() / "a");
     FileException again = caught([&] { existing.createFolder(0); });
-    EXPECT_EQ(1004, again.number());
+    EXPECT_EQ(ovs::msg::FileCannotBeCreated, again.number());
     EXPECT_EQ(std::uint32_t(ERROR_ALREADY_EXISTS), again.systemError());
 }
 
@@ -179,7 +181,7 @@ TEST(File, WipeOverwritesEmptiesOrCreatesAndFailsOnlyForAMissingFolder) {
     EXPECT_TRUE(here.exists("fresh.txt"));
 
     File nowhere(here.folder() / "nowhere\\x.txt");
-    EXPECT_EQ(1002, caught([&] { nowhere.wipe(); }).number()); // error 3 is thrown on
+    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { nowhere.wipe(); }).number()); // error 3 is thrown on
 }
 
 TEST(File, RemoveReportsWhetherWindowsDeleted) {
@@ -198,7 +200,7 @@ TEST(File, FlushOpensAnExistingFileForTheMomentAndRequiresIt) {
     file.flush();
     EXPECT_FALSE(file.isOpen());
     File missing(here.folder() / "missing.txt");
-    EXPECT_EQ(1001, caught([&] { missing.flush(); }).number());
+    EXPECT_EQ(ovs::msg::FileNotFound, caught([&] { missing.flush(); }).number());
     EXPECT_FALSE(here.exists("missing.txt"));
 }
 
@@ -242,13 +244,29 @@ TEST(FileError, WindowsCodesChooseTheirNumbers) {
         int number;
         bool drive;
     };
-    for (const Case& c :
-         {Case{2, 1001, false},   Case{3, 1002, false},   Case{4, 1012, false},  Case{5, 1013, false},
-          Case{8, 1014, false},   Case{32, 1022, false},  Case{33, 1022, false}, Case{6009, 1010, false},
-          Case{183, 1029, false}, Case{15, 1015, true},   Case{19, 1017, true},  Case{20, 1015, true},
-          Case{21, 1018, true},   Case{23, 1009, true},   Case{25, 1019, true},  Case{26, 1020, true},
-          Case{27, 1019, true},   Case{29, 1010, true},   Case{30, 1009, true},  Case{31, 1015, true},
-          Case{34, 1021, true},   Case{112, 4711, false}, Case{0, 4711, false}}) {
+    for (const Case& c : {Case{2, ovs::msg::FileNotFound, false},
+                          Case{3, ovs::msg::FolderNotFound, false},
+                          Case{4, ovs::msg::TooManyOpenFiles, false},
+                          Case{5, ovs::msg::AccessDenied, false},
+                          Case{8, ovs::msg::NoMoreMemory, false},
+                          Case{32, ovs::msg::FileLocked, false},
+                          Case{33, ovs::msg::FileLocked, false},
+                          Case{6009, ovs::msg::CannotWriteFile, false},
+                          Case{183, ovs::msg::FileAlreadyExists, false},
+                          Case{15, ovs::msg::InvalidDrive, true},
+                          Case{19, ovs::msg::DiskWriteProtected, true},
+                          Case{20, ovs::msg::InvalidDrive, true},
+                          Case{21, ovs::msg::DiskCannotBeSelected, true},
+                          Case{23, ovs::msg::CannotReadFile, true},
+                          Case{25, ovs::msg::DiskCannotSeek, true},
+                          Case{26, ovs::msg::DiskInvalidFormat, true},
+                          Case{27, ovs::msg::DiskCannotSeek, true},
+                          Case{29, ovs::msg::CannotWriteFile, true},
+                          Case{30, ovs::msg::CannotReadFile, true},
+                          Case{31, ovs::msg::InvalidDrive, true},
+                          Case{34, ovs::msg::InvalidDiskChange, true},
+                          Case{112, 4711, false},
+                          Case{0, 4711, false}}) {
         bool drive = !c.drive;
         EXPECT_EQ(c.number, ovs::fileMessageFor(c.code, 4711, &drive)) << c.code;
         EXPECT_EQ(c.drive, drive) << c.code;
@@ -264,10 +282,13 @@ TEST(FileError, RaisedExceptionCarriesPathCodeAndArgument) {
     };
     // Drive Q: is absent on both targets, so the display form cannot be made relative.
     for (const Case& c :
-         {Case{"Q:\\dir\\f.txt", 19, 1017, "Q:"}, Case{"\\\\srv\\share\\f.txt", 21, 1018, "\\\\srv"},
-          Case{"\\\\srv", 21, 1018, ""}, Case{"rel\\f.txt", 31, 1015, ""},
-          Case{"Q:\\a b\\f.txt", 5, 1013, "\"Q:\\a b\\f.txt\""}, Case{"Q:\\f.txt", 1, 1005, "Q:\\f.txt"}}) {
-        FileException error = caught([&] { ovs::raiseFileError(ovs::FileString(c.path), 1005, c.code); });
+         {Case{"Q:\\dir\\f.txt", 19, ovs::msg::DiskWriteProtected, "Q:"},
+          Case{"\\\\srv\\share\\f.txt", 21, ovs::msg::DiskCannotBeSelected, "\\\\srv"},
+          Case{"\\\\srv", 21, ovs::msg::DiskCannotBeSelected, ""}, Case{"rel\\f.txt", 31, ovs::msg::InvalidDrive, ""},
+          Case{"Q:\\a b\\f.txt", 5, ovs::msg::AccessDenied, "\"Q:\\a b\\f.txt\""},
+          Case{"Q:\\f.txt", 1, ovs::msg::FileCannotBeClosed, "Q:\\f.txt"}}) {
+        FileException error =
+            caught([&] { ovs::raiseFileError(ovs::FileString(c.path), ovs::msg::FileCannotBeClosed, c.code); });
         EXPECT_EQ(c.number, error.number()) << c.path;
         EXPECT_EQ(c.argument, error.argument(1)) << c.path;
         EXPECT_EQ(c.code, error.systemError()) << c.path;

@@ -2,6 +2,7 @@
 // number and quoted token it raises for bad input.
 #include "parsing/Parsing.h"
 
+#include "MessageNumbers.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -66,22 +67,25 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"010", ovs::ScanOctal, 0, 8, NoError, "", ""},
                     NumberCase{"08", ovs::ScanOctal, 0, 8, NoError, "", ""},
                     NumberCase{"037777777777", ovs::ScanOctal, 0, 0xFFFFFFFFu, NoError, "", ""},
-                    NumberCase{"040000000000", ovs::ScanOctal, 0, 0, 2005, "040000000000", ""},
+                    NumberCase{"040000000000", ovs::ScanOctal, 0, 0, ovs::msg::ValueOutOfRange, "040000000000", ""},
                     NumberCase{"4294967295", 0, 0, 4294967295u, NoError, "", ""},
-                    NumberCase{"4294967296 x", 0, 0, 0, 2005, "4294967296", ""},
+                    NumberCase{"4294967296 x", 0, 0, 0, ovs::msg::ValueOutOfRange, "4294967296", ""},
                     NumberCase{"4294967296", ovs::ScanNoOverflow, 0, 4294967295u, NoError, "", ""},
                     NumberCase{"0xFFFFFFFF", 0, 0, 0xFFFFFFFFu, NoError, "", ""},
-                    NumberCase{"0x100000000", 0, 0, 0, 2005, "0x100000000", ""},
-                    NumberCase{"0x", 0, 0, 0, 2021, "0x", ""}, NumberCase{"0xg1 z", 0, 0, 0, 2021, "0xg1", ""},
-                    NumberCase{"+5", 0, 0, 0, 2020, "+5", ""}, NumberCase{"-5 x", 0, 0, 0, 2020, "-5", ""},
-                    NumberCase{"", 0, 0, 0, 2020, "", ""},
+                    NumberCase{"0x100000000", 0, 0, 0, ovs::msg::ValueOutOfRange, "0x100000000", ""},
+                    NumberCase{"0x", 0, 0, 0, ovs::msg::NumberExpected, "0x", ""},
+                    NumberCase{"0xg1 z", 0, 0, 0, ovs::msg::NumberExpected, "0xg1", ""},
+                    NumberCase{"+5", 0, 0, 0, ovs::msg::DecimalExpected, "+5", ""},
+                    NumberCase{"-5 x", 0, 0, 0, ovs::msg::DecimalExpected, "-5", ""},
+                    NumberCase{"", 0, 0, 0, ovs::msg::DecimalExpected, "", ""},
                     NumberCase{"1a2B", ovs::ScanHexadecimal, 0, 0x1A2B, NoError, "", ""},
                     NumberCase{"0123", ovs::ScanHexadecimal, 0, 0x123, NoError, "", ""},
                     NumberCase{"FFFF", ovs::ScanHexadecimal, 0xFFFF, 0xFFFF, NoError, "", ""},
-                    NumberCase{"10000", ovs::ScanHexadecimal, 0xFFFF, 0, 2005, "10000", ""},
-                    NumberCase{"123456789", ovs::ScanHexadecimal, 0, 0, 2005, "123456789", ""},
-                    NumberCase{"100", 0, 99, 0, 2005, "100", ""}, NumberCase{"99", 0, 99, 99, NoError, "", ""},
-                    NumberCase{"12abc", 0, 0, 12, NoError, "", "abc"}, NumberCase{"0x1Fz", 0, 0, 31, NoError, "", "z"},
+                    NumberCase{"10000", ovs::ScanHexadecimal, 0xFFFF, 0, ovs::msg::ValueOutOfRange, "10000", ""},
+                    NumberCase{"123456789", ovs::ScanHexadecimal, 0, 0, ovs::msg::ValueOutOfRange, "123456789", ""},
+                    NumberCase{"100", 0, 99, 0, ovs::msg::ValueOutOfRange, "100", ""},
+                    NumberCase{"99", 0, 99, 99, NoError, "", ""}, NumberCase{"12abc", 0, 0, 12, NoError, "", "abc"},
+                    NumberCase{"0x1Fz", 0, 0, 31, NoError, "", "z"},
                     NumberCase{"  7  x", ovs::ScanSkipBlanks, 0, 7, NoError, "", "x"},
                     NumberCase{"7  x", 0, 0, 7, NoError, "", "  x"}));
 
@@ -91,7 +95,7 @@ TEST(ReadDecimal, RefusesHexadecimalAndReadsOnlyDigits) {
     EXPECT_STREQ(parser.position(), "x10");
     Parsing letters("abc def");
     std::string token;
-    EXPECT_EQ(errorOf(letters, &token, [](Parsing& p) { p.readDecimal(); }), 2020);
+    EXPECT_EQ(errorOf(letters, &token, [](Parsing& p) { p.readDecimal(); }), ovs::msg::DecimalExpected);
     EXPECT_EQ(token, "abc");
 }
 
@@ -134,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadKeyword, AbbreviationOfTwoEntriesIsAmbiguous) {
     Parsing parser("a");
     std::string token;
-    EXPECT_EQ(errorOf(parser, &token, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }), 2025);
+    EXPECT_EQ(errorOf(parser, &token, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }),
+              ovs::msg::AmbiguousSpecification);
     EXPECT_EQ(token, "a");
     std::string typed = std::string(ThirtyTwo) + "q";
     Parsing longWord(typed.c_str());
@@ -167,7 +172,7 @@ TEST(ReadHexBytes, FillsRightAligned) {
                  {"1234567", 0, 0x12, 0x34, 2, NoError, "567"},
                  {"f", 0, 0x00, 0x0F, 1, NoError, ""},
                  {"xyz", 0, 0x00, 0x00, 0, NoError, "xyz"},
-                 {"ABC", ovs::ScanAllHexDigits, 0, 0, 0, 2021, ""}};
+                 {"ABC", ovs::ScanAllHexDigits, 0, 0, 0, ovs::msg::NumberExpected, ""}};
     for (const auto& c : cases) {
         Parsing parser(c.text);
         std::uint8_t bytes[2] = {0x55, 0x55};
@@ -214,12 +219,14 @@ TEST(ReadGuid, MalformedTextRaises2023QuotingTheGuid) {
         Parsing parser(text);
         GUID guid{};
         std::string token;
-        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), 2023) << text;
+        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }),
+                  ovs::msg::BadSpecification)
+            << text;
         EXPECT_EQ(token, text);
     }
     Parsing wide("{00000000-10000-1100-8000-0000C06B5161}");
     GUID guid{};
-    EXPECT_EQ(errorOf(wide, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), 2005);
+    EXPECT_EQ(errorOf(wide, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), ovs::msg::ValueOutOfRange);
 }
 
 struct StringCase {
@@ -257,13 +264,16 @@ INSTANTIATE_TEST_SUITE_P(
                     StringCase{"\"ab\"\"cd\" x", "abcd", " x", NoError},
                     StringCase{"\"a b/c\"-x", "a b/c", "-x", NoError}, StringCase{"\"a\\\"b\"", "a\"b", "", NoError},
                     StringCase{"a\"b", "a\"b", "", NoError}, StringCase{"\"\"", "", "", NoError},
-                    StringCase{"\"a\tb\"", "", "", 2006}, StringCase{"\"abc", "", "", 2006},
-                    StringCase{"ab\x01", "", "", 2006}, StringCase{" x", "", "", 2024}, StringCase{"", "", "", 2024}));
+                    StringCase{"\"a\tb\"", "", "", ovs::msg::NoEndOfString},
+                    StringCase{"\"abc", "", "", ovs::msg::NoEndOfString},
+                    StringCase{"ab\x01", "", "", ovs::msg::NoEndOfString},
+                    StringCase{" x", "", "", ovs::msg::MissingSpecification},
+                    StringCase{"", "", "", ovs::msg::MissingSpecification}));
 
 TEST(ReadString, UnclosedQuoteLeavesPositionAtTokenStart) {
     Parsing parser("\"abc");
     std::string out;
-    EXPECT_EQ(errorOf(parser, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText); }), 2006);
+    EXPECT_EQ(errorOf(parser, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText); }), ovs::msg::NoEndOfString);
     EXPECT_STREQ(parser.position(), "\"abc");
 }
 
@@ -280,7 +290,8 @@ TEST(ReadString, StopsAtMaximumLength) {
     EXPECT_STREQ(closing.position(), "x");
 
     Parsing tooLong("\"abcdef\"");
-    EXPECT_EQ(errorOf(tooLong, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 4); }), 2006);
+    EXPECT_EQ(errorOf(tooLong, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 4); }),
+              ovs::msg::NoEndOfString);
 }
 
 TEST(ReadString, WithoutBlankRuleReadsToTheEnd) {
@@ -355,14 +366,15 @@ INSTANTIATE_TEST_SUITE_P(
                     FileSpecCase{"C:\\a\\b c", 0, nullptr, "C:\\a\\b", 0, " c", NoError},
                     FileSpecCase{"\"C:\\a b/c\\\" -x", 0, nullptr, "C:\\a b/c\\", 0, " -x", NoError},
                     FileSpecCase{"\"C:\\a b", 0, nullptr, "C:\\a b", 0, "", NoError},
-                    FileSpecCase{"C:\\in\\*.pdf", 0, nullptr, "", 0, "", 2023},
+                    FileSpecCase{"C:\\in\\*.pdf", 0, nullptr, "", 0, "", ovs::msg::BadSpecification},
                     FileSpecCase{"C:\\in\\?.pdf", ovs::ScanWildcards, nullptr, "C:\\in\\?.pdf",
                                  ovs::FileSpecHasWildcards, "", NoError},
                     FileSpecCase{"x.pdf", ovs::ScanMakeAbsolute, "C:\\base", "C:\\base\\x.pdf", 0, "", NoError},
                     FileSpecCase{"D:\\y.pdf", ovs::ScanMakeAbsolute, "C:\\base", "D:\\y.pdf", 0, "", NoError},
                     FileSpecCase{"\\\\srv\\s", ovs::ScanMakeAbsolute, "C:\\base", "\\\\srv\\s", 0, "", NoError},
-                    FileSpecCase{"", 0, nullptr, "", 0, "", 2019}, FileSpecCase{"\"\" x", 0, nullptr, "", 0, "", 2023},
-                    FileSpecCase{"/x", 0, nullptr, "", 0, "", 2023}));
+                    FileSpecCase{"", 0, nullptr, "", 0, "", ovs::msg::FileSpecExpected},
+                    FileSpecCase{"\"\" x", 0, nullptr, "", 0, "", ovs::msg::BadSpecification},
+                    FileSpecCase{"/x", 0, nullptr, "", 0, "", ovs::msg::BadSpecification}));
 
 TEST(ReadFileSpec, DefaultExtensionOnlyForBareNames) {
     struct Case {
@@ -407,7 +419,7 @@ TEST(ReadFileList, FurtherAbsolutePathRaises2023) {
     Parsing parser("C:\\in\\a.pdf D:\\x.pdf");
     ovs::FileScanSpec spec;
     std::string token;
-    EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readFileList(spec); }), 2023);
+    EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readFileList(spec); }), ovs::msg::BadSpecification);
     EXPECT_EQ(token, "D:\\x.pdf");
 }
 
@@ -438,10 +450,11 @@ TEST(ExpectEnd, QuotesTheRemainingText) {
     EXPECT_NO_THROW(parser.expectEnd(ovs::ScanSkipBlanks));
     Parsing rest("  x y");
     std::string token;
-    EXPECT_EQ(errorOf(rest, &token, [](Parsing& p) { p.expectEnd(); }), 2022);
+    EXPECT_EQ(errorOf(rest, &token, [](Parsing& p) { p.expectEnd(); }), ovs::msg::EndOfLineExpected);
     EXPECT_EQ(token, "  x y");
     Parsing skipped("  x y");
-    EXPECT_EQ(errorOf(skipped, &token, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }), 2022);
+    EXPECT_EQ(errorOf(skipped, &token, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }),
+              ovs::msg::EndOfLineExpected);
     EXPECT_EQ(token, "x y");
 }
 
@@ -465,14 +478,16 @@ TEST(RaiseError, TokenEndRules) {
                  {ovs::TokenEnd::ToNearer, "ab"}};
     for (const Case& c : cases) {
         std::string token;
-        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.raiseError(2023, c.rule, "extra"); }), 2023);
+        EXPECT_EQ(
+            errorOf(parser, &token, [&](Parsing& p) { p.raiseError(ovs::msg::BadSpecification, c.rule, "extra"); }),
+            ovs::msg::BadSpecification);
         EXPECT_EQ(token, c.expected);
     }
     parser.setPosition(parser.text() + 1);
     parser.setTokenEnd(ovs::TokenEnd::ToNearer);
     EXPECT_EQ(parser.tokenText(), "a");
     try {
-        parser.raiseError(2005, "second");
+        parser.raiseError(ovs::msg::ValueOutOfRange, "second");
         FAIL();
     } catch (const ovs::Exception& error) {
         EXPECT_EQ(error.argument(2), "second");

@@ -1,6 +1,7 @@
 // Control files: the header as written (the task file type byte for byte), the header
 // checks with their error numbers and texts, opening, typed access and error context.
 #include "profiling/OrvaCtrlFile.h"
+#include "MessageNumbers.h"
 #include "ProfilingTestSupport.h"
 #include "runtime/Messages.h"
 
@@ -101,30 +102,30 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
     const std::string guid = "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n";
     const std::vector<HeaderCheckCase> cases = {
         {"complete", 0, guid + "Version=1.00\r\n", 0, "", ""},
-        {"missing section", 0, "[Other]\r\nk=v\r\n", 1144, "ORVA-SYSTEMS Control File", ""},
+        {"missing section", 0, "[Other]\r\nk=v\r\n", ovs::msg::RegistryNameNotFound, "ORVA-SYSTEMS Control File", ""},
         {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n", 0, "", ""},
-        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", 1031, " (no file type GUID specified)", ""},
+        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", ovs::msg::FileCorrupt, " (no file type GUID specified)", ""},
         {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n", 0, "", ""},
-        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", 1031, " (invalid file type GUID)",
-         ""},
-        {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", 1031,
+        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", ovs::msg::FileCorrupt,
          " (invalid file type GUID)", ""},
-        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", 1031, " (bad file type GUID)",
-         ""},
+        {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", ovs::msg::FileCorrupt,
+         " (invalid file type GUID)", ""},
+        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", ovs::msg::FileCorrupt,
+         " (bad file type GUID)", ""},
         {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n", 0, "", ""},
-        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", 1036, " \"Type\"",
-         ""},
-        {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n", 1036,
-         " \"Type\"", ""},
+        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n",
+         ovs::msg::WrongFileType, " \"Type\"", ""},
+        {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n",
+         ovs::msg::WrongFileType, " \"Type\"", ""},
         {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n", 0, "", ""},
         {"Specification unchecked", 0, guid + "Specification=Other\r\n", 0, "", ""},
         {"Version 1 is 1.0", 0, guid + "Version=1\r\n", 0, "", ""},
         {"Version 1.5 is minor 5", 0, guid + "Version=1.5\r\n", 0, "", ""},
-        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", 1114, "106", ""},
-        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", 1114, "200", ""},
-        {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", 1113, "009", "100"},
-        {"Version not a number", 0, guid + "Version=x\r\n", 2020, "x", ""},
-        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", 2022, "b", ""},
+        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", ovs::msg::BadVersion, "106", ""},
+        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", ovs::msg::BadVersion, "200", ""},
+        {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", ovs::msg::VersionTooOld, "009", "100"},
+        {"Version not a number", 0, guid + "Version=x\r\n", ovs::msg::DecimalExpected, "x", ""},
+        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", ovs::msg::EndOfLineExpected, "b", ""},
     };
     const GUID taskGuid = TaskGuid;
     for (const HeaderCheckCase& c : cases) {
@@ -149,7 +150,7 @@ TEST(OrvaCtrlFileTest, VersionNewerThanTypeIsShownWithoutPoint) {
     TypedFile file(&type);
     const std::string text = "[ORVA-SYSTEMS Control File]\r\nVersion=1.01\r\n";
     file.profiling().machineStore()->setText(text.data(), text.size());
-    ovs::Exception error = expectException(1114, [&] { file.readHeader(); });
+    ovs::Exception error = expectException(ovs::msg::BadVersion, [&] { file.readHeader(); });
     EXPECT_NE(std::string::npos, std::string(error.message()).find("file has bad version 101")) << error.message();
 }
 
@@ -162,7 +163,7 @@ TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
             file.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
             ADD_FAILURE() << "no exception";
         } catch (const ovs::FileException& error) {
-            EXPECT_EQ(1001, error.number());
+            EXPECT_EQ(ovs::msg::FileNotFound, error.number());
             EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), error.path());
         }
         EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
@@ -182,8 +183,8 @@ TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
     writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
     TypedFile file(&type);
-    ovs::Exception error =
-        expectException(1144, [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+    ovs::Exception error = expectException(ovs::msg::RegistryNameNotFound,
+                                           [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
     EXPECT_EQ(folder / "bad.ovc", error.location());
 }
 
@@ -192,7 +193,7 @@ TEST(OrvaCtrlFileTest, ReadingAMissingIntegerNamesFileTopicAndValue) {
     TypedFile file(&TaskFileType);
     file.create(folder / "Task3.ovc");
     file.profiling().setTopic("Task");
-    ovs::Exception error = expectException(1147, [&] { file.readInteger("LastError"); });
+    ovs::Exception error = expectException(ovs::msg::ItemNotFound, [&] { file.readInteger("LastError"); });
     EXPECT_EQ("file \"Task3.ovc\", topic [Task], value \"LastError\"", error.location());
 }
 
@@ -207,14 +208,34 @@ struct ContextCase {
 
 TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
     const std::vector<ContextCase> cases = {
-        {1141, {"a", "b", "c"}, "V", 1147, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {1144, {"a", "", ""}, "V", 1147, "a", "file \"x.ovc\", topic [Sec]"},
-        {1142, {"a", "b", "c"}, "V", 1146, "c", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {1143, {"a", "b", "c"}, "", 2005, "c", "file \"x.ovc\", topic [Sec]"},
+        {ovs::msg::RegistryNotFound,
+         {"a", "b", "c"},
+         "V",
+         ovs::msg::ItemNotFound,
+         "a",
+         "file \"x.ovc\", topic [Sec], value \"V\""},
+        {ovs::msg::RegistryNameNotFound,
+         {"a", "", ""},
+         "V",
+         ovs::msg::ItemNotFound,
+         "a",
+         "file \"x.ovc\", topic [Sec]"},
+        {ovs::msg::RegistryBadData,
+         {"a", "b", "c"},
+         "V",
+         ovs::msg::ItemBadData,
+         "c",
+         "file \"x.ovc\", topic [Sec], value \"V\""},
+        {ovs::msg::RegistryOutOfRange,
+         {"a", "b", "c"},
+         "",
+         ovs::msg::ValueOutOfRange,
+         "c",
+         "file \"x.ovc\", topic [Sec]"},
         {4711, {"a", "", ""}, "V", 4711, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {1001, {"a", "", ""}, "V", 1001, "a", ""},
-        {1002, {"a", "", ""}, "V", 1002, "a", ""},
-        {1013, {"a", "", ""}, "V", 1013, "a", ""},
+        {ovs::msg::FileNotFound, {"a", "", ""}, "V", ovs::msg::FileNotFound, "a", ""},
+        {ovs::msg::FolderNotFound, {"a", "", ""}, "V", ovs::msg::FolderNotFound, "a", ""},
+        {ovs::msg::AccessDenied, {"a", "", ""}, "V", ovs::msg::AccessDenied, "a", ""},
     };
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", nullptr, {1, 0}, {0, 0}};
     ovs::test::TempFolder folder;
@@ -229,10 +250,10 @@ TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
         EXPECT_EQ(c.argument1, error.argument(1));
         EXPECT_EQ(c.location, error.location());
     }
-    ovs::Exception denied(1140, "HKEY_X\\y", "2");
+    ovs::Exception denied(ovs::msg::RegistryNoAccess, "HKEY_X\\y", "2");
     SetLastError(ERROR_ACCESS_DENIED);
     file.addErrorContext(denied);
-    EXPECT_EQ(1145, denied.number());
+    EXPECT_EQ(ovs::msg::ItemNoAccess, denied.number());
     EXPECT_EQ("5", denied.argument(1));
 }
 

@@ -1,6 +1,7 @@
 // The INI text store: parsing rules, decoding, serialising with order preservation, the
 // semicolon rule, numbers, whole-topic writes, the memory form and topic handles.
 #include "profiling/ProfilingIni.h"
+#include "MessageNumbers.h"
 #include "ProfilingTestSupport.h"
 #include "profiling/ProfilingIniMemBuff.h"
 
@@ -191,7 +192,7 @@ TEST_F(ProfilingIniTest, AFileAboveOneGibibyteReadsAsEmpty) {
 
 TEST_F(ProfilingIniTest, SavingSectionsWithoutAPathRaises1016) {
     store_->writeString("k", "v");
-    ovs::test::expectException(1016, [&] { store_->flush(); });
+    ovs::test::expectException(ovs::msg::BadFileOrFolder, [&] { store_->flush(); });
 }
 
 TEST_F(ProfilingIniTest, ReadsNumbersLikeTheRuntimeDecimalConversion) {
@@ -252,7 +253,7 @@ TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
     EXPECT_EQ(42u, topic->readSecureUInt("Limit"));
     EXPECT_FALSE(topic->readSecureString("Nothing", value));
     topic->writeString("BadSecure", "~1ZZ");
-    ovs::test::expectException(1146, [&] { topic->readSecureString("Bad", value); });
+    ovs::test::expectException(ovs::msg::ItemBadData, [&] { topic->readSecureString("Bad", value); });
 }
 
 TEST(ProfilingIniMemBuffTest, KeepsItsTextInTheBuffer) {

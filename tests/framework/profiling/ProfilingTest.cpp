@@ -1,6 +1,7 @@
 // The configuration-store facade (modes, scopes, the user-to-machine read fallback) and the
 // generic store operations (byte blocks, number lists, version key), over in-memory stores.
 #include "profiling/Profiling.h"
+#include "MessageNumbers.h"
 #include "ProfilingTestSupport.h"
 #include "profiling/ProfilingIniMemBuff.h"
 
@@ -30,7 +31,7 @@ TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
         profiling.readInteger("x");
         ADD_FAILURE() << "no exception";
     } catch (const ProfilingEntryNotFound& error) {
-        EXPECT_EQ(1147, error.number());
+        EXPECT_EQ(ovs::msg::ItemNotFound, error.number());
     }
 }
 
@@ -39,7 +40,8 @@ TEST(ProfilingTest, InvalidModesAreRefused) {
         SCOPED_TRACE(mode);
         ovs::Profiling profiling;
         profiling.mode = mode;
-        ovs::Exception error = expectException(1000, [&] { profiling.setScope(ovs::ProfilingScopeMachine); });
+        ovs::Exception error =
+            expectException(ovs::msg::FreeFatalError, [&] { profiling.setScope(ovs::ProfilingScopeMachine); });
         EXPECT_EQ("Invalid profiling mode!", error.argument(1));
         EXPECT_EQ(nullptr, profiling.machineStore());
     }
@@ -81,7 +83,7 @@ TEST(ProfilingTest, ReadIntegerFallsBackFromUserToMachine) {
         profiling.setTopic("t");
         if (c.expected < 0) {
             EXPECT_FALSE(profiling.entryExists("n"));
-            expectException(1147, [&] { profiling.readInteger("n"); });
+            expectException(ovs::msg::ItemNotFound, [&] { profiling.readInteger("n"); });
         } else {
             EXPECT_TRUE(profiling.entryExists("n"));
             EXPECT_EQ(std::uint32_t(c.expected), profiling.readInteger("n"));
@@ -152,7 +154,8 @@ TEST_F(GenericOperationsTest, ByteBlocksAreUpperCaseHexadecimal) {
     unsigned char small[2] = {};
     EXPECT_EQ(2u, store_.readBinary("c", small, sizeof small));
     store_.writeString("bad", "00G1");
-    ovs::Exception error = expectException(1142, [&] { store_.readBinary("bad", small, sizeof small); });
+    ovs::Exception error =
+        expectException(ovs::msg::RegistryBadData, [&] { store_.readBinary("bad", small, sizeof small); });
     EXPECT_EQ("bad", error.argument(1));
     EXPECT_EQ("00G1", error.argument(2));
 }

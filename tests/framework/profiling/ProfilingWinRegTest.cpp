@@ -2,8 +2,9 @@
 // files in a private folder, under Wine over the registry of the build's own prefix. Every
 // test works below HKEY_CURRENT_USER\SOFTWARE\ORVA-SYSTEMS\<unique product> and deletes it.
 #include "profiling/ProfilingWinReg.h"
-#include "RegistryTestSupport.h"
+#include "MessageNumbers.h"
 #include "ProfilingTestSupport.h"
+#include "RegistryTestSupport.h"
 #include "profiling/Profiling.h"
 #include "profiling/RegistryKey.h"
 
@@ -99,12 +100,12 @@ TEST_F(ProfilingWinRegTest, WrongTypesAndMissingValuesRaise) {
     const unsigned char bytes[] = {1, 2};
     setRaw("T", "Binary", REG_BINARY, bytes, sizeof bytes);
     ovs::String text;
-    expectException(1146, [&] { store_.readUInt("Text"); });
-    expectException(1146, [&] { store_.readInt64("Dword"); });
-    expectException(1146, [&] { store_.readString("Binary", text); });
-    expectException(1146, [&] { store_.readUInt("Missing"); });
-    expectException(1147, [&] { store_.readString("Missing", text); });
-    expectException(1146, [&] { store_.deleteEntry("Missing"); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readUInt("Text"); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readInt64("Dword"); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readString("Binary", text); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readUInt("Missing"); });
+    expectException(ovs::msg::ItemNotFound, [&] { store_.readString("Missing", text); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.deleteEntry("Missing"); });
     store_.deleteEntry("Text");
     EXPECT_FALSE(store_.entryExists("Text"));
 }
@@ -228,7 +229,7 @@ TEST(RegistryKeyTest, OpensByFullPathAndReadsText) {
     EXPECT_EQ("", text);
     EXPECT_TRUE(key.readString("", text));
     EXPECT_EQ(std::string(400, 'z'), text);
-    ovs::Exception error = expectException(1144, [&] { key.readString("Missing", text); });
+    ovs::Exception error = expectException(ovs::msg::RegistryNameNotFound, [&] { key.readString("Missing", text); });
     EXPECT_EQ("Missing", error.argument(1));
     key.close();
     ovs::test::deleteKeyTree(HKEY_CURRENT_USER, sub);
@@ -245,7 +246,7 @@ TEST(RegistryKeyTest, UnknownRootsStayClosedAndMissingKeysRaise1140) {
     }
     const std::string missing = "HKEY_CURRENT_USER\\Software\\OvsProfiling\\" + ovs::test::uniqueKeyName("None");
     ovs::RegistryKey reader(true);
-    ovs::Exception error = expectException(1140, [&] { reader.open(missing, false); });
+    ovs::Exception error = expectException(ovs::msg::RegistryNoAccess, [&] { reader.open(missing, false); });
     EXPECT_EQ(missing, error.argument(1));
     EXPECT_EQ("2", error.argument(2));
     EXPECT_FALSE(reader.isOpen());

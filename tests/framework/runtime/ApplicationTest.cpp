@@ -1,14 +1,15 @@
 // The application base: argument joining, the program path, and the process run with its
 // exit codes. Process runs end the process, so each runs in a child: this test program
 // started again with a filter that selects one of the disabled scenario tests below.
+#include "runtime/Application.h"
+#include "MessageNumbers.h"
+#include "TestPrograms.h"
 #include "platform/ChildProcess.h"
 #include "platform/Win32.h"
-#include "runtime/Application.h"
 #include "runtime/AutoInit.h"
 #include "runtime/Console.h"
 #include "runtime/ShutdownRelease.h"
 #include "runtime/Singleton.h"
-#include "TestPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ public:
         ovs::console() << "command line [" << commandLine() << "]" << std::endl;
         switch (scenario_) {
         case Scenario::ThrowFileNotFound:
-            throw ovs::Exception(1001, "x.txt");
+            throw ovs::Exception(ovs::msg::FileNotFound, "x.txt");
         case Scenario::ThrowStd:
             throw std::runtime_error("plain failure");
         case Scenario::AbortByUser:

@@ -1,5 +1,6 @@
 // The composed message line of the exception family.
 #include "runtime/Exception.h"
+#include "MessageNumbers.h"
 #include "RuntimeTestSupport.h"
 #include "runtime/ErrorLocation.h"
 #include "runtime/Messages.h"
@@ -23,19 +24,20 @@ struct LineCase {
 
 TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
     const LineCase cases[] = {
-        {1001, "x.txt", "", "", "FraskPdfCmd: fatal error OV1001 - file x.txt not found."},
-        {2005, "7", "", "", "FraskPdfCmd: error OV2005 - value 7 out of range."},
-        {1000, "free %1 text %2", "a", "b", "FraskPdfCmd: fatal error - free a text b."},
-        {2000, "bad thing", "", "", "FraskPdfCmd: error - bad thing."},
-        {4000, "look out", "", "", "FraskPdfCmd: warning - look out."},
-        {4003, "", "", "", "FraskPdfCmd: warning OV4003 - file has EXE header."},
+        {ovs::msg::FileNotFound, "x.txt", "", "", "FraskPdfCmd: fatal error OV1001 - file x.txt not found."},
+        {ovs::msg::ValueOutOfRange, "7", "", "", "FraskPdfCmd: error OV2005 - value 7 out of range."},
+        {ovs::msg::FreeFatalError, "free %1 text %2", "a", "b", "FraskPdfCmd: fatal error - free a text b."},
+        {ovs::msg::FreeError, "bad thing", "", "", "FraskPdfCmd: error - bad thing."},
+        {ovs::msg::FreeWarning, "look out", "", "", "FraskPdfCmd: warning - look out."},
+        {ovs::msg::ExeHeader, "", "", "", "FraskPdfCmd: warning OV4003 - file has EXE header."},
         {4711, "", "", "", "FraskPdfCmd: warning OV4711 - Undocumented/internal (4711)."},
         {1234, "a", "", "b", "FraskPdfCmd: fatal error OV1234 - Undocumented/internal (1234, a, b)."},
         {1999, "", "", "", "FraskPdfCmd: fatal error OV1999 - Undocumented/internal (1999)."},
         {3999, "", "", "", "FraskPdfCmd: error OV3999 - Undocumented/internal (3999)."},
         {-5, "", "", "", "FraskPdfCmd: fatal error OV-5 - Undocumented/internal (-5)."},
-        {1147, "", "", "", "FraskPdfCmd: fatal error OV1147 - item not found."},
-        {1001, "%1%2", "zz", "", "FraskPdfCmd: fatal error OV1001 - file %1%2 not found."}, // not substituted again
+        {ovs::msg::ItemNotFound, "", "", "", "FraskPdfCmd: fatal error OV1147 - item not found."},
+        {ovs::msg::FileNotFound, "%1%2", "zz", "",
+         "FraskPdfCmd: fatal error OV1001 - file %1%2 not found."}, // not substituted again
     };
     for (const LineCase& c : cases) {
         ovs::Exception exception(c.number, c.a1, c.a2, c.a3);
@@ -46,14 +48,14 @@ TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
 
 TEST_F(ExceptionMessage, LocationFollowsTheProgramName) {
     ovs::ErrorLocation where("file \"a.ini\", topic [T]");
-    ovs::Exception exception(2001);
+    ovs::Exception exception(ovs::msg::InvalidOption);
     EXPECT_EQ("file \"a.ini\", topic [T]", exception.location());
     EXPECT_STREQ("FraskPdfCmd, file \"a.ini\", topic [T]: error OV2001 - invalid option.", exception.message());
 }
 
 TEST_F(ExceptionMessage, ExtraLocationIsChainedOnlyForTheConstruction) {
     ovs::ErrorLocation where("outer");
-    ovs::Exception exception(2001, "", "", "", "inner");
+    ovs::Exception exception(ovs::msg::InvalidOption, "", "", "", "inner");
     EXPECT_EQ("outer, inner", exception.location());
     EXPECT_EQ("outer", ovs::currentErrorLocation());
     exception.addLocation("more");
@@ -62,11 +64,11 @@ TEST_F(ExceptionMessage, ExtraLocationIsChainedOnlyForTheConstruction) {
 }
 
 TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
-    ovs::Exception exception(1141, "key");
-    exception.setNumber(1147);
+    ovs::Exception exception(ovs::msg::RegistryNotFound, "key");
+    exception.setNumber(ovs::msg::ItemNotFound);
     exception.setArgument(2, "ignored");
     exception.setLocation("file \"c.ovc\"");
-    EXPECT_EQ(1147, exception.number());
+    EXPECT_EQ(ovs::msg::ItemNotFound, exception.number());
     EXPECT_EQ("key", exception.argument(1));
     EXPECT_EQ("ignored", exception.argument(2));
     EXPECT_EQ("", exception.argument(3));
@@ -83,12 +85,12 @@ TEST_F(ExceptionMessage, DefaultExceptionHasNumberZero) {
 }
 
 TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
-    ovs::FileException exception(1001, "ignored drive");
+    ovs::FileException exception(ovs::msg::FileNotFound, "ignored drive");
     exception.setPath(ovs::FileString("x.txt"));
     exception.setSystemError(2);
     EXPECT_STREQ("FraskPdfCmd: fatal error OV1001 - file x.txt not found.", exception.message());
     EXPECT_EQ(2u, exception.systemError());
-    ovs::FileException undocumented(1017, "C:");
+    ovs::FileException undocumented(ovs::msg::DiskWriteProtected, "C:");
     undocumented.setPath(ovs::FileString("C:\\x.txt"));
     undocumented.setNumber(4711);
     EXPECT_STREQ("FraskPdfCmd: warning OV4711 - Undocumented/internal (4711, C:).", undocumented.message());
@@ -97,7 +99,7 @@ TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
 TEST(ExceptionWithoutStartUp, NamesTheProgramFileWithoutFolderAndExtension) {
     ASSERT_EQ(nullptr, ovs::StartUp::current());
     ovs::setMessagePrefix("OV");
-    ovs::Exception exception(2001);
+    ovs::Exception exception(ovs::msg::InvalidOption);
     EXPECT_STREQ("framework_tests: error OV2001 - invalid option.", exception.message());
 }
 

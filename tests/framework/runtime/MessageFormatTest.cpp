@@ -1,6 +1,7 @@
 // Placeholder substitution and the message table lookup.
-#include "runtime/Messages.h"
+#include "MessageNumbers.h"
 #include "RuntimeTestSupport.h"
+#include "runtime/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,9 @@ TEST(FormatMessageNull, NullFormatGivesEmptyText) { EXPECT_EQ("", ovs::formatMes
 TEST(LoadMessage, FindsTableTextsAndReportsMissingOnes) {
     ovs::test::TestStartUp startUp;
     bool found = false;
-    EXPECT_EQ("file %1 not found", ovs::loadMessage(1001, &found));
+    EXPECT_EQ("file %1 not found", ovs::loadMessage(ovs::msg::FileNotFound, &found));
     EXPECT_TRUE(found);
-    EXPECT_EQ("Version %1 of %2", ovs::loadMessage(55314, &found));
+    EXPECT_EQ("Version %1 of %2", ovs::loadMessage(ovs::msg::VersionOfDate, &found));
     EXPECT_TRUE(found);
     for (int missing : {4711, 0, -1, 65536 + 1001}) {
         EXPECT_EQ("", ovs::loadMessage(missing, &found)) << missing;
@@ -48,8 +49,8 @@ TEST(LoadMessage, FindsTableTextsAndReportsMissingOnes) {
 
 TEST(LoadMessage, WorksWithoutStartUpObject) {
     ASSERT_EQ(nullptr, ovs::StartUp::current());
-    EXPECT_EQ("%1: aborted by user", ovs::loadMessage(55376));
-    EXPECT_EQ("FraskPdfCmd: aborted by user", ovs::loadAndFormat(55376, "FraskPdfCmd"));
+    EXPECT_EQ("%1: aborted by user", ovs::loadMessage(ovs::msg::AbortedByUser));
+    EXPECT_EQ("FraskPdfCmd: aborted by user", ovs::loadAndFormat(ovs::msg::AbortedByUser, "FraskPdfCmd"));
 }
 
 TEST(MessagePrefix, IsCutToElevenCharacters) {

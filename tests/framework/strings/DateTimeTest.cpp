@@ -1,6 +1,7 @@
 // Date checks, forms and text of DateTime.
-#include "runtime/Exception.h"
 #include "strings/DateTime.h"
+#include "MessageNumbers.h"
+#include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ TEST(DateTime, RefusesInvalidFieldsWithTheirText) {
             DateTime(c.year, c.month, c.day, c.hour, c.minute, c.second, c.millisecond, 0);
             ADD_FAILURE() << c.argument << " accepted";
         } catch (const ovs::Exception& exception) {
-            EXPECT_EQ(1313, exception.number()) << c.argument;
+            EXPECT_EQ(ovs::msg::InvalidDateTime, exception.number()) << c.argument;
             EXPECT_EQ(c.argument, exception.argument(1));
         }
     }

@@ -1,4 +1,5 @@
 // String resources of the program: LoadStringA over the message table.
+#include "MessageNumbers.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,11 @@ TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
     const struct {
         UINT id;
         const char* text;
-    } cases[] = {{1001, "file %1 not found"},
-                 {1140, "no access to \"%1\" in registration (%2)"},
-                 {55312, "JanFebMarAprMayJunJulAugSepOctNovDec"},
-                 {55376, "%1: aborted by user"},
-                 {57089, "Module ignored. Embedded English language is used."}};
+    } cases[] = {{ovs::msg::FileNotFound, "file %1 not found"},
+                 {ovs::msg::RegistryNoAccess, "no access to \"%1\" in registration (%2)"},
+                 {ovs::msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"},
+                 {ovs::msg::AbortedByUser, "%1: aborted by user"},
+                 {ovs::msg::ModuleIgnored, "Module ignored. Embedded English language is used."}};
     for (const auto& c : cases) {
         char buffer[512];
         std::memset(buffer, 'x', sizeof(buffer));
@@ -32,7 +33,7 @@ TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
 TEST(ResourceConformance, CutsToTheBufferAndTerminates) {
     char buffer[8];
     std::memset(buffer, 'x', sizeof(buffer));
-    int length = LoadStringA(GetModuleHandleA(nullptr), 1001, buffer, 5);
+    int length = LoadStringA(GetModuleHandleA(nullptr), ovs::msg::FileNotFound, buffer, 5);
     EXPECT_EQ(4, length);
     EXPECT_STREQ("file", buffer);
     EXPECT_EQ('x', buffer[5]);
