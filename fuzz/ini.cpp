@@ -23,7 +23,7 @@ struct Store : ovs::ProfilingIniMemBuff {
 
 // Names and values as a caller writes them: one line without NUL; names without quotes,
 // brackets or ";" (a comment key), and without "=" unless they are "key=value" pieces; names
-// and values without outer blanks (the parser trims every line).
+// and values (pieces too) without outer blanks (the parser trims every line).
 enum Kind { Value, Name, Pieces };
 std::string text(FuzzedDataProvider& input, Kind kind) {
     std::string result = input.ConsumeRandomLengthString(kind == Pieces ? 64 : 24);
@@ -32,6 +32,11 @@ std::string text(FuzzedDataProvider& input, Kind kind) {
         const bool nameOnly = c == '"' || c == '[' || c == ']' || c == ';' || (c == '=' && kind == Name);
         if (c != '\r' && c != '\n' && c != '\0' && (kind == Value || !nameOnly)) {
             kept += c;
+        }
+    }
+    for (std::size_t bar = kept.find('|'); bar != std::string::npos; bar = kept.find('|', bar + 1)) {
+        while (bar > 0 && (kept[bar - 1] == ' ' || kept[bar - 1] == '\t')) {
+            kept.erase(--bar, 1);
         }
     }
     kept.erase(0, kept.find_first_not_of(" \t"));

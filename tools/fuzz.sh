@@ -7,6 +7,7 @@
 #                                                target at a time, at low priority; grown corpora,
 #                                                logs and crashes stay in build/fuzz
 #   tools/fuzz.sh minimize [TARGET...]           merges the grown corpus into a fresh seed folder
+#                                                of at most 50 inputs (the largest kept)
 # Without TARGET: every fuzz/*.cpp.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,7 +63,9 @@ for t in $targets; do
     minimize)
         fresh=$(mktemp -d)
         "$bin/fuzz_$t" -merge=1 -max_len=4096 "$fresh" "$seeds" "$root/build/fuzz/corpus/$t" >/dev/null 2>&1
-        rm -f "$seeds"/*; cp "$fresh"/* "$seeds"/; rm -rf "$fresh"
+        rm -f "$seeds"/*
+        ls -S "$fresh" | head -50 | while read -r f; do cp "$fresh/$f" "$seeds/"; done
+        rm -rf "$fresh"
         echo "fuzz $t: $(ls "$seeds" | wc -l) seeds, $(du -sk "$seeds" | cut -f1) KB"
         ;;
     *) echo "usage: tools/fuzz.sh smoke|campaign SECONDS [TARGET...] | minimize [TARGET...]" >&2; exit 2 ;;
