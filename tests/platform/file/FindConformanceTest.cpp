@@ -2,6 +2,7 @@
 // "." and "..", the find record, the error codes, and files read and deleted while a search
 // is under way.
 #include "FileTestSupport.h"
+#include "platform/PlatformInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,43 @@ TEST(FindConformance, ExactNameFolderAndForwardSlash) {
     ASSERT_NE(INVALID_HANDLE_VALUE, search);
     EXPECT_STREQ("one.two", data.cFileName);
     FindClose(search);
+}
+
+// Names that Windows cannot hold exist only on a Unix file system: a listed name, joined to its
+// folder, names that very file and never one elsewhere.
+TEST(FindConformance, UnixNamesWithWindowsForbiddenCharactersOpenThatVeryFile) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "Windows cannot hold such names";
+    }
+    ovs::test::InPrivateFolder here;
+    const std::vector<std::string> names = {"d\\..\\..\\victim.ovc", "d\\f.ovc", "a:b*?\"<>|.ovc", "c\x01\x1f.ovc"};
+    for (const std::string& name : names) {
+        here.makeFile("d/" + name, name);
+    }
+    here.makeFile("victim.ovc", "outside");
+    here.makeFile("d/d/f.ovc", "below");
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((here.folder() / "d\\*.ovc").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    std::size_t found = 0;
+    do {
+        ++found;
+        std::string listed = data.cFileName;
+        EXPECT_EQ(std::string::npos, listed.find_first_of("\\/:*?\"<>|\x01\x1f")) << listed;
+        std::string path = here.folder() / ("d\\" + listed);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << listed;
+        char buffer[64] = {};
+        DWORD got = 0;
+        EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+        CloseHandle(file);
+        EXPECT_TRUE(DeleteFileA(path.c_str())) << listed;
+        EXPECT_FALSE(here.exists("d/" + std::string(buffer, got))) << listed;
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    EXPECT_EQ(names.size(), found);
+    EXPECT_EQ("outside", here.content("victim.ovc"));
+    EXPECT_EQ("below", here.content("d/d/f.ovc"));
 }
 
 TEST(FindConformance, ClosingAnUnknownSearchFails) {

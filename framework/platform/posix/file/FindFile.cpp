@@ -1,7 +1,8 @@
 // POSIX substitute: FindFirstFileA, FindNextFileA and FindClose. A search reads the folder's
 // names when it starts (in Windows' order: "." and "..", then the names sorted without regard
 // to case) and fetches each entry's status when it is handed out, so that entries deleted
-// meanwhile are left out and the caller may delete and create entries during the walk.
+// meanwhile are left out and the caller may delete and create entries during the walk. Names
+// are handed out and matched in their Windows form (windowsNameFrom, ZPath.h).
 #include "platform/posix/file/FindWildcard.h"
 #include "platform/posix/file/FullPath.h"
 #include "platform/posix/base/KernelObjects.h"
@@ -20,17 +21,22 @@ namespace {
 class FindObject : public ovs::posix::KernelObject {
 public:
     std::string folder; // Unix path with a trailing "/"
-    std::vector<std::string> names;
+    struct Entry {
+        std::string windowsName; // as handed out (ZPath.h)
+        std::string unixName;
+    };
+    std::vector<Entry> names;
     std::size_t next = 0;
 };
 
 // Hands out the next entry that still exists; false at the end.
 bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     while (search.next < search.names.size()) {
-        const std::string& name = search.names[search.next++];
+        const FindObject::Entry& entry = search.names[search.next++];
+        std::string path = search.folder + entry.unixName;
         struct stat info;
-        if (::stat((search.folder + name).c_str(), &info) == 0 || ::lstat((search.folder + name).c_str(), &info) == 0) {
-            ovs::posix::fillFindData(info, name, data);
+        if (::stat(path.c_str(), &info) == 0 || ::lstat(path.c_str(), &info) == 0) {
+            ovs::posix::fillFindData(info, entry.windowsName, data);
             return true;
         }
     }
@@ -89,17 +95,18 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
         if (name == "." || name == "..") {
             continue;
         }
-        if (ovs::posix::dosMaskMatches(dosMask, name)) {
-            search->names.push_back(name);
+        std::string windowsName = ovs::posix::windowsNameFrom(name);
+        if (ovs::posix::dosMaskMatches(dosMask, windowsName)) {
+            search->names.push_back({std::move(windowsName), std::move(name)});
         }
     }
     ::closedir(directory);
-    std::sort(search->names.begin(), search->names.end(), [](const std::string& a, const std::string& b) {
-        int order = ::strcasecmp(a.c_str(), b.c_str());
-        return order != 0 ? order < 0 : a < b;
+    std::sort(search->names.begin(), search->names.end(), [](const FindObject::Entry& a, const FindObject::Entry& b) {
+        int order = ::strcasecmp(a.windowsName.c_str(), b.windowsName.c_str());
+        return order != 0 ? order < 0 : a.windowsName < b.windowsName;
     });
     if (folder != "/" && ovs::posix::dosMaskListsDotEntries(dosMask)) {
-        search->names.insert(search->names.begin(), {".", ".."});
+        search->names.insert(search->names.begin(), {{".", "."}, {"..", ".."}});
     }
     if (!nextEntry(*search, *findData)) {
         SetLastError(ERROR_FILE_NOT_FOUND);

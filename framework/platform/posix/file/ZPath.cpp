@@ -12,6 +12,35 @@ namespace {
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
+
+// The characters of a Unix name that a Windows name never holds ('/' cannot be in either).
+bool isMappedCharacter(unsigned char c) {
+    return (c >= 0x01 && c < 0x20) || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+           c == '>' || c == '|';
+}
+
+// U+F000 plus c (c below 0x80) in UTF-8: EF, 80 or 81, then the low six bits.
+constexpr unsigned char mappedLead = 0xEF;
+
+void appendMapped(std::string& text, unsigned char c) {
+    text.push_back(static_cast<char>(mappedLead));
+    text.push_back(static_cast<char>(0x80 | (c >> 6)));
+    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+}
+
+// The character that the mapped sequence at text[i] stands for, or 0 when none starts there.
+unsigned char unmappedAt(const std::string& text, std::size_t i) {
+    if (i + 2 >= text.size() || static_cast<unsigned char>(text[i]) != mappedLead) {
+        return 0;
+    }
+    unsigned char second = static_cast<unsigned char>(text[i + 1]);
+    unsigned char third = static_cast<unsigned char>(text[i + 2]);
+    if ((second != 0x80 && second != 0x81) || (third & 0xC0) != 0x80) {
+        return 0;
+    }
+    unsigned char c = static_cast<unsigned char>(((second & 1) << 6) | (third & 0x3F));
+    return isMappedCharacter(c) ? c : 0;
+}
 } // namespace
 
 bool unixPathFrom(const char* windowsPath, std::string& unixPath) {
@@ -33,8 +62,13 @@ bool unixPathFrom(const char* windowsPath, std::string& unixPath) {
         return false;
     }
     unixPath.reserve(path.size());
-    for (char c : path) {
-        unixPath.push_back(c == '\\' ? '/' : c);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (unsigned char original = unmappedAt(path, i)) {
+            unixPath.push_back(static_cast<char>(original));
+            i += 2;
+        } else {
+            unixPath.push_back(path[i] == '\\' ? '/' : path[i]);
+        }
     }
     return true;
 }
@@ -50,12 +84,27 @@ bool unixPathOfFull(const char* windowsPath, std::string& unixPath) {
 }
 
 std::string windowsPathFrom(const std::string& unixPath) {
-    std::string result = "Z:";
-    for (char c : unixPath) {
-        result.push_back(c == '/' ? '\\' : c);
+    std::string result = "Z:" + windowsNameFrom(unixPath);
+    for (char& c : result) {
+        if (c == '/') {
+            c = '\\';
+        }
     }
     if (result.size() == 2) {
         result.push_back('\\');
+    }
+    return result;
+}
+
+std::string windowsNameFrom(const std::string& unixName) {
+    std::string result;
+    result.reserve(unixName.size());
+    for (char c : unixName) {
+        if (isMappedCharacter(static_cast<unsigned char>(c))) {
+            appendMapped(result, static_cast<unsigned char>(c));
+        } else {
+            result.push_back(c);
+        }
     }
     return result;
 }

@@ -7,7 +7,8 @@
 namespace ovs::posix {
 
 // "Z:\a\b" and rooted "\a\b" or "/a/b" give "/a/b"; relative paths keep their place relative
-// to the process's current folder ("a\b" gives "a/b"). Another drive letter or a UNC path
+// to the process's current folder ("a\b" gives "a/b"). Characters of names mapped by
+// windowsNameFrom are turned back into the Unix name's own. Another drive letter or a UNC path
 // has no Unix counterpart: false, with ERROR_PATH_NOT_FOUND as the last error.
 bool unixPathFrom(const char* windowsPath, std::string& unixPath);
 
@@ -16,8 +17,15 @@ bool unixPathFrom(const char* windowsPath, std::string& unixPath);
 // another drive or a UNC path as unixPathFrom does.
 bool unixPathOfFull(const char* windowsPath, std::string& unixPath);
 
-// "/a/b" gives "Z:\a\b"; "/" gives "Z:\".
+// "/a/b" gives "Z:\a\b"; "/" gives "Z:\". Names are mapped as windowsNameFrom does.
 std::string windowsPathFrom(const std::string& unixPath);
+
+// A Unix name as Windows code sees it. A character that Windows never allows in a name
+// (\ : * ? " < > | and control characters) becomes the private-use character U+F000 plus its
+// code, in UTF-8 (the ANSI code page here), as Wine does, so that a listed name can never
+// split into folders or climb out of its own; unixPathFrom maps such characters back, so the
+// name opens that very file.
+std::string windowsNameFrom(const std::string& unixName);
 
 // The Windows error for a failed system call on a path. A missing entry (ENOENT) gives
 // ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND when not; a file
