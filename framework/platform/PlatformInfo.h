@@ -1,6 +1,7 @@
 // Facts about the platform under the Win32 surface that tests and tools need to know
 // without testing the platform themselves.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace ovs::platform {
@@ -19,5 +20,12 @@ std::string windowsPathOf(const std::string& nativePath);
 // ("Z:\tmp\x" becomes "/tmp/x" on POSIX; unchanged on Windows). A path without a Unix
 // counterpart (another drive, a UNC path) comes back unchanged.
 std::string nativePathOf(const std::string& windowsPath);
+
+// The exit status a 32-bit exit code leaves to the caller. On Windows the code itself. A POSIX
+// exit status keeps only its low 8 bits, so there the code becomes those bits, except that a
+// code whose low 8 bits are all zero (256, 3072, 2147483648) becomes failedRunExitStatus: a
+// run that failed never exits 0.
+constexpr int failedRunExitStatus = 255;
+int processExitStatus(std::int32_t code);
 
 } // namespace ovs::platform

@@ -1,6 +1,7 @@
 // The application base and the process run.
 #include "runtime/Application.h"
 #include "MessageNumbers.h"
+#include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 #include "runtime/AutoInit.h"
 #include "runtime/Console.h"
@@ -161,7 +162,7 @@ int runProcess(Application* (*create)(), int argc, const char* const* argv) {
         exitEarly(1);
     }
     delete application;
-    return result;
+    return platform::processExitStatus(result);
 }
 
 } // namespace ovs

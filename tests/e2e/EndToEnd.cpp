@@ -132,7 +132,11 @@ ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
 }
 
 std::uint32_t EndToEnd::seenExitCode(std::uint32_t code) {
-    return ovs::platform::isPosixSubstitute() ? code & 0xffu : code;
+    if (!ovs::platform::isPosixSubstitute()) {
+        return code;
+    }
+    return (code & 0xffu) != 0 || code == 0 ? code & 0xffu : 255u; // a failed run never exits 0
+
 }
 
 std::vector<std::string> EndToEnd::taskFiles() const {

@@ -40,7 +40,8 @@ protected:
     ToolRun runTool(const std::vector<std::string>& arguments,
                     const std::vector<std::pair<std::string, std::string>>& environment = {});
 
-    // The exit code the caller sees: in full under Wine, the low 8 bits natively.
+    // The exit code the caller sees: in full under Wine, the low 8 bits natively (255 when
+    // those are all zero).
     static std::uint32_t seenExitCode(std::uint32_t code);
 
     // The task files now in the task folder (file names).

@@ -66,6 +66,7 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         {"abort", false, nullptr, "^Task aborted at ", 0},
         {"fail:3505", false, nullptr, "^FraskPdfCmd: error OV3505 - There were errors while encrypting a document",
          ovs::msg::EncryptionErrors},
+        {"fail:2147483648", false, nullptr, "^FraskPdfCmd: fatal error OV-2147483648 - ", 2147483648u},
         {"process", true, nullptr,
          "^FraskPdfCmd: error OV3503 - The output specification is not a folder\\. This is necessary if the input "
          "file contains wildcards",

@@ -8,6 +8,11 @@ bool isWine() { return false; }
 
 bool isPosixSubstitute() { return true; }
 
+int processExitStatus(std::int32_t code) {
+    int status = static_cast<int>(static_cast<std::uint32_t>(code) & 0xFFu);
+    return code != 0 && status == 0 ? failedRunExitStatus : status;
+}
+
 std::string windowsPathOf(const std::string& nativePath) {
     if (!nativePath.empty() && nativePath[0] == '/') {
         return ovs::posix::windowsPathFrom(nativePath);
