@@ -66,9 +66,39 @@ std::int32_t profilingDecimalLong(const std::string& text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::uint32_t profilingDecimalULong(const std::string& text) {
+    const std::uint64_t largest = std::numeric_limits<std::uint32_t>::max();
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    std::uint64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + static_cast<unsigned>(text[i] - '0');
+        if (magnitude > largest) {
+            return static_cast<std::uint32_t>(largest);
+        }
+    }
+    const std::uint32_t value = static_cast<std::uint32_t>(magnitude);
+    return negative ? static_cast<std::uint32_t>(0u - value) : value;
+}
+
 ProfilingImpl::ProfilingImpl() : versionKey_("CurrentVersion"), companyKey_("ORVA-SYSTEMS") {}
 
 ProfilingImpl::~ProfilingImpl() = default;
+
+void ProfilingImpl::readTopicText(String& text, char separator) {
+    std::vector<String> lines;
+    readTopicLines(lines);
+    text.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i)
+            text += separator;
+        text += lines[i];
+    }
+}
 
 void ProfilingImpl::readTopicText(String& text) {
     readTopicText(text, '\n');

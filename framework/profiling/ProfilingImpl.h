@@ -39,8 +39,8 @@ public:
     // Replaces the whole current topic; entries are separated by the separator character.
     virtual void writeTopicText(const std::string& text, char separator) = 0;
     virtual void readTopicLines(std::vector<String>& lines) = 0;
-    // The topic's lines joined by the separator character.
-    virtual void readTopicText(String& text, char separator) = 0;
+    // The topic's lines (readTopicLines) joined by the separator character.
+    virtual void readTopicText(String& text, char separator);
     // The lines joined by line feeds.
     virtual void readTopicText(String& text);
     virtual std::int32_t readInt(const std::string& name) = 0;
@@ -120,5 +120,10 @@ protected:
 std::int32_t profilingDecimalLong(const std::string& text);
 // The same with a 64-bit range.
 std::int64_t profilingDecimalInt64(const std::string& text);
+// The C runtime's decimal conversion of a 32-bit unsigned long (strtoul), the same on every
+// target: leading white space, optional sign, digits up to the first other character; no
+// digits give 0; a magnitude above 4294967295 gives 4294967295 whatever the sign; a negative
+// number wraps around (-1 gives 4294967295).
+std::uint32_t profilingDecimalULong(const std::string& text);
 
 } // namespace ovs

@@ -276,17 +276,6 @@ void ProfilingIni::readTopicLines(std::vector<String>& lines) {
     }
 }
 
-void ProfilingIni::readTopicText(String& text, char separator) {
-    std::vector<String> lines;
-    readTopicLines(lines);
-    text.clear();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i)
-            text += separator;
-        text += lines[i];
-    }
-}
-
 std::int32_t ProfilingIni::readInt(const std::string& name) {
     String text;
     readString(name, text);

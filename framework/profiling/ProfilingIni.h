@@ -33,8 +33,6 @@ public:
     void writeTopicLines(const std::vector<String>& lines) override;
     void writeTopicText(const std::string& text, char separator) override;
     void readTopicLines(std::vector<String>& lines) override;
-    void readTopicText(String& text, char separator) override;
-    using ProfilingImpl::readTopicText;
     // Decimal conversion of the text (32-bit long); a missing key reads as 0.
     std::int32_t readInt(const std::string& name) override;
     std::int64_t readInt64(const std::string& name) override;

@@ -86,17 +86,6 @@ void ProfilingWinIni::readTopicLines(std::vector<String>& lines) {
     lines = splitAtNul(buffer.data(), length);
 }
 
-void ProfilingWinIni::readTopicText(String& text, char separator) {
-    std::vector<String> lines;
-    readTopicLines(lines);
-    text.clear();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i)
-            text += separator;
-        text += lines[i];
-    }
-}
-
 std::int32_t ProfilingWinIni::readInt(const std::string& name) {
     return static_cast<std::int32_t>(GetPrivateProfileIntA(section_.c_str(), name.c_str(), 0, file_.c_str()));
 }

@@ -5,7 +5,6 @@
 #include "profiling/Profiling.h"
 #include "runtime/Exception.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace ovs {
@@ -67,6 +66,36 @@ bool runsUnderWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+RegistryValue RegistryValue::query(HKEY key, const std::string& name, Failure failure) {
+    RegistryValue value;
+    value.bytes.resize(256);
+    DWORD size = static_cast<DWORD>(value.bytes.size());
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size);
+    bool secondQuery = false;
+    if (result == ERROR_MORE_DATA) {
+        secondQuery = true;
+        value.bytes.resize(size + 1);
+        size = static_cast<DWORD>(value.bytes.size());
+        result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size);
+    }
+    if (result != ERROR_SUCCESS) {
+        failure(name, result, secondQuery);
+        value.bytes.clear();
+        return value;
+    }
+    value.bytes.resize(size);
+    value.read = true;
+    return value;
+}
+
+String RegistryValue::text() const {
+    const char* chars = reinterpret_cast<const char*>(bytes.data());
+    std::size_t length = 0;
+    while (length < bytes.size() && chars[length] != '\0')
+        ++length;
+    return String(chars, length);
+}
+
 // ---- TopicWinReg ----------------------------------------------------------------------------
 
 TopicWinReg::TopicWinReg(HKEY key, ProfilingWinReg* store, bool ownsKey, const std::string& name)
@@ -89,31 +118,18 @@ TopicWinReg::~TopicWinReg() {
 
 void TopicWinReg::readString(const std::string& name, String& text) {
     text.clear();
-    std::vector<BYTE> buffer(256);
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(buffer.size());
-    LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
-    if (result == ERROR_MORE_DATA) {
-        buffer.resize(size + 1);
-        size = static_cast<DWORD>(buffer.size());
-        result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
-    }
-    if (result == ERROR_FILE_NOT_FOUND) {
-        throw ProfilingEntryNotFound();
-    }
-    if (result != ERROR_SUCCESS) {
+    const RegistryValue value = RegistryValue::query(key_, name, [](const std::string&, LONG result, bool) {
+        if (result == ERROR_FILE_NOT_FOUND) {
+            throw ProfilingEntryNotFound();
+        }
         throw Exception(msg::ItemBadData);
-    }
-    if (type == REG_SZ) {
-        const char* chars = reinterpret_cast<const char*>(buffer.data());
-        std::size_t length = 0;
-        while (length < size && chars[length] != '\0')
-            ++length;
-        text.assign(chars, length);
-    } else if (type == REG_DWORD && size == sizeof(DWORD)) {
-        DWORD value = 0;
-        std::memcpy(&value, buffer.data(), sizeof value);
-        text = std::to_string(value);
+    });
+    if (value.type == REG_SZ) {
+        text = value.text();
+    } else if (value.type == REG_DWORD && value.bytes.size() == sizeof(DWORD)) {
+        DWORD number = 0;
+        std::memcpy(&number, value.bytes.data(), sizeof number);
+        text = std::to_string(number);
     } else {
         throw Exception(msg::ItemBadData);
     }
@@ -122,7 +138,7 @@ void TopicWinReg::readString(const std::string& name, String& text) {
 std::uint32_t TopicWinReg::writeString(const std::string& name, const std::string& text) {
     DWORD type = 0;
     if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS && type == REG_DWORD) {
-        DWORD value = static_cast<DWORD>(std::strtoul(text.c_str(), nullptr, 10));
+        DWORD value = profilingDecimalULong(text);
         return static_cast<std::uint32_t>(
             RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value));
     }

@@ -23,6 +23,24 @@ constexpr DWORD RegistryView32 = 0x200;            // KEY_WOW64_32KEY
 // True when this process runs under WOW64 (IsWow64Process; false when that fails).
 bool runsUnderWow64();
 
+// One registry value as read by RegistryValue::query.
+struct RegistryValue {
+    // Called when a query fails, with the Windows error code and whether it was the second
+    // query (asked with the size the first one reported); raises the caller's error, or
+    // returns to accept the failure (the value then counts as not read).
+    using Failure = void (*)(const std::string& name, LONG result, bool secondQuery);
+
+    // RegQueryValueExA into a 256-byte buffer, asked once more with the reported size plus
+    // one when that is too small (ERROR_MORE_DATA).
+    static RegistryValue query(HKEY key, const std::string& name, Failure failure);
+    // The characters up to the first NUL.
+    String text() const;
+
+    bool read = false;
+    DWORD type = 0;
+    std::vector<BYTE> bytes; // as many as the value holds
+};
+
 // A handle on one registry key with the entry operations of the registry store.
 class TopicWinReg : public Topic {
 public:

@@ -88,26 +88,18 @@ void RegistryKey::open(const std::string& path, bool use32BitView) {
 
 bool RegistryKey::readString(const std::string& name, String& text) {
     text.clear();
-    std::vector<BYTE> buffer(256);
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(buffer.size());
-    LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
-    if (result == ERROR_MORE_DATA) {
-        buffer.resize(size + 1);
-        size = static_cast<DWORD>(buffer.size());
-        result = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buffer.data(), &size);
+    // A value that vanished between the two queries of a long value is "item not found"; any
+    // other failure of the second query leaves the text empty.
+    const RegistryValue value = RegistryValue::query(key_, name, [](const std::string& name, LONG result, bool second) {
+        if (!second) {
+            throw Exception(msg::RegistryNameNotFound, name);
+        }
         if (result == ERROR_FILE_NOT_FOUND) {
             throw Exception(msg::ItemNotFound);
         }
-    } else if (result != ERROR_SUCCESS) {
-        throw Exception(msg::RegistryNameNotFound, name);
-    }
-    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        const char* chars = reinterpret_cast<const char*>(buffer.data());
-        std::size_t length = 0;
-        while (length < size && chars[length] != '\0')
-            ++length;
-        text.assign(chars, length);
+    });
+    if (value.read && (value.type == REG_SZ || value.type == REG_EXPAND_SZ)) {
+        text = value.text();
     }
     return true;
 }

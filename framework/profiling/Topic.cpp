@@ -9,9 +9,8 @@
 #include "profiling/Topic.h"
 
 #include "MessageNumbers.h"
+#include "profiling/ProfilingImpl.h"
 #include "runtime/Exception.h"
-
-#include <cstdlib>
 
 namespace ovs {
 
@@ -128,7 +127,7 @@ std::uint32_t Topic::readSecureUInt(const std::string& name) {
     if (!readSecureString(name, text)) {
         return 0;
     }
-    return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+    return profilingDecimalULong(text);
 }
 
 void Topic::writeSecureUInt(const std::string& name, std::uint32_t value) {

@@ -110,6 +110,24 @@ TEST_F(ProfilingWinRegTest, WrongTypesAndMissingValuesRaise) {
     EXPECT_FALSE(store_.entryExists("Text"));
 }
 
+// Text written over a REG_DWORD and secure numbers convert with a 32-bit unsigned long on
+// every target: beyond 4294967295 saturates, whatever the sign.
+TEST_F(ProfilingWinRegTest, TextToNumberIsTheSameOnEveryTarget) {
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"4294967296", 4294967295u}, {"99999999999999999999", 4294967295u}, {"-4294967296", 4294967295u},
+        {"4294967295", 4294967295u}, {"-1", 4294967295u},  {"-4294967295", 1u}, {" \t+12x", 12u}, {"x1", 0u}};
+    ovs::Topic* topic = store_.openTopic("N");
+    store_.setTopic("N");
+    store_.writeUInt("D", 0);
+    for (const auto& [text, value] : cases) {
+        SCOPED_TRACE(text);
+        store_.writeString("D", text);
+        EXPECT_EQ(value, store_.readUInt("D"));
+        topic->writeSecureString("S", text);
+        EXPECT_EQ(value, topic->readSecureUInt("S"));
+    }
+}
+
 TEST_F(ProfilingWinRegTest, SubTopicsAndTopicDeletion) {
     store_.setTopic("Top");
     store_.writeString("a", "1");
