@@ -89,20 +89,20 @@ String ProfilingIni::valueOfRaw(const std::string& raw) {
 // Parsing: lines split at every CR and LF, trimmed of blanks and tabs, empty ones skipped.
 // "[name" opens a section (the name ends at the first "]"); any other line is an entry of
 // the open section: key up to the first "=" (no "=" when a double quote comes first) and
-// the raw value from the "=" on. Lines before the first section header are dropped.
+// the raw value from the "=" on.
+// A section whose header comes again continues where it stood: its entries are all kept (a
+// repeated key as within one block) and it is written once, so that no setting of the file
+// is lost. Entries before the first section header join the first section for the same
+// reason; a file without any header keeps none of them.
 void ProfilingIni::parse(const std::string& text) {
     sections_.clear();
     sectionOrder_.clear();
     changed_ = false;
 
-    bool sectionOpen = false;
+    Section leading;                 // entries before the first header
+    Section* open = nullptr;         // the section the entries go to
     String openName;
-    Section open;
-    auto storeOpenSection = [&]() {
-        sections_[sectionKey(openName)] = std::move(open);
-        sectionOrder_.push_back(openName);
-        open = Section();
-    };
+    bool openIsNew = false;          // opened by its first header
 
     const char* const data = text.data();
     const std::size_t size = text.size();
@@ -122,17 +122,19 @@ void ProfilingIni::parse(const std::string& text) {
             continue;
         }
         if (data[begin] == '[') {
-            if (sectionOpen) {
-                storeOpenSection();
-            }
             std::size_t close = begin + 1;
             while (close < end && data[close] != ']')
                 ++close;
             openName = trimmed(std::string(data + begin + 1, close - begin - 1));
-            sectionOpen = true;
-            continue;
-        }
-        if (!sectionOpen) {
+            auto inserted = sections_.try_emplace(sectionKey(openName));
+            open = &inserted.first->second;
+            openIsNew = inserted.second;
+            if (openIsNew) {
+                sectionOrder_.push_back(openName);
+                if (sectionOrder_.size() == 1) {
+                    *open = std::move(leading);
+                }
+            }
             continue;
         }
         std::size_t equals = begin;
@@ -146,11 +148,14 @@ void ProfilingIni::parse(const std::string& text) {
             --keyEnd;
         std::string key(data + begin, keyEnd - begin);
         std::string raw(data + equals, end - equals);
-        open.keyOrder.push_back(key);
-        open.entries[key] = std::move(raw);
+        Section& section = open ? *open : leading;
+        section.keyOrder.push_back(key);
+        section.entries[key] = std::move(raw);
     }
-    if (sectionOpen && !openName.empty() && !open.entries.empty()) {
-        storeOpenSection();
+    if (open && openIsNew && (openName.empty() || open->entries.empty())) {
+        // a section that ends the text without entries is not kept
+        sections_.erase(sectionKey(openName));
+        sectionOrder_.pop_back();
     }
     topicExists_ = !topic_.empty() && findSection(topic_) != nullptr;
 }
