@@ -17,6 +17,7 @@ namespace {
 
 const char LineEnd[] = "\r\n";
 const std::uint64_t LargestLoadedFile = std::uint64_t(1) << 30;
+const std::size_t WritePiece = std::size_t(1) << 20; // bytes handed to the file at once
 
 bool isBlankOrTab(char c) {
     return c == ' ' || c == '\t';
@@ -51,6 +52,11 @@ ProfilingIni::Section* ProfilingIni::findSection(const std::string& name) {
     return it == sections_.end() ? nullptr : &it->second;
 }
 
+const ProfilingIni::Section* ProfilingIni::findSection(const std::string& name) const {
+    auto it = sections_.find(sectionKey(name));
+    return it == sections_.end() ? nullptr : &it->second;
+}
+
 ProfilingIni::Section& ProfilingIni::sectionForWrite(const std::string& name) {
     auto inserted = sections_.try_emplace(sectionKey(name));
     if (inserted.second) {
@@ -62,13 +68,65 @@ ProfilingIni::Section& ProfilingIni::sectionForWrite(const std::string& name) {
     return inserted.first->second;
 }
 
+void ProfilingIni::buildIndex(const Section& section) {
+    if (section.indexed) {
+        return;
+    }
+    section.index.clear();
+    section.index.reserve(section.lines.size());
+    for (std::uint32_t i = 0; i < section.lines.size(); ++i) {
+        section.index[section.lines[i].keyText()] = i;
+    }
+    section.repeatsKeys = section.index.size() != section.lines.size();
+    section.indexed = true;
+}
+
+const ProfilingIni::Line* ProfilingIni::findLine(const Section& section, std::string_view key) {
+    buildIndex(section);
+    auto found = section.index.find(key);
+    return found == section.index.end() ? nullptr : &section.lines[found->second];
+}
+
+std::string_view ProfilingIni::effectiveRaw(const Section& section, const Line& line) {
+    if (!section.repeatsKeys) {
+        return line.rawText();
+    }
+    return findLine(section, line.keyText())->rawText();
+}
+
 void ProfilingIni::putRaw(Section& section, const std::string& key, std::string raw) {
-    auto found = section.entries.find(key);
-    if (found == section.entries.end()) {
-        section.keyOrder.push_back(key);
-        section.entries.emplace(key, std::move(raw));
-    } else {
-        found->second = std::move(raw);
+    buildIndex(section);
+    const std::string& keptRaw = kept_.emplace_back(std::move(raw));
+    auto found = section.index.find(key);
+    if (found != section.index.end()) {
+        Line& line = section.lines[found->second];
+        line.raw = keptRaw.data();
+        line.rawLength = static_cast<std::uint32_t>(keptRaw.size());
+        return;
+    }
+    const std::string& keptKey = kept_.emplace_back(key);
+    section.lines.push_back(Line{keptKey.data(), keptRaw.data(), static_cast<std::uint32_t>(keptKey.size()),
+                                 static_cast<std::uint32_t>(keptRaw.size())});
+    section.index.emplace(std::string_view(keptKey), static_cast<std::uint32_t>(section.lines.size() - 1));
+}
+
+bool ProfilingIni::eraseKey(Section& section, std::string_view key) {
+    const std::size_t before = section.lines.size();
+    section.lines.erase(std::remove_if(section.lines.begin(), section.lines.end(),
+                                       [&](const Line& line) { return line.keyText() == key; }),
+                        section.lines.end());
+    if (section.lines.size() == before) {
+        return false;
+    }
+    section.indexed = false;
+    return true;
+}
+
+void ProfilingIni::listKeys(const Section& section, std::vector<String>& names) {
+    names.clear();
+    names.reserve(section.lines.size());
+    for (const Line& line : section.lines) {
+        names.emplace_back(line.key, line.keyLength);
     }
 }
 
@@ -78,12 +136,57 @@ void ProfilingIni::selectDefaultTopic() {
     }
 }
 
-String ProfilingIni::valueOfRaw(const std::string& raw) {
+namespace {
+
+String valueOfRawText(std::string_view raw) {
     if (raw.size() < 2) {
         return String();
     }
     std::size_t start = raw.find_first_not_of(' ', 1);
-    return start == std::string::npos ? String() : String(raw.substr(start));
+    return start == std::string_view::npos ? String() : String(raw.substr(start));
+}
+
+// Tells whether a key comes twice among the lines of one block, without an allocation per
+// line: a table of line numbers, stamped with the block so that it is never cleared.
+class RepeatedKeyCheck {
+public:
+    void startBlock() {
+        ++stamp_;
+        used_ = 0;
+    }
+    // False when the key was seen in this block, or when the block is too long to tell.
+    template <class Lines> bool firstOfBlock(const Lines& lines, std::uint32_t line) {
+        if (++used_ > Slots / 2) {
+            return false;
+        }
+        const std::string_view key = lines[line].keyText();
+        std::size_t slot = std::hash<std::string_view>()(key) & (Slots - 1);
+        for (;; slot = (slot + 1) & (Slots - 1)) {
+            if (slots_[slot].stamp != stamp_) {
+                slots_[slot] = {stamp_, line};
+                return true;
+            }
+            if (lines[slots_[slot].line].keyText() == key) {
+                return false;
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t Slots = 4096;
+    struct Slot {
+        std::uint32_t stamp;
+        std::uint32_t line;
+    };
+    std::vector<Slot> slots_ = std::vector<Slot>(Slots, Slot{0, 0});
+    std::uint32_t stamp_ = 0;
+    std::size_t used_ = 0;
+};
+
+} // namespace
+
+String ProfilingIni::valueOfRaw(const std::string& raw) {
+    return valueOfRawText(raw);
 }
 
 // Parsing: lines split at every CR and LF, trimmed of blanks and tabs, empty ones skipped.
@@ -95,17 +198,30 @@ String ProfilingIni::valueOfRaw(const std::string& raw) {
 // is lost. Entries before the first section header join the first section for the same
 // reason; a file without any header keeps none of them.
 void ProfilingIni::parse(const std::string& text) {
+    parse(String(text));
+}
+
+void ProfilingIni::parse(String&& text) {
     sections_.clear();
     sectionOrder_.clear();
+    kept_.clear();
+    text_ = std::move(text);
     changed_ = false;
 
-    Section leading;                 // entries before the first header
-    Section* open = nullptr;         // the section the entries go to
+    Section leading;         // entries before the first header
+    Section* open = &leading; // the section the entries go to
     String openName;
-    bool openIsNew = false;          // opened by its first header
+    bool openIsNew = false;  // opened by its first header
+    RepeatedKeyCheck repeated;
+    repeated.startBlock();
+    auto closeBlock = [&]() {
+        if (open->lines.capacity() > open->lines.size() + open->lines.size() / 4) {
+            open->lines.shrink_to_fit();
+        }
+    };
 
-    const char* const data = text.data();
-    const std::size_t size = text.size();
+    const char* const data = text_.data();
+    const std::size_t size = text_.size();
     std::size_t position = 0;
     while (position < size) {
         std::size_t lineEnd = position;
@@ -122,18 +238,25 @@ void ProfilingIni::parse(const std::string& text) {
             continue;
         }
         if (data[begin] == '[') {
+            closeBlock();
             std::size_t close = begin + 1;
             while (close < end && data[close] != ']')
                 ++close;
             openName = trimmed(std::string(data + begin + 1, close - begin - 1));
             auto inserted = sections_.try_emplace(sectionKey(openName));
+            const bool first = sectionOrder_.empty();
             open = &inserted.first->second;
             openIsNew = inserted.second;
             if (openIsNew) {
                 sectionOrder_.push_back(openName);
-                if (sectionOrder_.size() == 1) {
-                    *open = std::move(leading);
-                }
+            }
+            if (first) {
+                open->lines = std::move(leading.lines);
+                open->repeatsKeys = leading.repeatsKeys;
+            } else {
+                repeated.startBlock();
+                // a continued section may repeat a key of its earlier block
+                open->repeatsKeys = open->repeatsKeys || !open->lines.empty();
             }
             continue;
         }
@@ -146,13 +269,15 @@ void ProfilingIni::parse(const std::string& text) {
         std::size_t keyEnd = equals;
         while (keyEnd > begin && isBlankOrTab(data[keyEnd - 1]))
             --keyEnd;
-        std::string key(data + begin, keyEnd - begin);
-        std::string raw(data + equals, end - equals);
-        Section& section = open ? *open : leading;
-        section.keyOrder.push_back(key);
-        section.entries[key] = std::move(raw);
+        open->lines.push_back(Line{data + begin, data + equals, static_cast<std::uint32_t>(keyEnd - begin),
+                                   static_cast<std::uint32_t>(end - equals)});
+        if (!open->repeatsKeys &&
+            !repeated.firstOfBlock(open->lines, static_cast<std::uint32_t>(open->lines.size() - 1))) {
+            open->repeatsKeys = true;
+        }
     }
-    if (open && openIsNew && (openName.empty() || open->entries.empty())) {
+    closeBlock();
+    if (openIsNew && (openName.empty() || open->lines.empty())) {
         // a section that ends the text without entries is not kept
         sections_.erase(sectionKey(openName));
         sectionOrder_.pop_back();
@@ -160,33 +285,36 @@ void ProfilingIni::parse(const std::string& text) {
     topicExists_ = !topic_.empty() && findSection(topic_) != nullptr;
 }
 
-String ProfilingIni::serialise() const {
-    String text;
+template <class Out> void ProfilingIni::writeModel(Out& out) const {
     for (const String& name : sectionOrder_) {
         if (name.empty()) {
             continue;
         }
-        auto it = sections_.find(sectionKey(name));
-        text += '[';
-        text += name;
-        text += ']';
-        text += LineEnd;
-        if (it != sections_.end()) {
-            const Section& section = it->second;
-            for (const std::string& key : section.keyOrder) {
-                if (key.empty()) {
+        out("[");
+        out(name);
+        out("]\r\n");
+        if (const Section* section = findSection(name)) {
+            for (const Line& line : section->lines) {
+                if (line.keyLength == 0) {
                     continue;
                 }
-                auto entry = section.entries.find(key);
-                text += key;
-                if (entry != section.entries.end()) {
-                    text += entry->second;
-                }
-                text += LineEnd;
+                out(line.keyText());
+                out(effectiveRaw(*section, line));
+                out(LineEnd);
             }
         }
-        text += LineEnd;
+        out(LineEnd);
     }
+}
+
+String ProfilingIni::serialise() const {
+    std::size_t size = 0;
+    auto count = [&](std::string_view piece) { size += piece.size(); };
+    writeModel(count);
+    String text;
+    text.reserve(size);
+    auto append = [&](std::string_view piece) { text.append(piece.data(), piece.size()); };
+    writeModel(append);
     return text;
 }
 
@@ -195,7 +323,7 @@ bool ProfilingIni::flush() {
         return true;
     }
     changed_ = false;
-    return saveText(serialise());
+    return saveModel();
 }
 
 void ProfilingIni::readString(const std::string& name, String& text) {
@@ -205,9 +333,8 @@ void ProfilingIni::readString(const std::string& name, String& text) {
     if (!section) {
         return;
     }
-    auto entry = section->entries.find(trimmed(name));
-    if (entry != section->entries.end()) {
-        text = valueOfRaw(entry->second);
+    if (const Line* line = findLine(*section, trimmed(name))) {
+        text = valueOfRawText(line->rawText());
     }
 }
 
@@ -273,11 +400,12 @@ void ProfilingIni::readTopicLines(std::vector<String>& lines) {
     if (!section) {
         return;
     }
-    for (const std::string& key : section->keyOrder) {
-        if (key.empty())
+    for (const Line& line : section->lines) {
+        if (line.keyLength == 0)
             continue;
-        auto entry = section->entries.find(key);
-        lines.push_back(key + (entry != section->entries.end() ? entry->second : std::string()));
+        String text(line.keyText());
+        text += effectiveRaw(*section, line);
+        lines.push_back(std::move(text));
     }
 }
 
@@ -304,7 +432,7 @@ bool ProfilingIni::isWritable() {
 bool ProfilingIni::entryExists(const std::string& name) {
     selectDefaultTopic();
     const Section* section = findSection(topic_);
-    return section && section->entries.count(trimmed(name)) != 0;
+    return section && findLine(*section, trimmed(name)) != nullptr;
 }
 
 bool ProfilingIni::topicExists() {
@@ -341,7 +469,7 @@ void ProfilingIni::listEntries(std::vector<String>& names) {
     names.clear();
     selectDefaultTopic();
     if (const Section* section = findSection(topic_)) {
-        names.assign(section->keyOrder.begin(), section->keyOrder.end());
+        listKeys(*section, names);
     }
 }
 
@@ -395,12 +523,9 @@ void ProfilingIni::deleteEntry(const std::string& name) {
     selectDefaultTopic();
     Section* section = findSection(topic_);
     const std::string key = trimmed(name);
-    if (!section || section->entries.erase(key) == 0) {
-        return;
+    if (section && eraseKey(*section, key)) {
+        changed_ = true;
     }
-    section->keyOrder.erase(std::remove(section->keyOrder.begin(), section->keyOrder.end(), key),
-                            section->keyOrder.end());
-    changed_ = true;
 }
 
 String ProfilingIni::topicName() {
@@ -410,11 +535,10 @@ String ProfilingIni::topicName() {
 void ProfilingIni::setFile(const FileString& path) {
     file_ = path.absolute();
     String text;
-    if (loadText(text)) {
-        parse(text);
-    } else {
-        parse(std::string());
+    if (!loadText(text)) {
+        text.clear();
     }
+    parse(std::move(text));
 }
 
 bool ProfilingIni::setText(const void* bytes, std::size_t length) {
@@ -454,6 +578,33 @@ bool ProfilingIni::loadText(String& text) {
     bytes.resize(read);
     file.close();
     text = decodeText(std::move(bytes));
+    return true;
+}
+
+bool ProfilingIni::saveModel() {
+    if (file_.empty()) {
+        return saveText(std::string());
+    }
+    File file(file_);
+    file.create(File::Write, 0);
+    std::string buffer;
+    buffer.reserve(WritePiece);
+    auto out = [&](std::string_view piece) {
+        if (buffer.size() + piece.size() > WritePiece && !buffer.empty()) {
+            file.write(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+            buffer.clear();
+        }
+        if (piece.size() >= WritePiece) {
+            file.write(piece.data(), static_cast<std::uint32_t>(piece.size()));
+        } else {
+            buffer.append(piece.data(), piece.size());
+        }
+    };
+    writeModel(out);
+    if (!buffer.empty()) {
+        file.write(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    }
+    file.close();
     return true;
 }
 

@@ -6,8 +6,9 @@
 #include "profiling/ProfilingImpl.h"
 
 #include <cstdint>
-#include <map>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -89,33 +90,67 @@ public:
     static String valueOfRaw(const std::string& raw);
 
 protected:
-    // Empties the model and parses the text into it.
+    // Empties the model and parses the text into it. The model keeps the text and refers
+    // to it, so the first form takes it over and the second one copies it.
+    void parse(String&& text);
     void parse(const std::string& text);
     // The whole model as text, every line ending with CR LF.
     String serialise() const;
+    // Writes the serialised model where saveText would put it; flush calls it. The file
+    // form writes it to the file in large pieces without building the whole text first; a
+    // form that overrides saveText overrides this too.
+    virtual bool saveModel();
     // Selects the default topic when none is selected.
     void selectDefaultTopic();
 
 private:
     friend class TopicIni;
 
+    // One entry line: the trimmed key and the raw value, both in the loaded text or in
+    // texts the store keeps for written values.
+    struct Line {
+        const char* key;
+        const char* raw;
+        std::uint32_t keyLength;
+        std::uint32_t rawLength;
+        std::string_view keyText() const { return {key, keyLength}; }
+        std::string_view rawText() const { return {raw, rawLength}; }
+    };
     struct Section {
-        std::unordered_map<std::string, std::string> entries; // trimmed key -> raw value
-        std::vector<std::string> keyOrder;                    // keys in file order
+        std::vector<Line> lines; // in file order; a repeated key has a line each time
+        // Key -> its last line, built on the first lookup; a repeated key's lines all show
+        // the raw value of the last one.
+        mutable std::unordered_map<std::string_view, std::uint32_t> index;
+        mutable bool indexed = false;
+        mutable bool repeatsKeys = false; // a key may have more than one line
     };
 
     static String sectionKey(const std::string& name);
     Section* findSection(const std::string& name);
+    const Section* findSection(const std::string& name) const;
     // The section, created and appended to the section order when it does not exist.
     Section& sectionForWrite(const std::string& name);
-    static void putRaw(Section& section, const std::string& key, std::string raw);
+    static void buildIndex(const Section& section);
+    // The last line of the trimmed key; null when there is none.
+    static const Line* findLine(const Section& section, std::string_view key);
+    // The raw value the line is written with (that of the key's last line).
+    static std::string_view effectiveRaw(const Section& section, const Line& line);
+    // Replaces the key's value, or appends the key as the section's last line.
+    void putRaw(Section& section, const std::string& key, std::string raw);
+    // Removes every line of the key; false when there was none.
+    static bool eraseKey(Section& section, std::string_view key);
+    static void listKeys(const Section& section, std::vector<String>& names);
     void writeBareKey(const std::string& key);
+    // Passes the serialised model to out in pieces.
+    template <class Out> void writeModel(Out& out) const;
 
     bool keysMakeFileName_ = false;
     bool changed_ = false;
     bool topicExists_ = false;
     String topic_;
-    std::map<std::string, Section> sections_; // by upper-cased name
+    String text_;                    // the loaded text the lines refer to
+    std::deque<std::string> kept_;   // keys and raw values written since
+    std::unordered_map<std::string, Section> sections_; // by upper-cased name
     std::vector<String> sectionOrder_;
 };
 

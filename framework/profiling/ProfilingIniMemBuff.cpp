@@ -17,6 +17,10 @@ bool ProfilingIniMemBuff::saveText(const std::string& text) {
     return true;
 }
 
+bool ProfilingIniMemBuff::saveModel() {
+    return saveText(serialise());
+}
+
 bool ProfilingIniMemBuff::setText(const void* bytes, std::size_t length) {
     buffer_ = decodeText(bytes, length);
     parse(buffer_);

@@ -25,6 +25,10 @@ public:
     void readTopicText(String& text, char separator) override;
     using ProfilingIni::readTopicText;
 
+protected:
+    // The serialised model becomes the buffer (through saveText).
+    bool saveModel() override;
+
 private:
     String buffer_;
 };

@@ -3,7 +3,6 @@
 
 #include "profiling/ProfilingIni.h"
 
-#include <algorithm>
 
 namespace ovs {
 
@@ -26,9 +25,8 @@ TopicIni::~TopicIni() = default;
 void TopicIni::readString(const std::string& name, String& text) {
     text.clear();
     if (const ProfilingIni::Section* section = store_.findSection(section_)) {
-        auto entry = section->entries.find(trimmedKey(name));
-        if (entry != section->entries.end()) {
-            text = ProfilingIni::valueOfRaw(entry->second);
+        if (const ProfilingIni::Line* line = ProfilingIni::findLine(*section, trimmedKey(name))) {
+            text = ProfilingIni::valueOfRaw(std::string(line->rawText()));
         }
     }
 }
@@ -36,7 +34,7 @@ void TopicIni::readString(const std::string& name, String& text) {
 std::uint32_t TopicIni::writeString(const std::string& name, const std::string& text) {
     ProfilingIni::Section& section = store_.sectionForWrite(section_);
     store_.changed_ = true;
-    ProfilingIni::putRaw(section, trimmedKey(name), "=" + text);
+    store_.putRaw(section, trimmedKey(name), "=" + text);
     return 0;
 }
 
@@ -70,15 +68,12 @@ void TopicIni::writeInt64(const std::string& name, std::int64_t value) {
 
 bool TopicIni::entryExists(const std::string& name) {
     const ProfilingIni::Section* section = store_.findSection(section_);
-    return section && section->entries.count(trimmedKey(name)) != 0;
+    return section && ProfilingIni::findLine(*section, trimmedKey(name)) != nullptr;
 }
 
 void TopicIni::deleteEntry(const std::string& name) {
     ProfilingIni::Section* section = store_.findSection(section_);
-    const std::string key = trimmedKey(name);
-    if (section && section->entries.erase(key) != 0) {
-        section->keyOrder.erase(std::remove(section->keyOrder.begin(), section->keyOrder.end(), key),
-                                section->keyOrder.end());
+    if (section && ProfilingIni::eraseKey(*section, trimmedKey(name))) {
         store_.changed_ = true;
     }
 }
@@ -86,7 +81,7 @@ void TopicIni::deleteEntry(const std::string& name) {
 void TopicIni::listEntries(std::vector<String>& names) {
     names.clear();
     if (const ProfilingIni::Section* section = store_.findSection(section_)) {
-        names.assign(section->keyOrder.begin(), section->keyOrder.end());
+        ProfilingIni::listKeys(*section, names);
     }
 }
 
