@@ -14,6 +14,7 @@ JOBS ?= $(shell nproc)
 ACROBAT_LOCK ?= $(if $(wildcard /work/acrobat.lock),/work/acrobat.lock,$(CURDIR)/build/acrobat.lock)
 
 .PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo clean
+.PHONY: demo-deps dist dist-deps dist-check
 
 all: build
 
@@ -84,8 +85,35 @@ coverage: deps
 	  --exclude-throw-branches --print-summary -o build/coverage/coverage.txt build/coverage | tail -3; \
 	exit $$rc
 
-demo: build
+# --- make demo: only what one job needs -------------------------------------------------
+# The compiler, CMake, Ninja and qpdf; the native release build of the tool, the inspector and
+# the plug-in stand-in, without tests (no GoogleTest, no Wine, no MinGW).
+DEMO_PACKAGES := cmake ninja-build g++ make qpdf
+DEMO_TARGETS := FraskPdfCmd FraskPdfTasks Acrobat
+
+demo-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(DEMO_PACKAGES)"
+
+demo: demo-deps
+	@echo "=== build native-release ($(DEMO_TARGETS))"
+	@cmake --preset native-release -DOVS_BUILD_TESTS=OFF >/dev/null
+	@cmake --build --preset native-release -j $(JOBS) --target $(DEMO_TARGETS)
 	@sh tools/demo.sh
+
+# --- make dist: the release archives ----------------------------------------------------
+# dist/FraskPdfCmd-<version>-win32.zip and dist/FraskPdfCmd-<version>-linux-x86_64.tar.gz with
+# their .sha256 files, the same bytes on every build of one commit. make dist-check builds
+# twice from fresh clones in two folders and compares.
+DIST_PACKAGES := cmake ninja-build g++ make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 zip
+
+dist-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(DIST_PACKAGES)"
+
+dist: dist-deps
+	@JOBS=$(JOBS) sh tools/dist/make-dist.sh
+
+dist-check: dist-deps
+	@JOBS=$(JOBS) sh tools/dist/dist-check.sh
 
 clean:
 	rm -rf build

@@ -20,7 +20,7 @@ Task::Task(const ovs::FileString& path)
 
 Task::~Task() = default;
 
-ovs::FileString Task::taskFolder() {
+ovs::FileString Task::taskFolderLocation() {
     char folder[MAX_PATH] = "";
     HRESULT result = SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
     if (!SUCCEEDED(result) || folder[0] == '\0') {
@@ -28,8 +28,45 @@ ovs::FileString Task::taskFolder() {
     }
     ovs::FileString path(folder);
     path.join("ORVA-SYSTEMS").join("Veilgard PDF");
-    ovs::File(path).createFolder(ovs::File::Folder | ovs::File::AllLevels);
     return path;
+}
+
+ovs::FileString Task::taskFolder() {
+    ovs::FileString path = taskFolderLocation();
+    if (!path.empty()) {
+        ovs::File(path).createFolder(ovs::File::Folder | ovs::File::AllLevels);
+    }
+    return path;
+}
+
+namespace {
+
+const struct {
+    const char* text;
+    TaskState state;
+} KnownStates[] = {{"Request", TaskState::Request},
+                   {"Accepted", TaskState::Accepted},
+                   {"Finished", TaskState::Finished},
+                   {"Error", TaskState::Error}};
+
+} // namespace
+
+TaskState Task::stateOf(const std::string& text) {
+    for (const auto& known : KnownStates) {
+        if (text == known.text) {
+            return known.state;
+        }
+    }
+    return TaskState::Invalid;
+}
+
+const char* Task::stateName(TaskState state) {
+    for (const auto& known : KnownStates) {
+        if (state == known.state) {
+            return known.text;
+        }
+    }
+    return state == TaskState::NotAccessible ? "not accessible" : "invalid";
 }
 
 bool Task::openForReading() {
@@ -52,19 +89,7 @@ TaskState Task::readState() {
         store.readString("State", state);
     }
     store.flush();
-    static const struct {
-        const char* text;
-        TaskState state;
-    } states[] = {{"Request", TaskState::Request},
-                  {"Accepted", TaskState::Accepted},
-                  {"Finished", TaskState::Finished},
-                  {"Error", TaskState::Error}};
-    for (const auto& known : states) {
-        if (state == known.text) {
-            return known.state;
-        }
-    }
-    return TaskState::Invalid;
+    return stateOf(state);
 }
 
 std::int32_t Task::readTaskInteger(const std::string& key) {

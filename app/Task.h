@@ -34,6 +34,15 @@ public:
     // created with every missing level on each call; empty when there is no application-data
     // folder. Throws the file error of a folder that cannot be created.
     static ovs::FileString taskFolder();
+    // Where taskFolder is, without creating anything; empty when there is no application-data
+    // folder.
+    static ovs::FileString taskFolderLocation();
+    // The TaskState of a State entry's text: exact, case-sensitive comparison; Invalid for
+    // any other text. NotAccessible is never returned.
+    static TaskState stateOf(const std::string& text);
+    // "Request", "Accepted", "Finished", "Error"; "not accessible" and "invalid" for the
+    // other two.
+    static const char* stateName(TaskState state);
 
     // Opens the task file (must exist) and checks its header. Returns false when the file
     // cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.

@@ -1,4 +1,4 @@
-// Helpers of the app tests. A task folder of the test's own for the in-process task tests: natively the application-data
+// A task folder of the test's own for the in-process task tests (app and inspector suites): natively the application-data
 // folder is pointed into a private temporary folder; under Wine it is the build prefix's own,
 // emptied before and after each test.
 #pragma once
