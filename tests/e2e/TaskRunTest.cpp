@@ -4,6 +4,8 @@
 #include "MessageNumbers.h"
 #include "platform/PlatformInfo.h"
 
+#include <algorithm>
+#include <fstream>
 #include <regex>
 
 namespace {
@@ -50,6 +52,39 @@ TEST_F(EndToEnd, AFinishedRunReportsTheTimeAndLeavesTheTaskFileAsExchanged) {
                   "\r\np=13\r\nperm=PRINT_LOW,COPY\r\n",
               readTaskFile("Task" + std::to_string(id) + ".ovc"));
     EXPECT_TRUE(std::filesystem::exists(native("out") / "invoice.pdf"));
+    // The stand-in read the output back (natively) or says that it could not (under Wine).
+    std::vector<std::string> log = standInLog();
+    EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                   ovs::platform::isPosixSubstitute()
+                                       ? "checked invoice.pdf: encrypted, print low, modify none, extract yes"
+                                       : "qpdf cannot be run here (Wine): invoice.pdf is a plain copy, neither "
+                                         "encrypted nor checked"));
+}
+
+// An output whose permissions are not the ones asked for is error 3505, and the log says which
+// permission differs. The qpdf given to the stand-in encrypts without any restriction.
+TEST_F(EndToEnd, AnOutputWithOtherPermissionsThanAskedForIsError3505) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "without qpdf (under Wine) the stand-in cannot read outputs back";
+    }
+    std::ofstream(native("qpdf")) << "#!/bin/sh\n[ \"$1\" = --encrypt ] && exec qpdf --encrypt \"\" veilgard 256 "
+                                     "-- \"$(eval echo \\${$(($#-1))})\" \"$(eval echo \\${$#})\"\nexec qpdf \"$@\"\n";
+    std::filesystem::permissions(native("qpdf"), std::filesystem::perms::owner_all);
+    ovs::platform::setEnvironmentVariable("OVS_ACROBAT_QPDF", work("qpdf"));
+    copyDocument("invoice.pdf", "in\\invoice.pdf");
+    startStandIn("process");
+    ovs::platform::setEnvironmentVariable("OVS_ACROBAT_QPDF", "");
+    ToolRun run = runTool({"-f:10", "-p:13", "-k:LS", "-perm:PRINT_LOW", "-o:" + work("out.pdf"),
+                           "-i:" + work("in\\invoice.pdf")});
+    EXPECT_EQ(seenExitCode(3505), run.exitCode) << run.output;
+    std::vector<std::string> log = standInLog();
+    for (const char* differs : {"print high resolution: not allowed", "modify other: not allowed",
+                                "extract for any purpose: not allowed"}) {
+        EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                       "check of out.pdf failed: asked for \"" + std::string(differs) +
+                                           "\", qpdf shows otherwise"))
+            << differs;
+    }
 }
 
 // The stand-in's behaviour decides the run: the waiting line (null: not checked), the last line

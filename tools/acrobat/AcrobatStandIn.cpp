@@ -137,9 +137,13 @@ void handle(const Script& script, const std::string& file) {
     job.output = readEntry(file, "Parameter", "o");
     job.permissions = readEntry(file, "Parameter", "perm");
     job.checkPermissions = hasEntry(file, "Parameter", "readpermissions");
+    job.qpdf = script.qpdf;
     JobOutcome outcome = runDocumentJob(job, script.documentMs, [&file](std::uint32_t count) {
         writeTask(file, "WholeNumberOfProcessedDocuments", count);
     });
+    for (const std::string& note : outcome.notes) {
+        say(note);
+    }
     if (outcome.lastError != 0) {
         finishWithError(file, outcome.lastError);
         say("failed " + file + " with " + std::to_string(outcome.lastError));

@@ -119,42 +119,87 @@ bool looksLikePdf(const fs::path& file) {
 }
 
 // Runs qpdf; returns its exit code, or -1 where it cannot be run at all.
-int runQpdf(const std::vector<std::string>& arguments) {
+int runQpdf(const std::string& qpdf, const std::vector<std::string>& arguments, std::string* output = nullptr) {
     if (ovs::platform::isWine()) {
         return -1;
     }
     ovs::platform::ChildProcess::Options options;
-    options.program = "qpdf";
+    options.program = qpdf;
     options.arguments = arguments;
     try {
-        std::string output;
-        return static_cast<int>(ovs::platform::runProgram(options, output));
+        std::string shown;
+        int code = static_cast<int>(ovs::platform::runProgram(options, shown));
+        if (output) {
+            *output = shown;
+        }
+        return code;
     } catch (const std::runtime_error&) {
         return -1;
     }
 }
 
-std::uint32_t encrypt(const fs::path& in, const fs::path& out, const Permissions& permissions) {
-    static const char* const modify[] = {"none", "assembly", "form", "annotate", "all"};
-    int code = runQpdf({"--encrypt", "", "veilgard", "256", "--print=" + permissions.print,
-                        std::string("--modify=") + modify[permissions.modifyLevel],
-                        std::string("--extract=") + (permissions.extract ? "y" : "n"), "--", in.string(),
-                        out.string()});
+const char* const ModifyLevels[] = {"none", "assembly", "form", "annotate", "all"};
+
+// Reads the output back: the lines qpdf --show-encryption must show for the permissions.
+std::uint32_t verify(const std::string& qpdf, const fs::path& out, const Permissions& permissions,
+                     std::vector<std::string>& notes) {
+    const struct {
+        const char* what;
+        bool allowed;
+    } expected[] = {
+        {"print low resolution", permissions.print != "none"},
+        {"print high resolution", permissions.print == "full"},
+        {"modify document assembly", permissions.modifyLevel >= 1},
+        {"modify forms", permissions.modifyLevel >= 2},
+        {"modify annotations", permissions.modifyLevel >= 3},
+        {"modify other", permissions.modifyLevel >= 4},
+        {"extract for any purpose", permissions.extract},
+    };
+    std::string shown;
+    if (runQpdf(qpdf, {"--show-encryption", out.string()}, &shown) != 0) {
+        notes.push_back("check of " + out.filename().string() + " failed: qpdf --show-encryption could not read it");
+        return ovs::msg::EncryptionErrors;
+    }
+    std::uint32_t result = 0;
+    for (const auto& line : expected) {
+        std::string wanted = std::string(line.what) + (line.allowed ? ": allowed" : ": not allowed");
+        if (shown.find(wanted + "\n") == std::string::npos && shown.find(wanted + "\r\n") == std::string::npos) {
+            notes.push_back("check of " + out.filename().string() + " failed: asked for \"" + wanted +
+                            "\", qpdf shows otherwise");
+            result = ovs::msg::EncryptionErrors;
+        }
+    }
+    if (result == 0) {
+        notes.push_back("checked " + out.filename().string() + ": encrypted, print " + permissions.print + ", modify " +
+                        ModifyLevels[permissions.modifyLevel] + ", extract " + (permissions.extract ? "yes" : "no"));
+    }
+    return result;
+}
+
+std::uint32_t encrypt(const std::string& qpdf, const fs::path& in, const fs::path& out,
+                      const Permissions& permissions, std::vector<std::string>& notes) {
+    int code = runQpdf(qpdf, {"--encrypt", "", "veilgard", "256", "--print=" + permissions.print,
+                              std::string("--modify=") + ModifyLevels[permissions.modifyLevel],
+                              std::string("--extract=") + (permissions.extract ? "y" : "n"), "--", in.string(),
+                              out.string()});
     if (code == 0 || code == 3) {
-        return 0;
+        return verify(qpdf, out, permissions, notes);
     }
     if (code > 0) {
         return ovs::msg::EncryptionErrors;
     }
     std::error_code error;
     fs::copy_file(in, out, fs::copy_options::overwrite_existing, error);
+    notes.push_back(std::string("qpdf cannot be run here (") + (ovs::platform::isWine() ? "Wine" : "not found") +
+                    "): " + out.filename().string() +
+                    " is a plain copy, neither encrypted nor checked");
     return error ? ovs::msg::EncryptionErrors : 0;
 }
 
 // A document whose permissions stand in the way: already encrypted.
-bool permissionsForbid(const fs::path& document) {
+bool permissionsForbid(const std::string& qpdf, const fs::path& document) {
     // --requires-password: 0 password needed, 2 not encrypted, 3 encrypted without password.
-    int code = runQpdf({"--requires-password", document.string()});
+    int code = runQpdf(qpdf, {"--requires-password", document.string()});
     return code == 0 || code == 3;
 }
 
@@ -217,11 +262,12 @@ JobOutcome runDocumentJob(const DocumentJob& job, std::uint32_t documentMs,
             return outcome;
         }
         if (job.checkPermissions) {
-            if (permissionsForbid(document)) {
+            if (permissionsForbid(job.qpdf, document)) {
                 outcome.lastError = ovs::msg::PermissionsForbid;
                 return outcome;
             }
-        } else if (std::uint32_t failure = encrypt(document, target, permissions); failure != 0) {
+        } else if (std::uint32_t failure = encrypt(job.qpdf, document, target, permissions, outcome.notes);
+                   failure != 0) {
             outcome.lastError = failure;
             return outcome;
         }

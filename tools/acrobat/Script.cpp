@@ -58,5 +58,8 @@ Script readScript() {
     script.taskFolder = variable("OVS_ACROBAT_TASK_FOLDER");
     script.stopFile = variable("OVS_ACROBAT_STOP_FILE");
     script.logFile = variable("OVS_ACROBAT_LOG");
+    if (!variable("OVS_ACROBAT_QPDF").empty()) {
+        script.qpdf = variable("OVS_ACROBAT_QPDF");
+    }
     return script;
 }

@@ -26,6 +26,7 @@ struct Script {
     std::string taskFolder;            // Windows form; empty: the user's task folder
     std::string stopFile;              // Windows form; the stand-in ends when this file appears
     std::string logFile;               // Windows form; one line appended per start
+    std::string qpdf = "qpdf";         // the qpdf program the document work runs
 };
 
 // Reads the variables; an unknown behaviour text is reported on standard error and leaves
