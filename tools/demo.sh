@@ -4,11 +4,12 @@
 # stand-in itself (-startacrobat) through the App Paths value of a private registry.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin="$root/build/native/bin"
+preset=${OVS_DEMO_PRESET:-native-release}
+bin="$root/build/$preset/bin"
 demo="$root/demo"
-for program in FraskPdfCmd Acrobat.exe; do
+for program in FraskPdfCmd FraskPdfTasks Acrobat.exe; do
     if [ ! -x "$bin/$program" ]; then
-        echo "make demo: $bin/$program is missing; build the native preset first." >&2
+        echo "make demo: $bin/$program is missing; build the $preset preset first." >&2
         exit 1
     fi
 done
@@ -42,9 +43,11 @@ trap stop_acrobat EXIT
 # Runs the tool from the repository's folder with relative paths, showing the command.
 show() {
     echo
-    printf '$ %s\n' "build/native/bin/FraskPdfCmd $*"
+    program=$1
+    shift
+    printf '$ %s\n' "build/$preset/bin/$program $*"
     rc=0
-    (cd "$root" && "$bin/FraskPdfCmd" "$@") || rc=$?
+    (cd "$root" && "$bin/$program" "$@") || rc=$?
     if [ "$rc" != 0 ]; then
         echo "(exit code $rc: a POSIX shell sees the message number modulo 256)"
     fi
@@ -52,28 +55,52 @@ show() {
 
 echo "=== FraskPdfCmd demo: protecting three documents with the plug-in stand-in"
 echo "Documents: $(cd "$demo/in" && echo *.pdf)   task folder: demo/config/ORVA-SYSTEMS/Veilgard PDF"
-show -startacrobat -f:10 -p:13 -k:LS -perm:PRINT_HIGH,COPY '-o:demo\out' '-i:demo\in\*.pdf'
+show FraskPdfCmd -startacrobat -f:10 -p:13 -k:LS -perm:PRINT_HIGH,COPY '-o:demo\out' '-i:demo\in\*.pdf'
 
 echo
 echo "=== The task file the tool and the stand-in exchanged"
 cat "$demo/config/ORVA-SYSTEMS/Veilgard PDF"/Task*.ovc | tr -d '\r'
 
 echo
-echo "=== The results in demo/out"
-ls -l "$demo/out"
-if command -v qpdf >/dev/null; then
-    echo
-    echo "=== What qpdf says about demo/out/invoice.pdf"
-    qpdf --show-encryption "$demo/out/invoice.pdf" 2>&1 | grep -v '^R = \|^P = '
-fi
+echo "=== The task folder as the inspector lists it"
+show FraskPdfTasks
+
+echo
+echo "=== The documents before (demo/in) and after (demo/out), as qpdf reads them"
+# One row per document and side: encrypted, and the print, modify and extract permissions.
+permissions() {
+    qpdf --show-encryption "$1" 2>/dev/null | tr -d '\r' | awk -F': ' '
+        /^File is not encrypted/ { plain = 1 }
+        $1 == "print high resolution" && $2 == "allowed" { print_ = "high" }
+        $1 == "print low resolution" && $2 == "allowed" && print_ == "" { print_ = "low" }
+        $1 == "modify anything" && $2 == "allowed" { modify = "all" }
+        $1 == "modify annotations" && $2 == "allowed" && modify == "" { modify = "annotate" }
+        $1 == "modify forms" && $2 == "allowed" && modify == "" { modify = "form" }
+        $1 == "modify document assembly" && $2 == "allowed" && modify == "" { modify = "assembly" }
+        $1 == "extract for any purpose" { extract = ($2 == "allowed") ? "yes" : "no" }
+        END {
+            if (plain) { printf "%-9s  %-5s  %-8s  %s", "no", "all", "all", "yes" }
+            else { printf "%-9s  %-5s  %-8s  %s", "yes", print_ == "" ? "none" : print_,
+                          modify == "" ? "none" : modify, extract }
+        }'
+}
+printf '%-14s  %-6s  %-9s  %-5s  %-8s  %s\n' document side encrypted print modify extract
+for document in "$demo"/in/*.pdf; do
+    name=$(basename "$document")
+    printf '%-14s  %-6s  %s\n' "$name" before "$(permissions "$document")"
+    printf '%-14s  %-6s  %s\n' "" after "$(permissions "$demo/out/$name")"
+done
+echo "(PRINT_HIGH,COPY asked for: print high, no changes, extraction allowed; the stand-in checked"
+echo " every output the same way, see demo/acrobat.log)"
+grep '^checked \|^check of ' "$demo/acrobat.log" || true
 
 echo
 echo "=== Checking the permissions of a protected document (the plug-in refuses it)"
-show -readpermissions '-i:demo\out\invoice.pdf'
+show FraskPdfCmd -readpermissions '-i:demo\out\invoice.pdf'
 
 echo
 echo "=== Removing the finished task files"
-show -clear:FINISHED
+show FraskPdfCmd -clear:FINISHED
 
 stop_acrobat
 echo
