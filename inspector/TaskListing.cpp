@@ -2,8 +2,8 @@
 #include "TaskListing.h"
 
 #include "FraskPdfTreeScan.h"
+#include "MessageNumbers.h"
 #include "Task.h"
-#include "files/FileError.h"
 #include "platform/Win32.h"
 #include "profiling/OrvaCtrlFile.h"
 #include "runtime/Exception.h"
@@ -21,9 +21,6 @@ namespace {
 constexpr std::int64_t UnixEpochInFileTime = 116444736000000000LL;
 // Task files are a few hundred bytes; anything this large is not one.
 constexpr DWORD LargestTaskFile = 1 << 20;
-constexpr int FileNotFound = 1001;
-constexpr int FolderNotFound = 1002;
-constexpr int CannotRead = 1009;
 
 // The file's bytes and last write time, through a handle that neither writes nor keeps
 // anyone else from writing, renaming or deleting the file.
@@ -31,7 +28,7 @@ std::int64_t readWhole(const std::string& file, std::string& bytes) {
     HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        ovs::FileException error(FileNotFound);
+        ovs::FileException error(ovs::msg::FileNotFound);
         error.setPath(file);
         throw error;
     }
@@ -40,7 +37,7 @@ std::int64_t readWhole(const std::string& file, std::string& bytes) {
     LARGE_INTEGER size;
     if (!GetFileTime(handle, &created, &accessed, &written) || !GetFileSizeEx(handle, &size) ||
         size.QuadPart > LargestTaskFile) {
-        ovs::FileException error(CannotRead);
+        ovs::FileException error(ovs::msg::CannotReadFile);
         error.setPath(file);
         throw error;
     }
@@ -49,7 +46,7 @@ std::int64_t readWhole(const std::string& file, std::string& bytes) {
     while (total < bytes.size()) {
         DWORD count = 0;
         if (!ReadFile(handle, &bytes[total], static_cast<DWORD>(bytes.size()) - total, &count, nullptr)) {
-            ovs::FileException error(CannotRead);
+            ovs::FileException error(ovs::msg::CannotReadFile);
             error.setPath(file);
             throw error;
         }
@@ -163,7 +160,7 @@ TaskListing readTaskListing(const std::string& file) {
 std::vector<TaskListing> listTaskFolder(const ovs::FileString& folder) {
     DWORD attributes = GetFileAttributesA(folder.empty() ? "." : folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ovs::FileException error(FolderNotFound);
+        ovs::FileException error(ovs::msg::FolderNotFound);
         error.setPath(folder);
         throw error;
     }

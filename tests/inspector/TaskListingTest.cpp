@@ -1,5 +1,6 @@
 // The task-folder inspector: what it makes of each kind of task file, its order, its JSON,
 // that it only reads, and a folder that a running job is writing meanwhile.
+#include "MessageNumbers.h"
 #include "RequestTask.h"
 #include "TaskListing.h"
 #include "TaskTestFolder.h"
@@ -43,16 +44,16 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
         const char* lastErrorText;
     } const cases[] = {
         {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n",
-         "Error", 2, 3505, "There were errors while encrypting a document"},
+         "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
         {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", "Request", -1, 0, ""},
         {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3,
          0, ""},
         {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", "invalid", -1, 0, ""},
         {"Task43.ovc", Header + "[Task]\r\nState=Error\r\nLastError=3999\r\n", "Error", -1, 3999, ""},
-        {"Task7.ovc", "not a task file", "damaged", -1, 1144, "\"ORVA-SYSTEMS Control File\" in registration not found"},
+        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound, "\"ORVA-SYSTEMS Control File\" in registration not found"},
         {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", "damaged", -1,
-         1031, "file is corrupt (bad file type GUID)"},
-        {"Task9.ovc", std::string(Header).replace(Header.find("1.00"), 4, "2.00"), "damaged", -1, 1114,
+         ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)"},
+        {"Task9.ovc", std::string(Header).replace(Header.find("1.00"), 4, "2.00"), "damaged", -1, ovs::msg::BadVersion,
          "file has bad version 200"},
     };
     const auto base = fs::file_time_type::clock::now() - std::chrono::hours(1);
@@ -167,5 +168,5 @@ TEST(TaskListing, TheProgramExitsWithZeroWhenTheFolderCanBeReadAnd1002WhenItIsMi
               ovs::test::withoutCarriageReturns(output).substr(0, folder.path().size() + 37));
     options.arguments = {"-json", "-folder:" + folder.file("missing")};
     std::uint32_t code = ovs::platform::runProgram(options, output);
-    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? 1002u % 256 : 1002u, code) << output;
+    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? ovs::msg::FolderNotFound % 256u : ovs::msg::FolderNotFound + 0u, code) << output;
 }
