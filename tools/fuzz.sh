@@ -66,7 +66,7 @@ for t in $targets; do
         rm -f "$seeds"/*
         ls -S "$fresh" | head -50 | while read -r f; do cp "$fresh/$f" "$seeds/"; done
         rm -rf "$fresh"
-        echo "fuzz $t: $(ls "$seeds" | wc -l) seeds, $(du -sk "$seeds" | cut -f1) KB"
+        echo "fuzz $t: $(ls "$seeds" | wc -l) seeds, $(cat "$seeds"/* | wc -c) bytes"
         ;;
     *) echo "usage: tools/fuzz.sh smoke|campaign SECONDS [TARGET...] | minimize [TARGET...]" >&2; exit 2 ;;
     esac
