@@ -20,10 +20,6 @@ using ovs::test::expectException;
 class ProfilingWinRegTest : public testing::Test {
 protected:
     ProfilingWinRegTest() : store_(ovs::ProfilingModeRegistry) {
-        // A real registry always has HKEY_CURRENT_USER\SOFTWARE; a fresh private one not.
-        HKEY software = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &software, nullptr);
-        RegCloseKey(software);
         store_.setProductKey(product_);
         store_.setApplicationKey("App");
     }
@@ -175,9 +171,6 @@ TEST_F(ProfilingWinRegTest, TopicHandlesAndFacade) {
 
 TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
     ovs::test::PrivateRegistry registry;
-    HKEY software = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &software, nullptr);
-    RegCloseKey(software);
     const std::string name = ovs::test::uniqueKeyName("DefaultTopic");
     ovs::Profiling& profiling = ovs::Profiling::defaultProfiling();
     EXPECT_EQ(&profiling, &ovs::Profiling::defaultProfiling());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,22 @@ std::vector<BYTE> bytesOf(const char* text) { return std::vector<BYTE>(text, tex
 LSTATUS querySize(HKEY key, const char* name, DWORD* size = nullptr) {
     DWORD ignored = 0;
     return RegQueryValueExA(key, name, nullptr, nullptr, nullptr, size != nullptr ? size : &ignored);
+}
+
+TEST(RegistryStandardKeys, ExistInAFreshRegistryAndCannotBeDeleted) {
+    ovs::test::PrivateRegistry registry;
+    const struct {
+        HKEY root;
+        const char* path;
+    } keys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE"}, {HKEY_LOCAL_MACHINE, "System"}, {HKEY_LOCAL_MACHINE, "HARDWARE"},
+                {HKEY_CURRENT_USER, "SOFTWARE"},  {HKEY_USERS, ".DEFAULT"}};
+    for (const auto& k : keys) {
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(k.root, k.path, 0, KEY_READ, &key)) << k.path;
+        RegCloseKey(key);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(k.root, k.path)) << k.path;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(registry.folder().native())); // nothing written for them
 }
 
 TEST_F(RegistryConformance, CreateReportsNewKeyThenExistingKeyWhateverTheCase) {

@@ -34,37 +34,142 @@ std::string queryText(HKEY root, const std::string& path, const char* name, DWOR
     return status == ERROR_SUCCESS ? std::string(buffer, size) : "<error " + std::to_string(status) + ">";
 }
 
-TEST(RegistryText, HandWrittenFixtureIsReadBack) {
-    ovs::test::PrivateRegistry registry;
-    const std::string appKey = "SOFTWARE\\OvsConformance\\" + ovs::test::uniqueKeyName("AppPaths") + "\\Acrobat.exe";
-    const std::string fixture =
-        "REGEDIT4\r\n"
-        "\r\n"
-        "; hand-written, as an installer would leave it\r\n"
-        "[HKEY_LOCAL_MACHINE\\" + appKey + "]\r\n"
-        "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
-        "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n"
-        "\"Flags\"=dword:00000010\r\n"
-        "\"Blob\"=hex:01,02,\\\r\n"
-        "  03\r\n"
-        "\r\n";
-    ovs::test::TempFolder source;
-    writeAll(source.native() / "fixture.reg", fixture);
-    if (!ovs::platform::isPosixSubstitute()) {
-        std::string command = "regedit /s \"" + (source / "fixture.reg") + "\"";
-        ASSERT_EQ(0, std::system(command.c_str()));
-    } else {
-        writeAll(registry.folder().native() / "HKEY_LOCAL_MACHINE.reg", fixture);
+// The bytes of an ASCII text as UTF-16LE with a byte-order mark, as regedit exports.
+std::string utf16Of(const std::string& text) {
+    std::string bytes("\xFF\xFE", 2);
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
     }
-    DWORD type = 0;
-    EXPECT_EQ(std::string("C:\\Programs\\Acrobat\\Acrobat.exe"), queryText(HKEY_LOCAL_MACHINE, appKey, "", type).c_str());
-    EXPECT_EQ(DWORD(REG_SZ), type);
-    EXPECT_EQ(std::string("C:\\Programs\\Acrobat"), queryText(HKEY_LOCAL_MACHINE, appKey, "PATH", type).c_str());
-    EXPECT_EQ(std::string("\x10\0\0\0", 4), queryText(HKEY_LOCAL_MACHINE, appKey, "Flags", type));
-    EXPECT_EQ(DWORD(REG_DWORD), type);
-    EXPECT_EQ(std::string("\x01\x02\x03"), queryText(HKEY_LOCAL_MACHINE, appKey, "Blob", type));
-    EXPECT_EQ(DWORD(REG_BINARY), type);
-    EXPECT_EQ(ERROR_SUCCESS, ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appKey.substr(0, appKey.rfind('\\'))));
+    return bytes;
+}
+
+TEST(RegistryText, HandWrittenFixtureIsReadBack) {
+    for (bool exported : {false, true}) { // as an installer writes it; as regedit exports it
+        ovs::test::PrivateRegistry registry;
+        const std::string appKey = "SOFTWARE\\OvsConformance\\" + ovs::test::uniqueKeyName("AppPaths") + "\\Acrobat.exe";
+        const std::string text =
+            std::string(exported ? "Windows Registry Editor Version 5.00" : "REGEDIT4") + "\r\n"
+            "\r\n"
+            "; hand-written\r\n"
+            "[HKEY_LOCAL_MACHINE\\" + appKey + "]\r\n"
+            "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
+            "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n"
+            "\"Flags\"=dword:00000010\r\n"
+            "\"Blob\"=hex:01,02,\\\r\n"
+            "  03\r\n"
+            "\r\n";
+        const std::string fixture = exported ? utf16Of(text) : text;
+        const std::filesystem::path file = registry.folder().native() / "HKEY_LOCAL_MACHINE.reg";
+        ovs::test::TempFolder source;
+        writeAll(source.native() / "fixture.reg", fixture);
+        if (!ovs::platform::isPosixSubstitute()) {
+            std::string command = "regedit /s \"" + (source / "fixture.reg") + "\"";
+            ASSERT_EQ(0, std::system(command.c_str()));
+        } else {
+            writeAll(file, fixture);
+        }
+        DWORD type = 0;
+        EXPECT_EQ(std::string("C:\\Programs\\Acrobat\\Acrobat.exe"), queryText(HKEY_LOCAL_MACHINE, appKey, "", type).c_str());
+        EXPECT_EQ(DWORD(REG_SZ), type);
+        EXPECT_EQ(std::string("C:\\Programs\\Acrobat"), queryText(HKEY_LOCAL_MACHINE, appKey, "PATH", type).c_str());
+        EXPECT_EQ(std::string("\x10\0\0\0", 4), queryText(HKEY_LOCAL_MACHINE, appKey, "Flags", type));
+        EXPECT_EQ(DWORD(REG_DWORD), type);
+        EXPECT_EQ(std::string("\x01\x02\x03"), queryText(HKEY_LOCAL_MACHINE, appKey, "Blob", type));
+        EXPECT_EQ(DWORD(REG_BINARY), type);
+        // Opening for writing and writing what is there already change nothing: the file stays.
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, appKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                                 nullptr, &key, nullptr));
+        const BYTE flags[] = {0x10, 0, 0, 0};
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "flags", 0, REG_DWORD, flags, 4));
+        RegCloseKey(key);
+        if (ovs::platform::isPosixSubstitute()) {
+            EXPECT_EQ(fixture, readAll(file)) << exported;
+        }
+        EXPECT_EQ(ERROR_SUCCESS, ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appKey.substr(0, appKey.rfind('\\'))));
+    }
+}
+
+// The rest are about the substitute's own files.
+
+TEST(RegistryText, AFileThatIsNoRegistryFileFailsEveryCallAndStays) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
+    }
+    const std::string good = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=dword:00000001\n";
+    for (const std::string& content : {
+             std::string("not a registry file\n"),
+             utf16Of("REGEDIT4\r\n").substr(2),                 // UTF-16 without its byte-order mark
+             good + "\"w\"=dword:123456789\n",                  // a value that cannot be read
+             good + "\"w\"\n",                                  // a value line without "="
+             good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n",        // a key line without "]"
+             std::string("REGEDIT4\n\"v\"=\"outside any key\"\n"),
+         }) {
+        ovs::test::PrivateRegistry registry;
+        const std::filesystem::path file = registry.folder().native() / "HKEY_LOCAL_MACHINE.reg";
+        writeAll(file, content);
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key)) << content;
+        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, nullptr, 0,
+                                                          KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A"));
+        EXPECT_EQ(content, readAll(file));
+    }
+}
+
+TEST(RegistryText, NamesWithLineBreaksAreRefusedEverythingElseReadsBack) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "Windows keeps such names; a .reg line cannot";
+    }
+    ovs::test::PrivateRegistry registry;
+    const struct {
+        const char* key;
+        const char* value;
+        LSTATUS status;
+        const char* readBack;
+    } cases[] = {
+        {"a]", "b]", ERROR_SUCCESS, "d"},
+        {"[x] \"q\" ]", " ;=@\t\"\\", ERROR_SUCCESS, "d"},
+        {"a]\n[HKEY_CURRENT_USER\\Software\\Injected", "v", ERROR_INVALID_PARAMETER, "<no key>"},
+        {"cr\rkey", "v", ERROR_INVALID_PARAMETER, "<no key>"},
+        {"k", "line\nbreak", ERROR_INVALID_PARAMETER, "<error 2>"},
+        {"k", "cr\r", ERROR_INVALID_PARAMETER, "<error 2>"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = std::string("Software\\Names\\") + c.key;
+        HKEY key = nullptr;
+        LSTATUS status =
+            RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (status == ERROR_SUCCESS) {
+            status = RegSetValueExA(key, c.value, 0, REG_SZ, reinterpret_cast<const BYTE*>("d"), 2);
+            RegCloseKey(key);
+        }
+        EXPECT_EQ(c.status, status) << c.key << " / " << c.value;
+        DWORD type = 0; // read back from the file, which every call reads anew
+        EXPECT_STREQ(c.readBack, queryText(HKEY_CURRENT_USER, path, c.value, type).c_str()) << c.key;
+    }
+    HKEY injected = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Injected", 0, KEY_READ, &injected));
+}
+
+TEST(RegistryText, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
+    }
+    ovs::test::PrivateRegistry registry;
+    const std::filesystem::path file = registry.folder().native() / "HKEY_CURRENT_USER.reg";
+    const std::string content = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n";
+    writeAll(file, content);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ | KEY_WRITE, &key));
+    const BYTE one[] = {1, 0, 0, 0};
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_DWORD, one, 4));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, nullptr, 0, KEY_READ,
+                                                   nullptr, &key, nullptr));
+    EXPECT_EQ(content, readAll(file));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 TEST(RegistryText, WrittenFileHasTheDocumentedForm) {

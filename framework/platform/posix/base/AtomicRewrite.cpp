@@ -31,7 +31,46 @@ bool writeAll(int fd, const std::string& bytes) {
 
 DWORD failure(int error) { return error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error); }
 
+bool readAll(int fd, std::string& bytes) {
+    bytes.clear();
+    char chunk[16384];
+    for (;;) {
+        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
 } // namespace
+
+DWORD readWholeFile(const std::string& path, std::string& bytes, struct stat* status) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errorFromErrno(errno);
+    }
+    struct stat own {};
+    struct stat& info = status != nullptr ? *status : own;
+    DWORD result = ERROR_SUCCESS;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        result = ERROR_ACCESS_DENIED;
+    } else if (!readAll(fd, bytes)) {
+        result = errorFromErrno(errno);
+    }
+    ::close(fd);
+    return result;
+}
+
+bool fileMayBeRewritten(const std::string& path, const struct stat& status) {
+    return (status.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
 
 FolderLock::FolderLock(const std::string& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (fd_ < 0) {

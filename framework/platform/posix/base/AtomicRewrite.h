@@ -7,7 +7,20 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 namespace ovs::posix {
+
+// Reads the whole file at path into bytes; status (when given) receives its stat record.
+// ERROR_SUCCESS, or the Windows error: ERROR_FILE_NOT_FOUND for a missing file,
+// ERROR_PATH_NOT_FOUND for a missing folder on the way, ERROR_ACCESS_DENIED for a folder.
+DWORD readWholeFile(const std::string& path, std::string& bytes, struct stat* status = nullptr);
+
+// Whether an existing file may be rewritten. A file without any write permission bit is
+// read-only, as a file with Windows' read-only attribute is, whoever asks (also the
+// superuser, whom the system would let write it); otherwise the process's own right to
+// write it decides.
+bool fileMayBeRewritten(const std::string& path, const struct stat& status);
 
 // An exclusive advisory lock (flock) on a folder, held for the object's life. The lock sits on
 // the folder, not on the file, because every write replaces the file by a new one.

@@ -51,6 +51,14 @@ std::string childPath(const std::string& parent, const char* subKey) {
 
 std::string nameOf(const char* name) { return name == nullptr ? std::string() : std::string(name); }
 
+// Whether a key or value name can be kept in the root's file. Windows takes any character
+// but "\" in a key name and any in a value name, but a line break cannot stand inside a
+// .reg file's key header or value name (the format has no escape for it; regedit itself
+// writes such a name broken), so such names are refused with ERROR_INVALID_PARAMETER rather
+// than written so that they read back as another name or key. "]" and every other
+// character round-trip.
+bool keepableName(const char* name) { return name == nullptr || std::strpbrk(name, "\r\n") == nullptr; }
+
 bool asksForWrite(REGSAM access) {
     return (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | MAXIMUM_ALLOWED)) != 0;
 }
@@ -120,7 +128,10 @@ LSTATUS readKey(HKEY key, REGSAM right,
         return ERROR_ACCESS_DENIED;
     }
     FILETIME written{};
-    RegistryText hive = ovs::posix::readRegistryRoot(ref.root, &written);
+    RegistryText hive(ovs::posix::registryRootName(ref.root));
+    if (LONG status = ovs::posix::readRegistryRoot(ref.root, hive, &written); status != ERROR_SUCCESS) {
+        return status;
+    }
     RegistryKeyData* found = hive.find(ref.path);
     if (found == nullptr) {
         return ERROR_KEY_DELETED;
@@ -140,11 +151,14 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
         return ERROR_INVALID_HANDLE;
     }
     std::string path = childPath(ref.path, subKey);
-    RegistryText hive = ovs::posix::readRegistryRoot(ref.root);
+    RegistryText hive(ovs::posix::registryRootName(ref.root));
+    if (LONG status = ovs::posix::readRegistryRoot(ref.root, hive); status != ERROR_SUCCESS) {
+        return status;
+    }
     if (hive.find(path) == nullptr) {
         return hive.find(ref.path) == nullptr ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
     }
-    if (asksForWrite(access) && !ovs::posix::registryWritable()) {
+    if (asksForWrite(access) && !ovs::posix::registryWritable(ref.root)) {
         return ERROR_ACCESS_DENIED;
     }
     *result = newHandle(ref.root, hive.find(path)->path, access);
@@ -161,15 +175,21 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
     if (!resolve(key, ref)) {
         return ERROR_INVALID_HANDLE;
     }
+    if (!keepableName(subKey)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     std::string path = childPath(ref.path, subKey);
-    RegistryText current = ovs::posix::readRegistryRoot(ref.root);
+    RegistryText current(ovs::posix::registryRootName(ref.root));
+    if (LONG status = ovs::posix::readRegistryRoot(ref.root, current); status != ERROR_SUCCESS) {
+        return status;
+    }
     if (current.find(ref.path) == nullptr) {
         return ERROR_KEY_DELETED;
     }
     bool created = false;
     std::string spelling;
     if (RegistryKeyData* existing = current.find(path)) {
-        if (asksForWrite(access) && !ovs::posix::registryWritable()) {
+        if (asksForWrite(access) && !ovs::posix::registryWritable(ref.root)) {
             return ERROR_ACCESS_DENIED;
         }
         spelling = existing->path;
@@ -214,6 +234,9 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
     if (data == nullptr && size != 0) {
         return ERROR_NOACCESS;
     }
+    if (!keepableName(valueName)) {
+        return ERROR_INVALID_PARAMETER;
+    }
     bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
     if (text && size > 0 && data[size - 1] != 0 && data[size] == 0) {
         ++size; // the NUL the caller forgot to count, as Windows adds it
@@ -221,8 +244,7 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
     std::vector<BYTE> bytes(data, data + size);
     std::string name = nameOf(valueName);
     return changeKey(ref, [&](RegistryText&, RegistryKeyData& found, bool& changed) -> LSTATUS {
-        found.setValue(name, type, bytes);
-        changed = true;
+        changed = found.setValue(name, type, bytes);
         return ERROR_SUCCESS;
     });
 }
@@ -290,8 +312,8 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey) {
         if (hive.find(path) == nullptr) {
             return ERROR_FILE_NOT_FOUND;
         }
-        if (!hive.subKeyNames(path).empty()) {
-            return ERROR_ACCESS_DENIED;
+        if (!hive.subKeyNames(path).empty() || hive.isStandardKey(path)) {
+            return ERROR_ACCESS_DENIED; // as for a root, a standard key cannot be deleted
         }
         changed = hive.erase(path);
         return ERROR_SUCCESS;

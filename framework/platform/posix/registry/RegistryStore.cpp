@@ -1,12 +1,11 @@
 // POSIX substitute: the registry folder, the locked rewrite of one root's file.
 #include "platform/posix/registry/RegistryStore.h"
 #include "platform/posix/base/AtomicRewrite.h"
+#include "platform/posix/base/FileEncoding.h"
 #include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/registry/WinRegistry.h"
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,23 +47,24 @@ FILETIME fileTimeOf(const struct stat& info) {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-RegistryText loadFile(HKEY root, const std::string& file, FILETIME* lastWrite) {
-    RegistryText hive(registryRootName(root));
-    if (lastWrite != nullptr) {
-        *lastWrite = FILETIME{0, 0};
+// Loads the root's file into hive (a missing file is an empty root); status receives the
+// file's stat record (st_mode 0 without a file).
+LONG loadFile(const std::string& file, RegistryText& hive, struct stat& status) {
+    status = {};
+    std::string bytes;
+    DWORD error = readWholeFile(file, bytes, &status);
+    if (error == ERROR_FILE_NOT_FOUND) {
+        status = {};
+        return ERROR_SUCCESS;
     }
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return hive;
+    if (error != ERROR_SUCCESS) {
+        return static_cast<LONG>(error);
     }
-    std::ostringstream text;
-    text << stream.rdbuf();
-    hive.load(text.str());
-    struct stat info {};
-    if (lastWrite != nullptr && ::stat(file.c_str(), &info) == 0) {
-        *lastWrite = fileTimeOf(info);
-    }
-    return hive;
+    // A file that is not a registry file stays as it is: reading it as empty would let the
+    // next write replace everything it holds. Of Windows' errors for a damaged registry file,
+    // ERROR_REGISTRY_CORRUPT names the case: "The structure of one of the files containing
+    // registry data is corrupted".
+    return hive.load(textFromFileBytes(bytes)) ? ERROR_SUCCESS : ERROR_REGISTRY_CORRUPT;
 }
 
 } // namespace
@@ -77,10 +77,14 @@ const char* registryRootName(HKEY root) {
     return nullptr;
 }
 
-bool registryWritable() {
+bool registryWritable(HKEY root) {
+    std::string file = rootFile(root);
+    struct stat info {};
+    if (!file.empty() && ::stat(file.c_str(), &info) == 0) {
+        return fileMayBeRewritten(file, info) && ::access(registryFolder().c_str(), W_OK) == 0;
+    }
     std::string folder = registryFolder();
     while (!folder.empty()) {
-        struct stat info {};
         if (::stat(folder.c_str(), &info) == 0) {
             return S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
         }
@@ -90,7 +94,15 @@ bool registryWritable() {
     return false;
 }
 
-RegistryText readRegistryRoot(HKEY root, FILETIME* lastWrite) { return loadFile(root, rootFile(root), lastWrite); }
+LONG readRegistryRoot(HKEY root, RegistryText& hive, FILETIME* lastWrite) {
+    hive = RegistryText(registryRootName(root));
+    struct stat status {};
+    LONG result = loadFile(rootFile(root), hive, status);
+    if (lastWrite != nullptr) {
+        *lastWrite = status.st_mode == 0 ? FILETIME{0, 0} : fileTimeOf(status);
+    }
+    return result;
+}
 
 LONG updateRegistryRoot(HKEY root, const std::function<LONG(RegistryText&, bool& changed)>& change) {
     std::string folder = registryFolder();
@@ -105,13 +117,22 @@ LONG updateRegistryRoot(HKEY root, const std::function<LONG(RegistryText&, bool&
     if (!lock.held()) {
         return ERROR_ACCESS_DENIED;
     }
-    RegistryText hive = loadFile(root, file, nullptr);
+    RegistryText hive(registryRootName(root));
+    struct stat status {};
+    LONG result = loadFile(file, hive, status);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    bool exists = status.st_mode != 0;
     bool changed = false;
-    LONG result = change(hive, changed);
+    result = change(hive, changed);
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
-    return static_cast<LONG>(replaceFile(file, hive.format()));
+    if (exists && !fileMayBeRewritten(file, status)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return static_cast<LONG>(replaceFile(file, hive.format(), exists ? static_cast<int>(status.st_mode & 07777) : -1));
 }
 
 } // namespace ovs::posix

@@ -15,17 +15,22 @@ namespace ovs::posix {
 // "HKEY_CURRENT_USER" and so on for the four predefined roots; null for any other handle.
 const char* registryRootName(HKEY root);
 
-// Whether a write could succeed: the folder, or the closest folder above it that exists,
+// Whether a write to the root could succeed: its file may be rewritten (AtomicRewrite.h) in a
+// writable folder, or, without a file, the folder or the closest folder above it that exists
 // is writable.
-bool registryWritable();
+bool registryWritable(HKEY root);
 
-// Loads the root's file (a missing file is an empty root). lastWrite receives the file's
-// modification time (zero without a file).
-RegistryText readRegistryRoot(HKEY root, FILETIME* lastWrite = nullptr);
+// Loads the root's file into hive (a missing file is an empty root; the standard keys exist
+// either way). lastWrite receives the file's modification time (zero without a file).
+// ERROR_SUCCESS, ERROR_REGISTRY_CORRUPT for a file that is not a registry file, or the
+// Windows error of a file that cannot be read.
+LONG readRegistryRoot(HKEY root, RegistryText& hive, FILETIME* lastWrite = nullptr);
 
 // Locks the folder, loads the root, calls change; when change returns ERROR_SUCCESS and set
-// changed, the whole root is written back. Returns change's result, or the Windows error of
-// a failed write (ERROR_ACCESS_DENIED for a folder that cannot be written).
+// changed, the whole root is written back (keeping the file's permissions). Returns change's
+// result, or the error of readRegistryRoot (change is then not called and the file is left
+// alone), or the Windows error of a failed write (ERROR_ACCESS_DENIED for a folder that
+// cannot be written or a read-only file).
 LONG updateRegistryRoot(HKEY root, const std::function<LONG(RegistryText&, bool& changed)>& change);
 
 } // namespace ovs::posix

@@ -284,17 +284,48 @@ bool RegistryKeyData::eraseValue(const std::string& name) {
     return true;
 }
 
-void RegistryKeyData::setValue(const std::string& name, DWORD type, std::vector<BYTE> data) {
+bool RegistryKeyData::setValue(const std::string& name, DWORD type, std::vector<BYTE> data) {
     if (RegistryValue* existing = findValue(name)) {
+        if (existing->type == type && existing->data == data) {
+            return false;
+        }
         existing->type = type;
         existing->data = std::move(data);
-        return;
+        return true;
     }
     values.push_back(RegistryValue{name, type, std::move(data)});
+    return true;
 }
 
 RegistryText::RegistryText(std::string rootName) : rootName_(std::move(rootName)) {
     keys_.emplace(std::string(), RegistryKeyData{});
+    addStandardKeys();
+}
+
+const std::vector<std::string>& RegistryText::standardKeys() const {
+    // The keys every Windows installation has below its roots, and that programs rely on
+    // (a store writes below SOFTWARE without creating it). Only the ones programs use are
+    // kept; HKEY_CLASSES_ROOT starts empty.
+    static const std::vector<std::string> machine{"HARDWARE", "SOFTWARE", "SYSTEM"};
+    static const std::vector<std::string> user{"Software"};
+    static const std::vector<std::string> users{".DEFAULT"};
+    static const std::vector<std::string> none;
+    return sameName(rootName_, "HKEY_LOCAL_MACHINE") ? machine
+           : sameName(rootName_, "HKEY_CURRENT_USER") ? user
+           : sameName(rootName_, "HKEY_USERS")        ? users
+                                                      : none;
+}
+
+void RegistryText::addStandardKeys() {
+    for (const std::string& name : standardKeys()) {
+        keys_.emplace(folded(name), RegistryKeyData{name, {}});
+    }
+}
+
+bool RegistryText::isStandardKey(const std::string& path) const {
+    std::string key = foldedPath(path);
+    const std::vector<std::string>& names = standardKeys();
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) { return folded(name) == key; });
 }
 
 std::string RegistryText::foldedPath(const std::string& path) {
@@ -352,14 +383,17 @@ bool RegistryText::erase(const std::string& path) {
     while (it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0) {
         it = keys_.erase(it);
     }
+    addStandardKeys(); // a standard key never goes: deleting it only empties it
     return true;
 }
 
-void RegistryText::load(const std::string& text) {
+bool RegistryText::load(const std::string& text) {
     std::string content = text;
     if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         content.erase(0, 3);
     }
+    bool headerSeen = false;
+    bool otherRoot = false; // inside a section of another root, which is ignored
     RegistryKeyData* current = nullptr;
     for (const std::string& line : logicalLines(content)) {
         std::size_t start = line.find_first_not_of(" \t");
@@ -367,17 +401,28 @@ void RegistryText::load(const std::string& text) {
             continue;
         }
         std::string body = line.substr(start);
+        if (!headerSeen) {
+            std::size_t end = body.find_last_not_of(" \t");
+            std::string header = body.substr(0, end + 1);
+            if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") {
+                return false;
+            }
+            headerSeen = true;
+            continue;
+        }
         if (body[0] == '[') {
             current = nullptr;
+            otherRoot = false;
             std::size_t close = body.rfind(']');
             if (close == std::string::npos) {
-                continue;
+                return false;
             }
             bool deletion = body.size() > 1 && body[1] == '-';
             std::string full = body.substr(deletion ? 2 : 1, close - (deletion ? 2 : 1));
             std::size_t slash = full.find('\\');
             std::string root = full.substr(0, slash);
             if (!sameName(root, rootName_)) {
+                otherRoot = true;
                 continue;
             }
             std::string path = slash == std::string::npos ? std::string() : full.substr(slash + 1);
@@ -390,18 +435,21 @@ void RegistryText::load(const std::string& text) {
             continue;
         }
         if (current == nullptr) {
-            continue;
+            if (otherRoot) {
+                continue;
+            }
+            return false; // a value outside any key, or in a deleted one
         }
         std::string name;
         std::size_t pos = 0;
         if (body[0] == '@') {
             pos = 1;
         } else if (!readQuoted(body, pos, name)) {
-            continue;
+            return false;
         }
         std::size_t equals = body.find_first_not_of(" \t", pos);
         if (equals == std::string::npos || body[equals] != '=') {
-            continue;
+            return false;
         }
         std::string valueText = body.substr(equals + 1);
         std::size_t valueStart = valueText.find_first_not_of(" \t");
@@ -413,7 +461,7 @@ void RegistryText::load(const std::string& text) {
         std::vector<BYTE> data;
         bool erase = false;
         if (!readValueData(valueText, type, data, erase)) {
-            continue;
+            return false;
         }
         if (erase) {
             current->eraseValue(name);
@@ -421,13 +469,14 @@ void RegistryText::load(const std::string& text) {
             current->setValue(name, type, std::move(data));
         }
     }
+    return true;
 }
 
 std::string RegistryText::format() const {
     std::string out = "REGEDIT4\n";
     for (const auto& [key, data] : keys_) {
-        if (key.empty() && data.values.empty()) {
-            continue;
+        if (data.values.empty() && (key.empty() || (isStandardKey(key) && subKeyNames(key).empty()))) {
+            continue; // exists without being written
         }
         out += "\n[" + rootName_ + (data.path.empty() ? std::string() : "\\" + data.path) + "]\n";
         for (const RegistryValue& value : data.values) {

@@ -15,7 +15,10 @@
 // first creation is kept. Every key is listed, empty ones too; a key listed without its
 // parents implies them. On reading, "[-KEY]" deletes a key with its sub-keys, "name"=-
 // deletes a value, lines starting with ";" are comments, a line ending in "\" continues on
-// the next one, and anything else that cannot be read is skipped as regedit skips it.
+// the next one. Sections of other roots are ignored.
+//
+// Windows' standard keys below the roots (HKEY_LOCAL_MACHINE\SOFTWARE, HKEY_CURRENT_USER\Software,
+// ...) always exist, also without a file; they are written only when they hold something.
 #pragma once
 #include "platform/posix/base/WinBase.h"
 
@@ -38,7 +41,8 @@ struct RegistryKeyData {
     RegistryValue* findValue(const std::string& name);
     // false when there is no such value
     bool eraseValue(const std::string& name);
-    void setValue(const std::string& name, DWORD type, std::vector<BYTE> data);
+    // false when the value already held exactly this type and data
+    bool setValue(const std::string& name, DWORD type, std::vector<BYTE> data);
 };
 
 class RegistryText {
@@ -55,11 +59,16 @@ public:
     RegistryKeyData& create(const std::string& path, bool& created);
     // The names of the direct sub-keys, ordered as Windows enumerates them (case-folded).
     std::vector<std::string> subKeyNames(const std::string& path) const;
-    // Removes the key and everything below it; false when it does not exist.
+    // Removes the key and everything below it; false when it does not exist. A standard key
+    // is emptied but stays.
     bool erase(const std::string& path);
+    // Whether path names one of the root's standard keys.
+    bool isStandardKey(const std::string& path) const;
 
-    // Reads REGEDIT4 (or version 5.00) text. Sections of other roots are ignored.
-    void load(const std::string& text);
+    // Reads REGEDIT4 (or "Windows Registry Editor Version 5.00") text into this root. False
+    // when the text is not such a file: no header line, or a line that cannot be read (what
+    // was read up to it stays). An empty text is an empty file.
+    bool load(const std::string& text);
     // The whole root as REGEDIT4 text.
     std::string format() const;
 
@@ -67,6 +76,9 @@ public:
     static std::string foldedPath(const std::string& path);
 
 private:
+    const std::vector<std::string>& standardKeys() const;
+    void addStandardKeys();
+
     std::string rootName_;
     std::map<std::string, RegistryKeyData> keys_; // by folded path; parents sort before children
 };
