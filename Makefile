@@ -1,5 +1,7 @@
-# The project's two entry points: `make test` (build every target, run every test natively
-# and under Wine) and `make demo` (build and run a real job against the plug-in stand-in).
+# The project's entry points: `make test` (build every target, run every test natively
+# and under Wine), `make demo` (build and run a real job against the plug-in stand-in) and
+# `make bench` (the speed and memory figures beside their anchors, one table; never part of
+# `make test`).
 # Missing Debian packages are installed when running as root with apt-get; otherwise they
 # are named and the build stops.
 
@@ -13,7 +15,7 @@ JOBS ?= $(shell nproc)
 # Runs that start Acrobat.exe or look processes up by name take this machine-wide lock.
 ACROBAT_LOCK ?= $(if $(wildcard /work/acrobat.lock),/work/acrobat.lock,$(CURDIR)/build/acrobat.lock)
 
-.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo clean
+.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo bench clean
 .PHONY: demo-deps dist dist-deps dist-check
 
 all: build
@@ -114,6 +116,13 @@ dist: dist-deps
 
 dist-check: dist-deps
 	@JOBS=$(JOBS) sh tools/dist/dist-check.sh
+
+# --- make bench: speed and memory beside their anchors (never part of make test) ---------
+BENCH_PACKAGES := hyperfine time
+
+bench:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(BENCH_PACKAGES)"
+	@bash bench/run.sh
 
 clean:
 	rm -rf build
