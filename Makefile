@@ -6,6 +6,7 @@
 # are named and the build stops.
 
 PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev \
+            libsimpleini-dev libicu-dev \
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf \
             clang libclang-rt-14-dev valgrind gcovr
