@@ -19,6 +19,8 @@ build() {
     log "=== building native-release"
     cmake --preset native-release -DOVS_BUILD_TESTS=ON >/dev/null && cmake --build --preset native-release -j2 \
         --target FraskPdfCmd ProfileReadBench TaskIdBench ProfilingIniBench >&2 || exit 1
+    cmake --build --preset native-release -j2 --target ProfilingIniVsSimpleIni >&2 ||
+        log "ProfilingIniVsSimpleIni not built (SimpleIni or ICU missing): P4 has no line"
     log "=== building ProfileReadBench for win64"
     WIN64_OK=0
     cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target ProfileReadBench >&2 && WIN64_OK=1
@@ -113,7 +115,7 @@ p3() {
 
 p4() {
     local line ours anchor r peak v
-    line=$("$BIN/ProfilingIniBench" 2>/dev/null | grep '^P4 ' | tail -1)
+    line=$("$BIN/ProfilingIniVsSimpleIni" 2>/dev/null | grep '^P4 ' | tail -1)
     if [ -z "$line" ]; then
         row P4 "INI store: load, change, save 100 MB (s)" "-" "-" "-" ">= 3x thr., peak <= 2x" "FAIL (no P4 line)"
         return
