@@ -14,6 +14,7 @@
 #include <memory>
 
 const char* const DamagedState = "damaged";
+const char* const EmptyState = "empty";
 
 namespace {
 
@@ -113,6 +114,11 @@ TaskListing readTaskListing(const std::string& file) {
     try {
         std::string bytes;
         task.modified = readWhole(file, bytes);
+        if (bytes.empty()) {
+            // The tool creates the file a moment before it writes the header.
+            task.state = EmptyState;
+            return task;
+        }
         // The task file's own type, checked on an in-memory copy: the store never sees the disk.
         Task taskType{ovs::FileString()};
         ControlFileType type = taskType.type();

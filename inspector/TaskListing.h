@@ -11,7 +11,7 @@
 struct TaskListing {
     std::string file;            // the full path, Windows form
     std::string id;              // the file name between "Task" and ".ovc"
-    std::string state;           // Request, Accepted, Finished, Error, invalid, or damaged
+    std::string state;           // Request, Accepted, Finished, Error, invalid, empty, or damaged
     std::int64_t modified = 0;   // last write, seconds since 1970-01-01 UTC
     std::int64_t documents = -1; // WholeNumberOfProcessedDocuments; -1 when absent
     std::int32_t lastError = 0;  // LastError; for a damaged file the number of what is wrong
@@ -21,6 +21,9 @@ struct TaskListing {
 
 // The state of a task file that cannot be read or whose header is wrong.
 extern const char* const DamagedState;
+// The state of a task file without any content: one that the tool has just created and not
+// yet written its header into, or one left empty.
+extern const char* const EmptyState;
 
 // Reads one task file through a read-only handle that shares reading, writing and deleting
 // with everyone; the text is checked and read in memory. Never throws: a file that cannot

@@ -46,6 +46,7 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
         {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n",
          "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
         {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", "Request", -1, 0, ""},
+        {"Task44.ovc", "", "empty", -1, 0, ""},
         {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3,
          0, ""},
         {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", "invalid", -1, 0, ""},
@@ -135,11 +136,11 @@ TEST(TaskListing, AFolderBeingWrittenByARunningJobIsListedEveryTime) {
         }
         done = true;
     });
-    // Natively every rewrite replaces the file at once; Windows rewrites it in place, so a
-    // listing may catch a file half written, which it shows as damaged.
+    // A new task file is empty for a moment. Natively every later write replaces the file at
+    // once; Windows rewrites it in place, so a listing may catch a file half written (damaged).
     const std::set<std::string> allowed = ovs::platform::isPosixSubstitute()
-        ? std::set<std::string>{"Request", "Accepted", "Finished", "invalid"}
-        : std::set<std::string>{"Request", "Accepted", "Finished", "invalid", DamagedState};
+        ? std::set<std::string>{"Request", "Accepted", "Finished", "invalid", EmptyState}
+        : std::set<std::string>{"Request", "Accepted", "Finished", "invalid", EmptyState, DamagedState};
     int listings = 0;
     while (!done || listings == 0) {
         for (const TaskListing& task : listTaskFolder(folder.path())) {
