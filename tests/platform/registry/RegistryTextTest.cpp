@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -214,6 +215,8 @@ TEST(RegistryText, WrittenFileHasTheDocumentedForm) {
               "\n",
               readAll(registry.folder().native() / "HKEY_CURRENT_USER.reg"));
     EXPECT_FALSE(std::filesystem::exists(registry.folder().native() / "HKEY_LOCAL_MACHINE.reg"));
+    std::filesystem::directory_iterator entries(registry.folder().native()); // no temporary left behind
+    EXPECT_EQ(1, std::distance(entries, std::filesystem::directory_iterator()));
 }
 
 } // namespace
