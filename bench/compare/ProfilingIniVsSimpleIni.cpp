@@ -11,6 +11,7 @@
 
 #include <SimpleIni.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -52,14 +53,15 @@ bool measure(const std::filesystem::path& path, const std::string& original, std
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(original.data(), static_cast<std::streamsize>(original.size()));
     }
-    const std::size_t baseline = ovs::bench::statusValue("VmRSS:");
+    malloc_trim(0); // what the side before freed does not count for this one
+    const double baseline = double(ovs::bench::statusValue("VmRSS:"));
     ovs::bench::resetPeakMemory();
     const double cpuBegin = processorSeconds();
     const auto begin = std::chrono::steady_clock::now();
     work();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const double cpuSeconds = processorSeconds() - cpuBegin;
-    const double peak = double(ovs::bench::statusValue("VmHWM:") - baseline) / double(size);
+    const double peak = std::max(0.0, double(ovs::bench::statusValue("VmHWM:")) - baseline) / double(size);
     figures.seconds = std::min(figures.seconds, seconds);
     figures.cpuSeconds = std::min(figures.cpuSeconds, cpuSeconds);
     figures.peakRatio = std::max(figures.peakRatio, peak);
