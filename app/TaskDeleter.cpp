@@ -1,27 +1,124 @@
 // Removing task files in the clear mode.
 #include "TaskDeleter.h"
+#include "MessageNumbers.h"
 #include "files/File.h"
+#include "files/FileError.h"
+#include "platform/Win32.h"
 #include "runtime/Console.h"
-#include "runtime/Exception.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+// The header section as the tool writes it takes about 170 bytes; a file whose header does
+// not end within this much is no task file of ours.
+constexpr std::uint32_t HeaderBytes = 1024;
+
+std::string trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    std::size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string taskGuidText() {
+    const GUID& g = TaskFileTypeGuid;
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+                  g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    return text;
+}
+
+// The first section is the control-file header and names the task-file type.
+bool startsWithTaskHeader(const std::string& head) {
+    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    bool inHeader = false;
+    while (at < head.size()) {
+        std::size_t end = head.find('\n', at);
+        if (end == std::string::npos) {
+            return false; // the header goes on beyond what was read
+        }
+        std::string line = trimmed(head.substr(at, end - at));
+        at = end + 1;
+        if (line.empty()) {
+            continue;
+        }
+        if (line[0] == '[') {
+            if (inHeader) {
+                return false; // the header section ended without the type
+            }
+            inHeader = equalIgnoringCase(line, std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]");
+            if (!inHeader) {
+                return false;
+            }
+        } else if (!inHeader) {
+            return false;
+        } else {
+            std::size_t equals = line.find('=');
+            if (equals != std::string::npos && equalIgnoringCase(trimmed(line.substr(0, equals)), "Guid")) {
+                return equalIgnoringCase(trimmed(line.substr(equals + 1)), taskGuidText());
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 TaskDeleter::TaskDeleter(std::uint32_t deletionMode) : Task(ovs::FileString()), mode(deletionMode) {}
 
 TaskDeleter::~TaskDeleter() = default;
 
-void TaskDeleter::visit(const ovs::FileString& path) {
+bool TaskDeleter::isTaskFile(const ovs::FileString& path, bool& emptyFile) const {
+    ovs::File file(path);
+    file.open(ovs::File::Read | ovs::File::ReadShared | ovs::File::MustExist);
+    char head[HeaderBytes];
+    std::uint32_t got = file.read(head, HeaderBytes, false);
+    file.close();
+    emptyFile = got == 0;
+    return emptyFile || startsWithTaskHeader(std::string(head, got));
+}
+
+void TaskDeleter::visit(const ovs::FileString& found) {
+    // The scan gives a bare name when there is no application-data folder and the task folder
+    // is the current one; the control file would look such a name up in the Windows folder.
+    const ovs::FileString path = found.absolute();
     try {
+        // Unlike a plain "Task*.ovc" match, only the tool's own task files go: a user's file of
+        // such a name in the current folder (no application-data folder) stays.
+        bool emptyFile = false;
+        if (!isTaskFile(path, emptyFile)) {
+            return;
+        }
         if (mode == 1) {
             Task task(path);
-            if (task.readState() != TaskState::Finished) {
+            if (emptyFile || task.readState() != TaskState::Finished) {
                 return;
             }
         }
         if (ovs::File(path).remove()) {
-            ovs::console() << "Removed file " << path << std::endl;
-        } else {
-            ovs::console() << "Couldn't remove file " << path << std::endl;
+            ovs::console() << "Removed file " << found << std::endl;
+            return;
         }
-    } catch (const ovs::FileException&) {
-        ovs::console() << "Couldn't remove file " << path << std::endl;
+        ovs::raiseFileError(path, ovs::msg::BadFileOrFolder);
+    } catch (const ovs::FileException& error) {
+        ovs::console() << "Couldn't remove file " << found << std::endl;
+        // A file that is gone meanwhile needs no removal; any other failure fails the run.
+        if (!firstFailure_ && error.systemError() != ERROR_FILE_NOT_FOUND) {
+            firstFailure_ = std::make_unique<ovs::FileException>(error);
+        }
     }
 }

@@ -61,6 +61,12 @@ void RunEnvironment::deleteTaskFiles(std::uint32_t mode) {
     spec.addPattern("Task*.ovc", true);
     scan.configure(spec, 0, 0);
     scan.scan();
+    // A clear run that left a task file behind against its mode has failed: its first file
+    // error (access denied, for one) is reported and becomes the exit code, so that a script
+    // does not take a full task folder for a cleared one.
+    if (const ovs::FileException* failure = deleter.firstFailure()) {
+        throw ovs::FileException(*failure);
+    }
 }
 
 // --- ThisApp ---

@@ -3,6 +3,7 @@
 #include "TaskDeleter.h"
 #include "TaskTestFolder.h"
 #include "files/FileScanSpec.h"
+#include "MessageNumbers.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +25,17 @@ void clearTaskFolder(std::uint32_t mode) {
 TEST(TaskDeleter, AllRemovesEveryTaskFileUnreadAndKeepsOtherFiles) {
     TaskTestFolder folder;
     folder.writeTask("Task1.ovc", "State=Request\r\n");
-    folder.writeTask("Task2.ovc", "State=Error\r\nLastError=3505\r\n");
-    folder.write("TaskNotes.ovc", "no header at all");
+    folder.writeTask("Task2.ovc", "State=Error\r\nLastError=3505\r\n", "9.00");
+    folder.write("Task3.ovc", "");
+    folder.write("TaskNotes.ovc", "my own data");
+    folder.write("TaskOther.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n");
     folder.write("Notes.txt", "kept");
     clearTaskFolder(0);
     EXPECT_FALSE(folder.exists("Task1.ovc"));
     EXPECT_FALSE(folder.exists("Task2.ovc"));
-    EXPECT_FALSE(folder.exists("TaskNotes.ovc"));
+    EXPECT_FALSE(folder.exists("Task3.ovc"));
+    EXPECT_EQ("my own data", folder.read("TaskNotes.ovc"));
+    EXPECT_TRUE(folder.exists("TaskOther.ovc"));
     EXPECT_TRUE(folder.exists("Notes.txt"));
 }
 
@@ -49,9 +54,13 @@ TEST(TaskDeleter, FinishedRemovesOnlyFinishedTasks) {
     EXPECT_FALSE(folder.exists("Task5.ovc"));
 }
 
-TEST(TaskDeleter, FinishedStopsAtAFileWithoutHeader) {
+TEST(TaskDeleter, FinishedKeepsFilesWithoutHeaderAndStopsAtADamagedOne) {
     TaskTestFolder folder;
-    folder.write("TaskNotes.ovc", "no header at all\r\n");
-    EXPECT_THROW(clearTaskFolder(1), ovs::Exception);
-    EXPECT_TRUE(folder.exists("TaskNotes.ovc"));
+    folder.write("Task1.ovc", "no header at all\r\n");
+    folder.write("Task2.ovc", "");
+    folder.writeTask("Task3.ovc", "State=Finished\r\n", "2.00");
+    expectError([] { clearTaskFolder(1); }, ovs::msg::BadVersion);
+    EXPECT_TRUE(folder.exists("Task1.ovc"));
+    EXPECT_TRUE(folder.exists("Task2.ovc"));
+    EXPECT_TRUE(folder.exists("Task3.ovc"));
 }
