@@ -33,7 +33,10 @@ std::int64_t readWhole(const std::string& file, std::string& bytes) {
         error.setPath(file);
         throw error;
     }
-    std::unique_ptr<void, BOOL (*)(HANDLE)> closer(handle, CloseHandle);
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { CloseHandle(handle); }
+    } closer{handle};
     FILETIME created, accessed, written;
     LARGE_INTEGER size;
     if (!GetFileTime(handle, &created, &accessed, &written) || !GetFileSizeEx(handle, &size) ||
