@@ -38,6 +38,13 @@ std::string joinedSorted(std::vector<std::string> names) {
     return out.str();
 }
 
+// A name in the ANSI code page (UTF-8 natively, 1252 under Wine).
+std::string ansi(const wchar_t* text) {
+    char buffer[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, MAX_PATH, nullptr, nullptr);
+    return buffer;
+}
+
 struct WildcardCase {
     const char* id;
     const char* mask;
@@ -141,6 +148,20 @@ TEST(WildcardConformance, MasksOverNamesWithLeadingDots) {
         {"J14", " *..", {}},
     };
     checkRows(files, rows);
+}
+
+TEST(WildcardConformance, CaseIsIgnoredForLettersBeyondAsciiAndQuestionMarkIsOneLetter) {
+    ovs::test::InPrivateFolder here;
+    const std::vector<std::string> files = {ansi(L"\u00c4rger.txt"), ansi(L"\u0152uvre.txt")};
+    for (const std::string& name : files) {
+        HANDLE file = CreateFileA((here.folder() / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << name;
+        CloseHandle(file);
+    }
+    for (const wchar_t* mask : {L"\u00e4rger.txt", L"\u00e4*", L"?rger.txt", L"\u00c4RGER.TXT"}) {
+        EXPECT_EQ(std::vector<std::string>{files[0]}, findAll(here.folder() / ansi(mask))) << ansi(mask);
+    }
+    EXPECT_EQ(std::vector<std::string>{files[1]}, findAll(here.folder() / ansi(L"\u0153UVRE.*")));
 }
 
 } // namespace

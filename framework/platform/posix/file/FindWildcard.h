@@ -1,6 +1,6 @@
 // POSIX substitute: Windows' name-mask rules for FindFirstFileA. A mask is first turned into
 // the file system's form, in which three DOS wildcards carry the old 8.3 meanings, then matched
-// against names without regard to ASCII case.
+// against names character by character (UTF-8) without regard to case.
 #pragma once
 #include <string>
 
