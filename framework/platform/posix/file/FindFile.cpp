@@ -51,6 +51,10 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
         return INVALID_HANDLE_VALUE;
     }
     std::string text(fileName);
+    if (text.size() >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE); // as every file function (ZPath.h)
+        return INVALID_HANDLE_VALUE;
+    }
     std::size_t split = text.find_last_of("\\/");
     std::string folderPart;
     std::string mask;

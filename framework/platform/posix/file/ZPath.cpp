@@ -4,6 +4,7 @@
 #include "platform/posix/base/KernelObjects.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace ovs::posix {
@@ -77,6 +78,12 @@ bool unixPathOfFull(const char* windowsPath, std::string& unixPath) {
     unixPath.clear();
     if (windowsPath == nullptr || *windowsPath == '\0') {
         SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    // A 32-bit program without a long-path manifest: a path of MAX_PATH characters or more
+    // (no room for its terminating zero) is refused, as Windows refuses it.
+    if (std::strlen(windowsPath) >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     std::string full = fullPathText(windowsPath, currentFolderText());

@@ -13,7 +13,8 @@ namespace ovs::posix {
 bool unixPathFrom(const char* windowsPath, std::string& unixPath);
 
 // The Unix path of the full form of a Windows path (FullPath.h), as the file functions use it:
-// "Z:\a\.\b." gives "/a/b". A null or empty path fails with ERROR_PATH_NOT_FOUND, a path on
+// "Z:\a\.\b." gives "/a/b". A null or empty path fails with ERROR_PATH_NOT_FOUND, one of
+// MAX_PATH characters or more with ERROR_FILENAME_EXCED_RANGE, a path on
 // another drive or a UNC path as unixPathFrom does.
 bool unixPathOfFull(const char* windowsPath, std::string& unixPath);
 
