@@ -3,7 +3,10 @@
 // known bytes. Buffers are filled with a sentinel so that untouched and overrun bytes show.
 #include "PrivateProfileSupport.h"
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 #include <vector>
 
 using namespace std::string_literals;
@@ -232,14 +235,41 @@ TEST_F(PrivateProfileReadTest, ParsesBlanksQuotesCommentsAndHeaders) {
 }
 
 TEST_F(PrivateProfileReadTest, SeesEveryChangeOfTheFile) {
-    // E33: no cache: a rewrite of the same size within the same second is seen, and so is
-    // the file's disappearance.
-    for (auto [content, expected] : {std::pair<std::optional<std::string>, std::string>{"[s]\r\nk=one\r\n", "one"},
-                                     {"[s]\r\nk=two\r\n", "two"}, {std::nullopt, "d"}}) {
-        content ? writeBytes(*content) : prepare(std::nullopt); // rewritten in place, then removed
-        char buffer[MAX_PATH];
-        EXPECT_EQ(expected.size(), GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str()));
-        EXPECT_EQ(expected, buffer);
+    // E33: another writer rewrites the file in place between two reads, keeping its size:
+    // at once (same time stamp tick), after the file had settled, and after it had settled
+    // with the old modification time put back; then the file disappears. Every read sees the
+    // file as it is. Wine keeps its current profile by modification time alone and misses
+    // the last rewrite, which Windows sees.
+    struct Step {
+        const char* id;
+        std::optional<std::string> content; // nullopt: the file is removed
+        bool settle;                        // wait until the file's last change lies back
+        bool keepModificationTime;
+        const char* expected;
+        unsigned wine = WineSame;
+    };
+    const Step steps[] = {{"E33 first", "[s]\r\nk=one\r\n", false, false, "one"},
+                          {"E33 same tick", "[s]\r\nk=two\r\n", false, false, "two"},
+                          {"E33 settled", "[s]\r\nk=six\r\n", true, false, "six"},
+                          {"E33 old time", "[s]\r\nk=ten\r\n", true, true, "ten", WineReturn | WineBuffer},
+                          {"E33 removed", std::nullopt, false, false, "d"}};
+    const std::filesystem::path file = folder().native() / "test.ini";
+    char buffer[MAX_PATH];
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.id);
+        if (step.settle) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(120));
+            ASSERT_EQ(3u, GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str())); // kept now
+        }
+        std::error_code ignored;
+        const auto modified = std::filesystem::last_write_time(file, ignored);
+        step.content ? writeBytes(*step.content) : prepare(std::nullopt); // in place: same inode
+        if (step.keepModificationTime) {
+            std::filesystem::last_write_time(file, modified);
+        }
+        DWORD result = GetPrivateProfileStringA("s", "k", "d", buffer, MAX_PATH, path().c_str());
+        expectPart(step.wine, WineReturn, step.id, "returns", static_cast<DWORD>(std::strlen(step.expected)), result);
+        expectPart(step.wine, WineBuffer, step.id, "buffer", std::string(step.expected), std::string(buffer));
     }
 }
 

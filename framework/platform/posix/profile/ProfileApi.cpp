@@ -3,9 +3,11 @@
 #include "platform/posix/profile/WinProfile.h"
 #include "platform/posix/profile/ProfileText.h"
 #include "platform/posix/profile/ProfileStore.h"
+#include "platform/posix/profile/ProfileCache.h"
 #include "platform/posix/file/ZPath.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,15 +85,18 @@ DWORD copyList(const std::vector<std::string>& items, LPSTR buffer, DWORD size) 
     return size - 2;
 }
 
-// Reads the named file; nullopt (last error set) when it cannot be read, else last error 0.
-std::optional<ProfileText> readProfile(LPCSTR fileName) {
+// Reads the named file (or takes it from the cache of the last file read while it is
+// unchanged); null (last error set) when it cannot be read, else last error 0.
+std::shared_ptr<const ProfileText> readProfile(LPCSTR fileName) {
     ProfileLocation location;
-    std::string text;
-    if (!ovs::posix::resolveProfileLocation(fileName, location) || !ovs::posix::readProfileText(location, text)) {
-        return std::nullopt;
+    if (!ovs::posix::resolveProfileLocation(fileName, location)) {
+        return nullptr;
     }
-    SetLastError(ERROR_SUCCESS);
-    return ProfileText(std::move(text));
+    std::shared_ptr<const ProfileText> profile = ovs::posix::readProfileCached(location);
+    if (profile) {
+        SetLastError(ERROR_SUCCESS);
+    }
+    return profile;
 }
 
 // The default as Windows hands it back: null is "", trailing spaces are cut.
@@ -156,7 +161,7 @@ UINT leadingNumber(const char* text) {
 
 DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
                                DWORD nSize, LPCSTR lpFileName) {
-    std::optional<ProfileText> profile = readProfile(lpFileName);
+    std::shared_ptr<const ProfileText> profile = readProfile(lpFileName);
     if (lpReturnedString == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -191,7 +196,7 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
         return 0;
     }
     std::optional<std::vector<std::string>> lines;
-    if (std::optional<ProfileText> profile = readProfile(lpFileName)) {
+    if (std::shared_ptr<const ProfileText> profile = readProfile(lpFileName)) {
         lines = profile->sectionLines(trimSpaces(lpAppName));
     }
     return copyList(lines ? *lines : std::vector<std::string>(), lpReturnedString, nSize);
@@ -202,7 +207,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         if (lpKeyName != nullptr || lpString != nullptr) {
             SetLastError(ERROR_FILE_NOT_FOUND);
         }
-        return FALSE; // all null: the flush of a cache this layer does not keep
+        return FALSE; // all null: a flush; the kept file never holds unwritten changes
     }
     std::string section(trimSpaces(lpAppName));
     if (lpKeyName == nullptr) {

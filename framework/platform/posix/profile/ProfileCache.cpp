@@ -1,0 +1,97 @@
+// POSIX substitute: the cache of the last private-profile file read.
+#include "platform/posix/profile/ProfileCache.h"
+
+#include <mutex>
+#include <string>
+
+#include <sys/stat.h>
+#include <time.h>
+
+namespace ovs::posix {
+
+namespace {
+
+constexpr long long FineMargin = 50'000'000LL;      // ns: stamps with nanoseconds
+constexpr long long CoarseMargin = 2'000'000'000LL; // ns: stamps in whole seconds
+
+long long nanoseconds(const timespec& time) {
+    return static_cast<long long>(time.tv_sec) * 1'000'000'000LL + time.tv_nsec;
+}
+
+// What identifies one state of a file.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;
+    long long changed = 0;
+
+    bool operator==(const FileState& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified == other.modified && changed == other.changed;
+    }
+};
+
+bool stateOf(const std::string& path, FileState& state) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    state = {status.st_dev, status.st_ino, status.st_size, nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
+    return true;
+}
+
+// True when the state was already settled at the moment `now`: its last change lies further
+// back than the time-stamp granularity, so any later change gets another change time.
+bool settledAt(const FileState& state, long long now) {
+    bool wholeSeconds = state.modified % 1'000'000'000LL == 0 && state.changed % 1'000'000'000LL == 0;
+    return state.changed + (wholeSeconds ? CoarseMargin : FineMargin) < now;
+}
+
+struct Cache {
+    std::mutex lock;
+    std::string path;
+    FileState state;
+    std::shared_ptr<const ProfileText> text; // null: nothing kept
+};
+
+Cache& cache() {
+    static Cache* instance = new Cache; // never destroyed: usable until the process ends
+    return *instance;
+}
+
+} // namespace
+
+std::shared_ptr<const ProfileText> readProfileCached(const ProfileLocation& location) {
+    timespec clock;
+    ::clock_gettime(CLOCK_REALTIME, &clock);
+    const long long now = nanoseconds(clock);
+    // The state is taken before the text is read: a change in between makes the kept state
+    // older than the text, which costs one more read later but never gives a stale answer.
+    FileState state;
+    const bool known = stateOf(location.unixPath, state);
+    Cache& kept = cache();
+    {
+        std::lock_guard<std::mutex> guard(kept.lock);
+        if (known && kept.text && kept.path == location.unixPath && kept.state == state) {
+            SetLastError(ERROR_SUCCESS);
+            return kept.text;
+        }
+    }
+    std::string text;
+    if (!readProfileText(location, text)) {
+        return nullptr;
+    }
+    auto profile = std::make_shared<const ProfileText>(std::move(text));
+    std::lock_guard<std::mutex> guard(kept.lock);
+    if (known && settledAt(state, now)) {
+        kept.path = location.unixPath;
+        kept.state = state;
+        kept.text = profile;
+    } else {
+        kept.text.reset();
+    }
+    return profile;
+}
+
+} // namespace ovs::posix
