@@ -57,7 +57,7 @@ count_finished() { grep -l '^State=Finished' "$1/ORVA-SYSTEMS/Veilgard PDF"/Task
 
 ROWS=()
 # row NAME WORK OURS ANCHOR RATIO TARGET VERDICT
-row() { ROWS+=("$(printf '| %-3s | %-44s | %12s | %12s | %7s | %-22s | %-4s |' "$@")"); }
+row() { ROWS+=("$(printf '| %-3s | %-44s | %12s | %12s | %7s | %-26s | %s |' "$@")"); }
 verdict() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN { ok = (v >= 0) && (op == "<=" ? v <= t : v >= t); print ok ? "PASS" : "FAIL" }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a < 0 || b <= 0) print "-1"; else printf "%.2f", a / b }'; }
 field() { sed -n "s/.*\b$2=\([^ ]*\).*/\1/p" <<<"$1"; }
@@ -169,8 +169,8 @@ build
 WINE_NOTE=""
 p1; p2; p3; p4; p5; p6; p7
 echo
-printf '| %-3s | %-44s | %12s | %12s | %7s | %-22s | %-4s |\n' "#" "Work" "Ours" "Anchor" "Ratio" "Target" "Result"
-printf '|-----|----------------------------------------------|--------------|--------------|---------|------------------------|------|\n'
+printf '| %-3s | %-44s | %12s | %12s | %7s | %-26s | %s |\n' "#" "Work" "Ours" "Anchor" "Ratio" "Target" "Result"
+printf '|-----|----------------------------------------------|--------------|--------------|---------|----------------------------|-------|\n'
 printf '%s\n' "${ROWS[@]}"
 echo "$WINE_NOTE"
 echo "Anchors: P1 /bin/true; P2 find -maxdepth 1 -name 'Task*.ovc' -delete; P3 grep -l '^State=Finished' Task*.ovc | xargs rm;"
