@@ -2,7 +2,8 @@
 // Reads take one consistent snapshot of the file; writes replace the file atomically (a
 // temporary file in the same folder renamed over it) under an advisory lock on the folder,
 // so that a concurrent reader never sees half a file and two writers through this layer
-// never lose each other's entries. Nothing is cached between calls.
+// never lose each other's entries. The last file read is kept by
+// ProfileCache, which checks it against the file on every call.
 #pragma once
 #include "platform/posix/profile/ProfileText.h"
 #include "platform/posix/base/HostFolders.h"
