@@ -326,3 +326,55 @@ TEST(PathLengthConformance, PathsOfMaxPathCharactersOrMoreAreRefused) {
 }
 
 } // namespace
+
+// MoveFileExA from a.txt ("new") onto b.txt, which holds "old", is a folder or is missing.
+struct MoveCase {
+    const char* name;
+    const char* target; // "file", "folder", "none" or "missing-folder" (b.txt in a missing folder)
+    DWORD flags;
+    bool succeeds;
+    DWORD lastError;
+    const char* targetAfter; // content of b.txt afterwards; nullptr: not a file
+};
+
+class MoveConformance : public testing::TestWithParam<MoveCase> {};
+
+TEST_P(MoveConformance, ResultLastErrorAndBothNamesAfterwards) {
+    const MoveCase& c = GetParam();
+    ovs::test::InPrivateFolder here;
+    here.makeFile("a.txt", "new");
+    std::string target = c.target == std::string("missing-folder") ? "no\\b.txt" : "b.txt";
+    if (c.target == std::string("file")) {
+        here.makeFile("b.txt", "old");
+    } else if (c.target == std::string("folder")) {
+        here.makeFolder("b.txt");
+    }
+    BOOL moved = FALSE;
+    DWORD error = lastErrorOf(
+        [&] { moved = MoveFileExA((here.folder() / "a.txt").c_str(), (here.folder() / target).c_str(), c.flags); });
+    EXPECT_EQ(c.succeeds, moved != FALSE);
+    if (!c.succeeds) {
+        EXPECT_EQ(c.lastError, error);
+    }
+    EXPECT_EQ(!c.succeeds, here.exists("a.txt"));
+    if (c.targetAfter != nullptr) {
+        EXPECT_EQ(c.targetAfter, here.content("b.txt"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MoveFileExA, MoveConformance,
+                         testing::ValuesIn(std::vector<MoveCase>{
+                             {"ToAFreeName", "none", 0, true, 0, "new"},
+                             {"NeverOntoAFileWithoutReplace", "file", 0, false, ERROR_ALREADY_EXISTS, "old"},
+                             {"NeverOntoAFolderWithoutReplace", "folder", 0, false, ERROR_ALREADY_EXISTS, nullptr},
+                             {"ReplaceExistingReplacesAFile", "file", MOVEFILE_REPLACE_EXISTING, true, 0, "new"},
+                             {"ReplaceExistingRefusesAFolder", "folder", MOVEFILE_REPLACE_EXISTING, false,
+                              ERROR_ACCESS_DENIED, nullptr},
+                             {"IntoAMissingFolder", "missing-folder", 0, false, ERROR_PATH_NOT_FOUND, nullptr}}),
+                         [](const testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FileConformance, MovingAMissingFileFailsWithFileNotFound) {
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), lastErrorOf([&] {
+                  EXPECT_FALSE(MoveFileExA((here.folder() / "a.txt").c_str(), (here.folder() / "b.txt").c_str(), 0));
+              }));
+}

@@ -100,7 +100,8 @@ DWORD errorFromErrno(int error) {
     case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL; // a file that may grow no further: its disk is full for it
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EBADF: return ERROR_INVALID_HANDLE;
     case EINVAL: return ERROR_INVALID_PARAMETER;

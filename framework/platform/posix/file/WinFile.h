@@ -86,6 +86,15 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* last
 // that a handle of this process holds without FILE_SHARE_DELETE with ERROR_SHARING_VIOLATION.
 BOOL DeleteFileA(LPCSTR fileName);
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
+// Renames a file or folder. Without MOVEFILE_REPLACE_EXISTING an existing target is never
+// touched: the call fails with ERROR_ALREADY_EXISTS, and the test and the rename are one step
+// (no other writer can slip in between). With it a file target is replaced; a folder or a
+// read-only file as target gives ERROR_ACCESS_DENIED. Moving to another file system needs a
+// copy, which this layer does not do (ERROR_NOT_SAME_DEVICE).
+#define MOVEFILE_REPLACE_EXISTING 0x00000001UL
+#define MOVEFILE_COPY_ALLOWED 0x00000002UL
+#define MOVEFILE_WRITE_THROUGH 0x00000008UL
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 // INVALID_FILE_ATTRIBUTES with ERROR_FILE_NOT_FOUND (last component missing) or
 // ERROR_PATH_NOT_FOUND (a folder on the way missing).
 DWORD GetFileAttributesA(LPCSTR fileName);

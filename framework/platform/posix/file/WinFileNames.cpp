@@ -1,10 +1,12 @@
-// POSIX substitute: operations on names in the file system: deleting files, creating folders
-// and reading attributes.
+// POSIX substitute: operations on names in the file system: deleting and renaming files,
+// creating folders and reading attributes.
 #include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/file/WinFileCommon.h"
 #include "platform/posix/file/ZPath.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,55 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
         } else {
             SetLastError(ovs::posix::errorFromErrno(error));
         }
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+    std::string from;
+    std::string to;
+    if (existingFileName == nullptr || newFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!ovs::posix::unixPathOfFull(existingFileName, from) || !ovs::posix::unixPathOfFull(newFileName, to)) {
+        return FALSE;
+    }
+    struct stat source;
+    if (::lstat(from.c_str(), &source) != 0) {
+        SetLastError(ovs::posix::errorForPath(errno, from));
+        return FALSE;
+    }
+    struct stat target;
+    bool targetExists = ::lstat(to.c_str(), &target) == 0;
+    if (targetExists && (flags & MOVEFILE_REPLACE_EXISTING) == 0) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    if (targetExists && (S_ISDIR(target.st_mode) || (S_ISREG(target.st_mode) && (target.st_mode & S_IWUSR) == 0))) {
+        SetLastError(ERROR_ACCESS_DENIED); // folders, and read-only files
+        return FALSE;
+    }
+    int result = 0;
+    if (flags & MOVEFILE_REPLACE_EXISTING) {
+        result = ::rename(from.c_str(), to.c_str());
+    } else {
+        // The test above only answers early; the kernel decides atomically.
+        result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS) && !S_ISDIR(source.st_mode)) {
+            // A file system without the no-replace rename: a new link fails on an existing name.
+            result = ::link(from.c_str(), to.c_str());
+            if (result == 0) {
+                ::unlink(from.c_str());
+            }
+        }
+    }
+    if (result != 0) {
+        int error = errno;
+        SetLastError(error == EEXIST ? ERROR_ALREADY_EXISTS
+                     : error == EXDEV ? ERROR_NOT_SAME_DEVICE
+                                      : ovs::posix::errorForPath(error, to));
         return FALSE;
     }
     return TRUE;
