@@ -1,24 +1,53 @@
 // Creating task files and following their state while the plug-in works on them.
 #include "RequestTask.h"
 #include "MessageNumbers.h"
+#include "files/File.h"
+#include "files/FileError.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
 // Candidate names tried in vain, beyond the first, before giving up.
 constexpr unsigned MaximumRetries = 10000;
+// Task ids are drawn from 0 to 9999.
+constexpr std::uint32_t IdCount = 10000;
 // The request version the tool writes.
 constexpr std::uint32_t RequestMajorVersion = 21;
 constexpr std::uint32_t RequestMinorVersion = 2;
+
+[[noreturn]] void refuseCreation() {
+    throw ovs::Exception(ovs::msg::FreeFatalError, "Couldn't create a Task file. If there are too much task files in the task folder, "
+                                   "please use the  -clear option to delete finished task files.");
+}
+
+// The id of a name "Task<id>.ovc" as the tool writes it (any case), or IdCount.
+std::uint32_t idOfTaskName(const char* name) {
+    std::string text(name);
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (text.size() < 9 || text.compare(0, 4, "task") != 0 || text.compare(text.size() - 4, 4, ".ovc") != 0) {
+        return IdCount;
+    }
+    std::string digits = text.substr(4, text.size() - 8);
+    if (digits.size() > 4 || (digits.size() > 1 && digits[0] == '0') ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return IdCount;
+    }
+    return static_cast<std::uint32_t>(std::stoul(digits));
+}
 
 } // namespace
 
 RequestTask::RequestTask(const ovs::FileString& path) : Task(path) {}
 
-RequestTask::~RequestTask() = default;
+RequestTask::~RequestTask() {
+    discardPending();
+}
 
 std::uint32_t RequestTask::drawTaskId() {
     std::uint32_t r1 = static_cast<std::uint32_t>(std::rand());
@@ -34,27 +63,109 @@ ovs::FileString RequestTask::makeTaskFileName(std::uint32_t& id) {
     return path.join("Task" + std::to_string(id) + ".ovc");
 }
 
-std::uint32_t RequestTask::createTaskFile() {
-    std::uint32_t id = 0;
-    ovs::FileString candidate = makeTaskFileName(id);
-    unsigned retries = 0;
-    while (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (++retries > MaximumRetries) {
-            throw ovs::Exception(ovs::msg::FreeFatalError,
-                                 "Couldn't create a Task file. If there are too much task files in the task folder, "
-                                 "please use the  -clear option to delete finished task files.");
-        }
-        candidate = makeTaskFileName(id);
+void RequestTask::listTakenIds(const ovs::FileString& folder) {
+    taken_.assign(IdCount, false);
+    WIN32_FIND_DATAA found;
+    ovs::FileString pattern = folder;
+    HANDLE search = FindFirstFileA(pattern.join("Task*.ovc").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
     }
-    // A name without a folder (no application-data folder) is created where it was tested,
-    // in the current folder, not where the private-profile functions would put a bare name.
-    file_.create(candidate.absolute());
+    do {
+        std::uint32_t id = idOfTaskName(found.cFileName);
+        if (id < IdCount) {
+            taken_[id] = true;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::uint32_t& id) {
+    id = drawTaskId();
+    while (taken_[id]) {
+        if (++retries_ > MaximumRetries) {
+            refuseCreation();
+        }
+        id = drawTaskId();
+    }
+    ovs::FileString name = folder;
+    return name.join("Task" + std::to_string(id) + ".ovc").absolute();
+}
+
+// The request is written completely under a name that no reader of task files looks at and
+// then moved to its task name only while that name is free. Creating Task<id>.ovc in place,
+// entry by entry, let the plug-in take a request whose parameters were not all written yet,
+// and let two runs that drew the same id overwrite each other's file.
+std::uint32_t RequestTask::createTaskFile() {
+    discardPending();
+    ovs::FileString folder = taskFolder();
+    listTakenIds(folder);
+    retries_ = 0;
+    std::uint32_t id = 0;
+    taskName_ = nextFreeName(folder, id);
+    // "Task<id>.ovc.<process>-<count>.pending": never matched by "Task*.ovc", so neither the
+    // plug-in nor the cleanup takes it for a task, not even when a killed run leaves it behind.
+    static unsigned pendingCount = 0;
+    pending_ = ovs::FileString(taskName_ + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(pendingCount++) + ".pending");
+    try {
+        file_.create(pending_);
+        writeTaskSection(id);
+    } catch (...) {
+        discardPending();
+        throw;
+    }
+    return id;
+}
+
+void RequestTask::writeTaskSection(std::uint32_t id) {
     file_.profiling().setTopic("Task");
     file_.writeInteger("Id", id);
     file_.writeText("State", "Request");
     file_.writeInteger("MajorVersion", RequestMajorVersion);
     file_.writeInteger("MinorVersion", RequestMinorVersion);
+}
+
+std::uint32_t RequestTask::publish(std::uint32_t id) {
+    while (!MoveFileExA(pending_.c_str(), taskName_.c_str(), 0)) {
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            raiseFileError(taskName_, 1004, error);
+        }
+        // Another run took the name since the folder was listed.
+        taken_[id] = true;
+        taskName_ = nextFreeName(taskName_.folder(), id);
+        file_.profiling().setTopic("Task");
+        file_.writeInteger("Id", id);
+    }
+    pending_.clear();
+    path_ = taskName_;
     return id;
+}
+
+void RequestTask::discardPending() {
+    if (!pending_.empty()) {
+        DeleteFileA(pending_.c_str());
+        pending_.clear();
+    }
+}
+
+void RequestTask::refuseLineBreaks(const ParameterMap& parameters) {
+    for (const auto& [name, value] : parameters) {
+        std::string text;
+        if (value.type() == OptionValue::Type::Text) {
+            text = value.asText();
+        } else if (value.type() == OptionValue::Type::Path) {
+            text = value.asPath();
+        } else if (value.type() == OptionValue::Type::Character) {
+            text = std::string(1, value.asCharacter());
+        }
+        // A line break would end the entry in the task file and start another one that the
+        // plug-in obeys, so such a value is refused although the file format would take it.
+        if (text.find_first_of("\r\n") != std::string::npos) {
+            throw ovs::Exception(ovs::msg::LineBreakInValue, name);
+        }
+    }
 }
 
 void RequestTask::writeParameters(const ParameterMap& parameters) {
@@ -81,10 +192,17 @@ void RequestTask::writeParameters(const ParameterMap& parameters) {
 }
 
 std::uint32_t RequestTask::submit(const ParameterMap& parameters) {
+    refuseLineBreaks(parameters);
     std::uint32_t id = createTaskFile();
-    file_.profiling().setTopic("Parameter");
-    writeParameters(parameters);
-    file_.profiling().flush();
+    try {
+        file_.profiling().setTopic("Parameter");
+        writeParameters(parameters);
+        file_.profiling().flush();
+        id = publish(id);
+    } catch (...) {
+        discardPending();
+        throw;
+    }
     return id;
 }
 

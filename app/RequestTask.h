@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 // The options given on the command line, by name in plain byte-wise order, as the request
 // hands them to the plug-in.
@@ -21,8 +22,9 @@ public:
 
     // Creates the task file with its Task section and writes the parameters; returns the id.
     // Throws 1000 "Couldn't create a Task file. ..." when 10001 names in a row are taken,
-    // 1000 "Unkown type" for a value of a kind the plug-in does not know, and the errors of
-    // the control file and its store.
+    // 1000 "Unkown type" for a value of a kind the plug-in does not know, 3004 for a value
+    // that holds a line break (before anything is written), and the errors of the control
+    // file and its store (then no task file and no pending file is left behind).
     std::uint32_t submit(const ParameterMap& parameters);
 
     // The state as the plug-in reports it now. Throws the plug-in's LastError message (with
@@ -32,12 +34,33 @@ public:
 
     // The task folder joined with "Task" + a freshly drawn id + ".ovc"; id receives the id.
     ovs::FileString makeTaskFileName(std::uint32_t& id);
-    // Picks a free name, creates the control file and writes the Task section; returns the id.
+    // Picks a free name and writes the header and the Task section into a pending file that
+    // submit completes and publishes under the task name; returns the id.
     std::uint32_t createTaskFile();
     // Writes every parameter into the current topic, in key order.
     void writeParameters(const ParameterMap& parameters);
+    // Moves the file that createTaskFile started to its task name without ever replacing a
+    // file; a name taken in the meantime draws another id (Id is rewritten, the retries count
+    // on). Returns the id published.
+    std::uint32_t publish(std::uint32_t id);
 
     // A task id from the C runtime's generator: r3 * (r1 * r2) - r4 modulo 10000, in unsigned
     // 32-bit arithmetic, r1 to r4 drawn in this order.
     static std::uint32_t drawTaskId();
+
+private:
+    // Marks the ids of the task files in the folder, from one listing.
+    void listTakenIds(const ovs::FileString& folder);
+    // The name of a freshly drawn id not marked taken; throws the creation error when the
+    // retries run out.
+    ovs::FileString nextFreeName(const ovs::FileString& folder, std::uint32_t& id);
+    void writeTaskSection(std::uint32_t id);
+    // Removes the pending file of a request that was not published.
+    void discardPending();
+    static void refuseLineBreaks(const ParameterMap& parameters);
+
+    std::vector<bool> taken_;
+    unsigned retries_ = 0;
+    ovs::FileString taskName_;
+    ovs::FileString pending_;
 };

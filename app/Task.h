@@ -58,6 +58,9 @@ public:
     // readTaskInteger of WholeNumberOfProcessedDocuments.
     std::int32_t processedDocuments();
 
+    // The task file's full path: the one given, or the one a request was published under.
+    const ovs::FileString& taskFile() const { return path_; }
+
     // The control-file type of task files.
     const ControlFileType& type() const { return type_; }
 

@@ -222,7 +222,9 @@ int ThisApp::processTask() {
     } else if (state == TaskState::Error) {
         out << std::endl << "Task aborted at " << now() << std::endl;
     } else {
-        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state");
+        // The task file could not be read back (deleted, or unreadable): the message says so
+        // and names the file, rather than reporting a state that nobody wrote.
+        throw ovs::Exception(ovs::msg::TaskFileNotAccessible, request.taskFile());
     }
     restartAcrobatIfDue(request);
     ovs::processCalls().sleep(PollInterval);

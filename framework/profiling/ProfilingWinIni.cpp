@@ -1,6 +1,7 @@
 // The configuration store over Windows private-profile INI files.
 #include "profiling/ProfilingWinIni.h"
 
+#include "files/FileError.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -25,6 +26,14 @@ std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
     return parts;
 }
 
+// A private-profile write that failed (the function returned FALSE): the file error of the
+// system's code, so that the message names the file and the cause (access denied, disk full).
+// Writes are checked although the store otherwise hands write results back as data: a request
+// that lost an entry must never pass for a complete one.
+[[noreturn]] void raiseWriteError(const FileString& file) {
+    raiseFileError(file.absolute(), 1010, GetLastError());
+}
+
 } // namespace
 
 ProfilingWinIni::ProfilingWinIni() = default;
@@ -45,7 +54,9 @@ void ProfilingWinIni::readString(const std::string& name, String& text) {
 }
 
 std::uint32_t ProfilingWinIni::writeString(const std::string& name, const std::string& text) {
-    WritePrivateProfileStringA(section_.c_str(), name.c_str(), text.c_str(), file_.c_str());
+    if (!WritePrivateProfileStringA(section_.c_str(), name.c_str(), text.c_str(), file_.c_str())) {
+        raiseWriteError(file_);
+    }
     return GetLastError();
 }
 
@@ -70,7 +81,9 @@ void ProfilingWinIni::writeTopicText(const std::string& text, char separator) {
                 c = '\0';
         }
     }
-    WritePrivateProfileSectionA(section_.c_str(), block.c_str(), file_.c_str());
+    if (!WritePrivateProfileSectionA(section_.c_str(), block.c_str(), file_.c_str())) {
+        raiseWriteError(file_);
+    }
 }
 
 void ProfilingWinIni::readTopicLines(std::vector<String>& lines) {
@@ -168,13 +181,13 @@ void ProfilingWinIni::setProductKey(const std::string&) {}
 
 void ProfilingWinIni::deleteTopic() {
     if (!WritePrivateProfileStringA(section_.c_str(), nullptr, nullptr, file_.c_str())) {
-        throw Exception(5);
+        raiseWriteError(file_);
     }
 }
 
 void ProfilingWinIni::deleteEntry(const std::string& name) {
     if (!WritePrivateProfileStringA(section_.c_str(), name.c_str(), nullptr, file_.c_str())) {
-        throw Exception(5);
+        raiseWriteError(file_);
     }
 }
 

@@ -40,7 +40,8 @@ public:
     void setRoot(int root) override;
     void setApplicationKey(const std::string& name) override;
     void setProductKey(const std::string& name) override;
-    // Both throw ovs::Exception 5 when Windows refuses.
+    // Both throw the file error of the failed write (access denied, disk full, ...) with the
+    // file named, as every write of this store does.
     void deleteTopic() override;
     void deleteEntry(const std::string& name) override;
     String topicName() override;

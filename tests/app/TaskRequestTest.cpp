@@ -80,6 +80,40 @@ TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     EXPECT_EQ(Header + taskSection(ids[2]), folder.read("Task" + std::to_string(ids[2]) + ".ovc"));
 }
 
+TEST(TaskRequest, ANameTakenBeforePublishingDrawsAgainAndNoFileIsEverReplaced) {
+    TaskTestFolder folder;
+    std::vector<std::uint32_t> ids = idsAfterSeed(4711, 2);
+    std::srand(4711);
+    RequestTask request{ovs::FileString()};
+    ASSERT_EQ(ids[0], request.createTaskFile());
+    EXPECT_TRUE(folder.names().size() == 1 && folder.names()[0].rfind("Task" + std::to_string(ids[0]) + ".ovc.", 0) == 0 &&
+                folder.names()[0].find(".pending") != std::string::npos)
+        << folder.names()[0];
+    // Another run publishes the same id meanwhile.
+    folder.write("Task" + std::to_string(ids[0]) + ".ovc", "taken");
+    EXPECT_EQ(ids[1], request.publish(ids[0]));
+    EXPECT_EQ("taken", folder.read("Task" + std::to_string(ids[0]) + ".ovc"));
+    EXPECT_EQ(Header + taskSection(ids[1]), folder.read("Task" + std::to_string(ids[1]) + ".ovc"));
+    EXPECT_EQ(2u, folder.names().size());
+}
+
+// A line break would end the entry and start another one in the task file.
+TEST(TaskRequest, AValueWithALineBreakIsRefusedBeforeAnythingIsWritten) {
+    TaskTestFolder folder;
+    for (const OptionValue& value : {OptionValue::text("out\nperm=EDIT_ANY,COPY,PRINT_HIGH"),
+                                     OptionValue::path(ovs::FileString("C:\\out\rperm=COPY")),
+                                     OptionValue::character('\n')}) {
+        RequestTask request{ovs::FileString()};
+        std::string message = expectError([&] { request.submit({{"f", OptionValue::number(1)}, {"o", value}}); },
+                                          3004, "o");
+        EXPECT_NE(std::string::npos,
+                  message.find("error 3004 - The value of the option o contains a line break. It can not be passed "
+                               "in a task file."))
+            << message;
+        EXPECT_TRUE(folder.names().empty());
+    }
+}
+
 TEST(TaskRequest, AFullFolderFailsAfter10001TestedNamesWithTheCreationError) {
     TaskTestFolder folder;
     for (int id = 0; id < 10000; ++id) {

@@ -224,8 +224,8 @@ TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
                 << described;
             EXPECT_EQ(environment->aliveChecks, 0u) << described;
         } else {
-            // The scripted Acrobat runs and the scripted task is not accessible: "Unkown state".
-            EXPECT_EQ(code, ovs::msg::FreeFatalError) << described;
+            // The scripted Acrobat runs and the scripted task is not accessible.
+            EXPECT_EQ(code, ovs::msg::TaskFileNotAccessible) << described;
             EXPECT_EQ(environment->submits, 1) << described;
         }
     }
@@ -375,8 +375,8 @@ TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
          {TaskState::Accepted, TaskState::NotAccessible},
          0,
          "",
-         ovs::msg::FreeFatalError,
-         created + "!\n" + quoted(messageOf(ovs::msg::FreeFatalError, "Unkown state")) + " \\(Unkown state\\)\n",
+         ovs::msg::TaskFileNotAccessible,
+         created + "!\n" + quoted(messageOf(ovs::msg::TaskFileNotAccessible)) + " \\(\\)\n",
          any,
          any,
          any,

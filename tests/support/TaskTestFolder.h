@@ -15,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 class TaskTestFolder {
 public:
@@ -57,6 +59,16 @@ public:
                     "[Task]\r\nId=1\r\n" + taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n");
     }
 
+    // The names of the files in the task folder, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(ovs::platform::nativePathOf(folder_), error)) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
     // Removes every file of the task folder.
     void empty() const {
         std::error_code error;

@@ -265,7 +265,8 @@ TEST(FileError, WindowsCodesChooseTheirNumbers) {
                           Case{30, ovs::msg::CannotReadFile, true},
                           Case{31, ovs::msg::InvalidDrive, true},
                           Case{34, ovs::msg::InvalidDiskChange, true},
-                          Case{112, 4711, false},
+                          Case{39, ovs::msg::DiskFull, true},
+                          Case{112, ovs::msg::DiskFull, true},
                           Case{0, 4711, false}}) {
         bool drive = !c.drive;
         EXPECT_EQ(c.number, ovs::fileMessageFor(c.code, 4711, &drive)) << c.code;
