@@ -73,13 +73,15 @@ std::filesystem::path EndToEnd::native(const std::string& name) const {
     return fs::path(ovs::platform::nativePathOf(work(name)));
 }
 
-void EndToEnd::startStandIn(const std::string& behaviour) {
+void EndToEnd::startStandIn(const std::string& behaviour,
+                            const std::vector<std::pair<std::string, std::string>>& extraEnvironment) {
     std::error_code error;
     fs::remove(native("stop-acrobat"), error);
     fs::remove(native("acrobat.log"), error);
     ovs::platform::ChildProcess::Options options;
     options.program = ovs::test::programPath("Acrobat.exe");
     options.environment = standInEnvironment(behaviour);
+    options.environment.insert(options.environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     options.outputFile = work("acrobat.out");
     standIn_ = std::make_unique<ovs::platform::ChildProcess>(options);
     for (int i = 0; i < 200; ++i) {
@@ -116,12 +118,27 @@ void EndToEnd::registerAcrobat() {
     RegCloseKey(key);
 }
 
-ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
-                          const std::vector<std::pair<std::string, std::string>>& environment) {
+std::unique_ptr<ovs::platform::ChildProcess> EndToEnd::startTool(const std::vector<std::string>& arguments) {
     ovs::platform::ChildProcess::Options options;
     options.program =
         ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe");
     options.arguments = arguments;
+    options.workingFolder = temp_.path();
+    return std::make_unique<ovs::platform::ChildProcess>(options);
+}
+
+ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          const std::vector<std::string>& wrapper) {
+    ovs::platform::ChildProcess::Options options;
+    options.program =
+        ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe");
+    options.arguments = arguments;
+    if (!wrapper.empty()) {
+        options.arguments.insert(options.arguments.begin(), ovs::platform::nativePathOf(options.program));
+        options.arguments.insert(options.arguments.begin(), wrapper.begin() + 1, wrapper.end());
+        options.program = wrapper[0];
+    }
     options.environment = environment;
     options.workingFolder = temp_.path();
     ToolRun run;

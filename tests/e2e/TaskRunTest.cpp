@@ -2,11 +2,15 @@
 // refused by the plug-in, never accepted, Acrobat gone, and the permission check.
 #include "EndToEnd.h"
 #include "MessageNumbers.h"
+#include "TestPrograms.h"
 #include "platform/PlatformInfo.h"
 
 #include <algorithm>
 #include <fstream>
 #include <regex>
+#include <set>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,6 +30,11 @@ long announcedId(const ToolRun& run, const std::string& announcement) {
 }
 
 const std::string TaskAnnouncement = "Created a task for FraskPdf: Task Id ";
+
+const char* const TaskFileNotAccessible =
+    "^FraskPdfCmd: error OV3003 - The task file is not accessible to read out result of the task processing\\. "
+    "\\(.*\\\\Task\\d+\\.ovc\\)$";
+const char* const NoHeader = "^FraskPdfCmd, .*\\\\Task\\d+\\.ovc: fatal error OV1144 - ";
 
 } // namespace
 
@@ -97,6 +106,7 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         const char* lastLine;
         std::uint32_t exitCode;
         const char* taskFileHolds = "";
+        std::size_t filesLeft = 1;
     } const cases[] = {
         {"abort", false, nullptr, "^Task aborted at ", 0},
         {"fail:3505", false, nullptr, "^FraskPdfCmd: error OV3505 - There were errors while encrypting a document",
@@ -117,6 +127,10 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
          "^FraskPdfCmd: error OV3000 - FraskPdfCmd needs a running Adobe Acrobat with installed ORVA-SYSTEMS "
          "Veilgard PDF",
          ovs::msg::AcrobatNotRunning},
+        // The task file spoiled while the tool waits: the error names the file.
+        {"spoil:delete", false, nullptr, TaskFileNotAccessible, ovs::msg::TaskFileNotAccessible, "", 0},
+        {"spoil:truncate", false, nullptr, NoHeader, 1144},
+        {"spoil:garbage", false, nullptr, NoHeader, 1144},
     };
     copyDocument("invoice.pdf", "in\\invoice.pdf");
     for (const Case& c : cases) {
@@ -135,14 +149,14 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
             ASSERT_EQ(5u, run.lines.size()) << run.output;
             EXPECT_EQ(c.waiting, run.lines[3]);
         }
-        if (c.exitCode > ovs::msg::AcrobatNotRunning) { // a plug-in error
+        if (c.exitCode >= 3500) { // a plug-in error
             // The plug-in's message names the task file.
             std::string named = " (" + taskFolder_ + "\\Task" + std::to_string(id) + ".ovc)";
             EXPECT_TRUE(last.size() > named.size() && last.compare(last.size() - named.size(), named.size(), named) == 0)
                 << last;
         }
         EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
-        EXPECT_EQ(1u, taskFiles().size());
+        EXPECT_EQ(c.filesLeft, taskFiles().size());
         EXPECT_NE(std::string::npos, readTaskFile("Task" + std::to_string(id) + ".ovc").find(c.taskFileHolds));
     }
 }
@@ -199,4 +213,87 @@ TEST_F(EndToEnd, AtStartAcrobatIsLaunchedAndRestartedAfterEnoughDocuments) {
     EXPECT_TRUE(first < count && count < restart && restart < stopping && stopping < second &&
                 second != std::string::npos)
         << output;
+}
+
+// A write that fails ends the run with the file and the cause named, and leaves neither a task
+// file nor any other file behind. A full disk is a file-size limit (its signal ignored); the
+// read-only task folder is met by an ordinary user.
+TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "file-size limits and other users are set up with POSIX tools, which Windows programs "
+                        "under Wine do not run under";
+    }
+    const std::string pending = "Task\\d+\\.ovc\\.\\d+-0\\.pending";
+    auto limited = [](const char* bytes) {
+        return std::vector<std::string>{"sh", "-c", std::string("trap '' XFSZ; exec prlimit --fsize=") + bytes + " \"$@\"",
+                                        "sh"};
+    };
+    const std::vector<std::string> ordinaryUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    struct Case {
+        const char* name;
+        std::vector<std::string> wrapper;
+        std::string output;
+        std::string lastLine;
+        std::uint32_t exitCode;
+    } const cases[] = {
+        {"disk full at once", limited("0"), work("out.pdf"),
+         "^FraskPdfCmd, file \"" + pending + "\", topic \\[ORVA-SYSTEMS Control File\\]: fatal error OV1011 - disk .* is full\\.",
+         1011},
+        {"disk full among the parameters", limited("300"), work("out.pdf"),
+         "^FraskPdfCmd, file \"" + pending + "\", topic \\[Parameter\\], value \"\\w+\": fatal error OV1011 - disk .* is full\\.",
+         1011},
+        {"read-only task folder", ordinaryUser, work("out.pdf"),
+         "^FraskPdfCmd: fatal error OV1013 - access to .*\\\\" + pending + "\"? denied\\.", 1013},
+        {"line break in a value", {}, "out\nperm=EDIT_ANY,COPY,PRINT_HIGH",
+         "^FraskPdfCmd: error OV3004 - The value of the option o contains a line break\\. It can not be passed in a "
+         "task file\\.",
+         3004},
+    };
+    startStandIn("process");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool readOnly = c.wrapper == ordinaryUser;
+        bool superuser = false;
+        if (readOnly) {
+            fs::permissions(taskFilePath(""), fs::perms::owner_write, fs::perm_options::remove);
+            // A superuser may write anyway: the run is then made by an ordinary user.
+            superuser = static_cast<bool>(std::ofstream(taskFilePath("probe")));
+            fs::remove(taskFilePath("probe"));
+        }
+        ToolRun run = runTool({"-f:10", "-p:13", "-k:LS", "-o:" + c.output, "-i:" + work("in.pdf")}, {},
+                              readOnly && !superuser ? std::vector<std::string>() : c.wrapper);
+        if (readOnly) {
+            fs::permissions(taskFilePath(""), fs::perms::owner_write, fs::perm_options::add);
+        }
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex(c.lastLine))) << run.output;
+        EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
+        EXPECT_EQ(std::vector<std::string>(), taskFiles());
+    }
+}
+
+// Many runs at once: each gets a task file of its own, with its own options, and finishes.
+TEST_F(EndToEnd, FiveHundredRunsAtOnceEachGetTheirOwnCompleteTaskFile) {
+    startStandIn("finish", {{"OVS_ACROBAT_SETTLE_MS", "0"}});
+    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
+    for (int run = 0; run < 500; ++run) {
+        runs.push_back(startTool({"-f:" + std::to_string(run), "-p:1", "-k:LS", "-o:" + work("out.pdf"),
+                                  "-i:" + work("in.pdf")}));
+    }
+    std::set<long> ids;
+    for (std::size_t run = 0; run < runs.size(); ++run) {
+        std::uint32_t code = runs[run]->wait();
+        std::string output = ovs::test::withoutCarriageReturns(runs[run]->output());
+        ASSERT_EQ(0u, code) << output;
+        std::size_t at = output.find(TaskAnnouncement);
+        ASSERT_NE(std::string::npos, at) << output;
+        long id = std::stol(output.substr(at + TaskAnnouncement.size()));
+        EXPECT_TRUE(ids.insert(id).second) << id;
+        EXPECT_NE(std::string::npos, output.find("\nTask finished at ")) << output;
+        std::string task = readTaskFile("Task" + std::to_string(id) + ".ovc");
+        EXPECT_TRUE(task.find("\r\nState=Finished\r\n") != std::string::npos &&
+                    task.find("[Parameter]\r\nf=" + std::to_string(run) + "\r\ni=") != std::string::npos)
+            << task;
+    }
+    EXPECT_EQ(500u, taskFiles().size());
 }

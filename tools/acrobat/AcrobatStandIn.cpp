@@ -110,6 +110,20 @@ void handle(const Script& script, const std::string& file) {
     case Behaviour::InvalidState:
         writeEntry(file, "Task", "State", script.stateText);
         return;
+    case Behaviour::Spoil: {
+        fs::path native = ovs::platform::nativePathOf(file);
+        std::error_code error;
+        if (script.spoiling == "delete") {
+            fs::remove(native, error);
+        } else if (script.spoiling == "unreadable") {
+            fs::permissions(native, fs::perms::none, error);
+        } else {
+            std::ofstream(native, std::ios::binary | std::ios::trunc)
+                << (script.spoiling == "garbage" ? "\x7f" "ELF\x01\x02 not a task file at all\n" : "");
+        }
+        say("spoiled " + file + " (" + script.spoiling + ")");
+        return;
+    }
     case Behaviour::HeaderVersion2:
         writeEntry(file, "ORVA-SYSTEMS Control File", "Version", "2.00");
         writeEntry(file, "Task", "State", "Finished");

@@ -48,6 +48,9 @@ Script readScript() {
         }
     } else if (behaviour == "header-version-2") {
         script.behaviour = Behaviour::HeaderVersion2;
+    } else if (behaviour == "spoil") {
+        script.behaviour = Behaviour::Spoil;
+        script.spoiling = argument;
     } else {
         std::fprintf(stderr, "Acrobat stand-in: unknown OVS_ACROBAT_BEHAVIOUR %s, processing tasks\n", behaviour.c_str());
     }

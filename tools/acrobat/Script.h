@@ -12,12 +12,14 @@ enum class Behaviour {
     ExitWhileAccepted, // end the process right after writing Accepted
     InvalidState,      // write the scripted State text
     HeaderVersion2,    // rewrite the header's Version to 2.00, then finish
+    Spoil,             // after Accepted, delete, truncate, overwrite with garbage or lock away the file
 };
 
 struct Script {
     Behaviour behaviour = Behaviour::Process;
     std::uint32_t lastError = 0;        // for Fail
     std::string stateText = "accepted"; // for InvalidState
+    std::string spoiling = "delete";    // for Spoil: delete, truncate, garbage or unreadable
     std::uint32_t documents = 1;        // for Finish
     std::uint32_t acceptDelayMs = 0;
     std::uint32_t documentMs = 0;
