@@ -73,15 +73,13 @@ std::filesystem::path EndToEnd::native(const std::string& name) const {
     return fs::path(ovs::platform::nativePathOf(work(name)));
 }
 
-void EndToEnd::startStandIn(const std::string& behaviour,
-                            const std::vector<std::pair<std::string, std::string>>& extraEnvironment) {
+void EndToEnd::startStandIn(const std::string& behaviour) {
     std::error_code error;
     fs::remove(native("stop-acrobat"), error);
     fs::remove(native("acrobat.log"), error);
     ovs::platform::ChildProcess::Options options;
     options.program = ovs::test::programPath("Acrobat.exe");
     options.environment = standInEnvironment(behaviour);
-    options.environment.insert(options.environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     options.outputFile = work("acrobat.out");
     standIn_ = std::make_unique<ovs::platform::ChildProcess>(options);
     for (int i = 0; i < 200; ++i) {
@@ -116,15 +114,6 @@ void EndToEnd::registerAcrobat() {
     EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                                             static_cast<DWORD>(path.size() + 1)));
     RegCloseKey(key);
-}
-
-std::unique_ptr<ovs::platform::ChildProcess> EndToEnd::startTool(const std::vector<std::string>& arguments) {
-    ovs::platform::ChildProcess::Options options;
-    options.program =
-        ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe");
-    options.arguments = arguments;
-    options.workingFolder = temp_.path();
-    return std::make_unique<ovs::platform::ChildProcess>(options);
 }
 
 ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,

@@ -28,8 +28,7 @@ protected:
 
     // Starts the stand-in with the given behaviour (OVS_ACROBAT_BEHAVIOUR) and waits until it
     // watches the task folder.
-    void startStandIn(const std::string& behaviour,
-                      const std::vector<std::pair<std::string, std::string>>& extraEnvironment = {});
+    void startStandIn(const std::string& behaviour);
     // The stand-in's variables, which the tool also passes on to an Acrobat it starts.
     std::vector<std::pair<std::string, std::string>> standInEnvironment(const std::string& behaviour) const;
     // Asks every stand-in of this test to end and waits for the one started here.
@@ -42,9 +41,6 @@ protected:
     ToolRun runTool(const std::vector<std::string>& arguments,
                     const std::vector<std::pair<std::string, std::string>>& environment = {},
                     const std::vector<std::string>& wrapper = {});
-
-    // Starts FraskPdfCmd with the arguments without waiting for it.
-    std::unique_ptr<ovs::platform::ChildProcess> startTool(const std::vector<std::string>& arguments);
 
     // The exit code the caller sees: in full under Wine, the low 8 bits natively (255 when
     // those are all zero).

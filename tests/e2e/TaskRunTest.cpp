@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <fstream>
 #include <regex>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -270,30 +269,4 @@ TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
         EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
         EXPECT_EQ(std::vector<std::string>(), taskFiles());
     }
-}
-
-// Many runs at once: each gets a task file of its own, with its own options, and finishes.
-TEST_F(EndToEnd, FiveHundredRunsAtOnceEachGetTheirOwnCompleteTaskFile) {
-    startStandIn("finish", {{"OVS_ACROBAT_SETTLE_MS", "0"}});
-    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
-    for (int run = 0; run < 500; ++run) {
-        runs.push_back(startTool({"-f:" + std::to_string(run), "-p:1", "-k:LS", "-o:" + work("out.pdf"),
-                                  "-i:" + work("in.pdf")}));
-    }
-    std::set<long> ids;
-    for (std::size_t run = 0; run < runs.size(); ++run) {
-        std::uint32_t code = runs[run]->wait();
-        std::string output = ovs::test::withoutCarriageReturns(runs[run]->output());
-        ASSERT_EQ(0u, code) << output;
-        std::size_t at = output.find(TaskAnnouncement);
-        ASSERT_NE(std::string::npos, at) << output;
-        long id = std::stol(output.substr(at + TaskAnnouncement.size()));
-        EXPECT_TRUE(ids.insert(id).second) << id;
-        EXPECT_NE(std::string::npos, output.find("\nTask finished at ")) << output;
-        std::string task = readTaskFile("Task" + std::to_string(id) + ".ovc");
-        EXPECT_TRUE(task.find("\r\nState=Finished\r\n") != std::string::npos &&
-                    task.find("[Parameter]\r\nf=" + std::to_string(run) + "\r\ni=") != std::string::npos)
-            << task;
-    }
-    EXPECT_EQ(500u, taskFiles().size());
 }
