@@ -1,9 +1,9 @@
-// The clear mode's visitor and its scan binding: which task files go, which stay.
-#include "FraskPdfTreeScan.h"
-#include "TaskDeleter.h"
+// The clear mode's visitor and its scan binding, as the tool's run flow walks the task
+// folder: which task files go, which stay.
 #include "TaskTestFolder.h"
 #include "files/FileScanSpec.h"
 #include "MessageNumbers.h"
+#include "ThisApp.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +11,7 @@
 namespace {
 
 void clearTaskFolder(std::uint32_t mode) {
-    TaskDeleter deleter(mode);
-    FraskPdfTreeScan<TaskDeleter> scan(&deleter);
-    ovs::FileScanSpec spec;
-    spec.setFolder(Task::taskFolder(), false);
-    spec.addPattern("Task*.ovc", true);
-    scan.configure(spec, 0, 0);
-    scan.scan();
+    RunEnvironment().deleteTaskFiles(mode);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "RequestTask.h"
 #include "TaskTestFolder.h"
 
+namespace msg = ovs::msg;
+
 namespace {
 
 // A request whose file is written by hand (as the plug-in leaves it) at the given name.
@@ -43,7 +45,7 @@ TEST(TaskState, PollStateFollowsTheFileAndUnknownStatesFail) {
             continue;
         }
         EXPECT_EQ(TaskState::Invalid, task.request.readState()) << c.entries;
-        expectError([&] { task.request.pollState(); }, ovs::msg::FreeFatalError, "Unkown state in task request file");
+        expectError([&] { task.request.pollState(); }, msg::FreeFatalError, "Unkown state in task request file");
     }
 }
 
@@ -51,7 +53,7 @@ TEST(TaskState, ThePluginsErrorIsRaisedWithTheTaskFilesPath) {
     TaskTestFolder folder;
     WrittenTask task(folder, "State=Error\r\nLastError=3505\r\n");
     std::string message =
-        expectError([&] { task.request.pollState(); }, ovs::msg::EncryptionErrors, folder.file(task.name).c_str());
+        expectError([&] { task.request.pollState(); }, msg::EncryptionErrors, folder.file(task.name).c_str());
     EXPECT_NE(std::string::npos, message.find("There were errors while encrypting a document"));
 }
 
@@ -61,10 +63,10 @@ TEST(TaskState, ResultsOfDeletedFilesAndMissingEntries) {
     EXPECT_EQ(7, task.request.processedDocuments());
     std::filesystem::remove(folder.native(task.name));
     EXPECT_EQ(TaskState::NotAccessible, task.request.pollState());
-    EXPECT_EQ(ovs::msg::TaskFileNotAccessible, task.request.processedDocuments());
-    EXPECT_EQ(ovs::msg::TaskFileNotAccessible, task.request.lastError());
+    EXPECT_EQ(msg::TaskFileNotAccessible, task.request.processedDocuments());
+    EXPECT_EQ(msg::TaskFileNotAccessible, task.request.lastError());
     WrittenTask finished(folder, "State=Finished\r\n");
-    expectError([&] { finished.request.processedDocuments(); }, ovs::msg::ItemNotFound);
+    expectError([&] { finished.request.processedDocuments(); }, msg::ItemNotFound);
 }
 
 TEST(TaskState, AHeaderOfANewerVersionIsRejected) {
@@ -77,7 +79,7 @@ TEST(TaskState, AHeaderOfANewerVersionIsRejected) {
     } catch (const ovs::FileException&) {
         FAIL() << "a bad header was taken for a missing file";
     } catch (const ovs::Exception& error) {
-        EXPECT_EQ(ovs::msg::BadVersion, error.number());
+        EXPECT_EQ(msg::BadVersion, error.number());
     }
 }
 

@@ -2,6 +2,7 @@
 // for the test's duration, and small helpers that make files and read names through the
 // host's own file system, independent of the layer under test.
 #pragma once
+#include "Conformance.h"
 #include "TestFolders.h"
 #include "platform/Win32.h"
 
@@ -12,17 +13,6 @@
 #include <vector>
 
 namespace ovs::test {
-
-// A last-error value that no call sets.
-constexpr DWORD untouched = 0xDEADBEEF;
-
-// Runs call (which checks its own result) with the last error set to untouched; returns the
-// last error afterwards.
-template <typename Call> DWORD lastErrorOf(Call&& call) {
-    SetLastError(untouched);
-    call();
-    return GetLastError();
-}
 
 class InPrivateFolder {
 public:

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+namespace msg = ovs::msg;
+
 namespace {
 
 using ovs::File;
@@ -30,7 +32,7 @@ TEST(File, OpeningAMissingFileForReadingRaises1001ThroughTheMapping) {
     ovs::test::InPrivateFolder here;
     File file(here.folder() / "missing.txt");
     FileException error = caught([&] { file.open(File::Read); });
-    EXPECT_EQ(ovs::msg::FileNotFound, error.number());
+    EXPECT_EQ(msg::FileNotFound, error.number());
     EXPECT_EQ(std::uint32_t(ERROR_FILE_NOT_FOUND), error.systemError());
     EXPECT_EQ(here.folder() / "missing.txt", error.path());
     EXPECT_EQ("missing.txt", error.argument(1)); // display form, relative to the current folder
@@ -52,27 +54,27 @@ TEST(File, ModeChecksComeBeforeAnythingIsTouched) {
     ovs::test::InPrivateFolder here;
     here.makeFile("there.txt", "keep");
     File present(here.folder() / "there.txt");
-    EXPECT_EQ(ovs::msg::FileAlreadyExists,
+    EXPECT_EQ(msg::FileAlreadyExists,
               caught([&] { present.create(File::MustNotExist | File::Read | File::Write); }).number());
-    EXPECT_EQ(ovs::msg::FileAlreadyExists, caught([&] { present.open(File::MustNotExist | File::Write); }).number());
+    EXPECT_EQ(msg::FileAlreadyExists, caught([&] { present.open(File::MustNotExist | File::Write); }).number());
     EXPECT_EQ("keep", here.content("there.txt"));
 
     File absent(here.folder() / "absent.txt");
     FileException error = caught([&] { absent.open(File::MustExist | File::Read | File::Write); });
-    EXPECT_EQ(ovs::msg::FileNotFound, error.number());
+    EXPECT_EQ(msg::FileNotFound, error.number());
     EXPECT_EQ(0u, error.systemError());
     EXPECT_FALSE(here.exists("absent.txt"));
 
     here.makeFolder("folder");
     File folder(here.folder() / "folder");
-    EXPECT_EQ(ovs::msg::FileNotFound, caught([&] { folder.open(File::MustExist | File::Read); }).number());
+    EXPECT_EQ(msg::FileNotFound, caught([&] { folder.open(File::MustExist | File::Read); }).number());
 }
 
 TEST(File, OpeningWithoutAPathRaises1003AndAskingForTheEmptyPath1016) {
     File file;
-    EXPECT_EQ(ovs::msg::FileCannotBeOpened, caught([&] { file.open(File::Read); }).number());
+    EXPECT_EQ(msg::FileCannotBeOpened, caught([&] { file.open(File::Read); }).number());
     FileException error = caught([&] { (void)file.path(); });
-    EXPECT_EQ(ovs::msg::BadFileOrFolder, error.number());
+    EXPECT_EQ(msg::BadFileOrFolder, error.number());
     EXPECT_EQ("<none>", error.argument(1));
 }
 
@@ -83,16 +85,16 @@ TEST(File, OpenErrorsCarryTheirMappedNumbers) {
     holder.open(File::Read | File::Write);
     File second(here.folder() / "locked.txt");
     FileException locked = caught([&] { second.open(File::Read); });
-    EXPECT_EQ(ovs::msg::FileLocked, locked.number());
+    EXPECT_EQ(msg::FileLocked, locked.number());
     EXPECT_EQ(std::uint32_t(ERROR_SHARING_VIOLATION), locked.systemError());
 
     File inMissingFolder(here.folder() / "nowhere\\x.txt");
-    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { inMissingFolder.open(File::Read | File::Write); }).number());
-    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { inMissingFolder.create(File::Read | File::Write); }).number());
+    EXPECT_EQ(msg::FolderNotFound, caught([&] { inMissingFolder.open(File::Read | File::Write); }).number());
+    EXPECT_EQ(msg::FolderNotFound, caught([&] { inMissingFolder.create(File::Read | File::Write); }).number());
 
     here.makeFolder("folder");
     File folder(here.folder() / "folder");
-    EXPECT_EQ(ovs::msg::AccessDenied, caught([&] { folder.open(File::Read); }).number());
+    EXPECT_EQ(msg::AccessDenied, caught([&] { folder.open(File::Read); }).number());
 }
 
 TEST(File, CreateEmptiesAnExistingFile) {
@@ -113,14 +115,14 @@ TEST(File, ReadExactRaises1009OnAShortRead) {
     file.open(File::Read);
     char buffer[10];
     FileException error = caught([&] { file.read(buffer, 10, true); });
-    EXPECT_EQ(ovs::msg::CannotReadFile, error.number());
+    EXPECT_EQ(msg::CannotReadFile, error.number());
     EXPECT_EQ(here.folder() / "four.bin", error.path());
     file.rewind();
     EXPECT_EQ(4u, file.read(buffer, 10, false));
     EXPECT_EQ("1234", std::string(buffer, 4));
     file.close();
-    EXPECT_EQ(ovs::msg::CannotReadFile, caught([&] { file.read(buffer, 1, false); }).number());
-    EXPECT_EQ(ovs::msg::CannotWriteFile, caught([&] { file.write("x", 1); }).number());
+    EXPECT_EQ(msg::CannotReadFile, caught([&] { file.read(buffer, 1, false); }).number());
+    EXPECT_EQ(msg::CannotWriteFile, caught([&] { file.write("x", 1); }).number());
 }
 
 TEST(File, PositionsSizesAndTruncation) {
@@ -155,7 +157,7 @@ TEST(File, FolderCreationSingleAndAllLevels) {
     here.makeFolder("a");
     File deep(here.folder() / "a\\b\\c");
     FileException error = caught([&] { deep.createFolder(0); });
-    EXPECT_EQ(ovs::msg::FileCannotBeCreated, error.number());
+    EXPECT_EQ(msg::FileCannotBeCreated, error.number());
     EXPECT_EQ(std::uint32_t(ERROR_PATH_NOT_FOUND), error.systemError());
 
     deep.create(File::Folder | File::AllLevels);
@@ -164,7 +166,7 @@ TEST(File, FolderCreationSingleAndAllLevels) {
 
     File existing(here.folder() / "a");
     FileException again = caught([&] { existing.createFolder(0); });
-    EXPECT_EQ(ovs::msg::FileCannotBeCreated, again.number());
+    EXPECT_EQ(msg::FileCannotBeCreated, again.number());
     EXPECT_EQ(std::uint32_t(ERROR_ALREADY_EXISTS), again.systemError());
 }
 
@@ -181,7 +183,7 @@ TEST(File, WipeOverwritesEmptiesOrCreatesAndFailsOnlyForAMissingFolder) {
     EXPECT_TRUE(here.exists("fresh.txt"));
 
     File nowhere(here.folder() / "nowhere\\x.txt");
-    EXPECT_EQ(ovs::msg::FolderNotFound, caught([&] { nowhere.wipe(); }).number()); // error 3 is thrown on
+    EXPECT_EQ(msg::FolderNotFound, caught([&] { nowhere.wipe(); }).number()); // error 3 is thrown on
 }
 
 TEST(File, RemoveReportsWhetherWindowsDeleted) {
@@ -200,7 +202,7 @@ TEST(File, FlushOpensAnExistingFileForTheMomentAndRequiresIt) {
     file.flush();
     EXPECT_FALSE(file.isOpen());
     File missing(here.folder() / "missing.txt");
-    EXPECT_EQ(ovs::msg::FileNotFound, caught([&] { missing.flush(); }).number());
+    EXPECT_EQ(msg::FileNotFound, caught([&] { missing.flush(); }).number());
     EXPECT_FALSE(here.exists("missing.txt"));
 }
 
@@ -283,13 +285,13 @@ TEST(FileError, RaisedExceptionCarriesPathCodeAndArgument) {
     };
     // Drive Q: is absent on both targets, so the display form cannot be made relative.
     for (const Case& c :
-         {Case{"Q:\\dir\\f.txt", 19, ovs::msg::DiskWriteProtected, "Q:"},
-          Case{"\\\\srv\\share\\f.txt", 21, ovs::msg::DiskCannotBeSelected, "\\\\srv"},
-          Case{"\\\\srv", 21, ovs::msg::DiskCannotBeSelected, ""}, Case{"rel\\f.txt", 31, ovs::msg::InvalidDrive, ""},
-          Case{"Q:\\a b\\f.txt", 5, ovs::msg::AccessDenied, "\"Q:\\a b\\f.txt\""},
-          Case{"Q:\\f.txt", 1, ovs::msg::FileCannotBeClosed, "Q:\\f.txt"}}) {
+         {Case{"Q:\\dir\\f.txt", 19, msg::DiskWriteProtected, "Q:"},
+          Case{"\\\\srv\\share\\f.txt", 21, msg::DiskCannotBeSelected, "\\\\srv"},
+          Case{"\\\\srv", 21, msg::DiskCannotBeSelected, ""}, Case{"rel\\f.txt", 31, msg::InvalidDrive, ""},
+          Case{"Q:\\a b\\f.txt", 5, msg::AccessDenied, "\"Q:\\a b\\f.txt\""},
+          Case{"Q:\\f.txt", 1, msg::FileCannotBeClosed, "Q:\\f.txt"}}) {
         FileException error =
-            caught([&] { ovs::raiseFileError(ovs::FileString(c.path), ovs::msg::FileCannotBeClosed, c.code); });
+            caught([&] { ovs::raiseFileError(ovs::FileString(c.path), msg::FileCannotBeClosed, c.code); });
         EXPECT_EQ(c.number, error.number()) << c.path;
         EXPECT_EQ(c.argument, error.argument(1)) << c.path;
         EXPECT_EQ(c.code, error.systemError()) << c.path;

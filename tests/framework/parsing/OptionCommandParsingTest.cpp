@@ -3,6 +3,7 @@
 #include "parsing/OptionCommandParsing.h"
 
 #include "MessageNumbers.h"
+#include "RowNames.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+namespace msg = ovs::msg;
 
 namespace {
 
@@ -76,40 +79,36 @@ TEST_P(ParseLine, SetsOptionsAndDropsBadOnes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ParseLine,
-    testing::Values(LineCase{"", {{"f", "-"}, {"nw", "-"}, {"i", "-"}}, 0},
-                    LineCase{"-nw-ed", {{"nw", "+"}, {"ed", "+"}, {"ad", "-"}}, 0},
-                    LineCase{"-NW /Ed", {{"nw", "+"}, {"ed", "+"}}, 0},
-                    LineCase{"-n -ad", {{"nw", "-"}, {"ad", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"-ad -n", {{"ad", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"-f:12abc -k:LS", {{"f", "12"}, {"k", "LS"}}, ovs::msg::BadOptionArgument},
-                    LineCase{"-f:abc -nw", {{"f", "-"}, {"nw", "+"}}, ovs::msg::DecimalExpected},
-                    LineCase{"-f:0x1F", {{"f", "31"}}, 0}, LineCase{"-f:010", {{"f", "10"}}, 0},
-                    LineCase{"-f:4294967295", {{"f", "4294967295"}}, 0},
-                    LineCase{"-f:4294967296", {{"f", "-"}}, ovs::msg::ValueOutOfRange},
-                    LineCase{"-f:0x", {{"f", "-"}}, ovs::msg::NumberExpected},
-                    LineCase{"-f:", {{"f", "-"}}, ovs::msg::DecimalExpected}, LineCase{"-alg5", {{"alg", "5"}}, 0},
-                    LineCase{"-f:1 -f:2", {{"f", "2"}}, 0},
-                    LineCase{"-f:1 -f:x", {{"f", "1"}}, ovs::msg::DecimalExpected},
-                    LineCase{"-f:7-nw", {{"f", "7"}, {"nw", "+"}}, 0}, LineCase{"-k:a-b", {{"k", "a-b"}}, 0},
-                    LineCase{"-k:\"a b\"-nw", {{"k", "a b"}, {"nw", "+"}}, 0}, LineCase{"-k:a\\tb", {{"k", "a\tb"}}, 0},
-                    LineCase{"-k: x", {{"k", "-"}}, ovs::msg::MissingSpecification},
-                    LineCase{"-k:\"a\tb\" -nw", {{"k", "-"}, {"nw", "+"}}, ovs::msg::NoEndOfString},
-                    LineCase{"-ad:x -nw", {{"ad", "+"}, {"nw", "+"}}, ovs::msg::BadOptionArgument},
-                    LineCase{"-ch:x", {{"ch", "x"}}, ovs::msg::BadOptionArgument},
-                    LineCase{"-ch:/nw", {{"ch", "/"}, {"nw", "+"}}, 0},
-                    LineCase{"-odd -nw", {{"odd", "-"}, {"nw", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"- -nw", {{"nw", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"-", {{"nw", "-"}}, ovs::msg::InvalidOption},
-                    LineCase{"-5 -nw", {{"nw", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"file.pdf -nw", {{"nw", "-"}}, 0},
-                    LineCase{"-nw file.pdf -ad", {{"nw", "+"}, {"ad", "-"}}, 0},
-                    LineCase{"-i:C:\\in\\*.pdf -o:C:\\out", {{"i", "C:\\in\\*.pdf"}, {"o", "-"}}, 0},
-                    LineCase{"-i:\"C:\\my docs\\*.pdf\" -nw", {{"i", "C:\\my docs\\*.pdf"}, {"nw", "-"}}, 0},
-                    LineCase{"-i:C:\\in\\a.pdf D:\\x.pdf", {{"i", "-"}}, ovs::msg::BadSpecification},
-                    LineCase{"-o:C:\\out\\*.pdf -nw", {{"o", "-"}, {"nw", "+"}}, ovs::msg::BadSpecification},
-                    LineCase{"-o:\"C:\\my out\\x.pdf\"-nw", {{"o", "C:\\my out\\x.pdf"}, {"nw", "+"}}, 0},
-                    LineCase{"-o:C:\\a/x -nw", {{"o", "C:\\a"}, {"nw", "+"}}, ovs::msg::InvalidOption},
-                    LineCase{"-nw -i:", {{"i", ""}}, 0}));
+    testing::Values(
+        LineCase{"", {{"f", "-"}, {"nw", "-"}, {"i", "-"}}, 0},
+        LineCase{"-nw-ed", {{"nw", "+"}, {"ed", "+"}, {"ad", "-"}}, 0},
+        LineCase{"-NW /Ed", {{"nw", "+"}, {"ed", "+"}}, 0},
+        LineCase{"-n -ad", {{"nw", "-"}, {"ad", "+"}}, msg::InvalidOption},
+        LineCase{"-ad -n", {{"ad", "+"}}, msg::InvalidOption},
+        LineCase{"-f:12abc -k:LS", {{"f", "12"}, {"k", "LS"}}, msg::BadOptionArgument},
+        LineCase{"-f:abc -nw", {{"f", "-"}, {"nw", "+"}}, msg::DecimalExpected}, LineCase{"-f:0x1F", {{"f", "31"}}, 0},
+        LineCase{"-f:010", {{"f", "10"}}, 0}, LineCase{"-f:4294967295", {{"f", "4294967295"}}, 0},
+        LineCase{"-f:4294967296", {{"f", "-"}}, msg::ValueOutOfRange},
+        LineCase{"-f:0x", {{"f", "-"}}, msg::NumberExpected}, LineCase{"-f:", {{"f", "-"}}, msg::DecimalExpected},
+        LineCase{"-alg5", {{"alg", "5"}}, 0}, LineCase{"-f:1 -f:2", {{"f", "2"}}, 0},
+        LineCase{"-f:1 -f:x", {{"f", "1"}}, msg::DecimalExpected}, LineCase{"-f:7-nw", {{"f", "7"}, {"nw", "+"}}, 0},
+        LineCase{"-k:a-b", {{"k", "a-b"}}, 0}, LineCase{"-k:\"a b\"-nw", {{"k", "a b"}, {"nw", "+"}}, 0},
+        LineCase{"-k:a\\tb", {{"k", "a\tb"}}, 0}, LineCase{"-k: x", {{"k", "-"}}, msg::MissingSpecification},
+        LineCase{"-k:\"a\tb\" -nw", {{"k", "-"}, {"nw", "+"}}, msg::NoEndOfString},
+        LineCase{"-ad:x -nw", {{"ad", "+"}, {"nw", "+"}}, msg::BadOptionArgument},
+        LineCase{"-ch:x", {{"ch", "x"}}, msg::BadOptionArgument}, LineCase{"-ch:/nw", {{"ch", "/"}, {"nw", "+"}}, 0},
+        LineCase{"-odd -nw", {{"odd", "-"}, {"nw", "+"}}, msg::InvalidOption},
+        LineCase{"- -nw", {{"nw", "+"}}, msg::InvalidOption}, LineCase{"-", {{"nw", "-"}}, msg::InvalidOption},
+        LineCase{"-5 -nw", {{"nw", "+"}}, msg::InvalidOption}, LineCase{"file.pdf -nw", {{"nw", "-"}}, 0},
+        LineCase{"-nw file.pdf -ad", {{"nw", "+"}, {"ad", "-"}}, 0},
+        LineCase{"-i:C:\\in\\*.pdf -o:C:\\out", {{"i", "C:\\in\\*.pdf"}, {"o", "-"}}, 0},
+        LineCase{"-i:\"C:\\my docs\\*.pdf\" -nw", {{"i", "C:\\my docs\\*.pdf"}, {"nw", "-"}}, 0},
+        LineCase{"-i:C:\\in\\a.pdf D:\\x.pdf", {{"i", "-"}}, msg::BadSpecification},
+        LineCase{"-o:C:\\out\\*.pdf -nw", {{"o", "-"}, {"nw", "+"}}, msg::BadSpecification},
+        LineCase{"-o:\"C:\\my out\\x.pdf\"-nw", {{"o", "C:\\my out\\x.pdf"}, {"nw", "+"}}, 0},
+        LineCase{"-o:C:\\a/x -nw", {{"o", "C:\\a"}, {"nw", "+"}}, msg::InvalidOption},
+        LineCase{"-nw -i:", {{"i", ""}}, 0}),
+    ovs::test::namedBy(&LineCase::line));
 
 TEST(ParseLine, WordWithoutPrefixEndsParsingThere) {
     Fixture fixture("-nw  file.pdf -ad");
@@ -179,7 +178,7 @@ TEST(CheckMandatory, ReportsFirstMissingByNameAfterPrintingUsage) {
         argument = error.argument(1);
     }
     std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(number, ovs::msg::InvalidOption);
+    EXPECT_EQ(number, msg::InvalidOption);
     EXPECT_EQ(argument, "Mandatory option 'c' is missing.");
     EXPECT_NE(printed.find("Options"), std::string::npos);
     EXPECT_NE(printed.find("  -z:<Num>    mandatory Zed"), std::string::npos);
@@ -202,7 +201,7 @@ public:
     using CommandParsing::CommandParsing;
     bool parseOption() override {
         if (currentChar() == 'z') {
-            throw ovs::Exception(ovs::msg::FileNotFound, "disk"); // a file error leaves the loop unchanged
+            throw ovs::Exception(msg::FileNotFound, "disk"); // a file error leaves the loop unchanged
         }
         seen += currentChar();
         return currentChar() != 'x';
@@ -216,9 +215,9 @@ TEST(CommandParsing, StopsAtFirstErrorWithOptionLocation) {
         int number;
         const char* location;
         const char* seen;
-    } cases[] = {{"-a -xyz -b", ovs::msg::InvalidOption, "option -xyz", "ax"},
-                 {"-a -bq -c", ovs::msg::BadOptionArgument, "option -bq", "ab"},
-                 {"-z -a", ovs::msg::FileNotFound, "", ""},
+    } cases[] = {{"-a -xyz -b", msg::InvalidOption, "option -xyz", "ax"},
+                 {"-a -bq -c", msg::BadOptionArgument, "option -bq", "ab"},
+                 {"-z -a", msg::FileNotFound, "", ""},
                  {"-a/B-c", 0, "", "abc"}};
     for (const Case& c : cases) {
         LetterParsing parser(c.line);
@@ -235,7 +234,7 @@ TEST(CommandParsing, StopsAtFirstErrorWithOptionLocation) {
         EXPECT_EQ(number, c.number) << c.line;
         EXPECT_EQ(location, c.location) << c.line;
         EXPECT_EQ(parser.seen, c.seen) << c.line;
-        EXPECT_EQ(parser.lastError(), c.number >= ovs::msg::FreeError ? c.number : 0) << c.line;
+        EXPECT_EQ(parser.lastError(), c.number >= msg::FreeError ? c.number : 0) << c.line;
     }
 }
 
@@ -247,7 +246,7 @@ TEST(CommandParsing, DefaultOptionIsBadSpecificationAndNoPrefixStopsAtOnce) {
         parser.parse();
         FAIL() << "2023 expected";
     } catch (const ovs::Exception& error) {
-        EXPECT_EQ(error.number(), ovs::msg::BadSpecification);
+        EXPECT_EQ(error.number(), msg::BadSpecification);
         EXPECT_EQ(error.location(), "option -ab");
     }
     ovs::CommandParsing none(line.c_str());

@@ -3,12 +3,15 @@
 #include "parsing/Parsing.h"
 
 #include "MessageNumbers.h"
+#include "RowNames.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+
+namespace msg = ovs::msg;
 
 using ovs::Parsing;
 
@@ -67,27 +70,28 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"010", ovs::ScanOctal, 0, 8, NoError, "", ""},
                     NumberCase{"08", ovs::ScanOctal, 0, 8, NoError, "", ""},
                     NumberCase{"037777777777", ovs::ScanOctal, 0, 0xFFFFFFFFu, NoError, "", ""},
-                    NumberCase{"040000000000", ovs::ScanOctal, 0, 0, ovs::msg::ValueOutOfRange, "040000000000", ""},
+                    NumberCase{"040000000000", ovs::ScanOctal, 0, 0, msg::ValueOutOfRange, "040000000000", ""},
                     NumberCase{"4294967295", 0, 0, 4294967295u, NoError, "", ""},
-                    NumberCase{"4294967296 x", 0, 0, 0, ovs::msg::ValueOutOfRange, "4294967296", ""},
+                    NumberCase{"4294967296 x", 0, 0, 0, msg::ValueOutOfRange, "4294967296", ""},
                     NumberCase{"4294967296", ovs::ScanNoOverflow, 0, 4294967295u, NoError, "", ""},
                     NumberCase{"0xFFFFFFFF", 0, 0, 0xFFFFFFFFu, NoError, "", ""},
-                    NumberCase{"0x100000000", 0, 0, 0, ovs::msg::ValueOutOfRange, "0x100000000", ""},
-                    NumberCase{"0x", 0, 0, 0, ovs::msg::NumberExpected, "0x", ""},
-                    NumberCase{"0xg1 z", 0, 0, 0, ovs::msg::NumberExpected, "0xg1", ""},
-                    NumberCase{"+5", 0, 0, 0, ovs::msg::DecimalExpected, "+5", ""},
-                    NumberCase{"-5 x", 0, 0, 0, ovs::msg::DecimalExpected, "-5", ""},
-                    NumberCase{"", 0, 0, 0, ovs::msg::DecimalExpected, "", ""},
+                    NumberCase{"0x100000000", 0, 0, 0, msg::ValueOutOfRange, "0x100000000", ""},
+                    NumberCase{"0x", 0, 0, 0, msg::NumberExpected, "0x", ""},
+                    NumberCase{"0xg1 z", 0, 0, 0, msg::NumberExpected, "0xg1", ""},
+                    NumberCase{"+5", 0, 0, 0, msg::DecimalExpected, "+5", ""},
+                    NumberCase{"-5 x", 0, 0, 0, msg::DecimalExpected, "-5", ""},
+                    NumberCase{"", 0, 0, 0, msg::DecimalExpected, "", ""},
                     NumberCase{"1a2B", ovs::ScanHexadecimal, 0, 0x1A2B, NoError, "", ""},
                     NumberCase{"0123", ovs::ScanHexadecimal, 0, 0x123, NoError, "", ""},
                     NumberCase{"FFFF", ovs::ScanHexadecimal, 0xFFFF, 0xFFFF, NoError, "", ""},
-                    NumberCase{"10000", ovs::ScanHexadecimal, 0xFFFF, 0, ovs::msg::ValueOutOfRange, "10000", ""},
-                    NumberCase{"123456789", ovs::ScanHexadecimal, 0, 0, ovs::msg::ValueOutOfRange, "123456789", ""},
-                    NumberCase{"100", 0, 99, 0, ovs::msg::ValueOutOfRange, "100", ""},
+                    NumberCase{"10000", ovs::ScanHexadecimal, 0xFFFF, 0, msg::ValueOutOfRange, "10000", ""},
+                    NumberCase{"123456789", ovs::ScanHexadecimal, 0, 0, msg::ValueOutOfRange, "123456789", ""},
+                    NumberCase{"100", 0, 99, 0, msg::ValueOutOfRange, "100", ""},
                     NumberCase{"99", 0, 99, 99, NoError, "", ""}, NumberCase{"12abc", 0, 0, 12, NoError, "", "abc"},
                     NumberCase{"0x1Fz", 0, 0, 31, NoError, "", "z"},
                     NumberCase{"  7  x", ovs::ScanSkipBlanks, 0, 7, NoError, "", "x"},
-                    NumberCase{"7  x", 0, 0, 7, NoError, "", "  x"}));
+                    NumberCase{"7  x", 0, 0, 7, NoError, "", "  x"}),
+    ovs::test::namedBy(&NumberCase::text));
 
 TEST(ReadDecimal, RefusesHexadecimalAndReadsOnlyDigits) {
     Parsing parser("0x10");
@@ -95,7 +99,7 @@ TEST(ReadDecimal, RefusesHexadecimalAndReadsOnlyDigits) {
     EXPECT_STREQ(parser.position(), "x10");
     Parsing letters("abc def");
     std::string token;
-    EXPECT_EQ(errorOf(letters, &token, [](Parsing& p) { p.readDecimal(); }), ovs::msg::DecimalExpected);
+    EXPECT_EQ(errorOf(letters, &token, [](Parsing& p) { p.readDecimal(); }), msg::DecimalExpected);
     EXPECT_EQ(token, "abc");
 }
 
@@ -133,13 +137,13 @@ INSTANTIATE_TEST_SUITE_P(
                     KeywordCase{"x\tabcdefghijklmnopqrstuvwxyzabcdef", "abcdefghijklmnopqrstuvwxyzabcdefXYZ!",
                                 ovs::ScanFullKeyword, 2, "!"},
                     KeywordCase{"ab", "  ab  c", ovs::ScanSkipBlanks, 1, "c"},
-                    KeywordCase{"ab", "  xy  c", ovs::ScanSkipBlanks, -1, "xy  c"}));
+                    KeywordCase{"ab", "  xy  c", ovs::ScanSkipBlanks, -1, "xy  c"}),
+    ovs::test::namedBy(&KeywordCase::text));
 
 TEST(ReadKeyword, AbbreviationOfTwoEntriesIsAmbiguous) {
     Parsing parser("a");
     std::string token;
-    EXPECT_EQ(errorOf(parser, &token, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }),
-              ovs::msg::AmbiguousSpecification);
+    EXPECT_EQ(errorOf(parser, &token, [](Parsing& p) { p.readKeyword("alg\tad\ted"); }), msg::AmbiguousSpecification);
     EXPECT_EQ(token, "a");
     std::string typed = std::string(ThirtyTwo) + "q";
     Parsing longWord(typed.c_str());
@@ -172,7 +176,7 @@ TEST(ReadHexBytes, FillsRightAligned) {
                  {"1234567", 0, 0x12, 0x34, 2, NoError, "567"},
                  {"f", 0, 0x00, 0x0F, 1, NoError, ""},
                  {"xyz", 0, 0x00, 0x00, 0, NoError, "xyz"},
-                 {"ABC", ovs::ScanAllHexDigits, 0, 0, 0, ovs::msg::NumberExpected, ""}};
+                 {"ABC", ovs::ScanAllHexDigits, 0, 0, 0, msg::NumberExpected, ""}};
     for (const auto& c : cases) {
         Parsing parser(c.text);
         std::uint8_t bytes[2] = {0x55, 0x55};
@@ -220,13 +224,13 @@ TEST(ReadGuid, MalformedTextRaises2023QuotingTheGuid) {
         GUID guid{};
         std::string token;
         EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }),
-                  ovs::msg::BadSpecification)
+                  msg::BadSpecification)
             << text;
         EXPECT_EQ(token, text);
     }
     Parsing wide("{00000000-10000-1100-8000-0000C06B5161}");
     GUID guid{};
-    EXPECT_EQ(errorOf(wide, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), ovs::msg::ValueOutOfRange);
+    EXPECT_EQ(errorOf(wide, [&](Parsing& p) { p.readGuid(guid, ovs::ScanGuidBraces); }), msg::ValueOutOfRange);
 }
 
 struct StringCase {
@@ -264,16 +268,16 @@ INSTANTIATE_TEST_SUITE_P(
                     StringCase{"\"ab\"\"cd\" x", "abcd", " x", NoError},
                     StringCase{"\"a b/c\"-x", "a b/c", "-x", NoError}, StringCase{"\"a\\\"b\"", "a\"b", "", NoError},
                     StringCase{"a\"b", "a\"b", "", NoError}, StringCase{"\"\"", "", "", NoError},
-                    StringCase{"\"a\tb\"", "", "", ovs::msg::NoEndOfString},
-                    StringCase{"\"abc", "", "", ovs::msg::NoEndOfString},
-                    StringCase{"ab\x01", "", "", ovs::msg::NoEndOfString},
-                    StringCase{" x", "", "", ovs::msg::MissingSpecification},
-                    StringCase{"", "", "", ovs::msg::MissingSpecification}));
+                    StringCase{"\"a\tb\"", "", "", msg::NoEndOfString}, StringCase{"\"abc", "", "", msg::NoEndOfString},
+                    StringCase{"ab\x01", "", "", msg::NoEndOfString},
+                    StringCase{" x", "", "", msg::MissingSpecification},
+                    StringCase{"", "", "", msg::MissingSpecification}),
+    ovs::test::namedBy(&StringCase::text));
 
 TEST(ReadString, UnclosedQuoteLeavesPositionAtTokenStart) {
     Parsing parser("\"abc");
     std::string out;
-    EXPECT_EQ(errorOf(parser, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText); }), ovs::msg::NoEndOfString);
+    EXPECT_EQ(errorOf(parser, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText); }), msg::NoEndOfString);
     EXPECT_STREQ(parser.position(), "\"abc");
 }
 
@@ -290,8 +294,7 @@ TEST(ReadString, StopsAtMaximumLength) {
     EXPECT_STREQ(closing.position(), "x");
 
     Parsing tooLong("\"abcdef\"");
-    EXPECT_EQ(errorOf(tooLong, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 4); }),
-              ovs::msg::NoEndOfString);
+    EXPECT_EQ(errorOf(tooLong, [&](Parsing& p) { p.readString(out, ovs::ScanBlankEndsText, 4); }), msg::NoEndOfString);
 }
 
 TEST(ReadString, WithoutBlankRuleReadsToTheEnd) {
@@ -366,15 +369,16 @@ INSTANTIATE_TEST_SUITE_P(
                     FileSpecCase{"C:\\a\\b c", 0, nullptr, "C:\\a\\b", 0, " c", NoError},
                     FileSpecCase{"\"C:\\a b/c\\\" -x", 0, nullptr, "C:\\a b/c\\", 0, " -x", NoError},
                     FileSpecCase{"\"C:\\a b", 0, nullptr, "C:\\a b", 0, "", NoError},
-                    FileSpecCase{"C:\\in\\*.pdf", 0, nullptr, "", 0, "", ovs::msg::BadSpecification},
+                    FileSpecCase{"C:\\in\\*.pdf", 0, nullptr, "", 0, "", msg::BadSpecification},
                     FileSpecCase{"C:\\in\\?.pdf", ovs::ScanWildcards, nullptr, "C:\\in\\?.pdf",
                                  ovs::FileSpecHasWildcards, "", NoError},
                     FileSpecCase{"x.pdf", ovs::ScanMakeAbsolute, "C:\\base", "C:\\base\\x.pdf", 0, "", NoError},
                     FileSpecCase{"D:\\y.pdf", ovs::ScanMakeAbsolute, "C:\\base", "D:\\y.pdf", 0, "", NoError},
                     FileSpecCase{"\\\\srv\\s", ovs::ScanMakeAbsolute, "C:\\base", "\\\\srv\\s", 0, "", NoError},
-                    FileSpecCase{"", 0, nullptr, "", 0, "", ovs::msg::FileSpecExpected},
-                    FileSpecCase{"\"\" x", 0, nullptr, "", 0, "", ovs::msg::BadSpecification},
-                    FileSpecCase{"/x", 0, nullptr, "", 0, "", ovs::msg::BadSpecification}));
+                    FileSpecCase{"", 0, nullptr, "", 0, "", msg::FileSpecExpected},
+                    FileSpecCase{"\"\" x", 0, nullptr, "", 0, "", msg::BadSpecification},
+                    FileSpecCase{"/x", 0, nullptr, "", 0, "", msg::BadSpecification}),
+    ovs::test::namedBy(&FileSpecCase::text));
 
 TEST(ReadFileSpec, DefaultExtensionOnlyForBareNames) {
     struct Case {
@@ -419,7 +423,7 @@ TEST(ReadFileList, FurtherAbsolutePathRaises2023) {
     Parsing parser("C:\\in\\a.pdf D:\\x.pdf");
     ovs::FileScanSpec spec;
     std::string token;
-    EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readFileList(spec); }), ovs::msg::BadSpecification);
+    EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.readFileList(spec); }), msg::BadSpecification);
     EXPECT_EQ(token, "D:\\x.pdf");
 }
 
@@ -450,11 +454,10 @@ TEST(ExpectEnd, QuotesTheRemainingText) {
     EXPECT_NO_THROW(parser.expectEnd(ovs::ScanSkipBlanks));
     Parsing rest("  x y");
     std::string token;
-    EXPECT_EQ(errorOf(rest, &token, [](Parsing& p) { p.expectEnd(); }), ovs::msg::EndOfLineExpected);
+    EXPECT_EQ(errorOf(rest, &token, [](Parsing& p) { p.expectEnd(); }), msg::EndOfLineExpected);
     EXPECT_EQ(token, "  x y");
     Parsing skipped("  x y");
-    EXPECT_EQ(errorOf(skipped, &token, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }),
-              ovs::msg::EndOfLineExpected);
+    EXPECT_EQ(errorOf(skipped, &token, [](Parsing& p) { p.expectEnd(ovs::ScanSkipBlanks); }), msg::EndOfLineExpected);
     EXPECT_EQ(token, "x y");
 }
 
@@ -478,16 +481,15 @@ TEST(RaiseError, TokenEndRules) {
                  {ovs::TokenEnd::ToNearer, "ab"}};
     for (const Case& c : cases) {
         std::string token;
-        EXPECT_EQ(
-            errorOf(parser, &token, [&](Parsing& p) { p.raiseError(ovs::msg::BadSpecification, c.rule, "extra"); }),
-            ovs::msg::BadSpecification);
+        EXPECT_EQ(errorOf(parser, &token, [&](Parsing& p) { p.raiseError(msg::BadSpecification, c.rule, "extra"); }),
+                  msg::BadSpecification);
         EXPECT_EQ(token, c.expected);
     }
     parser.setPosition(parser.text() + 1);
     parser.setTokenEnd(ovs::TokenEnd::ToNearer);
     EXPECT_EQ(parser.tokenText(), "a");
     try {
-        parser.raiseError(ovs::msg::ValueOutOfRange, "second");
+        parser.raiseError(msg::ValueOutOfRange, "second");
         FAIL();
     } catch (const ovs::Exception& error) {
         EXPECT_EQ(error.argument(2), "second");

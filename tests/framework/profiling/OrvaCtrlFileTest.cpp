@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace msg = ovs::msg;
+
 namespace {
 
 using ovs::test::expectException;
@@ -102,30 +104,30 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
     const std::string guid = "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n";
     const std::vector<HeaderCheckCase> cases = {
         {"complete", 0, guid + "Version=1.00\r\n", 0, "", ""},
-        {"missing section", 0, "[Other]\r\nk=v\r\n", ovs::msg::RegistryNameNotFound, "ORVA-SYSTEMS Control File", ""},
+        {"missing section", 0, "[Other]\r\nk=v\r\n", msg::RegistryNameNotFound, "ORVA-SYSTEMS Control File", ""},
         {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n", 0, "", ""},
-        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", ovs::msg::FileCorrupt, " (no file type GUID specified)", ""},
+        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", msg::FileCorrupt, " (no file type GUID specified)", ""},
         {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n", 0, "", ""},
-        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", ovs::msg::FileCorrupt,
+        {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", msg::FileCorrupt,
          " (invalid file type GUID)", ""},
-        {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", ovs::msg::FileCorrupt,
+        {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", msg::FileCorrupt,
          " (invalid file type GUID)", ""},
-        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", ovs::msg::FileCorrupt,
+        {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", msg::FileCorrupt,
          " (bad file type GUID)", ""},
         {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n", 0, "", ""},
-        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n",
-         ovs::msg::WrongFileType, " \"Type\"", ""},
+        {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", msg::WrongFileType,
+         " \"Type\"", ""},
         {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n",
-         ovs::msg::WrongFileType, " \"Type\"", ""},
+         msg::WrongFileType, " \"Type\"", ""},
         {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n", 0, "", ""},
         {"Specification unchecked", 0, guid + "Specification=Other\r\n", 0, "", ""},
         {"Version 1 is 1.0", 0, guid + "Version=1\r\n", 0, "", ""},
         {"Version 1.5 is minor 5", 0, guid + "Version=1.5\r\n", 0, "", ""},
-        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", ovs::msg::BadVersion, "106", ""},
-        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", ovs::msg::BadVersion, "200", ""},
-        {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", ovs::msg::VersionTooOld, "009", "100"},
-        {"Version not a number", 0, guid + "Version=x\r\n", ovs::msg::DecimalExpected, "x", ""},
-        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", ovs::msg::EndOfLineExpected, "b", ""},
+        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", msg::BadVersion, "106", ""},
+        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", msg::BadVersion, "200", ""},
+        {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", msg::VersionTooOld, "009", "100"},
+        {"Version not a number", 0, guid + "Version=x\r\n", msg::DecimalExpected, "x", ""},
+        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", msg::EndOfLineExpected, "b", ""},
     };
     const GUID taskGuid = TaskGuid;
     for (const HeaderCheckCase& c : cases) {
@@ -150,7 +152,7 @@ TEST(OrvaCtrlFileTest, VersionNewerThanTypeIsShownWithoutPoint) {
     TypedFile file(&type);
     const std::string text = "[ORVA-SYSTEMS Control File]\r\nVersion=1.01\r\n";
     file.profiling().machineStore()->setText(text.data(), text.size());
-    ovs::Exception error = expectException(ovs::msg::BadVersion, [&] { file.readHeader(); });
+    ovs::Exception error = expectException(msg::BadVersion, [&] { file.readHeader(); });
     EXPECT_NE(std::string::npos, std::string(error.message()).find("file has bad version 101")) << error.message();
 }
 
@@ -163,7 +165,7 @@ TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
             file.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
             ADD_FAILURE() << "no exception";
         } catch (const ovs::FileException& error) {
-            EXPECT_EQ(ovs::msg::FileNotFound, error.number());
+            EXPECT_EQ(msg::FileNotFound, error.number());
             EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), error.path());
         }
         EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
@@ -183,7 +185,7 @@ TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
     writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
     TypedFile file(&type);
-    ovs::Exception error = expectException(ovs::msg::RegistryNameNotFound,
+    ovs::Exception error = expectException(msg::RegistryNameNotFound,
                                            [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
     EXPECT_EQ(folder / "bad.ovc", error.location());
 }
@@ -193,7 +195,7 @@ TEST(OrvaCtrlFileTest, ReadingAMissingIntegerNamesFileTopicAndValue) {
     TypedFile file(&TaskFileType);
     file.create(folder / "Task3.ovc");
     file.profiling().setTopic("Task");
-    ovs::Exception error = expectException(ovs::msg::ItemNotFound, [&] { file.readInteger("LastError"); });
+    ovs::Exception error = expectException(msg::ItemNotFound, [&] { file.readInteger("LastError"); });
     EXPECT_EQ("file \"Task3.ovc\", topic [Task], value \"LastError\"", error.location());
 }
 
@@ -208,34 +210,19 @@ struct ContextCase {
 
 TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
     const std::vector<ContextCase> cases = {
-        {ovs::msg::RegistryNotFound,
+        {msg::RegistryNotFound,
          {"a", "b", "c"},
          "V",
-         ovs::msg::ItemNotFound,
+         msg::ItemNotFound,
          "a",
          "file \"x.ovc\", topic [Sec], value \"V\""},
-        {ovs::msg::RegistryNameNotFound,
-         {"a", "", ""},
-         "V",
-         ovs::msg::ItemNotFound,
-         "a",
-         "file \"x.ovc\", topic [Sec]"},
-        {ovs::msg::RegistryBadData,
-         {"a", "b", "c"},
-         "V",
-         ovs::msg::ItemBadData,
-         "c",
-         "file \"x.ovc\", topic [Sec], value \"V\""},
-        {ovs::msg::RegistryOutOfRange,
-         {"a", "b", "c"},
-         "",
-         ovs::msg::ValueOutOfRange,
-         "c",
-         "file \"x.ovc\", topic [Sec]"},
+        {msg::RegistryNameNotFound, {"a", "", ""}, "V", msg::ItemNotFound, "a", "file \"x.ovc\", topic [Sec]"},
+        {msg::RegistryBadData, {"a", "b", "c"}, "V", msg::ItemBadData, "c", "file \"x.ovc\", topic [Sec], value \"V\""},
+        {msg::RegistryOutOfRange, {"a", "b", "c"}, "", msg::ValueOutOfRange, "c", "file \"x.ovc\", topic [Sec]"},
         {4711, {"a", "", ""}, "V", 4711, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {ovs::msg::FileNotFound, {"a", "", ""}, "V", ovs::msg::FileNotFound, "a", ""},
-        {ovs::msg::FolderNotFound, {"a", "", ""}, "V", ovs::msg::FolderNotFound, "a", ""},
-        {ovs::msg::AccessDenied, {"a", "", ""}, "V", ovs::msg::AccessDenied, "a", ""},
+        {msg::FileNotFound, {"a", "", ""}, "V", msg::FileNotFound, "a", ""},
+        {msg::FolderNotFound, {"a", "", ""}, "V", msg::FolderNotFound, "a", ""},
+        {msg::AccessDenied, {"a", "", ""}, "V", msg::AccessDenied, "a", ""},
     };
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", nullptr, {1, 0}, {0, 0}};
     ovs::test::TempFolder folder;
@@ -250,10 +237,10 @@ TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
         EXPECT_EQ(c.argument1, error.argument(1));
         EXPECT_EQ(c.location, error.location());
     }
-    ovs::Exception denied(ovs::msg::RegistryNoAccess, "HKEY_X\\y", "2");
+    ovs::Exception denied(msg::RegistryNoAccess, "HKEY_X\\y", "2");
     SetLastError(ERROR_ACCESS_DENIED);
     file.addErrorContext(denied);
-    EXPECT_EQ(ovs::msg::ItemNoAccess, denied.number());
+    EXPECT_EQ(msg::ItemNoAccess, denied.number());
     EXPECT_EQ("5", denied.argument(1));
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace msg = ovs::msg;
+
 namespace {
 
 class ExceptionMessage : public testing::Test {
@@ -24,19 +26,19 @@ struct LineCase {
 
 TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
     const LineCase cases[] = {
-        {ovs::msg::FileNotFound, "x.txt", "", "", "FraskPdfCmd: fatal error OV1001 - file x.txt not found."},
-        {ovs::msg::ValueOutOfRange, "7", "", "", "FraskPdfCmd: error OV2005 - value 7 out of range."},
-        {ovs::msg::FreeFatalError, "free %1 text %2", "a", "b", "FraskPdfCmd: fatal error - free a text b."},
-        {ovs::msg::FreeError, "bad thing", "", "", "FraskPdfCmd: error - bad thing."},
-        {ovs::msg::FreeWarning, "look out", "", "", "FraskPdfCmd: warning - look out."},
-        {ovs::msg::ExeHeader, "", "", "", "FraskPdfCmd: warning OV4003 - file has EXE header."},
+        {msg::FileNotFound, "x.txt", "", "", "FraskPdfCmd: fatal error OV1001 - file x.txt not found."},
+        {msg::ValueOutOfRange, "7", "", "", "FraskPdfCmd: error OV2005 - value 7 out of range."},
+        {msg::FreeFatalError, "free %1 text %2", "a", "b", "FraskPdfCmd: fatal error - free a text b."},
+        {msg::FreeError, "bad thing", "", "", "FraskPdfCmd: error - bad thing."},
+        {msg::FreeWarning, "look out", "", "", "FraskPdfCmd: warning - look out."},
+        {msg::ExeHeader, "", "", "", "FraskPdfCmd: warning OV4003 - file has EXE header."},
         {4711, "", "", "", "FraskPdfCmd: warning OV4711 - Undocumented/internal (4711)."},
         {1234, "a", "", "b", "FraskPdfCmd: fatal error OV1234 - Undocumented/internal (1234, a, b)."},
         {1999, "", "", "", "FraskPdfCmd: fatal error OV1999 - Undocumented/internal (1999)."},
         {3999, "", "", "", "FraskPdfCmd: error OV3999 - Undocumented/internal (3999)."},
         {-5, "", "", "", "FraskPdfCmd: fatal error OV-5 - Undocumented/internal (-5)."},
-        {ovs::msg::ItemNotFound, "", "", "", "FraskPdfCmd: fatal error OV1147 - item not found."},
-        {ovs::msg::FileNotFound, "%1%2", "zz", "",
+        {msg::ItemNotFound, "", "", "", "FraskPdfCmd: fatal error OV1147 - item not found."},
+        {msg::FileNotFound, "%1%2", "zz", "",
          "FraskPdfCmd: fatal error OV1001 - file %1%2 not found."}, // not substituted again
     };
     for (const LineCase& c : cases) {
@@ -48,14 +50,14 @@ TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
 
 TEST_F(ExceptionMessage, LocationFollowsTheProgramName) {
     ovs::ErrorLocation where("file \"a.ini\", topic [T]");
-    ovs::Exception exception(ovs::msg::InvalidOption);
+    ovs::Exception exception(msg::InvalidOption);
     EXPECT_EQ("file \"a.ini\", topic [T]", exception.location());
     EXPECT_STREQ("FraskPdfCmd, file \"a.ini\", topic [T]: error OV2001 - invalid option.", exception.message());
 }
 
 TEST_F(ExceptionMessage, ExtraLocationIsChainedOnlyForTheConstruction) {
     ovs::ErrorLocation where("outer");
-    ovs::Exception exception(ovs::msg::InvalidOption, "", "", "", "inner");
+    ovs::Exception exception(msg::InvalidOption, "", "", "", "inner");
     EXPECT_EQ("outer, inner", exception.location());
     EXPECT_EQ("outer", ovs::currentErrorLocation());
     exception.addLocation("more");
@@ -64,11 +66,11 @@ TEST_F(ExceptionMessage, ExtraLocationIsChainedOnlyForTheConstruction) {
 }
 
 TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
-    ovs::Exception exception(ovs::msg::RegistryNotFound, "key");
-    exception.setNumber(ovs::msg::ItemNotFound);
+    ovs::Exception exception(msg::RegistryNotFound, "key");
+    exception.setNumber(msg::ItemNotFound);
     exception.setArgument(2, "ignored");
     exception.setLocation("file \"c.ovc\"");
-    EXPECT_EQ(ovs::msg::ItemNotFound, exception.number());
+    EXPECT_EQ(msg::ItemNotFound, exception.number());
     EXPECT_EQ("key", exception.argument(1));
     EXPECT_EQ("ignored", exception.argument(2));
     EXPECT_EQ("", exception.argument(3));
@@ -85,12 +87,12 @@ TEST_F(ExceptionMessage, DefaultExceptionHasNumberZero) {
 }
 
 TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
-    ovs::FileException exception(ovs::msg::FileNotFound, "ignored drive");
+    ovs::FileException exception(msg::FileNotFound, "ignored drive");
     exception.setPath(ovs::FileString("x.txt"));
     exception.setSystemError(2);
     EXPECT_STREQ("FraskPdfCmd: fatal error OV1001 - file x.txt not found.", exception.message());
     EXPECT_EQ(2u, exception.systemError());
-    ovs::FileException undocumented(ovs::msg::DiskWriteProtected, "C:");
+    ovs::FileException undocumented(msg::DiskWriteProtected, "C:");
     undocumented.setPath(ovs::FileString("C:\\x.txt"));
     undocumented.setNumber(4711);
     EXPECT_STREQ("FraskPdfCmd: warning OV4711 - Undocumented/internal (4711, C:).", undocumented.message());
@@ -99,7 +101,7 @@ TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
 TEST(ExceptionWithoutStartUp, NamesTheProgramFileWithoutFolderAndExtension) {
     ASSERT_EQ(nullptr, ovs::StartUp::current());
     ovs::setMessagePrefix("OV");
-    ovs::Exception exception(ovs::msg::InvalidOption);
+    ovs::Exception exception(msg::InvalidOption);
     EXPECT_STREQ("framework_tests: error OV2001 - invalid option.", exception.message());
 }
 

@@ -1,5 +1,6 @@
 // Placeholder substitution and the message table lookup.
 #include "MessageNumbers.h"
+#include "RowNames.h"
 #include "RuntimeTestSupport.h"
 #include "runtime/Messages.h"
 
@@ -30,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{"[%1]", "%1", nullptr, "[%1]"}, FormatCase{"%1%2", "%2", "b", "%2b"},
                     FormatCase{"%1-%3", "a", "b", "a-"}, FormatCase{"no placeholder", "a", "b", "no placeholder"},
                     FormatCase{"%1", nullptr, nullptr, ""}, FormatCase{"%9", "a", nullptr, ""},
-                    FormatCase{"", "a", nullptr, ""}));
+                    FormatCase{"", "a", nullptr, ""}),
+    ovs::test::namedBy(&FormatCase::format));
 
 TEST(FormatMessageNull, NullFormatGivesEmptyText) { EXPECT_EQ("", ovs::formatMessage(nullptr, "a")); }
 

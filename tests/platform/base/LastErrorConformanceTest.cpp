@@ -1,4 +1,5 @@
 // Conformance of the basic Win32 surface: the last-error value and handle closing.
+#include "Conformance.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,6 @@ TEST(LastErrorConformance, SetThenGetReturnsTheValue) {
 }
 
 TEST(LastErrorConformance, ClosingAnUnknownHandleFailsWithInvalidHandle) {
-    SetLastError(0);
-    EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0))));
-    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
+    HANDLE unknown = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0));
+    EXPECT_TRUE(ovs::test::failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return CloseHandle(unknown); }));
 }

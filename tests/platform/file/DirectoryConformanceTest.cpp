@@ -138,7 +138,7 @@ TEST(DirectoryConformance, AReadOnlyFileReportsItsAttributeAndRefusesDeletion) {
         lastErrorOf([&] { writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr); });
     if (ovs::platform::isWine() && writer != INVALID_HANDLE_VALUE) {
         // Wine leaves the check to the Unix permissions, which the superuser passes.
-        RecordProperty("wine_deviation_read_only_opened_for_writing", "handle granted");
+        ovs::test::recordWineDeviation("read_only_opened_for_writing", "handle granted");
         CloseHandle(writer);
     } else {
         EXPECT_EQ(INVALID_HANDLE_VALUE, writer);

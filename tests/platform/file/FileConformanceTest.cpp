@@ -8,7 +8,7 @@
 #include <cstring>
 
 using ovs::test::lastErrorOf;
-using ovs::test::untouched;
+using ovs::test::lastErrorSentinel;
 
 namespace {
 
@@ -17,7 +17,7 @@ struct DispositionCase {
     DWORD disposition;
     bool fileExists;
     bool succeeds;
-    DWORD lastError;          // checked where Windows defines it (untouched: not checked)
+    DWORD lastError;          // checked where Windows defines it (the sentinel: not checked)
     const char* contentAfter; // nullptr: the file does not exist afterwards
 };
 
@@ -35,7 +35,7 @@ TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     });
     EXPECT_EQ(c.succeeds, file != INVALID_HANDLE_VALUE);
-    if (!c.succeeds || c.lastError != untouched) {
+    if (!c.succeeds || c.lastError != lastErrorSentinel) {
         EXPECT_EQ(c.lastError, error);
     }
     if (file != INVALID_HANDLE_VALUE) {
@@ -50,16 +50,16 @@ TEST_P(DispositionConformance, ResultLastErrorAndFileAfterwards) {
 
 INSTANTIATE_TEST_SUITE_P(CreateFileA, DispositionConformance,
                          testing::ValuesIn(std::vector<DispositionCase>{
-                             {"CreateNewMissing", CREATE_NEW, false, true, untouched, ""},
+                             {"CreateNewMissing", CREATE_NEW, false, true, lastErrorSentinel, ""},
                              {"CreateNewExisting", CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
                              {"CreateAlwaysMissing", CREATE_ALWAYS, false, true, 0, ""},
                              {"CreateAlwaysExisting", CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
                              {"OpenExistingMissing", OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                             {"OpenExistingExisting", OPEN_EXISTING, true, true, untouched, "old"},
+                             {"OpenExistingExisting", OPEN_EXISTING, true, true, lastErrorSentinel, "old"},
                              {"OpenAlwaysMissing", OPEN_ALWAYS, false, true, 0, ""},
                              {"OpenAlwaysExisting", OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
                              {"TruncateMissing", TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                             {"TruncateExisting", TRUNCATE_EXISTING, true, true, untouched, ""}}),
+                             {"TruncateExisting", TRUNCATE_EXISTING, true, true, lastErrorSentinel, ""}}),
                          [](const testing::TestParamInfo<DispositionCase>& info) {
                              return std::string(info.param.name);
                          });
@@ -162,7 +162,7 @@ HANDLE createForReadWrite(const std::string& path) {
 TEST_F(FileConformance, WriteThenReadBackWithShortReadAtTheEnd) {
     HANDLE file = createForReadWrite(here.folder() / "f.bin");
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD count = untouched;
+    DWORD count = lastErrorSentinel;
     ASSERT_TRUE(WriteFile(file, "hello", 5, &count, nullptr));
     EXPECT_EQ(5u, count);
     EXPECT_EQ(0u, SetFilePointer(file, 0, nullptr, FILE_BEGIN));
@@ -182,7 +182,7 @@ TEST_F(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     std::string path = here.folder() / "f.txt";
     HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    DWORD count = untouched;
+    DWORD count = lastErrorSentinel;
     EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED),
               lastErrorOf([&] { EXPECT_FALSE(WriteFile(reader, "x", 1, &count, nullptr)); }));
     EXPECT_EQ(0u, count);
@@ -190,7 +190,7 @@ TEST_F(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     if (ovs::platform::isWine()) {
         // Wine 8 truncates through the Unix descriptor and reports its EINVAL as 87; Windows
         // refuses the handle's missing write access first.
-        RecordProperty("wine_deviation_SetEndOfFile_on_reader", std::to_string(error));
+        ovs::test::recordWineDeviation("SetEndOfFile_on_reader", std::to_string(error));
     } else {
         EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), error);
     }

@@ -2,6 +2,7 @@
 // spaces, "..", separators), paths relative to a known current folder, the file part and the
 // buffer-size rules. Paths on drive C: are pure text here: nothing on disk is consulted.
 #include "FileTestSupport.h"
+#include "RowNames.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         FullPathCase{"...", "$T\\", nullptr}, FullPathCase{"foo/..", "$T", "$L"}, FullPathCase{"..", "$P", "$L"},
         FullPathCase{"\\foo", "$D\\foo", "foo"}, FullPathCase{"$d:foo", "$T\\foo", "foo"},
         FullPathCase{"$d:./foo", "$T\\foo", "foo"}, FullPathCase{"$d:.", "$T", "$L"},
-        FullPathCase{"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}));
+        FullPathCase{"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}),
+    ovs::test::namedBy(&FullPathCase::input));
 
 TEST(FullPathConformance, ShortBufferReturnsTheSizeWithTheNulAndTouchesNothing) {
     ovs::test::InPrivateFolder here;

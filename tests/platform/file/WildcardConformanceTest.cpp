@@ -64,9 +64,8 @@ void checkRows(const std::vector<std::string>& files, const std::vector<Wildcard
         if (ovs::platform::isWine()) {
             if (found != expected) {
                 ++deviations;
-                testing::Test::RecordProperty(std::string("wine_deviation_") + row.id + "_" +
-                                                  std::to_string(deviations),
-                                              "mask '" + std::string(row.mask) + "' gave " + found);
+                ovs::test::recordWineDeviation(std::string(row.id) + "_" + std::to_string(deviations),
+                                               "mask '" + std::string(row.mask) + "' gave " + found);
             }
         } else {
             EXPECT_EQ(expected, found) << row.id << " mask '" << row.mask << "'";

@@ -7,16 +7,18 @@
 #include <cstring>
 #include <string>
 
+namespace msg = ovs::msg;
+
 TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
     HMODULE program = GetModuleHandleA(nullptr);
     const struct {
         UINT id;
         const char* text;
-    } cases[] = {{ovs::msg::FileNotFound, "file %1 not found"},
-                 {ovs::msg::RegistryNoAccess, "no access to \"%1\" in registration (%2)"},
-                 {ovs::msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"},
-                 {ovs::msg::AbortedByUser, "%1: aborted by user"},
-                 {ovs::msg::ModuleIgnored, "Module ignored. Embedded English language is used."}};
+    } cases[] = {{msg::FileNotFound, "file %1 not found"},
+                 {msg::RegistryNoAccess, "no access to \"%1\" in registration (%2)"},
+                 {msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"},
+                 {msg::AbortedByUser, "%1: aborted by user"},
+                 {msg::ModuleIgnored, "Module ignored. Embedded English language is used."}};
     for (const auto& c : cases) {
         char buffer[512];
         std::memset(buffer, 'x', sizeof(buffer));
@@ -33,7 +35,7 @@ TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
 TEST(ResourceConformance, CutsToTheBufferAndTerminates) {
     char buffer[8];
     std::memset(buffer, 'x', sizeof(buffer));
-    int length = LoadStringA(GetModuleHandleA(nullptr), ovs::msg::FileNotFound, buffer, 5);
+    int length = LoadStringA(GetModuleHandleA(nullptr), msg::FileNotFound, buffer, 5);
     EXPECT_EQ(4, length);
     EXPECT_STREQ("file", buffer);
     EXPECT_EQ('x', buffer[5]);

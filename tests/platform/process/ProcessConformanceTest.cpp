@@ -1,6 +1,7 @@
 // Conformance of the process functions: snapshots, process handles, termination, launching
 // through the shell and the run-time module loader; natively against the substitute, under
 // Wine against the real functions (the started processes then live in the build's prefix).
+#include "Conformance.h"
 #include "ProcessTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <cctype>
 #include <string>
 #include <vector>
+
+using ovs::test::failsWith;
 
 namespace {
 
@@ -83,25 +86,20 @@ TEST_F(RunningProcess, ExitCodeIsStillActiveUntilTerminated) {
 TEST_F(RunningProcess, RightsOfTheHandleAreChecked) {
     HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
     ASSERT_NE(nullptr, query);
-    SetLastError(0);
-    EXPECT_FALSE(TerminateProcess(query, 0));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return TerminateProcess(query, 0); }));
     EXPECT_TRUE(idle.running());
     CloseHandle(query);
 
     HANDLE terminator = OpenProcess(PROCESS_TERMINATE, FALSE, idle.id());
     ASSERT_NE(nullptr, terminator);
     DWORD code = 0;
-    SetLastError(0);
-    EXPECT_FALSE(GetExitCodeProcess(terminator, &code));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return GetExitCodeProcess(terminator, &code); }));
     CloseHandle(terminator);
 }
 
 TEST(ProcessConformance, OpeningAProcessThatDoesNotExistFails) {
-    SetLastError(0);
-    EXPECT_EQ(nullptr, OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0x7FFFFFF0));
-    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(failsWith(HANDLE(nullptr), ERROR_INVALID_PARAMETER,
+                          [] { return OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0x7FFFFFF0); }));
 }
 
 TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolder) {
@@ -125,9 +123,7 @@ TEST(ProcessConformance, ShellReportsAMissingProgram) {
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpFile = missing.c_str();
     info.nShow = SW_SHOWNORMAL;
-    SetLastError(0);
-    EXPECT_FALSE(ShellExecuteExA(&info));
-    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_TRUE(failsWith(FALSE, ERROR_FILE_NOT_FOUND, [&] { return ShellExecuteExA(&info); }));
     EXPECT_EQ(SE_ERR_FNF, static_cast<int>(reinterpret_cast<ULONG_PTR>(info.hInstApp)));
     EXPECT_EQ(nullptr, info.hProcess);
 }
@@ -157,9 +153,7 @@ TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
         EXPECT_TRUE(FreeLibrary(module));
     }
     EXPECT_TRUE(FreeLibrary(GetModuleHandleA(nullptr)));
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryA("NoSuchModule.dll"));
-    EXPECT_EQ(DWORD(ERROR_MOD_NOT_FOUND), GetLastError());
+    EXPECT_TRUE(failsWith(HMODULE(nullptr), ERROR_MOD_NOT_FOUND, [] { return LoadLibraryA("NoSuchModule.dll"); }));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // Shared pieces of the private-profile conformance tests: a private folder with raw file
-// access, sentinel-filled buffers, and the rule for cases where Wine 8 is known to differ
-// from Windows (asserted natively, recorded under Wine).
+// access and readable bytes; sentinels and Wine's deviations come from Conformance.h.
 #pragma once
+#include "Conformance.h"
+#include "TestFolders.h"
 #include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
-#include "TestFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +17,6 @@
 #include <string>
 
 namespace ovs::test {
-
-// Which results of a case Wine 8 gets wrong (reference section M); Windows' results are
-// asserted natively, and under Wine only the parts Wine gets right.
-enum WineDiffers : unsigned { WineSame = 0, WineReturn = 1, WineBuffer = 2, WineLastError = 4, WineFile = 8,
-                              WineAll = 15 };
-
-// A sentinel for the last error that no call sets.
-constexpr DWORD lastErrorSentinel = 0xDEADBEEF;
-constexpr char bufferSentinel = '\xCC';
 
 // Points the POSIX substitute's Windows directory (files named without a folder, win.ini) at a
 // private folder for the life of a test, so that no test touches the user's own. Windows
@@ -80,31 +71,6 @@ private:
     PrivateWindowsDirectory windowsDirectory_;
     TempFolder folder_;
 };
-
-// True when this part of a case is to be asserted on the running platform.
-inline bool assertPart(unsigned wineDiffers, WineDiffers part) {
-    return !ovs::platform::isWine() || (wineDiffers & part) == 0;
-}
-
-// Notes, under Wine, that a result of a case is Wine's known deviation rather than a fault.
-inline void recordWineDeviation(const std::string& caseId, const std::string& what) {
-    ::testing::Test::RecordProperty("wine_deviation_" + caseId, what);
-    std::printf("[ wine dev ] %s: %s\n", caseId.c_str(), what.c_str());
-}
-
-// Expects actual == expected where this part of the case holds on the running platform;
-// under Wine, where it is a known deviation, records what Wine gave instead of failing.
-template <typename T>
-void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseId, const std::string& what,
-                const T& expected, const T& actual) {
-    if (assertPart(wineDiffers, part)) {
-        EXPECT_EQ(expected, actual) << what;
-    } else if (!(actual == expected)) {
-        std::ostringstream shown;
-        shown << what << " " << actual;
-        recordWineDeviation(caseId, shown.str());
-    }
-}
 
 // Bytes shown readably in failure messages: \r, \n, \0 and non-printing bytes escaped.
 inline std::string visible(const std::string& bytes) {

@@ -1,5 +1,6 @@
 // Time functions: system time, file-time conversion, the zone record and the C runtime's
 // local-time pieces.
+#include "Conformance.h"
 #include "platform/CRuntimeTime.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
@@ -60,9 +61,9 @@ TEST(TimeConformance, InvalidFieldsAndTicksAreRefused) {
             // Known Wine 8 deviation: February 29 of a common year is accepted (Windows refuses it).
             continue;
         }
-        SetLastError(0);
-        EXPECT_FALSE(SystemTimeToFileTime(&fields, &time)) << fields.wYear << "-" << fields.wMonth;
-        EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+        EXPECT_TRUE(
+            ovs::test::failsWith(FALSE, ERROR_INVALID_PARAMETER, [&] { return SystemTimeToFileTime(&fields, &time); }))
+            << fields.wYear << "-" << fields.wMonth;
     }
     FILETIME tooLarge = fileTimeOf(0x8000000000000000ull);
     SYSTEMTIME fields{};

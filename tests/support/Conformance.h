@@ -1,0 +1,77 @@
+// Shared pieces of the conformance tests (tests/platform), which run natively against the
+// substitute and under Wine against the real API: sentinels, the last-error check, and the
+// record of Wine's known deviations from Windows (asserted natively, recorded under Wine).
+#pragma once
+#include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+namespace ovs::test {
+
+// A last error that no call sets, and a byte that no call writes.
+constexpr DWORD lastErrorSentinel = 0xDEADBEEF;
+constexpr char bufferSentinel = '\xCC';
+
+// Runs call (which checks its own result) with the last error at the sentinel; returns the
+// last error afterwards.
+template <typename Call> DWORD lastErrorOf(Call&& call) {
+    SetLastError(lastErrorSentinel);
+    call();
+    return GetLastError();
+}
+
+// Runs call with the last error at the sentinel; succeeds when it returns result and leaves
+// error as the last error.
+template <class Result, class Call>::testing::AssertionResult failsWith(Result result, DWORD error, Call call) {
+    SetLastError(lastErrorSentinel);
+    const auto actual = call();
+    const DWORD lastError = GetLastError();
+    if (actual == result && lastError == error) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "returned " << actual << " (expected " << result << "), last error "
+                                         << lastError << " (expected " << error << ")";
+}
+
+// Which results of a case Wine 8 gets wrong; Windows' results are asserted natively, and
+// under Wine only the parts Wine gets right.
+enum WineDiffers : unsigned {
+    WineSame = 0,
+    WineReturn = 1,
+    WineBuffer = 2,
+    WineLastError = 4,
+    WineFile = 8,
+    WineAll = 15
+};
+
+// True when this part of a case is to be asserted on the running platform.
+inline bool assertPart(unsigned wineDiffers, WineDiffers part) {
+    return !ovs::platform::isWine() || (wineDiffers & part) == 0;
+}
+
+// Notes, under Wine, that a result is Wine's known deviation rather than a fault.
+inline void recordWineDeviation(const std::string& caseId, const std::string& what) {
+    ::testing::Test::RecordProperty("wine_deviation_" + caseId, what);
+    std::printf("[ wine dev ] %s: %s\n", caseId.c_str(), what.c_str());
+}
+
+// Expects actual == expected where this part of the case holds on the running platform;
+// under Wine, where it is a known deviation, records what Wine gave instead of failing.
+template <typename T>
+void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseId, const std::string& what,
+                const T& expected, const T& actual) {
+    if (assertPart(wineDiffers, part)) {
+        EXPECT_EQ(expected, actual) << what;
+    } else if (!(actual == expected)) {
+        std::ostringstream shown;
+        shown << what << " " << actual;
+        recordWineDeviation(caseId, shown.str());
+    }
+}
+
+} // namespace ovs::test
