@@ -84,7 +84,7 @@ coverage: deps
 	  flock $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
 	    { echo "$$s tests failed (build/coverage/$$s.log)"; rc=1; }; \
 	done; \
-	gcovr --root . --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
+	gcovr --root . --gcov-ignore-parse-errors --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
 	  --exclude-throw-branches --print-summary -o build/coverage/coverage.txt build/coverage | tail -3; \
 	exit $$rc
 
