@@ -14,7 +14,7 @@ PRESETS := native native-release win32 win64 fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 # Runs that start Acrobat.exe or look processes up by name take this machine-wide lock.
-ACROBAT_LOCK ?= $(if $(wildcard /work/acrobat.lock),/work/acrobat.lock,$(CURDIR)/build/acrobat.lock)
+ACROBAT_LOCK ?= /tmp/ovs-acrobat.lock
 
 .PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo bench clean
 .PHONY: demo-deps dist dist-deps dist-check

@@ -5,7 +5,7 @@
 # afterwards whatever happens. Runs under the machine-wide Acrobat lock (ACROBAT_LOCK).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-lock=${ACROBAT_LOCK:-/work/acrobat.lock}
+lock=${ACROBAT_LOCK:-/tmp/ovs-acrobat.lock}
 [ -w "$(dirname "$lock")" ] || lock="$root/build/acrobat.lock"
 if [ -z "${MEMCHECK_LOCKED:-}" ]; then
     MEMCHECK_LOCKED=1 exec flock "$lock" "$0" "$@"
