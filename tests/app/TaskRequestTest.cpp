@@ -103,7 +103,8 @@ TEST(TaskRequest, AValueWithALineBreakIsRefusedBeforeAnythingIsWritten) {
         std::string message = expectError([&] { request.submit({{"f", OptionValue::number(1)}, {"o", value}}); },
                                           3004, "o");
         EXPECT_NE(std::string::npos,
-                  message.find("error 3004 - The value of the option o contains a line break. It can not be passed "
+                  // "OV" stands before the number only once an application object has set it up.
+                  message.find("3004 - The value of the option o contains a line break. It can not be passed "
                                "in a task file."))
             << message;
         EXPECT_TRUE(folder.names().empty());
