@@ -95,7 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     static const std::string file = ovs::posix::windowsPathFrom(folder + "/p.ini");
     FuzzedDataProvider input(data, size);
-    std::ofstream(folder + "/p.ini", std::ios::binary) << input.ConsumeRandomLengthString(2048);
+    const std::string initial = input.ConsumeRandomLengthString(2048);
+    std::ofstream(folder + "/p.ini", std::ios::binary) << initial;
+    // The name lists are NUL-separated, so a name holding a NUL byte comes back in pieces (an
+    // empty piece among them) that name no entry: such files are read and written for the
+    // sanitizers, but the model of their entries is not compared.
+    const bool modelled = initial.find('\0') == std::string::npos;
 
     for (int step = 0; step < 8 && input.remaining_bytes() > 0; ++step) {
         const int call = input.ConsumeIntegralInRange(0, 4);
@@ -141,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 before[name] = value;
             }
         }
-        if (!written) {
+        if (!written || !modelled) {
             continue;
         }
         const Entries after = entries(file.c_str());
