@@ -1,6 +1,7 @@
 // Control-file headers: the first bytes choose the type's flags and versions, the rest is the
 // file text. Checking the header either passes or fails with one of its own message numbers;
 // a header the type writes itself always passes.
+#include "MessageNumbers.h"
 #include "profiling/OrvaCtrlFile.h"
 #include "profiling/ProfilingImpl.h"
 #include "runtime/Exception.h"
@@ -22,8 +23,9 @@ const GUID typeGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0
 
 // Header errors, and the scanner's errors for a bad Version text.
 bool headerError(int number) {
-    return number == 1144 || number == 1031 || number == 1036 || number == 1113 || number == 1114 ||
-           (number >= 2000 && number < 2100);
+    namespace msg = ovs::msg;
+    return number == msg::RegistryNameNotFound || number == msg::FileCorrupt || number == msg::WrongFileType ||
+           number == msg::VersionTooOld || number == msg::BadVersion || number / 100 == msg::FreeError / 100;
 }
 
 } // namespace

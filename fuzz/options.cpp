@@ -1,6 +1,7 @@
 // The tool's command line: rewritten as the tool rewrites it, then scanned with the tool's
 // option table. Parsing ends normally or with one of the errors it passes on, and every option
 // met holds a value of its own kind.
+#include "MessageNumbers.h"
 #include "OptionTable.h"
 #include "ThisApp.h"
 #include "runtime/Exception.h"
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         parser.parseOptions();
     } catch (const ovs::Exception& error) {
-        if (error.number() >= 2000) {
+        if (error.number() >= ovs::msg::FreeError) { // the scanner's and parser's errors
             std::fprintf(stderr, "option error %d escaped\n", static_cast<int>(error.number()));
             std::abort();
         }

@@ -13,11 +13,11 @@ using namespace ovs::posix;
 
 namespace {
 
-// Key paths as RegCreateKeyEx takes them: one line, no brackets; value names one line.
-std::string text(FuzzedDataProvider& input, bool path) {
+// Key paths and value names as the registry functions take them: one line.
+std::string text(FuzzedDataProvider& input) {
     std::string kept;
     for (char c : input.ConsumeRandomLengthString(24)) {
-        if (c != '\r' && c != '\n' && c != '\0' && (!path || (c != '[' && c != ']'))) {
+        if (c != '\r' && c != '\n' && c != '\0') {
             kept += c;
         }
     }
@@ -35,13 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (input.ConsumeIntegralInRange(0, 4)) {
         case 0: {
             bool created = false;
-            path = text(input, true);
+            path = text(input);
             first.create(path, created);
             break;
         }
         case 1:
             if (RegistryKeyData* key = first.find(path)) {
-                const std::string name = text(input, false);
+                const std::string name = text(input);
                 const DWORD type = input.ConsumeIntegralInRange<DWORD>(0, 12);
                 const std::string bytes = input.ConsumeRandomLengthString(16);
                 key->setValue(name, type, std::vector<BYTE>(bytes.begin(), bytes.end()));
@@ -49,11 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 2:
             if (RegistryKeyData* key = first.find(path)) {
-                key->eraseValue(text(input, false));
+                key->eraseValue(text(input));
             }
             break;
-        case 3: first.erase(text(input, true)); break;
-        default: first.subKeyNames(text(input, true)); break;
+        case 3: first.erase(text(input)); break;
+        default: first.subKeyNames(text(input)); break;
         }
     }
     const std::string saved = first.format();

@@ -4,7 +4,8 @@
 #                                                fuzzes each target SECONDS; fails on any report
 #   tools/fuzz.sh campaign SECONDS [TARGET...]  fuzzes each target for SECONDS of processor time
 #                                                (at most FUZZ_WALL_SECONDS of wall time), one
-#                                                target at a time, at low priority; grown corpora,
+#                                                target at a time, at low priority (FUZZ_NICE,
+#                                                default 15); grown corpora,
 #                                                logs and crashes stay in build/fuzz
 #   tools/fuzz.sh minimize [TARGET...]           merges the grown corpus into a fresh seed folder
 #                                                of at most 50 inputs (the largest kept)
@@ -42,7 +43,7 @@ for t in $targets; do
         log="$root/build/fuzz/logs/$t.log"
         exec 9>"$root/build/fuzz/campaign.lock"
         flock 9
-        nice -n 15 "$bin/fuzz_$t" $(options "$t") -artifact_prefix="$root/build/fuzz/crashes/$t/" \
+        nice -n "${FUZZ_NICE:-15}" "$bin/fuzz_$t" $(options "$t") -artifact_prefix="$root/build/fuzz/crashes/$t/" \
             "$root/build/fuzz/corpus/$t" "$seeds" >"$log" 2>&1 9>&- &
         pid=$!
         # On a shared machine wall time says little: stop at the processor-time budget.
