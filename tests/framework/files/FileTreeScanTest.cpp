@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -15,25 +16,27 @@ using ovs::FileScanSpec;
 using ovs::FileString;
 using ovs::FileTreeScan;
 
-// Records every hook call as one line: "enter <folder> [sub,...]", "file <name> <n> <path>",
-// "done <folder>"; folders relative to the root given.
+// Records every hook call: "enter <folder> [sub,...]", "file <name> <n> <path>", "done <folder>",
+// each followed by "|"; folders relative to the root given.
 class RecordingScan : public FileTreeScan {
 public:
     explicit RecordingScan(std::string root) : root_(std::move(root)) {}
     void folderEntered(const FileString& folder, const std::vector<FileString>& subFolders) override {
-        std::string line = "enter " + relative(folder) + " [";
+        calls += "enter " + relative(folder) + " [";
         for (const FileString& name : subFolders) {
-            line += name + ",";
+            calls += name + ",";
         }
-        calls.push_back(line + "]");
+        calls += "]|";
         EXPECT_EQ(folder, path());
     }
     void fileFound(const FileString& name) override {
-        calls.push_back("file " + name + " " + std::to_string(filesInFolder()) + " " + relative(path()));
+        calls += "file " + name + " " + std::to_string(filesInFolder()) + " " + relative(path()) + "|";
+        files.push_back(name);
     }
-    void folderDone() override { calls.push_back("done " + relative(path())); }
+    void folderDone() override { calls += "done " + relative(path()) + "|"; }
 
-    std::vector<std::string> calls;
+    std::string calls;
+    std::vector<std::string> files;
 
 private:
     std::string relative(const std::string& path) const {
@@ -42,130 +45,96 @@ private:
     std::string root_;
 };
 
-std::vector<std::string> filesOf(const std::vector<std::string>& calls) {
-    std::vector<std::string> files;
-    for (const std::string& call : calls) {
-        if (call.compare(0, 5, "file ") == 0) {
-            files.push_back(call.substr(5, call.find(' ', 5) - 5));
-        }
-    }
-    return files;
-}
-
-FileScanSpec specOf(const std::string& folder, bool recursive, std::initializer_list<const char*> patterns) {
+// The patterns are separated by blanks.
+FileScanSpec specOf(const std::string& folder, bool recursive, const std::string& patterns) {
     FileScanSpec spec;
     spec.setFolder(folder, recursive);
-    for (const char* pattern : patterns) {
-        std::string text = pattern;
-        spec.addPattern(pattern, text.find_first_of("*?") != std::string::npos);
+    std::istringstream words(patterns);
+    for (std::string pattern; words >> pattern;) {
+        spec.addPattern(pattern.c_str(), pattern.find_first_of("*?") != std::string::npos);
     }
     return spec;
 }
 
-// Walks with a fresh recorder over the private folder and returns its hook calls.
-std::vector<std::string> walk(const ovs::test::InPrivateFolder& here, bool recursive,
-                              std::initializer_list<const char*> patterns, std::uint32_t scanFlags = 0,
-                              std::uint32_t walkFlags = 0) {
-    RecordingScan scan(here.folder().path());
-    scan.configure(specOf(here.folder().path(), recursive, patterns), scanFlags, walkFlags);
-    scan.scan();
-    return scan.calls;
+struct WalkCase {
+    const char* what;
+    bool recursive;
+    const char* patterns;
+    std::uint32_t scanFlags, walkFlags;
+    const char* calls; // the hook calls; nullptr: only the names found are compared, sorted
+    const char* files;
+};
+
+TEST(FileTreeScan, ReportsFilesAndFoldersInHookOrder) {
+    const WalkCase cases[] = {
+        {"non-recursive: start folder only, each file once", false, "a.txt *.txt", 0, 0,
+         "enter ~ []|file a.txt 1 ~\\a.txt|file top.txt 2 ~\\top.txt|done ~|", nullptr},
+        {"folder done before the sub-folders", true, "a.txt *.txt", 0, 0,
+         "enter ~ [s1,s2,]|file a.txt 1 ~\\a.txt|file top.txt 2 ~\\top.txt|done ~|enter ~\\s1 [deep,]|"
+         "file one.txt 1 ~\\s1\\one.txt|done ~\\s1|enter ~\\s1\\deep []|file two.txt 1 ~\\s1\\deep\\two.txt|"
+         "done ~\\s1\\deep|enter ~\\s2 []|done ~\\s2|",
+         nullptr},
+        {"walk flag instead of spec: folder done after the sub-folders", false, "a.txt *.txt", 0x10, 0x100,
+         "enter ~ [s1,s2,]|file a.txt 1 ~\\a.txt|file top.txt 2 ~\\top.txt|enter ~\\s1 [deep,]|"
+         "file one.txt 1 ~\\s1\\one.txt|enter ~\\s1\\deep []|file two.txt 1 ~\\s1\\deep\\two.txt|done ~\\s1\\deep|"
+         "done ~\\s1|enter ~\\s2 []|done ~\\s2|done ~|",
+         nullptr},
+        {"missing names only with flag 2 and without wildcards", false, "missing.txt missing*.txt a.txt A.TXT", 0x2, 0,
+         nullptr, "a.txt missing.txt "},
+        {"no missing names without flag 2", false, "missing.txt", 0, 0, nullptr, ""},
+        {"no hidden files", true, "*.txt *.doc", 0, 0, nullptr, "a.txt c.doc one.txt top.txt two.txt "},
+        {"hidden with flag 1", true, "*.txt", 0x1, 0, nullptr, ".hidden.txt a.txt inner.txt one.txt top.txt two.txt "},
+        {"hidden with attribute flag 40", true, "*.txt", 0, 0x40, nullptr,
+         ".hidden.txt a.txt inner.txt one.txt top.txt two.txt "},
+    };
+    ovs::test::InPrivateFolder here;
+    for (const char* file : {"a.txt", "top.txt", "c.doc", "s1/one.txt", "s1/deep/two.txt"}) {
+        here.makeFile(file);
+    }
+    here.makeFolder("s2");
+    for (const WalkCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.calls == nullptr) {
+            here.makeFile(".hidden.txt");
+            here.makeFile(".secret/inner.txt");
+        }
+        RecordingScan scan(here.folder().path());
+        scan.configure(specOf(here.folder().path(), c.recursive, c.patterns), c.scanFlags, c.walkFlags);
+        scan.scan();
+        if (c.calls != nullptr) {
+            EXPECT_EQ(c.calls, scan.calls);
+        } else {
+            std::sort(scan.files.begin(), scan.files.end());
+            std::string files;
+            for (const std::string& name : scan.files) {
+                files += name + " ";
+            }
+            EXPECT_EQ(c.files, files);
+        }
+    }
 }
 
 TEST(FileTreeScan, ConfigureCopiesTheSpecAndSetsTheFlags) {
     FileTreeScan scan;
     EXPECT_EQ(0u, scan.attributeFlags());
-    scan.configure(specOf("C:\\x", true, {"*.txt"}), 0x1 | 0x10, 0x20);
+    scan.configure(specOf("C:\\x", true, "*.txt"), 0x1 | 0x10, 0x20);
+    EXPECT_EQ((std::vector<std::uint32_t>{0x20 | 0x100, 0x20 | 0x40 | 0x80, 0x11, 1}),
+              (std::vector<std::uint32_t>{scan.walkFlags(), scan.attributeFlags(), scan.scanFlags(),
+                                          std::uint32_t(scan.spec().patterns().size())}));
     EXPECT_EQ("C:\\x\\", scan.path());
-    EXPECT_EQ(0x20u | 0x100u, scan.walkFlags());
-    EXPECT_EQ(0x20u | 0x40u | 0x80u, scan.attributeFlags());
-    EXPECT_EQ(0x11u, scan.scanFlags());
-    ASSERT_EQ(1u, scan.spec().patterns().size());
-    scan.configure(specOf("C:\\y\\", false, {}), 0, 0);
+    scan.configure(specOf("C:\\y\\", false, ""), 0, 0);
     EXPECT_EQ("C:\\y\\", scan.path());
     EXPECT_EQ(0u, scan.walkFlags());
     EXPECT_EQ(0u, scan.attributeFlags());
 }
 
-TEST(FileTreeScan, NonRecursiveWalkVisitsOnlyTheStartFolderOncePerFile) {
+TEST(FileTreeScan, UnlistableFoldersStillGetTheirHooksAndAnExceptionFromAHookEndsTheWalk) {
     ovs::test::InPrivateFolder here;
-    here.makeFile("a.txt");
-    here.makeFile("b.txt");
-    here.makeFile("c.doc");
-    here.makeFile("sub/d.txt");
-    std::vector<std::string> expected = {"enter ~ []", "file a.txt 1 ~\\a.txt", "file b.txt 2 ~\\b.txt", "done ~"};
-    EXPECT_EQ(expected, walk(here, false, {"a.txt", "*.txt"}));
-}
+    RecordingScan missing(here.folder().path());
+    missing.configure(specOf(here.folder() / "missing", true, "*"), 0, 0);
+    missing.scan();
+    EXPECT_EQ("enter ~\\missing []|done ~\\missing|", missing.calls);
 
-TEST(FileTreeScan, RecursiveWalkOrderWithFolderDoneBeforeOrAfterSubFolders) {
-    ovs::test::InPrivateFolder here;
-    here.makeFile("top.txt");
-    here.makeFile("s1/one.txt");
-    here.makeFile("s1/deep/two.txt");
-    here.makeFolder("s2");
-    std::vector<std::string> expectedBefore = {"enter ~ [s1,s2,]",
-                                               "file top.txt 1 ~\\top.txt",
-                                               "done ~",
-                                               "enter ~\\s1 [deep,]",
-                                               "file one.txt 1 ~\\s1\\one.txt",
-                                               "done ~\\s1",
-                                               "enter ~\\s1\\deep []",
-                                               "file two.txt 1 ~\\s1\\deep\\two.txt",
-                                               "done ~\\s1\\deep",
-                                               "enter ~\\s2 []",
-                                               "done ~\\s2"};
-    EXPECT_EQ(expectedBefore, walk(here, true, {"*.txt"}));
-    std::vector<std::string> expectedAfter = {"enter ~ [s1,s2,]",
-                                              "file top.txt 1 ~\\top.txt",
-                                              "enter ~\\s1 [deep,]",
-                                              "file one.txt 1 ~\\s1\\one.txt",
-                                              "enter ~\\s1\\deep []",
-                                              "file two.txt 1 ~\\s1\\deep\\two.txt",
-                                              "done ~\\s1\\deep",
-                                              "done ~\\s1",
-                                              "enter ~\\s2 []",
-                                              "done ~\\s2",
-                                              "done ~"};
-    EXPECT_EQ(expectedAfter, walk(here, false, {"*.txt"}, 0x10, 0x100)); // walk flag instead of spec
-}
-
-TEST(FileTreeScan, MissingNamesAreReportedOnlyWithFlag2AndWithoutWildcards) {
-    ovs::test::InPrivateFolder here;
-    here.makeFile("real.txt");
-    std::vector<std::string> expected = {"missing.txt", "real.txt"};
-    EXPECT_EQ(expected, filesOf(walk(here, false, {"missing.txt", "missing*.txt", "real.txt", "REAL.TXT"}, 0x2)));
-    EXPECT_TRUE(filesOf(walk(here, false, {"missing.txt"})).empty());
-}
-
-TEST(FileTreeScan, HiddenFilesAndFoldersNeedFlag1OrAttributeFlag40) {
-    ovs::test::InPrivateFolder here;
-    here.makeFile("shown.txt");
-    here.makeFile(".hidden.txt");
-    here.makeFile(".secret/inner.txt");
-    struct Case {
-        std::uint32_t scanFlags;
-        std::uint32_t walkFlags;
-        std::vector<std::string> files;
-    };
-    for (const Case& c : {Case{0, 0, {"shown.txt"}}, Case{0x1, 0, {".hidden.txt", "inner.txt", "shown.txt"}},
-                          Case{0, 0x40, {".hidden.txt", "inner.txt", "shown.txt"}}}) {
-        std::vector<std::string> files = filesOf(walk(here, true, {"*.txt"}, c.scanFlags, c.walkFlags));
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ(c.files, files) << c.scanFlags << " " << c.walkFlags;
-    }
-}
-
-TEST(FileTreeScan, AFolderThatCannotBeListedStillGetsItsHooks) {
-    ovs::test::InPrivateFolder here;
-    RecordingScan scan(here.folder().path());
-    scan.configure(specOf(here.folder() / "missing", true, {"*"}), 0, 0);
-    scan.scan();
-    std::vector<std::string> expected = {"enter ~\\missing []", "done ~\\missing"};
-    EXPECT_EQ(expected, scan.calls);
-}
-
-TEST(FileTreeScan, AnExceptionFromAHookEndsTheWalk) {
-    ovs::test::InPrivateFolder here;
     here.makeFile("a.txt");
     here.makeFile("b.txt");
     here.makeFile("s/c.txt");
@@ -176,10 +145,9 @@ TEST(FileTreeScan, AnExceptionFromAHookEndsTheWalk) {
             throw std::runtime_error("stop");
         }
     } scan(here.folder().path());
-    scan.configure(specOf(here.folder().path(), true, {"*.txt"}), 0, 0);
+    scan.configure(specOf(here.folder().path(), true, "*.txt"), 0, 0);
     EXPECT_THROW(scan.scan(), std::runtime_error);
-    std::vector<std::string> expected = {"enter ~ [s,]", "file a.txt 1 ~\\a.txt"};
-    EXPECT_EQ(expected, scan.calls);
+    EXPECT_EQ("enter ~ [s,]|file a.txt 1 ~\\a.txt|", scan.calls);
 }
 
 // Counts the reports per name and, when asked, deletes every file it is given.
@@ -209,7 +177,7 @@ TEST(FileTreeScan, ThousandsOfTaskFilesAreEachReportedOnceAndADeletingHookEmptie
     }
     here.makeFile("Other.ovc");
     here.makeFile("Task.txt");
-    const FileScanSpec spec = specOf(here.folder().path(), false, {"Task*.ovc"});
+    const FileScanSpec spec = specOf(here.folder().path(), false, "Task*.ovc");
 
     CountingScan counting(false);
     counting.configure(spec, 0, 0);
