@@ -16,6 +16,7 @@ namespace {
 
 using ovs::test::readFileBytes;
 using ovs::test::writeFileBytes;
+using Names = std::vector<ovs::String>;
 
 class ProfilingIniTest : public testing::Test {
 protected:
@@ -37,15 +38,6 @@ protected:
     std::unique_ptr<ovs::ProfilingIni> store_ = std::make_unique<ovs::ProfilingIni>();
 };
 
-struct ReadCase {
-    const char* what;
-    std::string bytes;
-    const char* section;
-    const char* key;
-    const char* value;
-    bool exists;
-};
-
 std::string utf16(const std::string& ascii, bool bigEndian) {
     std::string out;
     for (char c : ascii) {
@@ -55,8 +47,16 @@ std::string utf16(const std::string& ascii, bool bigEndian) {
 }
 
 TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* section;
+        const char* key;
+        const char* value;
+        bool exists;
+    };
     const std::string plain = "[s]\r\nk=v\r\n";
-    const std::vector<ReadCase> cases = {
+    const std::vector<Case> cases = {
         {"blanks inside brackets", "[  Sec\t]\r\nk=v\r\n", "Sec", "k", "v", true},
         {"no closing bracket", "[Open  \r\nk=v\r\n", "Open", "k", "v", true},
         {"name ends at first bracket", "[a]b]\r\nk=v\r\n", "a", "k", "v", true},
@@ -84,7 +84,7 @@ TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
         {"UTF-16LE without mark", utf16(plain, false), "s", "k", "v", true},
         {"UTF-16BE without mark", utf16(plain, true), "s", "k", "v", true},
     };
-    for (const ReadCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         load(c.bytes);
         EXPECT_EQ(c.value, read(c.section, c.key));
@@ -100,15 +100,14 @@ std::function<void(ovs::ProfilingIni&)> put(const char* topic, const char* key, 
     };
 }
 
-struct WriteCase {
-    const char* what;
-    std::string before;
-    std::function<void(ovs::ProfilingIni&)> change;
-    std::string after;
-};
-
 TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
-    const std::vector<WriteCase> cases = {
+    struct Case {
+        const char* what;
+        std::string before;
+        std::function<void(ovs::ProfilingIni&)> change;
+        std::string after;
+    };
+    const std::vector<Case> cases = {
         {"new key goes last in its section", "[a]\r\nk1=v1\r\n;note\r\nx = y\r\n\r\n[b]\r\nk2=v2\r\n",
          put("A", "k3", "v3"), "[a]\r\nk1=v1\r\n;note\r\nx= y\r\nk3=v3\r\n\r\n[b]\r\nk2=v2\r\n\r\n"},
         {"replaced value keeps its place", "[a]\r\nk1=v1\r\nk2=v2\r\n", put("a", "k1", "new"),
@@ -147,54 +146,51 @@ TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
              s.writeTopicLines({"Guid={1}", "Empty=", "Bare", "Guid={2}"});
          },
          "[t]\r\nk=v\r\n\r\n[h]\r\nGuid={2}\r\nEmpty\r\nBare\r\n\r\n"},
+        {"topic handles always write the equals sign", "[a]\r\nk=v\r\n",
+         [](ovs::ProfilingIni& s) {
+             s.openTopic("A")->writeString(";c", "x");
+             s.openTopic("new")->writeUInt("n", 5);
+         },
+         "[a]\r\nk=v\r\n;c=x\r\n\r\n[new]\r\nn=5\r\n\r\n"},
     };
-    for (const WriteCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         load(c.before);
         c.change(*store_);
         EXPECT_TRUE(store_->changed());
+        EXPECT_EQ(c.before, saved()) << "nothing is written before the flush";
         EXPECT_TRUE(store_->flush());
         EXPECT_FALSE(store_->changed());
         EXPECT_EQ(c.after, saved());
     }
-}
-
-TEST_F(ProfilingIniTest, NothingIsWrittenBeforeFlushOrWhenNothingChanged) {
-    load("[a]\r\n  k = v\r\n");
-    store_->setTopic("a");
-    store_->writeString("k", "w");
-    EXPECT_EQ("[a]\r\n  k = v\r\n", saved());
     load("[a]\r\n  k = v\r\n");
     EXPECT_TRUE(store_->flush());
-    EXPECT_EQ("[a]\r\n  k = v\r\n", saved());
+    EXPECT_EQ("[a]\r\n  k = v\r\n", saved()) << "nothing changed";
 }
 
-TEST_F(ProfilingIniTest, AMissingFileIsCreatedEmpty) {
+TEST_F(ProfilingIniTest, FileNamesMissingAndOversizedFiles) {
     store_->setFile(folder_ / "new.ini");
-    EXPECT_EQ(std::optional<std::string>(""), readFileBytes(folder_, "new.ini"));
+    EXPECT_EQ(std::optional<std::string>(""), readFileBytes(folder_, "new.ini")) << "created empty";
     EXPECT_FALSE(store_->topicExists());
-}
 
-TEST_F(ProfilingIniTest, ProductAndApplicationKeysCanMakeTheFileName) {
     writeFileBytes(folder_, "Prod.ini", "[s]\r\nk=v\r\n");
+    store_ = std::make_unique<ovs::ProfilingIni>();
     store_->setKeysMakeFileName(true);
     store_->setFile(folder_.path() + "\\");
     store_->setProductKey("Prod");
     store_->setApplicationKey("App");
     EXPECT_EQ(ovs::FileString(folder_ / "Prod.ini").absolute(), store_->file());
     EXPECT_EQ("v", read("s", "k"));
-}
 
-TEST_F(ProfilingIniTest, AFileAboveOneGibibyteReadsAsEmpty) {
     writeFileBytes(folder_, "big.ini", "[s]\r\nk=v\r\n");
     std::filesystem::resize_file(folder_.native() / "big.ini", (std::uintmax_t(1) << 30) + 1);
+    store_ = std::make_unique<ovs::ProfilingIni>();
     store_->setFile(folder_ / "big.ini");
     store_->setTopic("s");
-    EXPECT_FALSE(store_->topicExists());
+    EXPECT_FALSE(store_->topicExists()) << "above one gibibyte reads as empty";
     EXPECT_FALSE(store_->entryExists("k"));
-}
 
-TEST_F(ProfilingIniTest, SavingSectionsWithoutAPathRaises1016) {
+    store_ = std::make_unique<ovs::ProfilingIni>();
     store_->writeString("k", "v");
     ovs::test::expectException(ovs::msg::BadFileOrFolder, [&] { store_->flush(); });
 }
@@ -202,45 +198,27 @@ TEST_F(ProfilingIniTest, SavingSectionsWithoutAPathRaises1016) {
 TEST_F(ProfilingIniTest, ReadsNumbersLikeTheRuntimeDecimalConversion) {
     load("[n]\r\na=  -12abc\r\nb=abc\r\nc=4294967295\r\nd=+7\r\ne=-2147483649\r\nf=9000000000\r\n");
     store_->setTopic("n");
-    EXPECT_EQ(-12, store_->readInt("a"));
-    EXPECT_EQ(0, store_->readInt("b"));
-    EXPECT_EQ(2147483647, store_->readInt("c")); // a 32-bit long saturates
-    EXPECT_EQ(7u, store_->readUInt("d"));
-    EXPECT_EQ(-2147483647 - 1, store_->readInt("e"));
-    EXPECT_EQ(9000000000LL, store_->readInt64("f"));
-    EXPECT_EQ(0, store_->readInt("missing"));
+    // A 32-bit long saturates.
+    EXPECT_EQ((std::vector<std::int64_t>{-12, 0, 2147483647, 7, -2147483648LL, 9000000000LL, 0}),
+              (std::vector<std::int64_t>{store_->readInt("a"), store_->readInt("b"), store_->readInt("c"),
+                                         store_->readUInt("d"), store_->readInt("e"), store_->readInt64("f"),
+                                         store_->readInt("missing")}));
 }
 
 TEST_F(ProfilingIniTest, ListsEntriesAndTopicsInFileOrder) {
     load("[b]\r\nz=1\r\n;c\r\na=2\r\n[a]\r\nk=v\r\n[a/x]\r\nk=v\r\n[a/y/z]\r\nk=v\r\n");
-    std::vector<ovs::String> names;
+    Names entries, all, below, fromTop, none;
     store_->setTopic("B");
-    store_->listEntries(names);
-    EXPECT_EQ((std::vector<ovs::String>{"z", ";c", "a"}), names);
+    store_->listEntries(entries);
     store_->setTopic("");
-    store_->listTopics(names);
-    EXPECT_EQ((std::vector<ovs::String>{"b", "a"}), names);
+    store_->listTopics(all);
     store_->setTopic("a");
-    store_->listTopics(names);
-    EXPECT_EQ((std::vector<ovs::String>{"x", "y"}), names);
-    store_->listTopics(names, true);
-    EXPECT_EQ((std::vector<ovs::String>{"b", "a"}), names);
+    store_->listTopics(below);
+    store_->listTopics(fromTop, true);
     store_->setTopic("none");
-    store_->listEntries(names);
-    EXPECT_TRUE(names.empty());
-}
-
-TEST_F(ProfilingIniTest, TopicHandlesAlwaysWriteTheEqualsSign) {
-    load("[a]\r\nk=v\r\n");
-    ovs::Topic* topic = store_->openTopic("A");
-    ovs::String value;
-    topic->readString("k", value);
-    EXPECT_EQ("v", value);
-    topic->writeString(";c", "x");
-    EXPECT_TRUE(store_->changed());
-    store_->openTopic("new")->writeUInt("n", 5);
-    store_->flush();
-    EXPECT_EQ("[a]\r\nk=v\r\n;c=x\r\n\r\n[new]\r\nn=5\r\n\r\n", saved());
+    store_->listEntries(none);
+    EXPECT_EQ((std::vector<Names>{{"z", ";c", "a"}, {"b", "a"}, {"x", "y"}, {"b", "a"}, {}}),
+              (std::vector<Names>{entries, all, below, fromTop, none}));
 }
 
 TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
@@ -258,28 +236,24 @@ TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
     EXPECT_FALSE(topic->readSecureString("Nothing", value));
     topic->writeString("BadSecure", "~1ZZ");
     ovs::test::expectException(ovs::msg::ItemBadData, [&] { topic->readSecureString("Bad", value); });
+    topic->readString("Plain", value);
+    EXPECT_EQ("visible", value);
 }
 
 TEST(ProfilingIniMemBuffTest, KeepsItsTextInTheBuffer) {
     ovs::ProfilingIniMemBuff store;
     const std::string bytes = "\xEF\xBB\xBF[a]\r\nk=v\r\n";
     EXPECT_TRUE(store.setText(bytes.data(), bytes.size()));
-    ovs::String text;
-    store.getText(text);
-    EXPECT_EQ("[a]\r\nk=v\r\n", text);
+    std::vector<ovs::String> texts(4);
+    store.getText(texts[0]);
     store.setTopic("a");
-    ovs::String value;
-    store.readString("k", value);
-    EXPECT_EQ("v", value);
     store.writeString("n", "1");
-    store.getText(text);
-    EXPECT_EQ("[a]\r\nk=v\r\n", text); // unchanged until flushed
+    store.getText(texts[1]); // unchanged until flushed
     EXPECT_TRUE(store.flush());
-    store.getText(text);
-    EXPECT_EQ("[a]\r\nk=v\r\nn=1\r\n\r\n", text);
+    store.getText(texts[2]);
     store.writeTopicLines({"x=1"});
-    store.getText(text);
-    EXPECT_EQ("[a]\r\nx=1\r\n\r\n", text);
+    store.getText(texts[3]);
+    EXPECT_EQ((Names{"[a]\r\nk=v\r\n", "[a]\r\nk=v\r\n", "[a]\r\nk=v\r\nn=1\r\n\r\n", "[a]\r\nx=1\r\n\r\n"}), texts);
 }
 
 } // namespace
