@@ -28,13 +28,10 @@ protected:
         ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\" + product_);
     }
     std::string basePath() const { return "SOFTWARE\\ORVA-SYSTEMS\\" + product_ + "\\App\\CurrentVersion"; }
-    // Sets a raw value below the store's base key.
-    void setRaw(const std::string& subKey, const char* name, DWORD type, const void* data, DWORD size) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (basePath() + "\\" + subKey).c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
-        RegCloseKey(key);
+    std::string text(const std::string& name) {
+        ovs::String value;
+        store_.readString(name, value);
+        return value;
     }
 
     ovs::test::PrivateRegistry registry_;
@@ -42,36 +39,31 @@ protected:
     ovs::ProfilingWinReg store_;
 };
 
-TEST_F(ProfilingWinRegTest, SettingsLiveBelowCompanyProductApplicationAndVersion) {
+TEST_F(ProfilingWinRegTest, SettingsLiveBelowCompanyProductApplicationAndVersionByType) {
     EXPECT_EQ(0u, store_.viewFlags()); // neither build runs under WOW64
-    EXPECT_EQ(0u, store_.setTopic("Options"));
+    EXPECT_EQ(0u, store_.setTopic("T"));
     EXPECT_TRUE(store_.isWritable());
     EXPECT_TRUE(store_.topicExists());
-    EXPECT_EQ("Options", store_.topicName());
-    EXPECT_EQ(0u, store_.writeString("Name", "value"));
-    store_.writeUInt("Count", 3);
-    store_.flush();
-
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (basePath() + "\\Options").c_str(), 0, KEY_READ, &key));
-    char text[32] = {};
-    DWORD type = 0;
-    DWORD size = sizeof text;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Name", nullptr, &type, reinterpret_cast<BYTE*>(text), &size));
-    EXPECT_EQ(DWORD(REG_SZ), type);
-    EXPECT_STREQ("value", text);
-    RegCloseKey(key);
-}
-
-TEST_F(ProfilingWinRegTest, ValuesReadByType) {
-    store_.setTopic("T");
-    store_.writeString("Text", "abc");
+    EXPECT_EQ("T", store_.topicName());
+    EXPECT_EQ(0u, store_.writeString("Text", "12"));
     store_.writeInt("Int", -2);
     store_.writeInt64("Big", 0x123456789LL);
     store_.writeIntList("List", {1, -1, 70000});
-    ovs::String text;
-    store_.readString("Int", text);
-    EXPECT_EQ("4294967294", text); // REG_DWORD as decimal text
+    store_.writeString("Long", std::string(300, 'y'));
+    store_.flush();
+
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (basePath() + "\\T").c_str(), 0, KEY_ALL_ACCESS, &key));
+    char raw[32] = {};
+    DWORD type = 0, size = sizeof raw;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, &type, reinterpret_cast<BYTE*>(raw), &size));
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_STREQ("12", raw);
+    const unsigned char bytes[] = {1, 2};
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Binary", 0, REG_BINARY, bytes, sizeof bytes));
+    RegCloseKey(key);
+
+    EXPECT_EQ("4294967294", text("Int")); // REG_DWORD as decimal text
     EXPECT_EQ(-2, store_.readInt("Int"));
     EXPECT_EQ(0x123456789LL, store_.readInt64("Big"));
     std::vector<std::int32_t> list;
@@ -79,39 +71,34 @@ TEST_F(ProfilingWinRegTest, ValuesReadByType) {
     EXPECT_EQ((std::vector<std::int32_t>{1, -1, 70000}), list);
     store_.writeString("Int", "12");
     EXPECT_EQ(12u, store_.readUInt("Int")); // an existing REG_DWORD stays one
-    std::string longText(300, 'y');
-    store_.writeString("Long", longText);
-    store_.readString("Long", text);
-    EXPECT_EQ(longText, text);
-    EXPECT_TRUE(store_.entryExists("Text"));
+    EXPECT_EQ(std::string(300, 'y'), text("Long"));
     std::vector<ovs::String> names;
     store_.listEntries(names);
-    EXPECT_EQ(5u, names.size());
-}
+    EXPECT_EQ(6u, names.size());
 
-TEST_F(ProfilingWinRegTest, WrongTypesAndMissingValuesRaise) {
-    store_.setTopic("T");
-    store_.writeString("Text", "12");
-    store_.writeUInt("Dword", 1);
-    const unsigned char bytes[] = {1, 2};
-    setRaw("T", "Binary", REG_BINARY, bytes, sizeof bytes);
-    ovs::String text;
+    ovs::String value;
     expectException(ovs::msg::ItemBadData, [&] { store_.readUInt("Text"); });
-    expectException(ovs::msg::ItemBadData, [&] { store_.readInt64("Dword"); });
-    expectException(ovs::msg::ItemBadData, [&] { store_.readString("Binary", text); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readInt64("Int"); });
+    expectException(ovs::msg::ItemBadData, [&] { store_.readString("Binary", value); });
     expectException(ovs::msg::ItemBadData, [&] { store_.readUInt("Missing"); });
-    expectException(ovs::msg::ItemNotFound, [&] { store_.readString("Missing", text); });
+    expectException(ovs::msg::ItemNotFound, [&] { store_.readString("Missing", value); });
     expectException(ovs::msg::ItemBadData, [&] { store_.deleteEntry("Missing"); });
     store_.deleteEntry("Text");
     EXPECT_FALSE(store_.entryExists("Text"));
+    EXPECT_TRUE(store_.entryExists("Long"));
 }
 
 // Text written over a REG_DWORD and secure numbers convert with a 32-bit unsigned long on
 // every target: beyond 4294967295 saturates, whatever the sign.
 TEST_F(ProfilingWinRegTest, TextToNumberIsTheSameOnEveryTarget) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
-        {"4294967296", 4294967295u}, {"99999999999999999999", 4294967295u}, {"-4294967296", 4294967295u},
-        {"4294967295", 4294967295u}, {"-1", 4294967295u},  {"-4294967295", 1u}, {" \t+12x", 12u}, {"x1", 0u}};
+    const std::pair<const char*, std::uint32_t> cases[] = {{"4294967296", 4294967295u},
+                                                           {"99999999999999999999", 4294967295u},
+                                                           {"-4294967296", 4294967295u},
+                                                           {"4294967295", 4294967295u},
+                                                           {"-1", 4294967295u},
+                                                           {"-4294967295", 1u},
+                                                           {" \t+12x", 12u},
+                                                           {"x1", 0u}};
     ovs::Topic* topic = store_.openTopic("N");
     store_.setTopic("N");
     store_.writeUInt("D", 0);
@@ -124,19 +111,17 @@ TEST_F(ProfilingWinRegTest, TextToNumberIsTheSameOnEveryTarget) {
     }
 }
 
-TEST_F(ProfilingWinRegTest, SubTopicsAndTopicDeletion) {
+TEST_F(ProfilingWinRegTest, SubTopicsTopicDeletionHandlesAndFacade) {
     store_.setTopic("Top");
     store_.writeString("a", "1");
     store_.enterSubTopic("Child");
-    EXPECT_EQ("Child", store_.topicName());
+    const std::string child = store_.topicName();
     store_.writeString("b", "2");
     store_.enterSubTopic("Grand");
     store_.writeString("c", "3");
     store_.leaveSubTopic();
-    EXPECT_EQ("Child", store_.topicName());
-    ovs::String text;
-    store_.readString("b", text);
-    EXPECT_EQ("2", text);
+    EXPECT_EQ((std::vector<std::string>{"Child", "Child", "2"}),
+              (std::vector<std::string>{child, store_.topicName(), text("b")}));
     store_.setTopic("Top");
     std::vector<ovs::String> names;
     store_.listTopics(names);
@@ -146,17 +131,15 @@ TEST_F(ProfilingWinRegTest, SubTopicsAndTopicDeletion) {
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,
               RegOpenKeyExA(HKEY_CURRENT_USER, (basePath() + "\\Top").c_str(), 0, KEY_READ, &key));
-}
 
-TEST_F(ProfilingWinRegTest, TopicHandlesAndFacade) {
     ovs::Topic* topic = store_.openTopic("Handle");
     topic->writeString("v", "x");
-    ovs::String text;
-    topic->readString("v", text);
-    EXPECT_EQ("x", text);
+    ovs::String value;
+    topic->readString("v", value);
+    EXPECT_EQ("x", value);
     topic->writeSecureString("Key", "secret");
-    EXPECT_TRUE(topic->readSecureString("Key", text));
-    EXPECT_EQ("secret", text);
+    EXPECT_TRUE(topic->readSecureString("Key", value));
+    EXPECT_EQ("secret", value);
 
     ovs::Profiling profiling;
     profiling.mode = ovs::ProfilingModeRegistry;
@@ -187,19 +170,12 @@ TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
               ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\CurrentVersion\\" + name));
 }
 
-TEST(ProfilingWinRegViewTest, UnderWow64TheModeChoosesTheView) {
-    struct {
-        std::uint32_t mode;
-        bool wow64;
-        DWORD flags;
-    } const cases[] = {{2, true, 0x100}, {3, true, 0x100}, {6, true, 0x200}, {2, false, 0}, {6, false, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        EXPECT_EQ(c.flags, ovs::ProfilingWinReg(c.mode, c.wow64).viewFlags());
+TEST(RegistryKeyTest, ViewFlagsAndAccessMasks) {
+    const std::tuple<std::uint32_t, bool, DWORD> views[] = {
+        {2, true, 0x100}, {3, true, 0x100}, {6, true, 0x200}, {2, false, 0}, {6, false, 0}};
+    for (const auto& [mode, wow64, flags] : views) {
+        EXPECT_EQ(flags, ovs::ProfilingWinReg(mode, wow64).viewFlags()) << mode << wow64;
     }
-}
-
-TEST(RegistryKeyTest, AccessMasksAndViews) {
     struct {
         bool readOnly, use32BitView, wow64;
         REGSAM access;
@@ -220,26 +196,25 @@ TEST(RegistryKeyTest, OpensByFullPathAndReadsText) {
         writer.open(path, true); // created: not read-only
         ASSERT_TRUE(writer.isOpen());
         EXPECT_EQ(path, writer.path());
-        const char text[] = "C:\\Tools";
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(writer.key(), "InstallFolder", 0, REG_SZ,
-                                                reinterpret_cast<const BYTE*>(text), sizeof text));
+        const auto set = [&](const char* name, DWORD type, const void* data, DWORD size) {
+            ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(writer.key(), name, 0, type, static_cast<const BYTE*>(data), size));
+        };
         const DWORD number = 5;
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(writer.key(), "Number", 0, REG_DWORD,
-                                                reinterpret_cast<const BYTE*>(&number), sizeof number));
-        const std::string longText(400, 'z');
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(writer.key(), nullptr, 0, REG_EXPAND_SZ,
-                                                reinterpret_cast<const BYTE*>(longText.c_str()), 401));
+        set("InstallFolder", REG_SZ, "C:\\Tools", 9);
+        set("Number", REG_DWORD, &number, sizeof number);
+        set(nullptr, REG_EXPAND_SZ, std::string(400, 'z').c_str(), 401);
     }
     EXPECT_EQ(4u, ovs::RootKeyTable::size());
     ovs::RegistryKey key(true);
     key.open(path, false);
-    ovs::String text = "stale";
-    EXPECT_TRUE(key.readString("InstallFolder", text));
-    EXPECT_EQ("C:\\Tools", text);
-    EXPECT_TRUE(key.readString("Number", text));
-    EXPECT_EQ("", text);
-    EXPECT_TRUE(key.readString("", text));
-    EXPECT_EQ(std::string(400, 'z'), text);
+    std::vector<std::string> texts;
+    for (const char* name : {"InstallFolder", "Number", ""}) {
+        ovs::String text = "stale";
+        EXPECT_TRUE(key.readString(name, text)) << name;
+        texts.push_back(text);
+    }
+    EXPECT_EQ((std::vector<std::string>{"C:\\Tools", "", std::string(400, 'z')}), texts);
+    ovs::String text;
     ovs::Exception error = expectException(ovs::msg::RegistryNameNotFound, [&] { key.readString("Missing", text); });
     EXPECT_EQ("Missing", error.argument(1));
     key.close();
