@@ -32,62 +32,50 @@ struct TypedFile : ovs::OrvaCtrlFile {
     explicit TypedFile(const ovs::ControlFileType* type) { setType(type); }
 };
 
-TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLines) {
+TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLinesAndIsReadBack) {
     ovs::test::TempFolder folder;
     writeFileBytes(folder, "Task1.ovc", "old content that must go\r\n");
     {
         TypedFile file(&TaskFileType);
         file.create(folder / "Task1.ovc");
         EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
+        file.profiling().setTopic("Task");
+        ovs::Exception error = expectException(msg::ItemNotFound, [&] { file.readInteger("LastError"); });
+        EXPECT_EQ("file \"Task1.ovc\", topic [Task], value \"LastError\"", error.location());
     }
     EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
-}
-
-TEST(OrvaCtrlFileTest, TaskFileIsReadBackThroughItsHeader) {
-    ovs::test::TempFolder folder;
     {
         TypedFile file(&TaskFileType);
-        file.create(folder / "Task2.ovc");
+        file.open(folder / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
         file.profiling().setTopic("Task");
         file.writeInteger("Id", 4711);
         file.writeText("State", "Request");
     }
     TypedFile file(&TaskFileType);
-    file.open(folder / "Task2.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+    file.open(folder / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
     EXPECT_TRUE(file.headerRead());
     EXPECT_TRUE(file.guidRead());
     file.profiling().setTopic("Task");
     EXPECT_EQ(4711u, file.readInteger("Id"));
 }
 
-struct HeaderTextCase {
-    const char* what;
-    ovs::ControlFileType type;
-    const char* header;
-};
-
 TEST(OrvaCtrlFileTest, HeaderLinesFollowTheType) {
     const GUID guid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
-    const std::vector<HeaderTextCase> cases = {
-        {"all lines",
-         {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
-         "[ORVA-SYSTEMS Control File]\r\nGuid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\n"
-         "Version=2.05\r\nEncoding=UTF-8\r\n\r\n"},
-        {"major 0 writes no version",
-         {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
-         "[ORVA-SYSTEMS Control File]\r\nDescription=D\r\nEncoding=UTF-8\r\n\r\n"},
-        {"no description",
-         {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}},
-         "[ORVA-SYSTEMS Control File]\r\nVersion=3.12\r\nEncoding=UTF-8\r\n\r\n"},
-    };
-    for (const HeaderTextCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        TypedFile file(&c.type);
+    const ovs::ControlFileType types[] = {
+        {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
+        {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
+        {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}}};
+    const char* const headers[] = {
+        "Guid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\nVersion=2.05\r\n", // all lines
+        "Description=D\r\n",                                                                // major 0: no version
+        "Version=3.12\r\n"};                                                                // no description
+    for (int i = 0; i < 3; ++i) {
+        TypedFile file(&types[i]);
         file.create("");
         file.profiling().flush();
         ovs::String text;
         file.profiling().machineStore()->getText(text);
-        EXPECT_EQ(c.header, text);
+        EXPECT_EQ("[ORVA-SYSTEMS Control File]\r\n" + std::string(headers[i]) + "Encoding=UTF-8\r\n\r\n", text);
     }
 }
 
@@ -156,73 +144,54 @@ TEST(OrvaCtrlFileTest, VersionNewerThanTypeIsShownWithoutPoint) {
     EXPECT_NE(std::string::npos, std::string(error.message()).find("file has bad version 101")) << error.message();
 }
 
-TEST(OrvaCtrlFileTest, OpeningAMissingFile) {
+TEST(OrvaCtrlFileTest, OpeningMissingAndForeignFiles) {
     ovs::test::TempFolder folder;
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
-    {
-        TypedFile file(&type);
-        try {
-            file.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
-            ADD_FAILURE() << "no exception";
-        } catch (const ovs::FileException& error) {
-            EXPECT_EQ(msg::FileNotFound, error.number());
-            EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), error.path());
-        }
-        EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
+    TypedFile missing(&type);
+    try {
+        missing.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+        ADD_FAILURE() << "no exception";
+    } catch (const ovs::FileException& error) {
+        EXPECT_EQ(msg::FileNotFound, error.number());
+        EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), error.path());
     }
+    EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
+
     {
-        TypedFile file(&type);
-        EXPECT_NO_THROW(file.open(folder / "made.ovc", 0));
-        EXPECT_TRUE(file.guidRead());
+        TypedFile made(&type);
+        EXPECT_NO_THROW(made.open(folder / "made.ovc", 0));
+        EXPECT_TRUE(made.guidRead());
     }
     EXPECT_EQ(std::optional<std::string>("[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}"
                                          "\r\nDescription=T\r\nVersion=1.00\r\nEncoding=UTF-8\r\n\r\n"),
               readFileBytes(folder, "made.ovc"));
-}
 
-TEST(OrvaCtrlFileTest, HeaderErrorsOnOpenCarryThePath) {
-    ovs::test::TempFolder folder;
     writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
-    const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
-    TypedFile file(&type);
+    TypedFile bad(&type);
     ovs::Exception error = expectException(msg::RegistryNameNotFound,
-                                           [&] { file.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+                                           [&] { bad.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
     EXPECT_EQ(folder / "bad.ovc", error.location());
-}
-
-TEST(OrvaCtrlFileTest, ReadingAMissingIntegerNamesFileTopicAndValue) {
-    ovs::test::TempFolder folder;
-    TypedFile file(&TaskFileType);
-    file.create(folder / "Task3.ovc");
-    file.profiling().setTopic("Task");
-    ovs::Exception error = expectException(msg::ItemNotFound, [&] { file.readInteger("LastError"); });
-    EXPECT_EQ("file \"Task3.ovc\", topic [Task], value \"LastError\"", error.location());
 }
 
 struct ContextCase {
     int number;
-    const char* arguments[3];
-    const char* valueName;
+    const char *a1, *a2, *a3, *valueName;
     int mapped;
-    const char* argument1;
-    const char* location;
+    const char *argument1, *location;
 };
 
 TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
-    const std::vector<ContextCase> cases = {
-        {msg::RegistryNotFound,
-         {"a", "b", "c"},
-         "V",
-         msg::ItemNotFound,
-         "a",
-         "file \"x.ovc\", topic [Sec], value \"V\""},
-        {msg::RegistryNameNotFound, {"a", "", ""}, "V", msg::ItemNotFound, "a", "file \"x.ovc\", topic [Sec]"},
-        {msg::RegistryBadData, {"a", "b", "c"}, "V", msg::ItemBadData, "c", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {msg::RegistryOutOfRange, {"a", "b", "c"}, "", msg::ValueOutOfRange, "c", "file \"x.ovc\", topic [Sec]"},
-        {4711, {"a", "", ""}, "V", 4711, "a", "file \"x.ovc\", topic [Sec], value \"V\""},
-        {msg::FileNotFound, {"a", "", ""}, "V", msg::FileNotFound, "a", ""},
-        {msg::FolderNotFound, {"a", "", ""}, "V", msg::FolderNotFound, "a", ""},
-        {msg::AccessDenied, {"a", "", ""}, "V", msg::AccessDenied, "a", ""},
+    const char* const value = "file \"x.ovc\", topic [Sec], value \"V\"";
+    const char* const topic = "file \"x.ovc\", topic [Sec]";
+    const ContextCase cases[] = {
+        {msg::RegistryNotFound, "a", "b", "c", "V", msg::ItemNotFound, "a", value},
+        {msg::RegistryNameNotFound, "a", "", "", "V", msg::ItemNotFound, "a", topic},
+        {msg::RegistryBadData, "a", "b", "c", "V", msg::ItemBadData, "c", value},
+        {msg::RegistryOutOfRange, "a", "b", "c", "", msg::ValueOutOfRange, "c", topic},
+        {4711, "a", "", "", "V", 4711, "a", value},
+        {msg::FileNotFound, "a", "", "", "V", msg::FileNotFound, "a", ""},
+        {msg::FolderNotFound, "a", "", "", "V", msg::FolderNotFound, "a", ""},
+        {msg::AccessDenied, "a", "", "", "V", msg::AccessDenied, "a", ""},
     };
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", nullptr, {1, 0}, {0, 0}};
     ovs::test::TempFolder folder;
@@ -231,7 +200,7 @@ TEST(OrvaCtrlFileTest, ErrorContextMapsRegistryNumbers) {
     file.profiling().setTopic("Sec");
     for (const ContextCase& c : cases) {
         SCOPED_TRACE(c.number);
-        ovs::Exception error(c.number, c.arguments[0], c.arguments[1], c.arguments[2]);
+        ovs::Exception error(c.number, c.a1, c.a2, c.a3);
         file.addErrorContext(error, c.valueName);
         EXPECT_EQ(c.mapped, error.number());
         EXPECT_EQ(c.argument1, error.argument(1));
