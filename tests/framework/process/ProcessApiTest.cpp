@@ -1,12 +1,14 @@
 // Loading the process-function table: which functions are required, which may be missing,
-// and that every library loaded is freed again, with a loader that records its calls.
+// and that every library loaded is freed again, with a loader that records its calls; and
+// the shared table every ovs::Process uses.
 #include "process/ProcessApi.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -15,91 +17,98 @@ using ovs::ProcessApi;
 HMODULE const kernel32Module = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x1000));
 HMODULE const psApiModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x2000));
 
-// Records the loader's calls; libraries and exports named in the missing set are not found.
+// Records the loader's calls, each followed by "|"; libraries and exports named in the
+// missing set are not found.
 struct FakeLoader {
-    static std::set<std::string>& missing() {
-        static std::set<std::string> names;
-        return names;
-    }
-    static std::vector<std::string>& calls() {
-        static std::vector<std::string> log;
-        return log;
-    }
+    static inline std::set<std::string> missing;
+    static inline std::string calls;
     static void WINAPI anyFunction() {}
     static HMODULE WINAPI loadLibrary(LPCSTR name) {
-        calls().push_back(std::string("load ") + name);
-        if (missing().count(name) != 0) {
+        calls += std::string("load ") + name + "|";
+        if (missing.count(name) != 0) {
             return nullptr;
         }
         return std::string(name) == "Kernel32.dll" ? kernel32Module : psApiModule;
     }
     static FARPROC WINAPI getProcAddress(HMODULE, LPCSTR name) {
-        calls().push_back(std::string("find ") + name);
-        return missing().count(name) != 0 ? nullptr : reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&anyFunction));
+        calls += std::string("find ") + name + "|";
+        return missing.count(name) != 0 ? nullptr
+                                        : reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&anyFunction));
     }
     static BOOL WINAPI freeLibrary(HMODULE module) {
-        calls().push_back(module == kernel32Module ? "free Kernel32.dll" : "free PsApi.dll");
+        calls += module == kernel32Module ? "free Kernel32.dll|" : "free PsApi.dll|";
         return TRUE;
     }
 };
 
+// Which function entries are set, in declaration order.
+std::string functions(const ProcessApi& api) {
+    std::string set;
+    for (bool present :
+         {api.createToolhelp32Snapshot != nullptr, api.process32First != nullptr, api.process32Next != nullptr,
+          api.module32First != nullptr, api.module32Next != nullptr, api.getProcessId != nullptr,
+          api.getProcessImageFileName != nullptr, api.queryFullProcessImageName != nullptr}) {
+        set += present ? '1' : '0';
+    }
+    return set;
+}
+
 struct Case {
-    const char* name;
-    std::set<std::string> missing;
-    std::vector<std::string> calls; // while loading
-    bool loaded;                    // required entries present
+    const char* what;
+    const char* missing; // names separated by blanks
+    const char* calls;   // while loading
+    const char* functions;
 };
 
-const std::vector<std::string> allLookups = {
-    "load PsApi.dll", "find GetProcessImageFileNameA", "load Kernel32.dll", "find CreateToolhelp32Snapshot",
-    "find Process32First", "find Process32Next", "find Module32First", "find Module32Next", "find GetProcessId",
-    "find QueryFullProcessImageNameA"};
+const char* const allLookups =
+    "load PsApi.dll|find GetProcessImageFileNameA|load Kernel32.dll|find CreateToolhelp32Snapshot|"
+    "find Process32First|find Process32Next|find Module32First|find Module32Next|find GetProcessId|"
+    "find QueryFullProcessImageNameA|";
 
 TEST(ProcessApiLoading, RequiredAndOptionalFunctions) {
     const Case cases[] = {
-        {"everything there", {}, allLookups, true},
-        {"optional ones missing", {"GetProcessId", "QueryFullProcessImageNameA"}, allLookups, true},
-        {"no PsApi.dll", {"PsApi.dll"}, {"load PsApi.dll"}, false},
-        {"PsApi.dll without its function",
-         {"GetProcessImageFileNameA"},
-         {"load PsApi.dll", "find GetProcessImageFileNameA", "free PsApi.dll"},
-         false},
-        {"no Kernel32.dll",
-         {"Kernel32.dll"},
-         {"load PsApi.dll", "find GetProcessImageFileNameA", "load Kernel32.dll", "free PsApi.dll"},
-         false},
-        {"Module32Next missing",
-         {"Module32Next"},
-         {"load PsApi.dll", "find GetProcessImageFileNameA", "load Kernel32.dll", "find CreateToolhelp32Snapshot",
-          "find Process32First", "find Process32Next", "find Module32First", "find Module32Next", "free PsApi.dll",
-          "free Kernel32.dll"},
-         false},
+        {"everything there", "", allLookups, "11111111"},
+        {"optional ones missing", "GetProcessId QueryFullProcessImageNameA", allLookups, "11111010"},
+        {"no PsApi.dll", "PsApi.dll", "load PsApi.dll|", "00000000"},
+        {"PsApi.dll without its function", "GetProcessImageFileNameA",
+         "load PsApi.dll|find GetProcessImageFileNameA|free PsApi.dll|", "00000000"},
+        {"no Kernel32.dll", "Kernel32.dll",
+         "load PsApi.dll|find GetProcessImageFileNameA|load Kernel32.dll|free PsApi.dll|", "00000000"},
+        {"Module32Next missing", "Module32Next",
+         "load PsApi.dll|find GetProcessImageFileNameA|load Kernel32.dll|find CreateToolhelp32Snapshot|"
+         "find Process32First|find Process32Next|find Module32First|find Module32Next|free PsApi.dll|"
+         "free Kernel32.dll|",
+         "00000000"},
     };
     const ProcessApi::Loader loader{&FakeLoader::loadLibrary, &FakeLoader::getProcAddress, &FakeLoader::freeLibrary};
     for (const Case& c : cases) {
-        FakeLoader::missing() = c.missing;
-        FakeLoader::calls().clear();
+        SCOPED_TRACE(c.what);
+        std::istringstream names(c.missing);
+        FakeLoader::missing = {std::istream_iterator<std::string>(names), std::istream_iterator<std::string>()};
+        FakeLoader::calls.clear();
+        const bool loaded = c.functions[0] == '1';
         {
             ProcessApi api(loader);
-            EXPECT_EQ(c.calls, FakeLoader::calls()) << c.name;
-            EXPECT_EQ(c.loaded, api.kernel32 == kernel32Module) << c.name;
-            EXPECT_EQ(c.loaded, api.psApi == psApiModule) << c.name;
-            for (bool present : {api.createToolhelp32Snapshot != nullptr, api.process32First != nullptr,
-                                 api.process32Next != nullptr, api.module32First != nullptr,
-                                 api.module32Next != nullptr, api.getProcessImageFileName != nullptr}) {
-                EXPECT_EQ(c.loaded, present) << c.name;
-            }
-            bool optional = c.loaded && c.missing.empty();
-            EXPECT_EQ(optional, api.getProcessId != nullptr) << c.name;
-            EXPECT_EQ(optional, api.queryFullProcessImageName != nullptr) << c.name;
-            FakeLoader::calls().clear();
+            EXPECT_EQ(c.calls, FakeLoader::calls);
+            EXPECT_EQ(loaded ? kernel32Module : nullptr, api.kernel32);
+            EXPECT_EQ(loaded ? psApiModule : nullptr, api.psApi);
+            EXPECT_EQ(c.functions, functions(api));
+            FakeLoader::calls.clear();
         }
-        std::vector<std::string> freed;
-        if (c.loaded) {
-            freed = {"free PsApi.dll", "free Kernel32.dll"};
-        }
-        EXPECT_EQ(freed, FakeLoader::calls()) << c.name << ": on destruction";
+        EXPECT_EQ(loaded ? "free PsApi.dll|free Kernel32.dll|" : "", FakeLoader::calls) << "on destruction";
     }
+}
+
+TEST(ProcessApi, OneSharedTableWithEveryFunctionFound) {
+    ProcessApi* first = ProcessApi::acquire();
+    ProcessApi* second = ProcessApi::acquire();
+    EXPECT_EQ(first, second);
+    EXPECT_NE(nullptr, first->kernel32);
+    EXPECT_NE(nullptr, first->psApi);
+    EXPECT_EQ("11111111", functions(*first));
+    ProcessApi::release(second);
+    EXPECT_NE(nullptr, first->kernel32); // still referenced
+    ProcessApi::release(first);
 }
 
 } // namespace
