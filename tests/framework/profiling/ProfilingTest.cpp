@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ using ovs::test::expectException;
 void setText(ovs::ProfilingImpl* store, const std::string& text) {
     ASSERT_NE(nullptr, store);
     store->setText(text.data(), text.size());
+}
+template <class Store> std::string textOf(Store& store, const std::string& name) {
+    ovs::String text = "stale";
+    store.readString(name, text);
+    return text;
 }
 
 TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
@@ -99,17 +105,12 @@ TEST(ProfilingTest, ScopeBothReadsAndWritesTextOnlyInTheUserStore) {
     setText(profiling.userStore(), "[u]\r\nx=1\r\n");
     profiling.setTopic("t");
     EXPECT_TRUE(profiling.topicExists()); // machine has it
-    ovs::String value = "stale";
-    profiling.readString("s", value);
-    EXPECT_EQ("", value);
+    const std::string before = textOf(profiling, "s");
     profiling.writeString("s", "user");
     profiling.writeInteger("n", 4294967295u);
-    profiling.userStore()->readString("s", value);
-    EXPECT_EQ("user", value);
-    profiling.userStore()->readString("n", value);
-    EXPECT_EQ("4294967295", value);
-    profiling.machineStore()->readString("s", value);
-    EXPECT_EQ("machine", value);
+    EXPECT_EQ((std::vector<std::string>{"", "user", "4294967295", "machine"}),
+              (std::vector<std::string>{before, textOf(*profiling.userStore(), "s"),
+                                        textOf(*profiling.userStore(), "n"), textOf(*profiling.machineStore(), "s")}));
 }
 
 TEST(ProfilingTest, OpeningTwiceOnlyRebindsTheFile) {
@@ -126,63 +127,47 @@ TEST(ProfilingTest, OpeningTwiceOnlyRebindsTheFile) {
     EXPECT_EQ(ovs::FileString(folder / "two.ini").absolute(), store->file());
 }
 
-class GenericOperationsTest : public testing::Test {
-protected:
-    GenericOperationsTest() { store_.setTopic("t"); }
-    std::string stored(const std::string& name) {
-        ovs::String text;
-        store_.readString(name, text);
-        return text;
-    }
-    ovs::ProfilingIniMemBuff store_;
-};
-
-TEST_F(GenericOperationsTest, ByteBlocksAreUpperCaseHexadecimal) {
+TEST(GenericOperationsTest, ByteBlocksNumberListsAndVersionKey) {
+    ovs::ProfilingIniMemBuff store;
+    store.setTopic("t");
     const unsigned char bytes[] = {0x00, 0xAB, 0x5F};
-    store_.writeBinary("b", bytes, 2);
-    EXPECT_EQ("00AB", stored("b"));
+    store.writeBinary("b", bytes, 2);
+    EXPECT_EQ("00AB", textOf(store, "b"));
     for (const char* text : {"00AB", "00ab", "0x00ab", "0X00Ab"}) {
         SCOPED_TRACE(text);
-        store_.writeString("r", text);
+        store.writeString("r", text);
         unsigned char buffer[4] = {1, 1, 1, 1};
-        ASSERT_EQ(2u, store_.readBinary("r", buffer, sizeof buffer));
-        EXPECT_EQ(0x00, buffer[0]);
-        EXPECT_EQ(0xAB, buffer[1]);
-        EXPECT_EQ(1, buffer[2]);
+        ASSERT_EQ(2u, store.readBinary("r", buffer, sizeof buffer));
+        EXPECT_EQ(0, std::memcmp(buffer, "\x00\xAB\x01\x01", 4));
     }
-    store_.writeBinary("c", bytes, 3);
+    store.writeBinary("c", bytes, 3);
     unsigned char small[2] = {};
-    EXPECT_EQ(2u, store_.readBinary("c", small, sizeof small));
-    store_.writeString("bad", "00G1");
-    ovs::Exception error =
-        expectException(ovs::msg::RegistryBadData, [&] { store_.readBinary("bad", small, sizeof small); });
+    EXPECT_EQ(2u, store.readBinary("c", small, sizeof small));
+    store.writeString("bad", "00G1");
+    ovs::Exception error = expectException(ovs::msg::RegistryBadData, [&] { store.readBinary("bad", small, 2); });
     EXPECT_EQ("bad", error.argument(1));
     EXPECT_EQ("00G1", error.argument(2));
-}
 
-TEST_F(GenericOperationsTest, NumberListsAreDecimalText) {
-    store_.writeIntList("i", {1, -2, 30});
-    EXPECT_EQ("1,-2,30", stored("i"));
-    store_.writeUIntList("empty", {});
-    EXPECT_FALSE(store_.entryExists("empty"));
-    store_.writeString("mixed", "4;5,6");
+    store.writeIntList("i", {1, -2, 30});
+    EXPECT_EQ("1,-2,30", textOf(store, "i"));
+    store.writeUIntList("empty", {});
+    EXPECT_FALSE(store.entryExists("empty"));
+    store.writeString("mixed", "4;5,6");
     std::vector<std::uint32_t> values;
-    store_.readUIntList("mixed", values);
+    store.readUIntList("mixed", values);
     EXPECT_EQ((std::vector<std::uint32_t>{4, 5, 6}), values);
-    std::vector<std::int32_t> signedValues;
-    store_.readIntList("i", signedValues);
-    EXPECT_EQ((std::vector<std::int32_t>{1, -2, 30}), signedValues);
-    store_.readIntList("missing", signedValues);
-    EXPECT_TRUE(signedValues.empty());
-}
+    std::vector<std::int32_t> signedValues, missing = {1};
+    store.readIntList("i", signedValues);
+    store.readIntList("missing", missing);
+    EXPECT_EQ((std::vector<std::vector<std::int32_t>>{{1, -2, 30}, {}}),
+              (std::vector<std::vector<std::int32_t>>{signedValues, missing}));
 
-TEST_F(GenericOperationsTest, VersionKeyHasTwoDigitParts) {
-    EXPECT_EQ("CurrentVersion", store_.versionKey());
-    EXPECT_EQ("ORVA-SYSTEMS", store_.companyKey());
-    store_.setVersionKey(1, 5);
-    EXPECT_EQ("01.05", store_.versionKey());
-    store_.setVersionKey(12, 123);
-    EXPECT_EQ("12.123", store_.versionKey());
+    std::vector<std::string> keys = {store.versionKey(), store.companyKey()};
+    store.setVersionKey(1, 5);
+    keys.push_back(store.versionKey());
+    store.setVersionKey(12, 123);
+    keys.push_back(store.versionKey());
+    EXPECT_EQ((std::vector<std::string>{"CurrentVersion", "ORVA-SYSTEMS", "01.05", "12.123"}), keys);
 }
 
 } // namespace
