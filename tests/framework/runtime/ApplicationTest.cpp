@@ -47,25 +47,13 @@ TEST(ApplicationArguments, ProgramPathIsAbsoluteWithExe) {
 
 // --- Scenarios run in a child -----------------------------------------------------------
 
-enum class Scenario {
-    ReturnFive,
-    ThrowFileNotFound,
-    ThrowStd,
-    AbortByUser,
-    AbortSilently,
-    FailInitialise,
-    FailFinish,
-    ShutdownOrder
-};
-
-Scenario chosen = Scenario::ReturnFive;
-
+std::string chosen; // the scenario this child runs
 // Objects that report their own end, to show the shutdown order.
 struct InitialiserTracer {
     InitialiserTracer() { trace("initialiser created\n"); }
     ~InitialiserTracer() { trace("initialiser cleaned up\n"); }
     static void trace(const char* text) {
-        if (chosen == Scenario::ShutdownOrder) {
+        if (chosen == "ShutdownOrder") {
             std::printf("%s", text);
         }
     }
@@ -73,58 +61,55 @@ struct InitialiserTracer {
 struct SingletonTracer {
     ~SingletonTracer() { std::printf("singleton deleted\n"); }
 };
-void releaseTracer() { std::printf("released, console %s\n", ovs::consoleExists() ? "alive" : "gone"); }
+void releaseTracer() {
+    std::printf("released, console %s\n", ovs::consoleExists() ? "alive" : "gone");
+}
 
 // Registered during static initialisation like the framework's own initialisers.
 [[maybe_unused]] ovs::AutoInitBase* const tracerInitialiser = new ovs::AutoInit<InitialiserTracer>;
 
 class ScenarioApp : public ovs::Application {
 public:
-    explicit ScenarioApp(Scenario scenario) : ovs::Application("OV", "FraskPdfCmd"), scenario_(scenario) {}
-    bool initialise() override { return ovs::Application::initialise() && scenario_ != Scenario::FailInitialise; }
-    bool finish() override { return scenario_ != Scenario::FailFinish; }
+    ScenarioApp() : ovs::Application("OV", "FraskPdfCmd") {}
+    bool initialise() override { return ovs::Application::initialise() && chosen != "FailInitialise"; }
+    bool finish() override { return chosen != "FailFinish"; }
     int run() override {
         ovs::console() << "command line [" << commandLine() << "]" << std::endl;
-        switch (scenario_) {
-        case Scenario::ThrowFileNotFound:
+        if (chosen == "ThrowFileNotFound") {
             throw ovs::Exception(ovs::msg::FileNotFound, "x.txt");
-        case Scenario::ThrowStd:
+        } else if (chosen == "ThrowStd") {
             throw std::runtime_error("plain failure");
-        case Scenario::AbortByUser:
-            throw ovs::AbortException(11);
-        case Scenario::AbortSilently:
-            throw ovs::AbortException(4);
-        case Scenario::ShutdownOrder:
+        } else if (chosen == "AbortByUser" || chosen == "AbortSilently") {
+            throw ovs::AbortException(chosen == "AbortByUser" ? 11 : 4);
+        } else if (chosen == "ShutdownOrder") {
             ovs::TSingleton<SingletonTracer>::instance();
             ovs::registerShutdownRelease(releaseTracer);
             return 0;
-        default:
-            return 5;
         }
+        return 5;
     }
-
-private:
-    Scenario scenario_;
 };
 
-[[noreturn]] void runScenario(Scenario scenario) {
-    chosen = scenario;
+// Run only as a child of ProcessRun below, which selects one scenario by its filter.
+class ProcessRunChild : public testing::TestWithParam<const char*> {};
+
+TEST_P(ProcessRunChild, DISABLED_Run) {
+    chosen = GetParam();
     const char* argv[] = {"tool", "a", "b c"};
-    std::exit(ovs::runProcess([]() -> ovs::Application* { return new ScenarioApp(chosen); }, 3, argv));
+    std::exit(ovs::runProcess(
+        []() -> ovs::Application* {
+            if (chosen == "NoApplication") {
+                throw std::runtime_error("no object");
+            }
+            return new ScenarioApp;
+        },
+        chosen == "NoApplication" ? 1 : 3, argv));
 }
 
-TEST(ProcessRunChild, DISABLED_ReturnFive) { runScenario(Scenario::ReturnFive); }
-TEST(ProcessRunChild, DISABLED_ThrowFileNotFound) { runScenario(Scenario::ThrowFileNotFound); }
-TEST(ProcessRunChild, DISABLED_ThrowStd) { runScenario(Scenario::ThrowStd); }
-TEST(ProcessRunChild, DISABLED_AbortByUser) { runScenario(Scenario::AbortByUser); }
-TEST(ProcessRunChild, DISABLED_AbortSilently) { runScenario(Scenario::AbortSilently); }
-TEST(ProcessRunChild, DISABLED_FailInitialise) { runScenario(Scenario::FailInitialise); }
-TEST(ProcessRunChild, DISABLED_FailFinish) { runScenario(Scenario::FailFinish); }
-TEST(ProcessRunChild, DISABLED_ShutdownOrder) { runScenario(Scenario::ShutdownOrder); }
-TEST(ProcessRunChild, DISABLED_NoApplication) {
-    const char* argv[] = {"tool"};
-    std::exit(ovs::runProcess([]() -> ovs::Application* { throw std::runtime_error("no object"); }, 1, argv));
-}
+INSTANTIATE_TEST_SUITE_P(Scenario, ProcessRunChild,
+                         testing::Values("ReturnFive", "ThrowFileNotFound", "ThrowStd", "AbortByUser", "AbortSilently",
+                                         "FailInitialise", "FailFinish", "ShutdownOrder", "NoApplication"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 struct ChildRun {
     std::uint32_t exitCode;
@@ -137,11 +122,11 @@ ChildRun runChild(const std::string& scenario) {
     ovs::platform::ChildProcess::Options options;
     options.program = self;
     options.arguments = {"--gtest_also_run_disabled_tests", "--gtest_color=no",
-                         "--gtest_filter=ProcessRunChild.DISABLED_" + scenario};
+                         "--gtest_filter=Scenario/ProcessRunChild.DISABLED_Run/" + scenario};
     std::string output;
     std::uint32_t code = ovs::platform::runProgram(options, output);
     // Everything the test framework printed before the scenario started is left out.
-    const std::string start = "[ RUN      ] ProcessRunChild.DISABLED_" + scenario;
+    const std::string start = "[ RUN      ] Scenario/ProcessRunChild.DISABLED_Run/" + scenario;
     std::size_t at = output.find(start);
     if (at == std::string::npos) {
         return {code, "<scenario did not start>\n" + output};
