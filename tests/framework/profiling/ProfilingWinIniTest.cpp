@@ -12,6 +12,7 @@ namespace {
 
 using ovs::test::readFileBytes;
 using ovs::test::writeFileBytes;
+using Names = std::vector<ovs::String>;
 
 class ProfilingWinIniTest : public testing::Test {
 protected:
@@ -19,30 +20,26 @@ protected:
         writeFileBytes(folder_, "store.ini", bytes);
         store_.setFile(folder_ / "store.ini");
     }
+    std::string text(const std::string& name) {
+        ovs::String value = "stale";
+        store_.readString(name, value);
+        return value;
+    }
     ovs::test::TempFolder folder_;
     ovs::ProfilingWinIni store_;
 };
 
-TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExist) {
-    load("[s]\r\nfull=v\r\nempty=\r\n");
+TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistAndLongValuesAreCutTo511Characters) {
+    load("[s]\r\nfull=v\r\nempty=\r\nlong=" + std::string(600, 'x') + "\r\n");
     store_.setTopic("s");
-    EXPECT_TRUE(store_.entryExists("full"));
-    EXPECT_TRUE(store_.entryExists("empty"));
-    EXPECT_FALSE(store_.entryExists("missing"));
-    EXPECT_TRUE(store_.topicExists());
+    EXPECT_EQ((std::vector<bool>{true, true, false, true}),
+              (std::vector<bool>{store_.entryExists("full"), store_.entryExists("empty"), store_.entryExists("missing"),
+                                 store_.topicExists()}));
+    EXPECT_EQ(std::string(511, 'x'), text("long"));
+    EXPECT_EQ("", text("missing"));
     store_.setTopic("other");
     EXPECT_FALSE(store_.topicExists());
     EXPECT_FALSE(store_.entryExists("full"));
-}
-
-TEST_F(ProfilingWinIniTest, LongValuesAreCutTo511Characters) {
-    load("[s]\r\nlong=" + std::string(600, 'x') + "\r\n");
-    store_.setTopic("s");
-    ovs::String value;
-    store_.readString("long", value);
-    EXPECT_EQ(std::string(511, 'x'), value);
-    store_.readString("missing", value);
-    EXPECT_EQ("", value);
 }
 
 TEST_F(ProfilingWinIniTest, WritesReachTheFileAtOnce) {
@@ -54,9 +51,8 @@ TEST_F(ProfilingWinIniTest, WritesReachTheFileAtOnce) {
     EXPECT_EQ(std::optional<std::string>("[Task]\r\nState=Request\r\nNeg=4294967295\r\nId=17\r\n"),
               readFileBytes(folder_, "new.ini"));
     EXPECT_EQ(4294967295u, store_.readUInt("Neg"));
-    EXPECT_EQ(-1, store_.readInt("Neg"));
-    EXPECT_EQ(17, store_.readInt("Id"));
-    EXPECT_EQ(0, store_.readInt("State"));
+    EXPECT_EQ((std::vector<int>{-1, 17, 0}),
+              (std::vector<int>{store_.readInt("Neg"), store_.readInt("Id"), store_.readInt("State")}));
     EXPECT_TRUE(store_.flush());
 }
 
@@ -64,23 +60,20 @@ TEST_F(ProfilingWinIniTest, TopicLinesReplaceTheSection) {
     load("[h]\r\nold=1\r\nold2=2\r\n[t]\r\nk=v\r\n");
     store_.setTopic("h");
     store_.writeTopicLines({"a=1", "b=2"});
-    std::vector<ovs::String> lines;
+    Names lines, names, topics, left;
     store_.readTopicLines(lines);
-    EXPECT_EQ((std::vector<ovs::String>{"a=1", "b=2"}), lines);
     ovs::String text;
     store_.readTopicText(text, '|');
     EXPECT_EQ("a=1|b=2", text);
-    std::vector<ovs::String> names;
     store_.listEntries(names);
-    EXPECT_EQ((std::vector<ovs::String>{"a", "b"}), names);
-    store_.listTopics(names);
-    EXPECT_EQ(2u, names.size());
+    store_.listTopics(topics);
     store_.setTopic("t");
     store_.deleteEntry("k");
     EXPECT_FALSE(store_.entryExists("k"));
     store_.deleteTopic();
-    store_.listTopics(names);
-    EXPECT_EQ((std::vector<ovs::String>{"h"}), names);
+    store_.listTopics(left);
+    EXPECT_EQ(2u, topics.size());
+    EXPECT_EQ((std::vector<Names>{{"a=1", "b=2"}, {"a", "b"}, {"h"}}), (std::vector<Names>{lines, names, left}));
 }
 
 TEST_F(ProfilingWinIniTest, TheStoreHasNoTopicHandlesAndNoText) {
@@ -90,12 +83,12 @@ TEST_F(ProfilingWinIniTest, TheStoreHasNoTopicHandlesAndNoText) {
     ovs::String text = "stale";
     store_.getText(text);
     EXPECT_EQ("", text);
-    store_.setRoot(2);
-    EXPECT_EQ("HKEY_LOCAL_MACHINE", store_.rootName());
-    store_.setRoot(3);
-    EXPECT_EQ("HKEY_CURRENT_USER", store_.rootName());
-    store_.setRoot(9);
-    EXPECT_EQ("HKEY_CURRENT_USER", store_.rootName());
+    std::vector<std::string> roots;
+    for (int root : {2, 3, 9}) {
+        store_.setRoot(root);
+        roots.push_back(store_.rootName());
+    }
+    EXPECT_EQ((std::vector<std::string>{"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CURRENT_USER"}), roots);
 }
 
 } // namespace
