@@ -1,4 +1,5 @@
-// The composed message line of the exception family.
+// The composed message line of the exception family and the per-thread error-location stack
+// it takes its location from.
 #include "runtime/Exception.h"
 #include "MessageNumbers.h"
 #include "RuntimeTestSupport.h"
@@ -11,21 +12,19 @@ namespace msg = ovs::msg;
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 class ExceptionMessage : public testing::Test {
 protected:
     ovs::test::TestStartUp startUp;
 };
 
-struct LineCase {
-    int number;
-    const char* a1;
-    const char* a2;
-    const char* a3;
-    const char* expected;
-};
-
 TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
-    const LineCase cases[] = {
+    struct Case {
+        int number;
+        const char *a1, *a2, *a3, *expected;
+    };
+    const Case cases[] = {
         {msg::FileNotFound, "x.txt", "", "", "FraskPdfCmd: fatal error OV1001 - file x.txt not found."},
         {msg::ValueOutOfRange, "7", "", "", "FraskPdfCmd: error OV2005 - value 7 out of range."},
         {msg::FreeFatalError, "free %1 text %2", "a", "b", "FraskPdfCmd: fatal error - free a text b."},
@@ -41,28 +40,26 @@ TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
         {msg::FileNotFound, "%1%2", "zz", "",
          "FraskPdfCmd: fatal error OV1001 - file %1%2 not found."}, // not substituted again
     };
-    for (const LineCase& c : cases) {
+    for (const Case& c : cases) {
         ovs::Exception exception(c.number, c.a1, c.a2, c.a3);
         EXPECT_STREQ(c.expected, exception.message());
         EXPECT_STREQ(c.expected, exception.what());
     }
+    EXPECT_STREQ("FraskPdfCmd: fatal error OV0 - Undocumented/internal (0).", ovs::Exception().message());
+    EXPECT_EQ(0, ovs::Exception().number());
 }
 
-TEST_F(ExceptionMessage, LocationFollowsTheProgramName) {
+TEST_F(ExceptionMessage, LocationFollowsTheProgramNameAndExtraLocationsChainOnlyForTheConstruction) {
     ovs::ErrorLocation where("file \"a.ini\", topic [T]");
     ovs::Exception exception(msg::InvalidOption);
     EXPECT_EQ("file \"a.ini\", topic [T]", exception.location());
     EXPECT_STREQ("FraskPdfCmd, file \"a.ini\", topic [T]: error OV2001 - invalid option.", exception.message());
-}
-
-TEST_F(ExceptionMessage, ExtraLocationIsChainedOnlyForTheConstruction) {
-    ovs::ErrorLocation where("outer");
-    ovs::Exception exception(msg::InvalidOption, "", "", "", "inner");
-    EXPECT_EQ("outer, inner", exception.location());
-    EXPECT_EQ("outer", ovs::currentErrorLocation());
-    exception.addLocation("more");
-    EXPECT_EQ("outer, more", exception.location());
-    EXPECT_EQ("outer", ovs::currentErrorLocation());
+    ovs::ErrorLocation outer("outer", false);
+    ovs::Exception chained(msg::InvalidOption, "", "", "", "inner");
+    const std::string during = chained.location();
+    chained.addLocation("more");
+    EXPECT_EQ((Texts{"outer, inner", "outer, more", "outer"}),
+              (Texts{during, chained.location(), ovs::currentErrorLocation()}));
 }
 
 TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
@@ -71,19 +68,12 @@ TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
     exception.setArgument(2, "ignored");
     exception.setLocation("file \"c.ovc\"");
     EXPECT_EQ(msg::ItemNotFound, exception.number());
-    EXPECT_EQ("key", exception.argument(1));
-    EXPECT_EQ("ignored", exception.argument(2));
-    EXPECT_EQ("", exception.argument(3));
+    EXPECT_EQ((Texts{"key", "ignored", ""}),
+              (Texts{exception.argument(1), exception.argument(2), exception.argument(3)}));
     const char* first = exception.message();
     ovs::Exception copy(exception);
     EXPECT_STREQ(first, copy.message());
     EXPECT_NE(static_cast<const void*>(first), static_cast<const void*>(copy.message()));
-}
-
-TEST_F(ExceptionMessage, DefaultExceptionHasNumberZero) {
-    ovs::Exception exception;
-    EXPECT_EQ(0, exception.number());
-    EXPECT_STREQ("FraskPdfCmd: fatal error OV0 - Undocumented/internal (0).", exception.message());
 }
 
 TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
@@ -103,6 +93,28 @@ TEST(ExceptionWithoutStartUp, NamesTheProgramFileWithoutFolderAndExtension) {
     ovs::setMessagePrefix("OV");
     ovs::Exception exception(msg::InvalidOption);
     EXPECT_STREQ("framework_tests: error OV2001 - invalid option.", exception.message());
+}
+
+TEST(ErrorLocation, ComposesFromTheTopDownWhileEntriesAreChainedAndPopsWhatItPushed) {
+    Texts seen = {ovs::currentErrorLocation()};
+    {
+        ovs::ErrorLocation a("A", true);
+        seen.push_back(ovs::currentErrorLocation());
+        ovs::ErrorLocation b("B", false);
+        seen.push_back(ovs::currentErrorLocation());
+        ovs::ErrorLocation c("C", true);
+        seen.push_back(ovs::currentErrorLocation());
+        ovs::ErrorLocation d("D", true);
+        seen.push_back(ovs::currentErrorLocation());
+        {
+            ovs::ErrorLocation twice("first");
+            twice.push("second", true);
+            seen.push_back(ovs::currentErrorLocation());
+        }
+        seen.push_back(ovs::currentErrorLocation());
+    }
+    seen.push_back(ovs::currentErrorLocation());
+    EXPECT_EQ((Texts{"", "A", "B", "B, C", "B, C, D", "first, second", "B, C, D", ""}), seen);
 }
 
 } // namespace
