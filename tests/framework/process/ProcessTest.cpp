@@ -36,7 +36,7 @@ struct ShownIdle : ShownFolder, IdleProcess {
     }
 };
 
-TEST(Process, NothingIsFoundWhenNoSuchProgramRuns) {
+TEST(Process, NothingIsFoundOrLaunchedWhenNoSuchProgramExists) {
     VisibleProcesses visible;
     Process process("OvsNobody.exe");
     EXPECT_FALSE(process.find());
@@ -44,6 +44,12 @@ TEST(Process, NothingIsFoundWhenNoSuchProgramRuns) {
     EXPECT_FALSE(process.terminate());
     EXPECT_EQ(Process::unknownId, process.id());
     EXPECT_FALSE(Process("").find());
+    TempFolder folder;
+    for (std::string name : {std::string(), folder / "Missing.exe", folder.path()}) {
+        Process missing(name);
+        EXPECT_FALSE(missing.launch("", "")) << name;
+        EXPECT_EQ(Process::unknownId, missing.id());
+    }
 }
 
 TEST(Process, FindsByFileNameWhateverTheFolderAndCase) {
@@ -56,15 +62,10 @@ TEST(Process, FindsByFileNameWhateverTheFolderAndCase) {
     }
     EXPECT_FALSE(Process("ovsFinder").find());
     EXPECT_FALSE(Process("ovsFinder.EXE.old").find());
-}
-
-TEST(Process, NeverMatchesThisProgram) {
-    VisibleProcesses visible;
-    Process& current = Process::current();
+    Process& current = Process::current(); // never matches this program
     EXPECT_EQ(GetCurrentProcessId(), current.id());
     EXPECT_TRUE(current.isRunning());
-    Process byName(current.name().fileName());
-    EXPECT_FALSE(byName.find()) << current.name();
+    EXPECT_FALSE(Process(current.name().fileName()).find()) << current.name();
 }
 
 TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
@@ -134,15 +135,6 @@ TEST(Process, LaunchRunsInTheProgramsFolderUnlessAFolderIsGiven) {
             Sleep(20);
         }
         EXPECT_FALSE(process->isRunning());
-    }
-}
-
-TEST(Process, LaunchRefusesWhatIsNotAnExistingFile) {
-    TempFolder folder;
-    for (std::string name : {std::string(), folder / "Missing.exe", folder.path()}) {
-        Process process(name);
-        EXPECT_FALSE(process.launch("", "")) << name;
-        EXPECT_EQ(Process::unknownId, process.id());
     }
 }
 
