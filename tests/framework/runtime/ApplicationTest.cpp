@@ -90,11 +90,33 @@ public:
     }
 };
 
-// Run only as a child of ProcessRun below, which selects one scenario by its filter.
-class ProcessRunChild : public testing::TestWithParam<const char*> {};
+const std::string clearedLine = "\r\r\t\t\t\t\t\t\t\t\t       \r";
+const std::string commandLine = "command line [a \"b c\"]\n";
+
+struct RunCase {
+    const char* scenario;
+    std::uint32_t exitCode;
+    std::string output; // line ends as "\n"
+};
+
+const RunCase runs[] = {
+    {"ReturnFive", 5, commandLine},
+    {"ThrowFileNotFound", 3, commandLine + "FraskPdfCmd: fatal error OV1001 - file x.txt not found.\n"},
+    {"ThrowStd", 3, commandLine + "FraskPdfCmd: plain failure\n"},
+    {"AbortByUser", 11, commandLine + clearedLine + "FraskPdfCmd: aborted by user\n"},
+    {"AbortSilently", 4, commandLine},
+    {"FailInitialise", 0, ""},
+    {"ShutdownOrder", 0,
+     "initialiser created\n" + commandLine + "initialiser cleaned up\nsingleton deleted\nreleased, console gone\n"},
+    {"FailFinish", 2, commandLine},
+    {"NoApplication", 1, "Aborted: no object\n"},
+};
+
+// The scenario itself: run only as a child of ProcessRun below, which selects it by a filter.
+class ProcessRunChild : public testing::TestWithParam<RunCase> {};
 
 TEST_P(ProcessRunChild, DISABLED_Run) {
-    chosen = GetParam();
+    chosen = GetParam().scenario;
     const char* argv[] = {"tool", "a", "b c"};
     std::exit(ovs::runProcess(
         []() -> ovs::Application* {
@@ -106,64 +128,32 @@ TEST_P(ProcessRunChild, DISABLED_Run) {
         chosen == "NoApplication" ? 1 : 3, argv));
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenario, ProcessRunChild,
-                         testing::Values("ReturnFive", "ThrowFileNotFound", "ThrowStd", "AbortByUser", "AbortSilently",
-                                         "FailInitialise", "FailFinish", "ShutdownOrder", "NoApplication"),
-                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+class ProcessRun : public testing::TestWithParam<RunCase> {};
 
-struct ChildRun {
-    std::uint32_t exitCode;
-    std::string output; // what the scenario printed, carriage returns kept
-};
-
-ChildRun runChild(const std::string& scenario) {
+TEST_P(ProcessRun, ExitCodeAndConsoleLines) {
+    const RunCase& c = GetParam();
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     ovs::platform::ChildProcess::Options options;
     options.program = self;
-    options.arguments = {"--gtest_also_run_disabled_tests", "--gtest_color=no",
-                         "--gtest_filter=Scenario/ProcessRunChild.DISABLED_Run/" + scenario};
+    const std::string name = "Scenario/ProcessRunChild.DISABLED_Run/" + std::string(c.scenario);
+    options.arguments = {"--gtest_also_run_disabled_tests", "--gtest_color=no", "--gtest_filter=" + name};
     std::string output;
-    std::uint32_t code = ovs::platform::runProgram(options, output);
-    // Everything the test framework printed before the scenario started is left out.
-    const std::string start = "[ RUN      ] Scenario/ProcessRunChild.DISABLED_Run/" + scenario;
-    std::size_t at = output.find(start);
-    if (at == std::string::npos) {
-        return {code, "<scenario did not start>\n" + output};
-    }
+    EXPECT_EQ(c.exitCode, ovs::platform::runProgram(options, output)) << output;
+    // Everything the test framework printed before the scenario started is left out; line ends
+    // as the C runtime writes them: "\r\n" on Windows.
+    std::size_t at = output.find("[ RUN      ] " + name);
+    ASSERT_NE(std::string::npos, at) << output;
     at = output.find('\n', at);
-    return {code, at == std::string::npos ? std::string() : output.substr(at + 1)};
+    output = at == std::string::npos ? std::string() : output.substr(at + 1);
+    for (at = output.find("\r\n"); at != std::string::npos; at = output.find("\r\n", at)) {
+        output.erase(at, 1);
+    }
+    EXPECT_EQ(c.output, output);
 }
 
-TEST(ProcessRun, ExitCodesAndConsoleLines) {
-    const std::string clearedLine = "\r\r\t\t\t\t\t\t\t\t\t       \r";
-    const struct {
-        const char* scenario;
-        std::uint32_t exitCode;
-        std::string output;
-    } cases[] = {
-        {"ReturnFive", 5, "command line [a \"b c\"]\n"},
-        {"ThrowFileNotFound", 3, "command line [a \"b c\"]\nFraskPdfCmd: fatal error OV1001 - file x.txt not found.\n"},
-        {"ThrowStd", 3, "command line [a \"b c\"]\nFraskPdfCmd: plain failure\n"},
-        {"AbortByUser", 11, "command line [a \"b c\"]\n" + clearedLine + "FraskPdfCmd: aborted by user\n"},
-        {"AbortSilently", 4, "command line [a \"b c\"]\n"},
-        {"FailInitialise", 0, ""},
-        {"ShutdownOrder", 0,
-         "initialiser created\ncommand line [a \"b c\"]\ninitialiser cleaned up\nsingleton deleted\n"
-         "released, console gone\n"},
-        {"FailFinish", 2, "command line [a \"b c\"]\n"},
-        {"NoApplication", 1, "Aborted: no object\n"},
-    };
-    for (const auto& c : cases) {
-        ChildRun run = runChild(c.scenario);
-        EXPECT_EQ(c.exitCode, run.exitCode) << c.scenario << "\n" << run.output;
-        // Line ends as the C runtime writes them: "\r\n" on Windows.
-        std::string output = run.output;
-        for (std::size_t at = output.find("\r\n"); at != std::string::npos; at = output.find("\r\n", at)) {
-            output.erase(at, 1);
-        }
-        EXPECT_EQ(c.output, output) << c.scenario;
-    }
-}
+const auto scenarioName = [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.scenario); };
+INSTANTIATE_TEST_SUITE_P(Scenario, ProcessRunChild, testing::ValuesIn(runs), scenarioName);
+INSTANTIATE_TEST_SUITE_P(Scenario, ProcessRun, testing::ValuesIn(runs), scenarioName);
 
 } // namespace
