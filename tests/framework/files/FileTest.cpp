@@ -2,6 +2,7 @@
 // and the file errors with their message numbers and Windows codes.
 #include "files/File.h"
 #include "FileTestSupport.h"
+#include "RuntimeTestSupport.h"
 #include "files/FileError.h"
 #include "files/FileTimes.h"
 #include "runtime/Exception.h"
@@ -91,6 +92,28 @@ TEST(File, ErrorsCarryNumberCodeAndDisplayNameAndTouchNothing) {
         EXPECT_EQ(c.expected, raised([&] { c.action(*file); }));
         EXPECT_EQ("keep", here.content("there.txt"));
         EXPECT_FALSE(here.exists("missing.txt") || here.exists("absent.txt"));
+    }
+}
+
+// The composed lines name the file in its display form, relative to the current folder.
+TEST(File, MessagesNameTheFileRelativeToTheCurrentFolder) {
+    ovs::test::TestStartUp startUp;
+    ovs::test::InPrivateFolder here;
+    here.makeFolder("sub");
+    const std::tuple<std::string, std::uint32_t, const char*> cases[] = {
+        {"x.txt", File::Read, "fatal error OV1001 - file x.txt not found."},
+        {here.folder() / "x.txt", File::Read, "fatal error OV1001 - file x.txt not found."},
+        {"my x.txt", File::Read, "fatal error OV1001 - file \"my x.txt\" not found."},
+        {"none\\x.txt", File::Read | File::Write, "fatal error OV1002 - folder not found: none\\x.txt."},
+        {"sub", File::Read, "fatal error OV1013 - access to sub denied."},
+        {"", File::Read, "fatal error OV1003 - file <none> cannot be opened."}};
+    for (const auto& [path, mode, expected] : cases) {
+        try {
+            File(path).open(mode);
+            ADD_FAILURE() << path;
+        } catch (const ovs::FileException& error) {
+            EXPECT_EQ(std::string("FraskPdfCmd: ") + expected, error.message());
+        }
     }
 }
 
