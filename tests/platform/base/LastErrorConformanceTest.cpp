@@ -1,8 +1,11 @@
-// Conformance of the basic Win32 surface: the last-error value and handle closing.
+// Conformance of the basic Win32 surface: the last-error value, and the handle functions'
+// answer to a handle that was never opened.
 #include "Conformance.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
+
+using ovs::test::failsWith;
 
 TEST(LastErrorConformance, SetThenGetReturnsTheValue) {
     for (DWORD code : {DWORD(0), DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_MORE_DATA), DWORD(0xFFFFFFFF)}) {
@@ -11,7 +14,15 @@ TEST(LastErrorConformance, SetThenGetReturnsTheValue) {
     }
 }
 
-TEST(LastErrorConformance, ClosingAnUnknownHandleFailsWithInvalidHandle) {
+TEST(LastErrorConformance, FunctionsOnAnUnknownHandleFailWithInvalidHandle) {
     HANDLE unknown = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0));
-    EXPECT_TRUE(ovs::test::failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return CloseHandle(unknown); }));
+    DWORD count = 0;
+    char buffer[4];
+    LARGE_INTEGER size;
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return CloseHandle(unknown); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return ReadFile(unknown, buffer, 4, &count, nullptr); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return GetFileSizeEx(unknown, &size); }));
+    EXPECT_TRUE(failsWith(INVALID_SET_FILE_POINTER, ERROR_INVALID_HANDLE,
+                          [&] { return SetFilePointer(unknown, 0, nullptr, FILE_BEGIN); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return FindClose(unknown); }));
 }

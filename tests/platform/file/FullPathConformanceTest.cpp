@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -13,15 +14,17 @@ namespace {
 
 struct FullPathCase {
     const char* input;
-    const char* expected; // "$T" stands for the current folder, "$D" for its drive root without
-                          // the separator, "$d" for its drive letter in lower case
+    const char* expected; // "$T" stands for the current folder, "$P" for its parent, "$D" for its
+                          // drive root without the separator, "$d" for its drive letter in lower case
     const char* filePart; // nullptr: no file part; "$L": the last component of the result
 };
 
 std::string expand(std::string text, const std::string& current) {
-    std::string drive = current.substr(0, 2); // "Z:" or "C:"
-    std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(current[0]))));
-    for (auto [key, value] : {std::pair<std::string, std::string>{"$T", current}, {"$D", drive}, {"$d", letter}}) {
+    const std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(current[0]))));
+    for (auto [key, value] : {std::pair<std::string, std::string>{"$T", current},
+                              {"$P", current.substr(0, current.find_last_of('\\'))},
+                              {"$D", current.substr(0, 2)},
+                              {"$d", letter}}) {
         for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size())) {
             text.replace(at, key.size(), value);
         }
@@ -29,85 +32,58 @@ std::string expand(std::string text, const std::string& current) {
     return text;
 }
 
-// Names the case in test listings by its input, with every character but letters and digits
-// written as "_".
-void PrintTo(const FullPathCase& c, std::ostream* out) {
-    for (const char* p = c.input; *p != '\0'; ++p) {
-        *out << (std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
-    }
-}
-
-std::string parentOf(const std::string& folder) {
-    return folder.substr(0, folder.find_last_of('\\'));
-}
-
 class FullPathConformance : public testing::TestWithParam<FullPathCase> {};
 
 TEST_P(FullPathConformance, ResultAndFilePart) {
     const FullPathCase& c = GetParam();
     ovs::test::InPrivateFolder here;
-    const std::string current = here.current();
-    const std::string input = expand(c.input, current);
-    std::string expected = expand(c.expected, current);
-    if (expected == "$P") {
-        expected = parentOf(current);
-    }
+    const std::string input = expand(c.input, here.current());
+    const std::string expected = expand(c.expected, here.current());
     char buffer[MAX_PATH + 1];
     std::memset(buffer, '#', sizeof buffer);
     LPSTR filePart = reinterpret_cast<LPSTR>(1);
-    DWORD length = GetFullPathNameA(input.c_str(), MAX_PATH, buffer, &filePart);
-    ASSERT_EQ(expected.size(), length) << input;
+    ASSERT_EQ(expected.size(), GetFullPathNameA(input.c_str(), MAX_PATH, buffer, &filePart)) << input;
     EXPECT_EQ(expected, std::string(buffer)) << input;
-    if (c.filePart == nullptr) {
-        EXPECT_EQ(nullptr, filePart) << input;
-    } else {
-        ASSERT_NE(nullptr, filePart) << input;
-        std::string part = c.filePart;
-        if (part == "$L") {
-            part = expected.substr(expected.find_last_of('\\') + 1);
-        }
-        EXPECT_EQ(part, filePart) << input;
-    }
+    const std::string part = c.filePart == nullptr ? "(none)"
+                             : c.filePart == std::string("$L") ? expected.substr(expected.find_last_of('\\') + 1)
+                                                               : c.filePart;
+    EXPECT_EQ(part, filePart == nullptr ? "(none)" : filePart) << input;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     GetFullPathNameA, FullPathConformance,
-    testing::Values(
-        FullPathCase{"c:/test", "c:\\test", "test"}, FullPathCase{"c:/test/", "c:\\test\\", nullptr},
-        FullPathCase{"c:/test     ", "c:\\test", "test"}, FullPathCase{"c:/test.", "c:\\test", "test"},
-        FullPathCase{"c:/test  ....   ..   ", "c:\\test", "test"},
-        FullPathCase{"c:/test/  ....   ..   ", "c:\\test\\", nullptr}, FullPathCase{"c:/test/..", "c:\\", nullptr},
-        FullPathCase{"c:/test/.. ", "c:\\test\\", nullptr}, FullPathCase{"c:/test./file", "c:\\test\\file", "file"},
-        FullPathCase{"c:/test.. /file", "c:\\test.. \\file", "file"},
-        FullPathCase{"c:/test/././file", "c:\\test\\file", "file"},
-        FullPathCase{"c:/test\\.\\.\\file", "c:\\test\\file", "file"},
-        FullPathCase{"c:/test\\\\.\\.\\file", "c:\\test\\file", "file"},
-        FullPathCase{"c:/test\\test1\\..\\.\\file", "c:\\test\\file", "file"},
-        FullPathCase{"c:///test\\.\\.\\file//", "c:\\test\\file\\", nullptr},
-        FullPathCase{"c:///test\\..\\file\\..\\//", "c:\\", nullptr}, FullPathCase{"c:\\test\\*.", "c:\\test\\*", "*"},
-        FullPathCase{"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
-        FullPathCase{"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, FullPathCase{"c:/", "c:\\", nullptr},
-        FullPathCase{"\\\\foo", "\\\\foo", nullptr}, FullPathCase{"//foo", "\\\\foo", nullptr},
-        FullPathCase{"\\/foo", "\\\\foo", nullptr}, FullPathCase{"//foo/", "\\\\foo\\", nullptr},
-        FullPathCase{"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"},
-        FullPathCase{"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
+    testing::ValuesIn(std::vector<FullPathCase>{
+        {"c:/test", "c:\\test", "test"}, {"c:/test/", "c:\\test\\", nullptr}, {"c:/test     ", "c:\\test", "test"},
+        {"c:/test.", "c:\\test", "test"}, {"c:/test  ....   ..   ", "c:\\test", "test"},
+        {"c:/test/  ....   ..   ", "c:\\test\\", nullptr}, {"c:/test/..", "c:\\", nullptr},
+        {"c:/test/.. ", "c:\\test\\", nullptr}, {"c:/test./file", "c:\\test\\file", "file"},
+        {"c:/test.. /file", "c:\\test.. \\file", "file"}, {"c:/test/././file", "c:\\test\\file", "file"},
+        {"c:/test\\.\\.\\file", "c:\\test\\file", "file"}, {"c:/test\\\\.\\.\\file", "c:\\test\\file", "file"},
+        {"c:/test\\test1\\..\\.\\file", "c:\\test\\file", "file"},
+        {"c:///test\\.\\.\\file//", "c:\\test\\file\\", nullptr}, {"c:///test\\..\\file\\..\\//", "c:\\", nullptr},
+        {"c:\\test\\*.", "c:\\test\\*", "*"}, {"c:\\test\\a*b.*", "c:\\test\\a*b.*", "a*b.*"},
+        {"c:\\test\\a*b*.", "c:\\test\\a*b*", "a*b*"}, {"c:/", "c:\\", nullptr}, {"\\\\foo", "\\\\foo", nullptr},
+        {"//foo", "\\\\foo", nullptr}, {"\\/foo", "\\\\foo", nullptr}, {"//foo/", "\\\\foo\\", nullptr},
+        {"\\\\server\\share\\x\\..\\y", "\\\\server\\share\\y", "y"}, {"c:\\a\\b\\..\\..\\..\\..", "c:\\", nullptr},
         // Against the current folder.
-        FullPathCase{"foo", "$T\\foo", "foo"}, FullPathCase{"./foo", "$T\\foo", "foo"}, FullPathCase{".", "$T", "$L"},
-        FullPathCase{"...", "$T\\", nullptr}, FullPathCase{"foo/..", "$T", "$L"}, FullPathCase{"..", "$P", "$L"},
-        FullPathCase{"\\foo", "$D\\foo", "foo"}, FullPathCase{"$d:foo", "$T\\foo", "foo"},
-        FullPathCase{"$d:./foo", "$T\\foo", "foo"}, FullPathCase{"$d:.", "$T", "$L"},
-        FullPathCase{"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}),
+        {"foo", "$T\\foo", "foo"}, {"./foo", "$T\\foo", "foo"}, {".", "$T", "$L"}, {"...", "$T\\", nullptr},
+        {"foo/..", "$T", "$L"}, {"..", "$P", "$L"}, {"\\foo", "$D\\foo", "foo"}, {"$d:foo", "$T\\foo", "foo"},
+        {"$d:./foo", "$T\\foo", "foo"}, {"$d:.", "$T", "$L"}, {"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}}),
     ovs::test::namedBy(&FullPathCase::input));
 
-TEST(FullPathConformance, ShortBufferReturnsTheSizeWithTheNulAndTouchesNothing) {
+TEST(FullPathConformance, ShortBufferOrEmptyNameTouchNothing) {
     ovs::test::InPrivateFolder here;
     const std::string expected = here.current() + "\\foo";
     const DWORD needed = static_cast<DWORD>(expected.size() + 1);
-    for (DWORD size : {DWORD(0), DWORD(5), needed - 1}) {
+    // A short buffer gets the size with the NUL; an empty name gives zero.
+    for (auto [name, size, result] : {std::tuple<const char*, DWORD, DWORD>{"foo", 0, needed},
+                                      {"foo", 5, needed},
+                                      {"foo", needed - 1, needed},
+                                      {"", 8, 0}}) {
         char buffer[MAX_PATH];
         std::memset(buffer, '#', sizeof buffer);
         LPSTR filePart = reinterpret_cast<LPSTR>(1);
-        EXPECT_EQ(needed, GetFullPathNameA("foo", size, buffer, &filePart)) << size;
+        EXPECT_EQ(result, GetFullPathNameA(name, size, buffer, &filePart)) << size;
         EXPECT_EQ('#', buffer[0]) << size;
         EXPECT_EQ(reinterpret_cast<LPSTR>(1), filePart) << size;
     }
@@ -116,18 +92,8 @@ TEST(FullPathConformance, ShortBufferReturnsTheSizeWithTheNulAndTouchesNothing) 
         LPSTR filePart = nullptr;
         EXPECT_EQ(needed - 1, GetFullPathNameA("foo", size, buffer, &filePart)) << size;
         EXPECT_EQ(expected, buffer);
-        ASSERT_NE(nullptr, filePart);
-        EXPECT_STREQ("foo", filePart);
+        EXPECT_STREQ("foo", filePart == nullptr ? "(none)" : filePart);
     }
-}
-
-TEST(FullPathConformance, EmptyNameGivesZeroAndTouchesNothing) {
-    char buffer[8];
-    std::memset(buffer, '#', sizeof buffer);
-    LPSTR filePart = reinterpret_cast<LPSTR>(1);
-    EXPECT_EQ(0u, GetFullPathNameA("", sizeof buffer, buffer, &filePart));
-    EXPECT_EQ('#', buffer[0]);
-    EXPECT_EQ(reinterpret_cast<LPSTR>(1), filePart);
 }
 
 TEST(FullPathConformance, CurrentDirectoryWithBufferRules) {
@@ -140,13 +106,11 @@ TEST(FullPathConformance, CurrentDirectoryWithBufferRules) {
     EXPECT_EQ(needed, GetCurrentDirectoryA(needed - 1, buffer));
     EXPECT_EQ(needed - 1, GetCurrentDirectoryA(needed, buffer));
     // The current folder as the system names it: the same text up to the case of its letters.
-    std::string reported = buffer;
-    ASSERT_EQ(expected.size(), reported.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(std::tolower(static_cast<unsigned char>(expected[i])),
-                  std::tolower(static_cast<unsigned char>(reported[i])))
-            << reported;
-    }
+    auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    EXPECT_EQ(lower(expected), lower(buffer));
 }
 
 } // namespace
