@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -16,13 +16,14 @@ namespace {
 
 std::string readAll(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
-void writeAll(const std::filesystem::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+void writeAll(const std::filesystem::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
 
+// The value's bytes and its type, or "<no key>" or "<error N>".
 std::string queryText(HKEY root, const std::string& path, const char* name, DWORD& type) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -39,8 +40,7 @@ std::string queryText(HKEY root, const std::string& path, const char* name, DWOR
 std::string utf16Of(const std::string& text) {
     std::string bytes("\xFF\xFE", 2);
     for (char c : text) {
-        bytes += c;
-        bytes += '\0';
+        bytes += std::string{c, '\0'};
     }
     return bytes;
 }
@@ -48,95 +48,90 @@ std::string utf16Of(const std::string& text) {
 TEST(RegistryText, HandWrittenFixtureIsReadBack) {
     for (bool exported : {false, true}) { // as an installer writes it; as regedit exports it
         ovs::test::PrivateRegistry registry;
-        const std::string appKey = "SOFTWARE\\OvsConformance\\" + ovs::test::uniqueKeyName("AppPaths") + "\\Acrobat.exe";
-        const std::string text =
-            std::string(exported ? "Windows Registry Editor Version 5.00" : "REGEDIT4") + "\r\n"
-            "\r\n"
-            "; hand-written\r\n"
-            "[HKEY_LOCAL_MACHINE\\" + appKey + "]\r\n"
-            "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
-            "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n"
-            "\"Flags\"=dword:00000010\r\n"
-            "\"Blob\"=hex:01,02,\\\r\n"
-            "  03\r\n"
-            "\r\n";
+        const std::string appKey =
+            "SOFTWARE\\OvsConformance\\" + ovs::test::uniqueKeyName("AppPaths") + "\\Acrobat.exe";
+        const std::string text = std::string(exported ? "Windows Registry Editor Version 5.00" : "REGEDIT4") +
+                                 "\r\n\r\n; hand-written\r\n[HKEY_LOCAL_MACHINE\\" + appKey + "]\r\n"
+                                 "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
+                                 "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n\"Flags\"=dword:00000010\r\n"
+                                 "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n";
         const std::string fixture = exported ? utf16Of(text) : text;
         const std::filesystem::path file = registry.folder().native() / "HKEY_LOCAL_MACHINE.reg";
         ovs::test::TempFolder source;
-        writeAll(source.native() / "fixture.reg", fixture);
+        writeAll(ovs::platform::isPosixSubstitute() ? file : source.native() / "fixture.reg", fixture);
         if (!ovs::platform::isPosixSubstitute()) {
-            std::string command = "regedit /s \"" + (source / "fixture.reg") + "\"";
-            ASSERT_EQ(0, std::system(command.c_str()));
-        } else {
-            writeAll(file, fixture);
+            ASSERT_EQ(0, std::system(("regedit /s \"" + (source / "fixture.reg") + "\"").c_str()));
         }
-        DWORD type = 0;
-        EXPECT_EQ(std::string("C:\\Programs\\Acrobat\\Acrobat.exe"), queryText(HKEY_LOCAL_MACHINE, appKey, "", type).c_str());
-        EXPECT_EQ(DWORD(REG_SZ), type);
-        EXPECT_EQ(std::string("C:\\Programs\\Acrobat"), queryText(HKEY_LOCAL_MACHINE, appKey, "PATH", type).c_str());
-        EXPECT_EQ(std::string("\x10\0\0\0", 4), queryText(HKEY_LOCAL_MACHINE, appKey, "Flags", type));
-        EXPECT_EQ(DWORD(REG_DWORD), type);
-        EXPECT_EQ(std::string("\x01\x02\x03"), queryText(HKEY_LOCAL_MACHINE, appKey, "Blob", type));
-        EXPECT_EQ(DWORD(REG_BINARY), type);
+        const struct {
+            const char* name;
+            std::string data;
+            DWORD type;
+        } values[] = {{"", std::string("C:\\Programs\\Acrobat\\Acrobat.exe") + '\0', REG_SZ},
+                      {"PATH", std::string("C:\\Programs\\Acrobat") + '\0', REG_SZ},
+                      {"Flags", std::string("\x10\0\0\0", 4), REG_DWORD}, {"Blob", "\x01\x02\x03", REG_BINARY}};
+        for (const auto& value : values) {
+            DWORD type = 0;
+            EXPECT_EQ(value.data, queryText(HKEY_LOCAL_MACHINE, appKey, value.name, type)) << value.name;
+            EXPECT_EQ(value.type, type) << value.name;
+        }
         // Opening for writing and writing what is there already change nothing: the file stays.
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, appKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                                                 nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, appKey.c_str(), 0, nullptr, 0,
+                                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
         const BYTE flags[] = {0x10, 0, 0, 0};
         EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "flags", 0, REG_DWORD, flags, 4));
         RegCloseKey(key);
-        if (ovs::platform::isPosixSubstitute()) {
-            EXPECT_EQ(fixture, readAll(file)) << exported;
-        }
+        EXPECT_TRUE(!ovs::platform::isPosixSubstitute() || fixture == readAll(file)) << exported;
         EXPECT_EQ(ERROR_SUCCESS, ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appKey.substr(0, appKey.rfind('\\'))));
     }
 }
 
 // The rest are about the substitute's own files.
-
-TEST(RegistryText, AFileThatIsNoRegistryFileFailsEveryCallAndStays) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
+class SubstituteRegistryFile : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!ovs::platform::isPosixSubstitute()) {
+            GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
+        }
     }
+    std::filesystem::path file(const std::string& root) const { return registry.folder().native() / (root + ".reg"); }
+
+    ovs::test::PrivateRegistry registry;
+};
+
+TEST_F(SubstituteRegistryFile, AFileThatIsNoRegistryFileFailsEveryCallAndStays) {
     const std::string good = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=dword:00000001\n";
     for (const std::string& content : {
              std::string("not a registry file\n"),
-             utf16Of("REGEDIT4\r\n").substr(2),                 // UTF-16 without its byte-order mark
-             good + "\"w\"=dword:123456789\n",                  // a value that cannot be read
-             good + "\"w\"\n",                                  // a value line without "="
-             good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n",        // a key line without "]"
+             utf16Of("REGEDIT4\r\n").substr(2),          // UTF-16 without its byte-order mark
+             good + "\"w\"=dword:123456789\n",           // a value that cannot be read
+             good + "\"w\"\n",                           // a value line without "="
+             good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n", // a key line without "]"
              std::string("REGEDIT4\n\"v\"=\"outside any key\"\n"),
          }) {
-        ovs::test::PrivateRegistry registry;
-        const std::filesystem::path file = registry.folder().native() / "HKEY_LOCAL_MACHINE.reg";
-        writeAll(file, content);
+        writeAll(file("HKEY_LOCAL_MACHINE"), content);
         HKEY key = nullptr;
         EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key)) << content;
         EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, nullptr, 0,
                                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
         EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A"));
-        EXPECT_EQ(content, readAll(file));
+        EXPECT_EQ(content, readAll(file("HKEY_LOCAL_MACHINE")));
     }
 }
 
-TEST(RegistryText, NamesWithLineBreaksAreRefusedEverythingElseReadsBack) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "Windows keeps such names; a .reg line cannot";
-    }
-    ovs::test::PrivateRegistry registry;
+// Windows keeps such names; a .reg line cannot.
+TEST_F(SubstituteRegistryFile, NamesWithLineBreaksAreRefusedEverythingElseReadsBack) {
     const struct {
         const char* key;
         const char* value;
         LSTATUS status;
         const char* readBack;
-    } cases[] = {
-        {"a]", "b]", ERROR_SUCCESS, "d"},
-        {"[x] \"q\" ]", " ;=@\t\"\\", ERROR_SUCCESS, "d"},
-        {"a]\n[HKEY_CURRENT_USER\\Software\\Injected", "v", ERROR_INVALID_PARAMETER, "<no key>"},
-        {"cr\rkey", "v", ERROR_INVALID_PARAMETER, "<no key>"},
-        {"k", "line\nbreak", ERROR_INVALID_PARAMETER, "<error 2>"},
-        {"k", "cr\r", ERROR_INVALID_PARAMETER, "<error 2>"},
-    };
+    } cases[] = {{"a]", "b]", ERROR_SUCCESS, "d"},
+                 {"[x] \"q\" ]", " ;=@\t\"\\", ERROR_SUCCESS, "d"},
+                 {"a]\n[HKEY_CURRENT_USER\\Software\\Injected", "v", ERROR_INVALID_PARAMETER, "<no key>"},
+                 {"cr\rkey", "v", ERROR_INVALID_PARAMETER, "<no key>"},
+                 {"k", "line\nbreak", ERROR_INVALID_PARAMETER, "<error 2>"},
+                 {"k", "cr\r", ERROR_INVALID_PARAMETER, "<error 2>"}};
     for (const auto& c : cases) {
         const std::string path = std::string("Software\\Names\\") + c.key;
         HKEY key = nullptr;
@@ -154,67 +149,47 @@ TEST(RegistryText, NamesWithLineBreaksAreRefusedEverythingElseReadsBack) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Injected", 0, KEY_READ, &injected));
 }
 
-TEST(RegistryText, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
-    }
-    ovs::test::PrivateRegistry registry;
-    const std::filesystem::path file = registry.folder().native() / "HKEY_CURRENT_USER.reg";
+TEST_F(SubstituteRegistryFile, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
     const std::string content = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n";
-    writeAll(file, content);
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    writeAll(file("HKEY_CURRENT_USER"), content);
+    std::filesystem::permissions(file("HKEY_CURRENT_USER"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ | KEY_WRITE, &key));
     const BYTE one[] = {1, 0, 0, 0};
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_DWORD, one, 4));
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, nullptr, 0, KEY_READ,
                                                    nullptr, &key, nullptr));
-    EXPECT_EQ(content, readAll(file));
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(content, readAll(file("HKEY_CURRENT_USER")));
+    std::filesystem::permissions(file("HKEY_CURRENT_USER"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
 }
 
-TEST(RegistryText, WrittenFileHasTheDocumentedForm) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "the Windows build keeps its registry in the prefix, not in .reg files";
-    }
-    ovs::test::PrivateRegistry registry;
+TEST_F(SubstituteRegistryFile, WrittenFileHasTheDocumentedForm) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ovs\\Empty", 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr));
     RegCloseKey(key);
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ovs\\Values", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    auto set = [&](const char* name, DWORD type, const std::string& bytes) {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                                                static_cast<DWORD>(bytes.size())));
-    };
-    set("", REG_SZ, std::string("Z:\\opt\\a \"b\"\0", 13));
-    set("Count", REG_DWORD, std::string("\x2a\0\0\0", 4));
-    set("Big", REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8));
-    set("Blob", REG_BINARY, std::string(30, '\xab'));
-    set("Expand", REG_EXPAND_SZ, std::string("%X%\0", 4));
-    set("Lines", REG_SZ, std::string("a\nb\0", 4));
+    const std::pair<DWORD, std::string> values[] = {
+        {REG_SZ, std::string("Z:\\opt\\a \"b\"\0", 13)}, {REG_DWORD, std::string("\x2a\0\0\0", 4)},
+        {REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8)}, {REG_BINARY, std::string(30, '\xab')},
+        {REG_EXPAND_SZ, std::string("%X%\0", 4)}, {REG_SZ, std::string("a\nb\0", 4)}};
+    const char* names[] = {"", "Count", "Big", "Blob", "Expand", "Lines"};
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, names[i], 0, values[i].first,
+                                                reinterpret_cast<const BYTE*>(values[i].second.data()),
+                                                static_cast<DWORD>(values[i].second.size())));
+    }
     RegCloseKey(key);
-
-    EXPECT_EQ("REGEDIT4\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Ovs]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Ovs\\Empty]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Ovs\\Values]\n"
-              "@=\"Z:\\\\opt\\\\a \\\"b\\\"\"\n"
-              "\"Count\"=dword:0000002a\n"
-              "\"Big\"=hex(b):01,00,00,00,00,00,00,80\n"
+    EXPECT_EQ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Ovs]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Ovs\\Empty]\n\n[HKEY_CURRENT_USER\\Software\\Ovs\\Values]\n"
+              "@=\"Z:\\\\opt\\\\a \\\"b\\\"\"\n\"Count\"=dword:0000002a\n\"Big\"=hex(b):01,00,00,00,00,00,00,80\n"
               "\"Blob\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,\\\n"
-              "  ab,ab,ab,ab,ab,ab,ab,ab\n"
-              "\"Expand\"=hex(2):25,58,25,00\n"
-              "\"Lines\"=hex(1):61,0a,62,00\n"
-              "\n",
-              readAll(registry.folder().native() / "HKEY_CURRENT_USER.reg"));
-    EXPECT_FALSE(std::filesystem::exists(registry.folder().native() / "HKEY_LOCAL_MACHINE.reg"));
+              "  ab,ab,ab,ab,ab,ab,ab,ab\n\"Expand\"=hex(2):25,58,25,00\n\"Lines\"=hex(1):61,0a,62,00\n\n",
+              readAll(file("HKEY_CURRENT_USER")));
+    EXPECT_FALSE(std::filesystem::exists(file("HKEY_LOCAL_MACHINE")));
     std::filesystem::directory_iterator entries(registry.folder().native()); // no temporary left behind
     EXPECT_EQ(1, std::distance(entries, std::filesystem::directory_iterator()));
 }
