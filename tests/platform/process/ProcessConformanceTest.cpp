@@ -6,40 +6,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <map>
 #include <string>
-#include <vector>
 
 using ovs::test::failsWith;
 
 namespace {
 
-struct Entry {
-    DWORD id;
-    std::string name;
-};
-
-std::vector<Entry> snapshotProcesses() {
-    std::vector<Entry> entries;
+// The snapshot's file name of every process by its id.
+std::map<DWORD, std::string> snapshotProcesses() {
+    std::map<DWORD, std::string> entries;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     EXPECT_NE(INVALID_HANDLE_VALUE, snapshot);
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        entries.push_back(Entry{entry.th32ProcessID, entry.szExeFile});
+        entries[entry.th32ProcessID] = entry.szExeFile;
     }
     EXPECT_EQ(DWORD(ERROR_NO_MORE_FILES), GetLastError());
     CloseHandle(snapshot);
     return entries;
-}
-
-std::string nameOf(DWORD id, const std::vector<Entry>& entries) {
-    for (const Entry& entry : entries) {
-        if (entry.id == id) {
-            return entry.name;
-        }
-    }
-    return "<absent>";
 }
 
 // A started copy of the idle program whose file name keeps the case it was given.
@@ -53,26 +39,15 @@ protected:
     ovs::test::IdleProcess idle{ovs::test::copyIdleProgram(folder, "OvsProbe.EXE")};
 };
 
-TEST_F(RunningProcess, SnapshotListsAStartedProgramByItsFileNameAndThisProcess) {
-    std::vector<Entry> entries = snapshotProcesses();
-    EXPECT_EQ("OvsProbe.EXE", nameOf(idle.id(), entries));
-    std::string own = nameOf(GetCurrentProcessId(), entries);
-    EXPECT_EQ(0u, own.find("platform_tests")) << own;
-}
-
-TEST_F(RunningProcess, AnEndedProgramLeavesTheSnapshot) {
-    DWORD id = idle.id();
-    idle.stop();
-    EXPECT_EQ("<absent>", nameOf(id, snapshotProcesses()));
-}
-
-TEST_F(RunningProcess, ExitCodeIsStillActiveUntilTerminated) {
+TEST_F(RunningProcess, IsListedByItsFileNameAndStillActiveUntilTerminated) {
+    std::map<DWORD, std::string> entries = snapshotProcesses();
+    EXPECT_EQ("OvsProbe.EXE", entries[idle.id()]);
+    EXPECT_EQ(0u, entries[GetCurrentProcessId()].find("platform_tests")) << entries[GetCurrentProcessId()];
     HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, idle.id());
     ASSERT_NE(nullptr, query);
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeProcess(query, &code));
     EXPECT_EQ(DWORD(STILL_ACTIVE), code);
-
     HANDLE terminator = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
     ASSERT_NE(nullptr, terminator);
     EXPECT_TRUE(TerminateProcess(terminator, 7));
@@ -81,6 +56,10 @@ TEST_F(RunningProcess, ExitCodeIsStillActiveUntilTerminated) {
     EXPECT_EQ(7u, code);
     CloseHandle(terminator);
     CloseHandle(query);
+    // An ended program leaves the snapshot.
+    const DWORD id = idle.id();
+    idle.stop();
+    EXPECT_EQ(0u, snapshotProcesses().count(id));
 }
 
 TEST_F(RunningProcess, RightsOfTheHandleAreChecked) {
@@ -89,20 +68,17 @@ TEST_F(RunningProcess, RightsOfTheHandleAreChecked) {
     EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return TerminateProcess(query, 0); }));
     EXPECT_TRUE(idle.running());
     CloseHandle(query);
-
     HANDLE terminator = OpenProcess(PROCESS_TERMINATE, FALSE, idle.id());
     ASSERT_NE(nullptr, terminator);
     DWORD code = 0;
     EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return GetExitCodeProcess(terminator, &code); }));
     CloseHandle(terminator);
-}
-
-TEST(ProcessConformance, OpeningAProcessThatDoesNotExistFails) {
+    // A process that does not exist cannot be opened.
     EXPECT_TRUE(failsWith(HANDLE(nullptr), ERROR_INVALID_PARAMETER,
                           [] { return OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0x7FFFFFF0); }));
 }
 
-TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolder) {
+TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolderOrReportsItMissing) {
     ovs::test::TempFolder programFolder, workFolder;
     std::string program = ovs::test::copyIdleProgram(programFolder, "OvsProbe.exe");
     ovs::test::IdleProcess idle(program, "300 started.txt", workFolder.path());
@@ -113,11 +89,8 @@ TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolder) {
     EXPECT_TRUE(std::filesystem::exists(workFolder.native() / "started.txt"));
     EXPECT_FALSE(std::filesystem::exists(programFolder.native() / "started.txt"));
     EXPECT_EQ(GetCurrentProcessId(), GetProcessId(GetCurrentProcess()));
-}
 
-TEST(ProcessConformance, ShellReportsAMissingProgram) {
-    ovs::test::TempFolder folder;
-    std::string missing = folder / "Missing.exe";
+    const std::string missing = programFolder / "Missing.exe";
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -129,27 +102,23 @@ TEST(ProcessConformance, ShellReportsAMissingProgram) {
 }
 
 TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
-    struct Lookup {
+    const struct {
         const char* module;
         const char* function;
         bool found;
-    };
-    const Lookup lookups[] = {
-        {"Kernel32.dll", "CreateToolhelp32Snapshot", true}, {"Kernel32.dll", "Process32First", true},
-        {"Kernel32.dll", "Process32Next", true},            {"Kernel32.dll", "Module32First", true},
-        {"Kernel32.dll", "Module32Next", true},             {"Kernel32.dll", "GetProcessId", true},
-        {"Kernel32.dll", "QueryFullProcessImageNameA", true}, {"PsApi.dll", "GetProcessImageFileNameA", true},
-        {"Kernel32.dll", "NoSuchFunction", false},          {"Kernel32.dll", "process32first", false},
-    };
-    for (const Lookup& lookup : lookups) {
+    } lookups[] = {{"Kernel32.dll", "CreateToolhelp32Snapshot", true}, {"Kernel32.dll", "Process32First", true},
+                   {"Kernel32.dll", "Process32Next", true},            {"Kernel32.dll", "Module32First", true},
+                   {"Kernel32.dll", "Module32Next", true},             {"Kernel32.dll", "GetProcessId", true},
+                   {"Kernel32.dll", "QueryFullProcessImageNameA", true},
+                   {"PsApi.dll", "GetProcessImageFileNameA", true},
+                   {"Kernel32.dll", "NoSuchFunction", false},          {"Kernel32.dll", "process32first", false}};
+    for (const auto& lookup : lookups) {
         HMODULE module = LoadLibraryA(lookup.module);
         ASSERT_NE(nullptr, module) << lookup.module;
         SetLastError(0);
-        FARPROC address = GetProcAddress(module, lookup.function);
-        EXPECT_EQ(lookup.found, address != nullptr) << lookup.function;
-        if (!lookup.found) {
-            EXPECT_EQ(DWORD(ERROR_PROC_NOT_FOUND), GetLastError()) << lookup.function;
-        }
+        EXPECT_EQ(lookup.found, GetProcAddress(module, lookup.function) != nullptr) << lookup.function;
+        const DWORD error = GetLastError();
+        EXPECT_EQ(lookup.found ? error : DWORD(ERROR_PROC_NOT_FOUND), error) << lookup.function;
         EXPECT_TRUE(FreeLibrary(module));
     }
     EXPECT_TRUE(FreeLibrary(GetModuleHandleA(nullptr)));
