@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 using ovs::test::failsWith;
@@ -17,16 +16,12 @@ namespace {
 
 TEST(TextConformance, CaseMappingOfAsciiText) {
     const struct {
-        const char* text;
-        const char* upper;
-        const char* lower;
-    } cases[] = {{"abc", "ABC", "abc"},          {"MiXeD 123", "MIXED 123", "mixed 123"},
-                 {"a-z_{}@[`", "A-Z_{}@[`", "a-z_{}@[`"}, {"EXE", "EXE", "exe"},
-                 {"", "", ""}};
+        const char *text, *upper, *lower;
+    } cases[] = {{"abc", "ABC", "abc"}, {"MiXeD 123", "MIXED 123", "mixed 123"}, {"EXE", "EXE", "exe"},
+                 {"a-z_{}@[`", "A-Z_{}@[`", "a-z_{}@[`"}, {"", "", ""}};
     for (const auto& c : cases) {
-        std::string upper = c.text;
-        std::string lower = c.text;
-        DWORD length = static_cast<DWORD>(upper.size());
+        std::string upper = c.text, lower = c.text;
+        const DWORD length = static_cast<DWORD>(upper.size());
         EXPECT_EQ(length, CharUpperBuffA(&upper[0], length));
         EXPECT_EQ(length, CharLowerBuffA(&lower[0], length));
         EXPECT_EQ(c.upper, upper);
@@ -37,50 +32,32 @@ TEST(TextConformance, CaseMappingOfAsciiText) {
     EXPECT_STREQ("ABCdef", partial);
 }
 
-TEST(TextConformance, Utf8RoundTrip) {
+TEST(TextConformance, Utf8RoundTripAndItsFailures) {
     const char utf8[] = "a\xC3\xA4\xE2\x82\xAC"; // a, a-umlaut, euro sign
-    int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    ASSERT_EQ(4, needed); // three characters and the zero
-    wchar_t wide[4];
+    ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)); // three characters and the zero
+    wchar_t wide[8];
     ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 4));
-    EXPECT_EQ(L'a', wide[0]);
-    EXPECT_EQ(wchar_t(0xE4), wide[1]);
-    EXPECT_EQ(wchar_t(0x20AC), wide[2]);
-    EXPECT_EQ(wchar_t(0), wide[3]);
-
+    EXPECT_EQ((std::wstring{L'a', wchar_t(0xE4), wchar_t(0x20AC), wchar_t(0)}), std::wstring(wide, 4));
     EXPECT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, nullptr, 0, nullptr, nullptr));
-    char back[8] = {};
-    ASSERT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, back, sizeof(back), nullptr, nullptr));
-    EXPECT_STREQ(utf8, back);
-}
+    char narrow[8] = {};
+    ASSERT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, narrow, sizeof narrow, nullptr, nullptr));
+    EXPECT_STREQ(utf8, narrow);
 
-TEST(TextConformance, InvalidUtf8) {
     const char broken[] = "a\xFF" "b";
-    wchar_t wide[8] = {};
     EXPECT_TRUE(failsWith(0, ERROR_NO_UNICODE_TRANSLATION,
                           [&] { return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, broken, 3, wide, 8); }));
     // Without the flag the bad byte becomes the replacement character.
     ASSERT_EQ(3, MultiByteToWideChar(CP_UTF8, 0, broken, 3, wide, 8));
-    EXPECT_EQ(wchar_t(0xFFFD), wide[1]);
-    EXPECT_EQ(L'b', wide[2]);
-}
-
-TEST(TextConformance, FailuresReturnZeroWithTheirErrors) {
-    wchar_t wide[2] = {};
+    EXPECT_EQ((std::wstring{L'a', wchar_t(0xFFFD), L'b'}), std::wstring(wide, 3));
     EXPECT_TRUE(
         failsWith(0, ERROR_INSUFFICIENT_BUFFER, [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", 3, wide, 2); }));
     EXPECT_TRUE(
         failsWith(0, ERROR_INVALID_PARAMETER, [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", 0, wide, 2); }));
-
-    char narrow[2] = {};
     EXPECT_TRUE(failsWith(0, ERROR_INSUFFICIENT_BUFFER,
                           [&] { return WideCharToMultiByte(CP_UTF8, 0, L"abc", 3, narrow, 2, nullptr, nullptr); }));
     // UTF-8 takes no flags but WC_ERR_INVALID_CHARS. Known Wine 8 deviation: it ignores the flag
     // and goes on converting.
-    char roomy[8] = {};
-    auto flagged = [&] {
-        return WideCharToMultiByte(CP_UTF8, WC_COMPOSITECHECK, L"abc", 3, roomy, 8, nullptr, nullptr);
-    };
+    auto flagged = [&] { return WideCharToMultiByte(CP_UTF8, WC_COMPOSITECHECK, L"abc", 3, narrow, 8, nullptr, 0); };
     if (ovs::platform::isWine()) {
         ovs::test::recordWineDeviation("WC_COMPOSITECHECK_for_UTF8", std::to_string(flagged()));
     } else {
@@ -90,51 +67,40 @@ TEST(TextConformance, FailuresReturnZeroWithTheirErrors) {
 
 TEST(TextConformance, AnsiConversionTakesCompositeCheckAndSubstitutesTheDefaultCharacter) {
     char narrow[16] = {};
-    ASSERT_EQ(5, WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, L"plain", 5, narrow, sizeof(narrow), nullptr, nullptr));
+    ASSERT_EQ(5, WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, L"plain", 5, narrow, sizeof narrow, nullptr, nullptr));
     EXPECT_STREQ("plain", narrow);
-
     const wchar_t unpaired[] = {L'a', 0xD800, L'b'};
     char out[8] = {};
     BOOL usedDefault = FALSE;
-    ASSERT_EQ(3, WideCharToMultiByte(CP_ACP, 0, unpaired, 3, out, sizeof(out), nullptr, &usedDefault));
+    ASSERT_EQ(3, WideCharToMultiByte(CP_ACP, 0, unpaired, 3, out, sizeof out, nullptr, &usedDefault));
     EXPECT_STREQ("a?b", out);
     EXPECT_TRUE(usedDefault);
 }
 
-TEST(TextConformance, UserInterfaceLanguageIsAValidLanguageId) {
-    LANGID language = GetUserDefaultUILanguage();
+TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubstitute) {
+    const LANGID language = GetUserDefaultUILanguage();
     EXPECT_NE(0, PRIMARYLANGID(language));
     EXPECT_NE(0, SUBLANGID(language));
-}
-
-// The substitute reads the language from the locale variables; Windows from the user's
-// settings, which no test can change.
-TEST(TextConformance, SubstituteTakesTheLanguageFromTheLocaleVariables) {
     if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "Windows takes the language from the user's settings";
+        GTEST_SKIP() << "Windows takes the language from the user's settings, which no test can change";
     }
     const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
     std::string saved[3];
     for (int i = 0; i < 3; ++i) {
-        const char* value = std::getenv(names[i]);
-        saved[i] = value != nullptr ? value : "";
+        saved[i] = std::getenv(names[i]) != nullptr ? std::getenv(names[i]) : "";
     }
     const struct {
-        const char* all;
-        const char* messages;
-        const char* lang;
+        const char* values[3];
         LANGID expected;
-    } cases[] = {
-        {"", "", "", 1033},           {"C", "", "de_DE", 1033},          {"POSIX", "", "", 1033},
-        {"de_DE.UTF-8", "fr_FR", "", 1031}, {"", "zh_HK.UTF-8", "de_DE", 3076}, {"", "", "zh_SG", 4100},
-        {"", "", "fi_FI.UTF-8@euro", 1035}, {"", "", "pt_BR", 1046},     {"", "", "es_ES", 3082},
-        {"", "", "sv", 1053},         {"", "", "xx_YY", 1033},           {"", "", "en_GB", 2057},
-    };
+    } cases[] = {{{"", "", ""}, 1033},           {{"C", "", "de_DE"}, 1033},          {{"POSIX", "", ""}, 1033},
+                 {{"de_DE.UTF-8", "fr_FR", ""}, 1031}, {{"", "zh_HK.UTF-8", "de_DE"}, 3076}, {{"", "", "zh_SG"}, 4100},
+                 {{"", "", "fi_FI.UTF-8@euro"}, 1035}, {{"", "", "pt_BR"}, 1046},     {{"", "", "es_ES"}, 3082},
+                 {{"", "", "sv"}, 1053},         {{"", "", "xx_YY"}, 1033},           {{"", "", "en_GB"}, 2057}};
     for (const auto& c : cases) {
-        ovs::platform::setEnvironmentVariable("LC_ALL", c.all);
-        ovs::platform::setEnvironmentVariable("LC_MESSAGES", c.messages);
-        ovs::platform::setEnvironmentVariable("LANG", c.lang);
-        EXPECT_EQ(c.expected, GetUserDefaultUILanguage()) << c.all << "|" << c.messages << "|" << c.lang;
+        for (int i = 0; i < 3; ++i) {
+            ovs::platform::setEnvironmentVariable(names[i], c.values[i]);
+        }
+        EXPECT_EQ(c.expected, GetUserDefaultUILanguage()) << c.values[0] << "|" << c.values[1] << "|" << c.values[2];
     }
     for (int i = 0; i < 3; ++i) {
         ovs::platform::setEnvironmentVariable(names[i], saved[i]);
