@@ -1,35 +1,33 @@
-// The program's own module: its handle and its file name.
+// The program's own module: its handle, its file name and its string resources (LoadStringA
+// over the message table).
 #include "Conformance.h"
+#include "MessageNumbers.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 using ovs::test::failsWith;
+namespace msg = ovs::msg;
 
-TEST(ModuleConformance, ProgramModuleHasAStableHandle) {
+TEST(ModuleConformance, ProgramModuleHasAStableHandleAndUnloadedModulesAreNotFound) {
     HMODULE program = GetModuleHandleA(nullptr);
     EXPECT_NE(nullptr, program);
     EXPECT_EQ(program, GetModuleHandleA(nullptr));
-}
-
-TEST(ModuleConformance, UnloadedModuleIsNotFound) {
     EXPECT_TRUE(
         failsWith(HMODULE(nullptr), ERROR_MOD_NOT_FOUND, [] { return GetModuleHandleA("no-such-module-4711.dll"); }));
 }
 
 TEST(ModuleConformance, FileNameIsTheAbsoluteProgramPath) {
     char name[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
+    const DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
     ASSERT_GT(length, 3u);
-    std::string path(name, length);
-    EXPECT_EQ(':', path[1]);
-    EXPECT_EQ('\\', path[2]);
-    std::string file = path.substr(path.find_last_of('\\') + 1);
-    EXPECT_EQ(0u, file.find("platform_tests")) << path;
-
+    const std::string path(name, length);
+    EXPECT_EQ(":\\", path.substr(1, 2));
+    EXPECT_EQ(0u, path.substr(path.find_last_of('\\') + 1).find("platform_tests")) << path;
     char small[7] = {'x', 'x', 'x', 'x', 'x', 'x', 'x'};
     EXPECT_TRUE(failsWith(DWORD(6), ERROR_INSUFFICIENT_BUFFER, [&] { return GetModuleFileNameA(nullptr, small, 6); }));
     EXPECT_EQ(path.substr(0, 5), std::string(small, 5));
@@ -37,4 +35,32 @@ TEST(ModuleConformance, FileNameIsTheAbsoluteProgramPath) {
     // copies six characters and no zero, as Windows XP did.
     ovs::test::expectPart(ovs::test::WineBuffer, ovs::test::WineBuffer, "GetModuleFileNameA_cut", "terminator", '\0',
                           small[5]);
+}
+
+TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
+    const struct {
+        UINT id;
+        const char* text;
+    } cases[] = {{msg::FileNotFound, "file %1 not found"},
+                 {msg::RegistryNoAccess, "no access to \"%1\" in registration (%2)"},
+                 {msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"},
+                 {msg::AbortedByUser, "%1: aborted by user"},
+                 {msg::ModuleIgnored, "Module ignored. Embedded English language is used."},
+                 {4711, nullptr}, {0, nullptr}, {1, nullptr}, {65535, nullptr}}; // missing: zero
+    for (const auto& c : cases) {
+        // The null module means the program itself.
+        for (HMODULE module : {GetModuleHandleA(nullptr), HMODULE(nullptr)}) {
+            char buffer[512];
+            std::memset(buffer, 'x', sizeof buffer);
+            const int length = LoadStringA(module, c.id, buffer, sizeof buffer);
+            EXPECT_EQ(c.text ? static_cast<int>(std::strlen(c.text)) : 0, length) << c.id;
+            EXPECT_STREQ(c.text ? c.text : "", c.text ? buffer : "") << c.id;
+        }
+    }
+    // A short buffer gets the text cut and terminated, and nothing beyond.
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(4, LoadStringA(GetModuleHandleA(nullptr), msg::FileNotFound, buffer, 5));
+    EXPECT_STREQ("file", buffer);
+    EXPECT_EQ('x', buffer[5]);
 }
