@@ -155,7 +155,8 @@ TEST_F(PrivateProfileWriteTest, WritesAValueOfAMebibyteWhole) {
     }
 }
 
-TEST_F(PrivateProfileWriteTest, DeletesKeysAndSectionsAndRefusesBadCalls) {
+TEST_F(PrivateProfileWriteTest, DeletesKeysReplacesSectionsAndRefusesBadCalls) {
+    const std::string I02 = ";c\r\n[s]\r\nold=1\r\n;inner\r\nold2=2\r\n[t]\r\nx=1\r\n";
     run({
         {"H01", G04, {{"App1", "key2", std::nullopt}},
          "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
@@ -183,48 +184,7 @@ TEST_F(PrivateProfileWriteTest, DeletesKeysAndSectionsAndRefusesBadCalls) {
         {"deleted last line without line end", "[a]\r\nk=1\r\nj=2", {{"a", "j", std::nullopt}}, "[a]\r\nk=1\r\n"},
         {"LF file keeps its line ends", "[a]\nk=1\nj=2\n[b]\nx=1\n", {{"a", "k", std::nullopt}, {"b", "x", "2"s}},
          "[a]\nj=2\n[b]\nx=2\n", std::nullopt, WineFile},
-    });
-}
-
-TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {
-    // H13: an empty file name; H14: a folder that does not exist (none is created); H18.
-    SetLastError(lastErrorSentinel);
-    EXPECT_FALSE(WritePrivateProfileStringA("App", "key", "string", ""));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
-
-    std::string missing = folder() / "missing";
-    SetLastError(lastErrorSentinel);
-    EXPECT_FALSE(WritePrivateProfileStringA("App", "key", "string", (missing + "\\test.ini").c_str()));
-    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
-    EXPECT_FALSE(std::filesystem::exists(folder().native() / "missing"));
-    SetLastError(lastErrorSentinel);
-    EXPECT_FALSE(WritePrivateProfileSectionA("App", "k=v\0"s.c_str(), (missing + "\\test.ini").c_str()));
-    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
-
-    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr));
-}
-
-TEST_F(PrivateProfileWriteTest, RefusesToChangeAReadOnlyFile) {
-    if (ovs::platform::isWine()) {
-        GTEST_SKIP() << "Wine run by the superuser, as here, writes read-only files";
-    }
-    const std::string content = "[s]\r\nk=1\r\n";
-    writeBytes(content);
-    std::filesystem::path file = folder().native() / "test.ini";
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
-    SetLastError(lastErrorSentinel);
-    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "2", path().c_str()));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_FALSE(WritePrivateProfileSectionA("s", nullptr, path().c_str()));
-    EXPECT_EQ(content, readBytes().value_or(""));
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-}
-
-TEST_F(PrivateProfileWriteTest, ReplacesWholeSections) {
-    const std::string I02 = ";c\r\n[s]\r\nold=1\r\n;inner\r\nold2=2\r\n[t]\r\nx=1\r\n";
-    run({
+        // Whole sections replaced through WritePrivateProfileSectionA.
         {"I01", "[a]\r\nk=v\r\n", {sectionWrite("u", "p=1\0q=2\0\0"s)}, "[a]\r\nk=v\r\n[u]\r\np=1\r\nq=2\r\n"},
         {"I01 no file", std::nullopt, {sectionWrite("u", "p=1\0\0"s)}, "[u]\r\np=1\r\n"},
         {"I02", I02, {sectionWrite("s", "a=1\0b=2\0\0"s)}, ";c\r\n[s]\r\na=1\r\nb=2\r\n[t]\r\nx=1\r\n"},
@@ -236,6 +196,34 @@ TEST_F(PrivateProfileWriteTest, ReplacesWholeSections) {
         {"section write then key", std::nullopt, {sectionWrite("s", "a=1\0\0"s), {"s", "b", "2"s}},
          "[s]\r\na=1\r\nb=2\r\n"},
     });
+}
+
+TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {
+    // H13: an empty file name; H14: a folder that does not exist (none is created); H18.
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [] { return WritePrivateProfileStringA("App", "k", "s", ""); }));
+    const std::string missing = folder() / "missing\\test.ini";
+    EXPECT_TRUE(failsWith(FALSE, ERROR_PATH_NOT_FOUND,
+                          [&] { return WritePrivateProfileStringA("App", "key", "string", missing.c_str()); }));
+    EXPECT_FALSE(std::filesystem::exists(folder().native() / "missing"));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_PATH_NOT_FOUND,
+                          [&] { return WritePrivateProfileSectionA("App", "k=v\0"s.c_str(), missing.c_str()); }));
+
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(PrivateProfileWriteTest, RefusesToChangeAReadOnlyFile) {
+    if (ovs::platform::isWine()) {
+        GTEST_SKIP() << "Wine run by the superuser, as here, writes read-only files";
+    }
+    const std::string content = "[s]\r\nk=1\r\n";
+    writeBytes(content);
+    const std::filesystem::path file = folder().native() / "test.ini";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    EXPECT_TRUE(
+        failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return WritePrivateProfileStringA("s", "k", "2", path().c_str()); }));
+    EXPECT_FALSE(WritePrivateProfileSectionA("s", nullptr, path().c_str()));
+    EXPECT_EQ(content, readBytes().value_or(""));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 } // namespace
