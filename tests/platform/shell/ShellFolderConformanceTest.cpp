@@ -10,104 +10,71 @@
 
 namespace {
 
-// Sets a variable for the scope of one test case and puts the old value back afterwards.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        const char* old = std::getenv(name);
-        hadOld_ = old != nullptr;
-        old_ = hadOld_ ? old : "";
-        set(value);
-    }
-    ~ScopedVariable() {
-        if (hadOld_) {
-            set(old_);
-        } else {
-            unset();
-        }
-    }
-    void unset() { ovs::platform::setEnvironmentVariable(name_, ""); }
-
-private:
-    void set(const std::string& value) { ovs::platform::setEnvironmentVariable(name_, value); }
-    std::string name_;
-    std::string old_;
-    bool hadOld_ = false;
-};
-
 std::string applicationData(HRESULT& result, int folder = CSIDL_APPDATA) {
     char path[MAX_PATH] = "untouched";
     result = SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
 }
 
-} // namespace
-
 TEST(ShellFolderConformance, ApplicationDataIsAnAbsolutePathWithoutTrailingSeparator) {
     HRESULT result = 0;
-    std::string folder = applicationData(result);
+    const std::string folder = applicationData(result);
     ASSERT_EQ(S_OK, result);
     ASSERT_GE(folder.size(), 3u);
-    EXPECT_EQ(':', folder[1]);
-    EXPECT_EQ('\\', folder[2]);
+    EXPECT_EQ(":\\", folder.substr(1, 2));
     EXPECT_NE('\\', folder.back());
-}
-
-TEST(ShellFolderConformance, AnUnknownFolderIdIsAnInvalidArgument) {
-    HRESULT result = 0;
-    applicationData(result, 0xff);
+    applicationData(result, 0xff); // an unknown folder id
     EXPECT_EQ(E_INVALIDARG, result);
 }
 
-TEST(ShellFolderSubstitute, FolderComesFromXdgConfigHomeThenHome) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "the XDG rule belongs to the POSIX substitute";
+// Sets XDG_CONFIG_HOME and HOME ("": unset) for one row and puts the old values back afterwards.
+class ShellFolderSubstitute : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!ovs::platform::isPosixSubstitute()) {
+            GTEST_SKIP() << "the XDG rule belongs to the POSIX substitute";
+        }
     }
-    struct Case {
-        const char* xdg;   // nullptr: unset
-        const char* home;  // nullptr: unset
+    void TearDown() override { set(xdg_.c_str(), home_.c_str()); }
+    static void set(const char* xdg, const char* home) {
+        ovs::platform::setEnvironmentVariable("XDG_CONFIG_HOME", xdg);
+        ovs::platform::setEnvironmentVariable("HOME", home);
+    }
+    static std::string valueOf(const char* name) { return std::getenv(name) != nullptr ? std::getenv(name) : ""; }
+
+    std::string xdg_ = valueOf("XDG_CONFIG_HOME"), home_ = valueOf("HOME");
+};
+
+TEST_F(ShellFolderSubstitute, FolderComesFromXdgConfigHomeThenHome) {
+    const struct {
+        const char *xdg, *home;
         HRESULT result;
         const char* folder;
-    };
-    const Case cases[] = {
-        {"/cfg/here", "/home/u", S_OK, "Z:\\cfg\\here"},
-        {"/cfg/here/", "/home/u", S_OK, "Z:\\cfg\\here"},
-        {"relative/cfg", "/home/u", S_OK, "Z:\\home\\u\\.config"},
-        {"", "/home/u", S_OK, "Z:\\home\\u\\.config"},
-        {nullptr, "/home/u/", S_OK, "Z:\\home\\u\\.config"},
-        {nullptr, "", E_FAIL, ""},
-        {nullptr, nullptr, E_FAIL, ""},
-        {"relative", nullptr, E_FAIL, ""},
-    };
-    for (const Case& c : cases) {
-        ScopedVariable xdg("XDG_CONFIG_HOME", c.xdg != nullptr ? c.xdg : "");
-        ScopedVariable home("HOME", c.home != nullptr ? c.home : "");
-        if (c.xdg == nullptr) {
-            xdg.unset();
-        }
-        if (c.home == nullptr) {
-            home.unset();
-        }
+    } cases[] = {{"/cfg/here", "/home/u", S_OK, "Z:\\cfg\\here"}, {"/cfg/here/", "/home/u", S_OK, "Z:\\cfg\\here"},
+                 {"relative/cfg", "/home/u", S_OK, "Z:\\home\\u\\.config"},
+                 {"", "/home/u", S_OK, "Z:\\home\\u\\.config"}, {"", "/home/u/", S_OK, "Z:\\home\\u\\.config"},
+                 {"", "", E_FAIL, ""}, {"relative", "", E_FAIL, ""}};
+    for (const auto& c : cases) {
+        set(c.xdg, c.home);
         HRESULT result = 0;
-        std::string folder = applicationData(result);
-        SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " / " + (c.home ? c.home : "(unset)"));
-        EXPECT_EQ(c.result, result);
-        EXPECT_EQ(c.folder, folder);
+        const std::string folder = applicationData(result);
+        EXPECT_EQ(c.result, result) << c.xdg << " / " << c.home;
+        EXPECT_EQ(c.folder, folder) << c.xdg << " / " << c.home;
     }
 }
 
-TEST(ShellFolderSubstitute, CreateFlagMakesEveryMissingLevel) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "the XDG rule belongs to the POSIX substitute";
-    }
+TEST_F(ShellFolderSubstitute, CreateFlagMakesEveryMissingLevel) {
     ovs::test::TempFolder temp;
-    auto target = temp.native() / "a" / "b";
-    ScopedVariable xdg("XDG_CONFIG_HOME", target.string());
+    const auto target = temp.native() / "a" / "b";
+    set(target.string().c_str(), home_.c_str());
     HRESULT result = 0;
     applicationData(result);
     EXPECT_EQ(S_OK, result);
     EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_EQ(ovs::platform::windowsPathOf(target.string()), applicationData(result, CSIDL_APPDATA | CSIDL_FLAG_CREATE));
+    const std::string created = applicationData(result, CSIDL_APPDATA | CSIDL_FLAG_CREATE);
+    EXPECT_EQ(ovs::platform::windowsPathOf(target.string()), created);
     EXPECT_EQ(S_OK, result);
     EXPECT_TRUE(std::filesystem::is_directory(target));
 }
+
+} // namespace
