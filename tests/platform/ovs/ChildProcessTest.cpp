@@ -14,14 +14,19 @@ using ovs::platform::ChildProcess;
 
 namespace {
 
-ChildProcess::Options probe(std::vector<std::string> arguments) {
+ChildProcess::Options probe(std::vector<std::string> arguments, const char* program = "ChildProbe.exe") {
     ChildProcess::Options options;
-    options.program = ovs::test::programPath("ChildProbe.exe");
+    options.program = ovs::test::programPath(program);
     options.arguments = std::move(arguments);
     return options;
 }
 
-} // namespace
+// The child's output with the carriage returns of a Windows console dropped.
+std::string outputOf(const ChildProcess::Options& options) {
+    std::string output;
+    ovs::platform::runProgram(options, output);
+    return ovs::test::withoutCarriageReturns(output);
+}
 
 TEST(ChildProcess, ExitCodesArriveInFullWhereThePlatformKeepsThem) {
     // POSIX keeps the low 8 bits of an exit status; GetExitCodeProcess keeps all 32.
@@ -33,31 +38,23 @@ TEST(ChildProcess, ExitCodesArriveInFullWhereThePlatformKeepsThem) {
     }
 }
 
-TEST(ChildProcess, ArgumentsWithBlanksQuotesAndBackslashesArriveUnchanged) {
-    std::string output;
-    std::vector<std::string> texts{"plain", "with blank", "trailing\\", "-i:C:\\in dir\\", "a\"quote", ""};
+TEST(ChildProcess, ArgumentsAndEnvironmentArriveUnchanged) {
+    const std::vector<std::string> texts{"plain", "with blank", "trailing\\", "-i:C:\\in dir\\", "a\"quote", ""};
     std::vector<std::string> arguments{"0"};
     arguments.insert(arguments.end(), texts.begin(), texts.end());
-    ovs::platform::runProgram(probe(arguments), output);
     std::string expected;
     for (const std::string& text : texts) {
         expected += text + "\n";
     }
-    expected += "OVS_PROBE=<unset>\nto stderr\n";
-    EXPECT_EQ(expected, ovs::test::withoutCarriageReturns(output));
-}
-
-TEST(ChildProcess, EnvironmentIsAddedForTheChildOrInheritedFromOurs) {
+    EXPECT_EQ(expected + "OVS_PROBE=<unset>\nto stderr\n", outputOf(probe(arguments)));
+    // The environment is added for the child, or inherited from ours.
     ChildProcess::Options options = probe({"0"});
     options.environment = {{"OVS_PROBE", "given"}};
-    std::string output;
-    ovs::platform::runProgram(options, output);
-    EXPECT_EQ("OVS_PROBE=given\nto stderr\n", ovs::test::withoutCarriageReturns(output));
-
+    EXPECT_EQ("OVS_PROBE=given\nto stderr\n", outputOf(options));
     ovs::platform::setEnvironmentVariable("OVS_PROBE", "inherited");
-    ovs::platform::runProgram(probe({"0"}), output);
+    const std::string inherited = outputOf(probe({"0"}));
     ovs::platform::setEnvironmentVariable("OVS_PROBE", "");
-    EXPECT_EQ("OVS_PROBE=inherited\nto stderr\n", ovs::test::withoutCarriageReturns(output));
+    EXPECT_EQ("OVS_PROBE=inherited\nto stderr\n", inherited);
 }
 
 TEST(ChildProcess, OutputFileReceivesTheOutputInsteadOfTheCaller) {
@@ -71,10 +68,8 @@ TEST(ChildProcess, OutputFileReceivesTheOutputInsteadOfTheCaller) {
     std::stringstream text;
     text << log.rdbuf();
     EXPECT_EQ("logged\nOVS_PROBE=<unset>\nto stderr\n", ovs::test::withoutCarriageReturns(text.str()));
+    // A missing program cannot be started.
+    EXPECT_THROW(ChildProcess missing(probe({}, "NoSuchProgram.exe")), std::runtime_error);
 }
 
-TEST(ChildProcess, AMissingProgramCannotBeStarted) {
-    ChildProcess::Options options;
-    options.program = ovs::test::programPath("NoSuchProgram.exe");
-    EXPECT_THROW(ChildProcess child(options), std::runtime_error);
-}
+} // namespace
