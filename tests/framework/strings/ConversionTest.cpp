@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -67,16 +69,11 @@ TEST(Conversion, Utf8ToWideAndNarrow) {
     EXPECT_EQ(std::wstring(L"ab"), ovs::wideFrom(L"abc", 2));
 }
 
-TEST(NumberText, DecimalForms) {
-    EXPECT_EQ("0", ovs::decimalText(0));
-    EXPECT_EQ("-2147483648", ovs::decimalText(-2147483647 - 1));
-    EXPECT_EQ("1234567", ovs::decimalText(1234567));
-    EXPECT_EQ("007", ovs::decimalText(7, 3));
-    EXPECT_EQ("-07", ovs::decimalText(-7, 3));
-    EXPECT_EQ("2021", ovs::decimalText(2021, 2));
-}
-
-TEST(SharedStrings, EmptyAndLineEnd) {
+TEST(NumberText, DecimalFormsAndSharedStrings) {
+    EXPECT_EQ((std::vector<std::string>{"0", "-2147483648", "1234567", "007", "-07", "2021"}),
+              (std::vector<std::string>{ovs::decimalText(0), ovs::decimalText(-2147483647 - 1),
+                                        ovs::decimalText(1234567), ovs::decimalText(7, 3), ovs::decimalText(-7, 3),
+                                        ovs::decimalText(2021, 2)}));
     EXPECT_EQ("", ovs::emptyString());
     EXPECT_EQ(&ovs::emptyString(), &ovs::emptyString());
     EXPECT_EQ("\r\n", ovs::lineEnd());
