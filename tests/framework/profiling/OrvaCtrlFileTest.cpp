@@ -84,8 +84,7 @@ struct HeaderCheckCase {
     std::uint32_t flags;
     std::string header; // the header section's lines, or the whole text when it has '['
     int number;         // 0: accepted
-    const char* argument1;
-    const char* argument2;
+    const char *argument1, *argument2;
 };
 
 TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
