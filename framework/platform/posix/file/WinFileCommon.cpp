@@ -1,5 +1,6 @@
 // POSIX substitute: file times, attributes and the in-process share table.
 #include "platform/posix/file/WinFileCommon.h"
+#include "platform/posix/file/ZPath.h"
 
 #include <cstring>
 #include <list>
@@ -61,6 +62,14 @@ struct timespec timespecFrom(const FILETIME& time) {
     result.tv_sec = static_cast<time_t>(static_cast<std::int64_t>(units / unitsPerSecond) - secondsFrom1601To1970);
     result.tv_nsec = static_cast<long>((units % unitsPerSecond) * 100);
     return result;
+}
+
+bool unixPathOfFileName(LPCSTR fileName, std::string& path) {
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    return unixPathOfFull(fileName, path);
 }
 
 DWORD attributesOf(const struct stat& info, const std::string& name) {

@@ -47,6 +47,44 @@ int openFlagsFor(DWORD access) {
     return writes ? O_WRONLY : O_RDONLY;
 }
 
+// Moves `count` bytes with `step` (a read or a write on the descriptor) until all are moved, the
+// file ends or an error stops it; as on Windows, the bytes moved are reported even on failure.
+template <typename Step>
+BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
+    FileObject* file = fileOf(handle);
+    if (moved != nullptr) {
+        *moved = 0;
+    }
+    if (file == nullptr) {
+        return FALSE;
+    }
+    if (!(writing ? file->canWrite() : file->canRead())) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    DWORD total = 0;
+    BOOL succeeded = TRUE;
+    while (total < count) {
+        ssize_t done = step(file->descriptor(), total, count - total);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done < 0) {
+            SetLastError(!writing && errno == EISDIR ? ERROR_INVALID_FUNCTION : ovs::posix::errorFromErrno(errno));
+            succeeded = FALSE;
+            break;
+        }
+        if (done == 0) {
+            break;
+        }
+        total += static_cast<DWORD>(done);
+    }
+    if (moved != nullptr) {
+        *moved = total;
+    }
+    return succeeded;
+}
+
 } // namespace
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
@@ -62,11 +100,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
         return INVALID_HANDLE_VALUE;
     }
     std::string path;
-    if (fileName == nullptr || *fileName == '\0') {
-        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (!ovs::posix::unixPathOfFull(fileName, path)) {
+    if (!ovs::posix::unixPathOfFileName(fileName, path)) {
         return INVALID_HANDLE_VALUE;
     }
     if (flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) {
@@ -139,72 +173,15 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {
-    FileObject* file = fileOf(handle);
-    if (bytesRead != nullptr) {
-        *bytesRead = 0;
-    }
-    if (file == nullptr) {
-        return FALSE;
-    }
-    if (!file->canRead()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    DWORD total = 0;
-    while (total < bytesToRead) {
-        ssize_t got = ::read(file->descriptor(), static_cast<char*>(buffer) + total, bytesToRead - total);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            SetLastError(errno == EISDIR ? ERROR_INVALID_FUNCTION : ovs::posix::errorFromErrno(errno));
-            if (bytesRead != nullptr) {
-                *bytesRead = total;
-            }
-            return FALSE;
-        }
-        if (got == 0) {
-            break;
-        }
-        total += static_cast<DWORD>(got);
-    }
-    if (bytesRead != nullptr) {
-        *bytesRead = total;
-    }
-    return TRUE;
+    return transfer(handle, false, bytesToRead, bytesRead, [buffer](int descriptor, DWORD at, DWORD count) {
+        return ::read(descriptor, static_cast<char*>(buffer) + at, count);
+    });
 }
 
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED) {
-    FileObject* file = fileOf(handle);
-    if (bytesWritten != nullptr) {
-        *bytesWritten = 0;
-    }
-    if (file == nullptr) {
-        return FALSE;
-    }
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    DWORD total = 0;
-    while (total < bytesToWrite) {
-        ssize_t put = ::write(file->descriptor(), static_cast<const char*>(buffer) + total, bytesToWrite - total);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            SetLastError(ovs::posix::errorFromErrno(errno));
-            if (bytesWritten != nullptr) {
-                *bytesWritten = total;
-            }
-            return FALSE;
-        }
-        total += static_cast<DWORD>(put);
-    }
-    if (bytesWritten != nullptr) {
-        *bytesWritten = total;
-    }
-    return TRUE;
+    return transfer(handle, true, bytesToWrite, bytesWritten, [buffer](int descriptor, DWORD at, DWORD count) {
+        return ::write(descriptor, static_cast<const char*>(buffer) + at, count);
+    });
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod) {

@@ -21,11 +21,7 @@ std::string lastComponent(const std::string& unixPath) {
 
 BOOL DeleteFileA(LPCSTR fileName) {
     std::string path;
-    if (fileName == nullptr || *fileName == '\0') {
-        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
-    if (!ovs::posix::unixPathOfFull(fileName, path)) {
+    if (!ovs::posix::unixPathOfFileName(fileName, path)) {
         return FALSE;
     }
     struct stat info;
@@ -122,11 +118,7 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
     std::string path;
-    if (fileName == nullptr || *fileName == '\0') {
-        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (!ovs::posix::unixPathOfFull(fileName, path)) {
+    if (!ovs::posix::unixPathOfFileName(fileName, path)) {
         return INVALID_FILE_ATTRIBUTES;
     }
     struct stat info;

@@ -37,63 +37,56 @@ void copyName(char* target, std::size_t capacity, const std::string& text) {
     target[length] = '\0';
 }
 
-BOOL processAt(HANDLE handle, LPPROCESSENTRY32 entry, bool first) {
+// The walk Process32First/Next and Module32First/Next share: the next record of the snapshot
+// goes to fill, with the entry cleared except for its size.
+template <typename Entry, typename Record, typename Fill>
+BOOL nextEntry(HANDLE handle, Entry* entry, bool first, std::vector<Record> Snapshot::*records,
+               std::size_t Snapshot::*next, Fill fill) {
     auto* snapshot = ovs::posix::lookupHandleAs<Snapshot>(handle);
     if (snapshot == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (entry == nullptr || entry->dwSize < sizeof(PROCESSENTRY32)) {
+    if (entry == nullptr || entry->dwSize < sizeof(Entry)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     if (first) {
-        snapshot->nextProcess = 0;
+        snapshot->*next = 0;
     }
-    if (snapshot->nextProcess >= snapshot->processes.size()) {
+    if (snapshot->*next >= (snapshot->*records).size()) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    const ProcessRecord& record = snapshot->processes[snapshot->nextProcess++];
+    const Record& record = (snapshot->*records)[(snapshot->*next)++];
     DWORD size = entry->dwSize;
-    std::memset(entry, 0, sizeof(PROCESSENTRY32));
+    std::memset(entry, 0, sizeof(Entry));
     entry->dwSize = size;
-    entry->th32ProcessID = record.processId;
-    entry->th32ParentProcessID = record.parentId;
-    entry->cntThreads = record.threads;
-    entry->pcPriClassBase = 8; // normal priority
-    copyName(entry->szExeFile, sizeof entry->szExeFile, record.imageName);
+    fill(*entry, record);
     return TRUE;
 }
 
+BOOL processAt(HANDLE handle, LPPROCESSENTRY32 entry, bool first) {
+    return nextEntry(handle, entry, first, &Snapshot::processes, &Snapshot::nextProcess,
+                     [](PROCESSENTRY32& out, const ProcessRecord& record) {
+                         out.th32ProcessID = record.processId;
+                         out.th32ParentProcessID = record.parentId;
+                         out.cntThreads = record.threads;
+                         out.pcPriClassBase = 8; // normal priority
+                         copyName(out.szExeFile, sizeof out.szExeFile, record.imageName);
+                     });
+}
+
 BOOL moduleAt(HANDLE handle, LPMODULEENTRY32 entry, bool first) {
-    auto* snapshot = ovs::posix::lookupHandleAs<Snapshot>(handle);
-    if (snapshot == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (entry == nullptr || entry->dwSize < sizeof(MODULEENTRY32)) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    if (first) {
-        snapshot->nextModule = 0;
-    }
-    if (snapshot->nextModule >= snapshot->modules.size()) {
-        SetLastError(ERROR_NO_MORE_FILES);
-        return FALSE;
-    }
-    const ModuleRecord& record = snapshot->modules[snapshot->nextModule++];
-    DWORD size = entry->dwSize;
-    std::memset(entry, 0, sizeof(MODULEENTRY32));
-    entry->dwSize = size;
-    entry->th32ModuleID = 1;
-    entry->th32ProcessID = record.processId;
-    entry->GlblcntUsage = 0xFFFF;
-    entry->ProccntUsage = 0xFFFF;
-    copyName(entry->szModule, sizeof entry->szModule, record.name);
-    copyName(entry->szExePath, sizeof entry->szExePath, record.path);
-    return TRUE;
+    return nextEntry(handle, entry, first, &Snapshot::modules, &Snapshot::nextModule,
+                     [](MODULEENTRY32& out, const ModuleRecord& record) {
+                         out.th32ModuleID = 1;
+                         out.th32ProcessID = record.processId;
+                         out.GlblcntUsage = 0xFFFF;
+                         out.ProccntUsage = 0xFFFF;
+                         copyName(out.szModule, sizeof out.szModule, record.name);
+                         copyName(out.szExePath, sizeof out.szExePath, record.path);
+                     });
 }
 
 } // namespace

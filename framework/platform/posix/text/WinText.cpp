@@ -1,6 +1,7 @@
 // POSIX substitute: UTF-8 conversions, ASCII case mapping, the user interface language.
 #include "platform/posix/text/WinText.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -101,6 +102,22 @@ const LanguageName languageNames[] = {
     {"nb", 0x0414},    {"no", 0x0414},    {"he", 0x040D},    {"uk", 0x0422},    {"ro", 0x0418},
 };
 
+// The end of both conversions: a size of 0 asks for the length; a buffer too small gets what
+// fits and the call fails with 122, as Windows does.
+template <typename Char>
+int deliver(const std::basic_string<Char>& out, Char* target, int size) {
+    if (size == 0) {
+        return static_cast<int>(out.size());
+    }
+    const bool fits = out.size() <= static_cast<std::size_t>(size);
+    std::copy_n(out.data(), fits ? out.size() : static_cast<std::size_t>(size), target);
+    if (!fits) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    return static_cast<int>(out.size());
+}
+
 } // namespace
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLength, LPSTR multiByteText,
@@ -150,16 +167,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLe
     if (usedDefaultChar != nullptr) {
         *usedDefaultChar = usedDefault ? TRUE : FALSE;
     }
-    if (multiByteSize == 0) {
-        return static_cast<int>(out.size());
-    }
-    if (out.size() > static_cast<std::size_t>(multiByteSize)) {
-        std::memcpy(multiByteText, out.data(), static_cast<std::size_t>(multiByteSize));
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::memcpy(multiByteText, out.data(), out.size());
-    return static_cast<int>(out.size());
+    return deliver(out, multiByteText, multiByteSize);
 }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText, int multiByteLength, LPWSTR wideText,
@@ -194,16 +202,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText, int mu
             out += static_cast<wchar_t>(replacement);
         }
     }
-    if (wideSize == 0) {
-        return static_cast<int>(out.size());
-    }
-    if (out.size() > static_cast<std::size_t>(wideSize)) {
-        std::wmemcpy(wideText, out.data(), static_cast<std::size_t>(wideSize));
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::wmemcpy(wideText, out.data(), out.size());
-    return static_cast<int>(out.size());
+    return deliver(out, wideText, wideSize);
 }
 
 DWORD CharUpperBuffA(LPSTR text, DWORD length) {
