@@ -74,8 +74,6 @@ TEST_F(PrivateProfileWriteTest, LaysOutNewSectionsKeysAndValues) {
          {{"App1", "key1", "string1"s}, {"App1", "key2", "string2"s}, {"App1", "key3", "string3"s},
           {"App2", "key4", "string4"s}, {"App3", "key5", "string5"s}},
          G04},
-        {"G05", "", {{"S", "z", ""s}, {"S", "a", ""s}, {"S", "y", ""s}, {"S", "b", ""s}},
-         "[S]\r\nz=\r\na=\r\ny=\r\nb=\r\n"},
         {"G06", "[S]\r\nb=value\r\na=value\r\n", {{"S", "z", ""s}, {"S", "b", ""s}, {"S", "y", ""s}, {"S", "a", ""s}},
          "[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n"},
         {"G07", "[SectionName]\r\nTestKey=TestValue", {{"SectionName", "TESTKEY", "TestValue2"s}},
