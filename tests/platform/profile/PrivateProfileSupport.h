@@ -23,18 +23,14 @@ namespace ovs::test {
 // ignores the variable; under Wine the prefix's Windows directory is private to the build.
 class PrivateWindowsDirectory {
 public:
-    PrivateWindowsDirectory() {
-        const char* previous = std::getenv("OVS_WINDOWS_DIR");
-        saved_ = previous == nullptr ? std::string() : std::string(previous);
-        ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", folder_.path());
-    }
+    PrivateWindowsDirectory() { ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", folder_.path()); }
     ~PrivateWindowsDirectory() { ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", saved_); }
     PrivateWindowsDirectory(const PrivateWindowsDirectory&) = delete;
     PrivateWindowsDirectory& operator=(const PrivateWindowsDirectory&) = delete;
 
 private:
+    std::string saved_ = std::getenv("OVS_WINDOWS_DIR") != nullptr ? std::getenv("OVS_WINDOWS_DIR") : "";
     TempFolder folder_;
-    std::string saved_;
 };
 
 class PrivateProfileTest : public ::testing::Test {
@@ -43,17 +39,13 @@ protected:
     std::string path(const std::string& name = "test.ini") const { return folder_ / name; }
 
     void writeBytes(const std::string& bytes, const std::string& name = "test.ini") const {
-        std::ofstream out(folder_.native() / name, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(folder_.native() / name, std::ios::binary | std::ios::trunc) << bytes;
     }
 
     // The file's bytes, or nullopt when it does not exist.
     std::optional<std::string> readBytes(const std::string& name = "test.ini") const {
         std::ifstream in(folder_.native() / name, std::ios::binary);
-        if (!in) {
-            return std::nullopt;
-        }
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
     }
 
     // Sets up the file: nullopt removes it.
@@ -72,18 +64,15 @@ private:
     TempFolder folder_;
 };
 
-// Bytes shown readably in failure messages: \r, \n, \0 and non-printing bytes escaped.
+// Bytes shown readably in failure messages: \r, \n, \0, \\ and non-printing bytes escaped.
 inline std::string visible(const std::string& bytes) {
     std::string out;
     for (char c : bytes) {
-        const char* named = c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0" : c == '\\' ? "\\\\" : nullptr;
-        unsigned char u = static_cast<unsigned char>(c);
+        const unsigned char u = static_cast<unsigned char>(c);
+        const std::string named = c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0" : c == '\\' ? "\\\\" : "";
         char hex[8];
-        if (named == nullptr && (u < 0x20 || u >= 0x7F)) {
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            named = hex;
-        }
-        out += named != nullptr ? std::string(named) : std::string(1, c);
+        std::snprintf(hex, sizeof hex, "\\x%02X", u);
+        out += !named.empty() ? named : (u < 0x20 || u >= 0x7F) ? std::string(hex) : std::string(1, c);
     }
     return out;
 }

@@ -217,8 +217,8 @@ TEST_F(PrivateProfileWriteTest, RefusesToChangeAReadOnlyFile) {
     writeBytes(content);
     const std::filesystem::path file = folder().native() / "test.ini";
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    EXPECT_TRUE(
-        failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return WritePrivateProfileStringA("s", "k", "2", path().c_str()); }));
+    auto write = [this] { return WritePrivateProfileStringA("s", "k", "2", path().c_str()); };
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, write));
     EXPECT_FALSE(WritePrivateProfileSectionA("s", nullptr, path().c_str()));
     EXPECT_EQ(content, readBytes().value_or(""));
     std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
