@@ -221,8 +221,7 @@ TEST(MoveConformance, ResultLastErrorAndBothNamesAfterwards) {
         const char* targetAfter; // content of b.txt afterwards; nullptr: not a file
         bool sourceExists = true;
     } rows[] = {{"none", 0, 0, "new"},
-                {"file", 0, ERROR_ALREADY_EXISTS, "old"},
-                {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
+                {"file", 0, ERROR_ALREADY_EXISTS, "old"}, {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
                 {"file", MOVEFILE_REPLACE_EXISTING, 0, "new"},
                 {"folder", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED, nullptr},
                 {"missing-folder", 0, ERROR_PATH_NOT_FOUND, nullptr},

@@ -70,8 +70,7 @@ TEST(FindConformance, ExactNamesFoldersForwardSlashesAndFailures) {
     here.makeFile("file.txt");
     here.makeFolder("dir");
     for (auto [pattern, lastError] : {std::pair<const char*, DWORD>{"zzz*", ERROR_FILE_NOT_FOUND},
-                                      {"missing", ERROR_FILE_NOT_FOUND},
-                                      {"missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                                      {"missing", ERROR_FILE_NOT_FOUND}, {"missing\\bar.txt", ERROR_PATH_NOT_FOUND},
                                       {"missing\\*.*", ERROR_PATH_NOT_FOUND},
                                       {"dir\\", ERROR_FILE_NOT_FOUND}}) {
         const std::string path = here.folder() / pattern;

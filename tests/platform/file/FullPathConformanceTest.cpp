@@ -22,8 +22,7 @@ struct FullPathCase {
 std::string expand(std::string text, const std::string& current) {
     const std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(current[0]))));
     for (auto [key, value] : {std::pair<std::string, std::string>{"$T", current},
-                              {"$P", current.substr(0, current.find_last_of('\\'))},
-                              {"$D", current.substr(0, 2)},
+                              {"$P", current.substr(0, current.find_last_of('\\'))}, {"$D", current.substr(0, 2)},
                               {"$d", letter}}) {
         for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size())) {
             text.replace(at, key.size(), value);
@@ -77,8 +76,7 @@ TEST(FullPathConformance, ShortBufferOrEmptyNameTouchNothing) {
     const DWORD needed = static_cast<DWORD>(expected.size() + 1);
     // A short buffer gets the size with the NUL; an empty name gives zero.
     for (auto [name, size, result] : {std::tuple<const char*, DWORD, DWORD>{"foo", 0, needed},
-                                      {"foo", 5, needed},
-                                      {"foo", needed - 1, needed},
+                                      {"foo", 5, needed}, {"foo", needed - 1, needed},
                                       {"", 8, 0}}) {
         char buffer[MAX_PATH];
         std::memset(buffer, '#', sizeof buffer);

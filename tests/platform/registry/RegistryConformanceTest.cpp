@@ -112,12 +112,10 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
 
 TEST_F(RegistryConformance, EveryTypeReadsBackAsWritten) {
     const std::vector<TypedValue> values = {{"Text", REG_SZ, bytesOf("C:\\Program Files\\\"x\"")},
-                                            {"", REG_SZ, bytesOf("default")},
-                                            {"Empty", REG_SZ, bytesOf("")},
+                                            {"", REG_SZ, bytesOf("default")}, {"Empty", REG_SZ, bytesOf("")},
                                             {"Expand", REG_EXPAND_SZ, bytesOf("%TEMP%\\x")},
                                             {"Blob", REG_BINARY, {0xde, 0xad, 0x00, 0xbe, 0xef}},
-                                            {"NoBytes", REG_BINARY, {}},
-                                            {"Count", REG_DWORD, {0x2a, 0x00, 0x00, 0x80}},
+                                            {"NoBytes", REG_BINARY, {}}, {"Count", REG_DWORD, {0x2a, 0x00, 0x00, 0x80}},
                                             {"Big", REG_QWORD, {0xef, 0xcd, 0xab, 0x89, 0x67, 0x45, 0x23, 0x01}}};
     for (const TypedValue& value : values) {
         set(key_, value);
