@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <tuple>
@@ -31,6 +32,7 @@ struct ErrorCase {
     const char* path; // below the private folder; nullptr: a file object without path
     std::function<void(File&)> action;
     const char* expected;
+    int before = 0; // 1: opened for reading before the action; 2: opened and closed again
 };
 
 TEST(File, ErrorsCarryNumberCodeAndDisplayNameAndTouchNothing) {
@@ -58,28 +60,9 @@ TEST(File, ErrorsCarryNumberCodeAndDisplayNameAndTouchNothing) {
         {"a", [](File& f) { f.createFolder(0); }, "1004 183 a"},
         {nullptr, read(File::Read), "1003 0 "},
         {nullptr, [](File& f) { (void)f.path(); }, "1016 0 <none>"},
-        {"four.bin",
-         [](File& f) {
-             char buffer[10];
-             f.open(File::Read);
-             f.read(buffer, 10, true);
-         },
-         "1009 0 four.bin"},
-        {"four.bin",
-         [](File& f) {
-             char buffer[10];
-             f.open(File::Read);
-             f.close();
-             f.read(buffer, 1, false);
-         },
-         "1009 0 four.bin"},
-        {"four.bin",
-         [](File& f) {
-             f.open(File::Read);
-             f.close();
-             f.write("x", 1);
-         },
-         "1010 0 four.bin"},
+        {"four.bin", [](File& f) { f.read(std::array<char, 10>().data(), 10, true); }, "1009 0 four.bin", 1},
+        {"four.bin", [](File& f) { f.read(std::array<char, 1>().data(), 1, false); }, "1009 0 four.bin", 2},
+        {"four.bin", [](File& f) { f.write("x", 1); }, "1010 0 four.bin", 2},
     };
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.path ? c.path : "no path");
@@ -89,6 +72,12 @@ TEST(File, ErrorsCarryNumberCodeAndDisplayNameAndTouchNothing) {
         here.makeFolder("folder");
         here.makeFolder("a");
         auto file = c.path ? std::make_unique<File>(here.folder() / c.path) : std::make_unique<File>();
+        if (c.before > 0) {
+            file->open(File::Read);
+        }
+        if (c.before > 1) {
+            file->close();
+        }
         EXPECT_EQ(c.expected, raised([&] { c.action(*file); }));
         EXPECT_EQ("keep", here.content("there.txt"));
         EXPECT_FALSE(here.exists("missing.txt") || here.exists("absent.txt"));
