@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -145,17 +146,14 @@ TEST(Process, AnEmptyFunctionTableFindsNothingAndLaunchesWithoutAnId) {
     const ovs::ProcessApi::Loader noLibraries{[](LPCSTR) -> HMODULE { return nullptr; }, nullptr, nullptr};
     // the shared table's entries emptied for a moment, as a failed load leaves them
     ovs::ProcessApi saved(noLibraries);
-    auto swapEntries = [](ovs::ProcessApi& a, ovs::ProcessApi& b) {
-        std::swap(a.kernel32, b.kernel32);
-        std::swap(a.psApi, b.psApi);
-        std::swap(a.createToolhelp32Snapshot, b.createToolhelp32Snapshot);
-        std::swap(a.process32First, b.process32First);
-        std::swap(a.process32Next, b.process32Next);
-        std::swap(a.module32First, b.module32First);
-        std::swap(a.module32Next, b.module32Next);
-        std::swap(a.getProcessId, b.getProcessId);
-        std::swap(a.getProcessImageFileName, b.getProcessImageFileName);
-        std::swap(a.queryFullProcessImageName, b.queryFullProcessImageName);
+    const auto swapEntries = [](ovs::ProcessApi& a, ovs::ProcessApi& b) {
+        const auto entries = [](ovs::ProcessApi& t) {
+            return std::tie(t.kernel32, t.psApi, t.createToolhelp32Snapshot, t.process32First, t.process32Next,
+                            t.module32First, t.module32Next, t.getProcessId, t.getProcessImageFileName,
+                            t.queryFullProcessImageName);
+        };
+        auto first = entries(a), second = entries(b);
+        first.swap(second);
     };
     swapEntries(*api, saved);
     Process launched(program);
