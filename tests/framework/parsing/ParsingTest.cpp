@@ -1,5 +1,5 @@
-// The text scanner: what each reader returns, where it leaves the position, and
-// which error number and quoted token it raises for bad input.
+// The text scanner: what each reader returns, where it leaves the position, and which error
+// number and quoted token it raises for bad input.
 #include "parsing/Parsing.h"
 
 #include "RowNames.h"
@@ -58,8 +58,7 @@ Reader keyword(const char* list = Algs, std::uint32_t flags = 0) {
 Reader optionKeyword() {
     return [](Parsing& p) { return std::to_string(p.readOptionKeyword("ad\tnw", ovs::ScanFullKeyword)); };
 }
-// "<bytes filled> <the two bytes in hexadecimal>", the bytes 0x55 before the
-// read.
+// "<bytes filled> <the two bytes in hexadecimal>", the bytes 0x55 before the read.
 Reader hexBytes(std::uint32_t flags = 0) {
     return [=](Parsing& p) {
         std::uint8_t bytes[2] = {0x55, 0x55};
@@ -96,8 +95,8 @@ Reader fileSpec(std::uint32_t flags = 0, const char* base = nullptr, const char*
         return std::to_string(result) + " " + path;
     };
 }
-// "<folder>:" and each pattern, "+" behind a wildcard pattern, then " /s" when
-// recursive; the record held a pattern before.
+// "<folder>:" and each pattern, "+" behind a wildcard pattern, then " /s" when recursive; the
+// record held a pattern before.
 Reader fileList(bool allowRecursion = false) {
     return [=](Parsing& p) {
         ovs::FileScanSpec spec;
@@ -233,8 +232,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, Scan,
                                          Case{"", isBlank(), "no", ""}),
                          ovs::test::namedBy(&Case::text));
 
-// A scanner that turns "\u" into "<u>" itself and leaves other escapes to the
-// base.
+// A scanner that turns "\u" into "<u>" itself and leaves other escapes to the base.
 class EscapingParsing : public Parsing {
 public:
     using Parsing::Parsing;
