@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -76,6 +77,50 @@ bool startsWithTaskHeader(const std::string& head) {
     return false;
 }
 
+const std::string PendingSuffix = ".pending";
+
+std::string lowered(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+bool isPendingName(const std::string& lowerName) {
+    return lowerName.size() >= PendingSuffix.size() &&
+           lowerName.compare(lowerName.size() - PendingSuffix.size(), PendingSuffix.size(), PendingSuffix) == 0;
+}
+
+// For a pending name "task<id>.ovc.<process>-<count>.pending" (lower case), under which a run
+// writes its request before publishing it: the process id. 0 for a name of any other form.
+DWORD writerOfPending(const std::string& lowerName) {
+    std::size_t ovc = lowerName.find(".ovc.");
+    std::size_t end = lowerName.size() - PendingSuffix.size();
+    if (ovc == std::string::npos || ovc + 5 > end) {
+        return 0;
+    }
+    std::string middle = lowerName.substr(ovc + 5, end - ovc - 5);
+    std::size_t dash = middle.find('-');
+    bool digits = dash != std::string::npos && dash > 0 && dash <= 10 && dash + 1 < middle.size() &&
+                  middle.find_first_not_of("0123456789") == dash &&
+                  middle.find_first_not_of("0123456789", dash + 1) == std::string::npos;
+    unsigned long long id = digits ? std::stoull(middle.substr(0, dash)) : 0;
+    return id > 0xFFFFFFFFull ? 0 : static_cast<DWORD>(id);
+}
+
+// Whether the process still runs. One that cannot be asked (another user's, say) counts as
+// running: its file is left alone.
+bool stillRunning(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    }
+    DWORD code = 0;
+    BOOL asked = GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return !asked || code == STILL_ACTIVE;
+}
+
 } // namespace
 
 TaskDeleter::TaskDeleter(std::uint32_t deletionMode) : Task(ovs::FileString()), mode(deletionMode) {}
@@ -97,6 +142,16 @@ void TaskDeleter::visit(const ovs::FileString& found) {
     // is the current one; the control file would look such a name up in the Windows folder.
     const ovs::FileString path = found.absolute();
     try {
+        // The request of a run that was killed before it published it: nothing will ever take
+        // it up, so the ALL mode removes it once its writer has ended, never while it runs.
+        // Other names of that pattern are no files of ours.
+        const std::string name = lowered(found.fileName());
+        if (isPendingName(name)) {
+            DWORD writer = writerOfPending(name);
+            if (writer == 0 || mode != 0 || stillRunning(writer)) {
+                return;
+            }
+        }
         // Unlike a plain "Task*.ovc" match, only the tool's own task files go: a user's file of
         // such a name in the current folder (no application-data folder) stays.
         bool emptyFile = false;

@@ -59,6 +59,9 @@ void RunEnvironment::deleteTaskFiles(std::uint32_t mode) {
     ovs::FileScanSpec spec;
     spec.setFolder(Task::taskFolder(), false);
     spec.addPattern("Task*.ovc", true);
+    if (mode == 0) {
+        spec.addPattern("Task*.ovc.*.pending", true); // requests that killed runs left behind
+    }
     scan.configure(spec, 0, 0);
     scan.scan();
     // A clear run that left a task file behind against its mode has failed: its first file

@@ -43,7 +43,6 @@ public:
         return states.empty() ? TaskState::NotAccessible : states[std::min(poll, states.size() - 1)];
     }
     std::int32_t processedDocuments(RequestTask&) override { return documents; }
-    void deleteTaskFiles(std::uint32_t mode) override { deletedModes.push_back(mode); }
 
     std::vector<bool> acrobat{true};           // answers to the Acrobat checks in turn; the last repeats
     std::vector<TaskState> states;             // answers to the polls in turn; the last repeats
@@ -54,7 +53,6 @@ public:
     std::size_t polls = 0;
     int starts = 0, restarts = 0, submits = 0;
     ParameterMap submitted;
-    std::vector<std::uint32_t> deletedModes;
 };
 
 const char* const FullUsage =
@@ -159,31 +157,6 @@ protected:
 };
 
 const std::vector<const char*> TaskLine = {"-f:10", "-p:13", "-k:LS", "-nw", "-o:C:\\out", "-i:C:\\docs\\*.pdf"};
-
-TEST_F(ThisAppRun, ClearModeChecksItsValueAndSkipsEverythingElse) {
-    struct Case {
-        std::vector<const char*> line;
-        int code;
-        const char* output;
-        std::vector<std::uint32_t> modes;
-    } cases[] = {
-        {{"-clear:all"}, 1, "Unkown option for clear:all\n", {}},
-        {{"-clear:ALL"}, 0, "Clearing old task files (ALL)\n", {0}},
-        {{"-clear:FINISHED", "-startacrobat"}, 0, "Clearing old task files (FINISHED)\n", {1}},
-        {{"/CLEAR:\"FINISHED\""}, 0, "Clearing old task files (FINISHED)\n", {1}},
-        {{"-clear:"}, msg::InvalidOption, nullptr, {}},
-    };
-    for (const Case& c : cases) {
-        restart();
-        EXPECT_EQ(run(c.line), c.code) << c.line[0];
-        if (c.output) {
-            EXPECT_EQ(output, c.output);
-        }
-        EXPECT_EQ(environment->deletedModes, c.modes) << c.line[0];
-        EXPECT_EQ(environment->starts, 0);
-        EXPECT_EQ(environment->submits, 0);
-    }
-}
 
 TEST_F(ThisAppRun, StartAcrobatComesBeforeTheMandatoryCheck) {
     EXPECT_EQ(run({"-startacrobat"}), msg::InvalidOption);

@@ -1,105 +1,131 @@
-// The clear mode from command line to exit code on a task folder with mixed task files.
+// The clear mode from command line to exit code, run after run on one task folder: which
+// files go, which stay, the exact lines, and the runs that fail.
 #include "EndToEnd.h"
 #include "MessageNumbers.h"
 #include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
 
 #include <algorithm>
 #include <fstream>
 #include <regex>
-#include <sstream>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-std::string taskFile(const std::string& taskEntries) {
-    return "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-           "Description=ORVA Frask Pdf Task File\r\nVersion=1.00\r\nEncoding=UTF-8\r\n[Task]\r\nId=1\r\n" +
-           taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n";
-}
-
-std::string contentOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+// A process id beyond any that Linux or Windows hands out: the writer of a request that has
+// certainly ended.
+const std::string Ended = "1073741820";
 
 } // namespace
 
-TEST_F(EndToEnd, ClearFinishedRemovesOnlyFinishedTasksAndClearAllTheRest) {
-    writeTaskFile("Task11.ovc", taskFile("State=Finished\r\nWholeNumberOfProcessedDocuments=1\r\n"));
-    writeTaskFile("Task12.ovc", taskFile("State=Error\r\nLastError=3505\r\n"));
-    writeTaskFile("Task13.ovc", taskFile("State=Request\r\n"));
-    writeTaskFile("Notes.txt", "not a task file");
-
-    ToolRun finished = runTool({"-clear:FINISHED"});
-    ASSERT_EQ(4u, finished.lines.size()) << finished.output;
-    EXPECT_EQ("Clearing old task files (FINISHED)", finished.lines[2]);
-    EXPECT_EQ("Removed file " + taskFolder_ + "\\Task11.ovc", finished.lines[3]);
-    EXPECT_EQ(0u, finished.exitCode);
-    EXPECT_EQ((std::vector<std::string>{"Notes.txt", "Task12.ovc", "Task13.ovc"}), taskFiles());
-
-    ToolRun all = runTool({"-clear:ALL"});
-    ASSERT_EQ(5u, all.lines.size()) << all.output;
-    EXPECT_EQ("Clearing old task files (ALL)", all.lines[2]);
-    std::vector<std::string> removed{all.lines[3], all.lines[4]};
-    std::sort(removed.begin(), removed.end());
-    EXPECT_EQ("Removed file " + taskFolder_ + "\\Task12.ovc", removed[0]);
-    EXPECT_EQ("Removed file " + taskFolder_ + "\\Task13.ovc", removed[1]);
-    EXPECT_EQ(0u, all.exitCode);
-    EXPECT_EQ(std::vector<std::string>{"Notes.txt"}, taskFiles());
-}
-
-// Without an application-data folder the task folder is the current one: only the tool's own
-// task files go there, a user's file of a task file's name stays.
-TEST_F(EndToEnd, ClearWithoutApplicationDataFolderTouchesOnlyTaskFilesOfTheCurrentFolder) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "Windows always has an application-data folder";
+// Each row adds files, runs the tool and expects the lines after the banner (the last one, with
+// an error, as a regular expression) and the exit code. Exactly the files that a "Removed
+// file" line names are gone afterwards.
+TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
+    const bool posix = ovs::platform::isPosixSubstitute();
+    const std::string live = std::to_string(GetCurrentProcessId());
+    const std::string f = taskFolder_ + "\\";
+    const std::string denied = "^FraskPdfCmd: fatal error OV1013 - access to .*Task(11|13)\\.ovc\"? denied\\.";
+    std::vector<std::pair<std::string, std::string>> many;
+    std::vector<std::string> manyRemoved{"Clearing old task files (ALL)"};
+    for (int i = 0; i < 10000; ++i) {
+        many.emplace_back("Task" + std::to_string(10000 + i).substr(1) + ".ovc", taskText("State=Request\r\n"));
+        manyRemoved.push_back("Removed file " + f + many.back().first);
     }
-    std::ofstream(native("Task1.ovc"), std::ios::binary) << "my own data";
-    std::ofstream(native("Task2.ovc"), std::ios::binary) << taskFile("State=Finished\r\n");
-    std::ofstream(native("Task3.ovc"), std::ios::binary) << "";
-    const std::vector<std::pair<std::string, std::string>> noFolder = {{"XDG_CONFIG_HOME", ""}, {"HOME", ""}};
-    ToolRun finished = runTool({"-clear:FINISHED"}, noFolder);
-    EXPECT_EQ((std::vector<std::string>{"Clearing old task files (FINISHED)", "Removed file Task2.ovc"}),
-              std::vector<std::string>(finished.lines.begin() + 2, finished.lines.end()))
-        << finished.output;
-    EXPECT_EQ(0u, finished.exitCode);
-    ToolRun all = runTool({"-clear:ALL"}, noFolder);
-    EXPECT_EQ("Removed file Task3.ovc", all.lines.back()) << all.output;
-    EXPECT_EQ(0u, all.exitCode);
-    EXPECT_FALSE(std::filesystem::exists(native("Task3.ovc")));
-    EXPECT_EQ("my own data", contentOf(native("Task1.ovc")));
-}
-
-// A task file that cannot be removed fails the run with the access error, after the others went.
-TEST_F(EndToEnd, ClearThatCannotRemoveATaskFileReportsAccessDeniedAndFails) {
-    writeTaskFile("Task1.ovc", taskFile("State=Finished\r\n"));
-    writeTaskFile("Task2.ovc", taskFile("State=Finished\r\n"));
-    std::filesystem::permissions(taskFilePath("Task1.ovc"), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    ToolRun run = runTool({"-clear:FINISHED"});
-    const std::string locked = taskFolder_ + "\\Task1.ovc";
-    ASSERT_EQ(7u, run.lines.size()) << run.output;
-    EXPECT_EQ((std::vector<std::string>{"Couldn't remove file " + locked, "Removed file " + taskFolder_ + "\\Task2.ovc", ""}),
-              std::vector<std::string>(run.lines.begin() + 3, run.lines.begin() + 6));
-    EXPECT_TRUE(std::regex_search(run.lines[6], std::regex("^FraskPdfCmd: fatal error OV1013 - access to .*Task1\\.ovc\"? denied\\.")))
-        << run.lines[6];
-    EXPECT_EQ(seenExitCode(ovs::msg::AccessDenied), run.exitCode);
-    EXPECT_EQ(std::vector<std::string>{"Task1.ovc"}, taskFiles());
-    std::filesystem::permissions(taskFilePath("Task1.ovc"), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-}
-
-TEST_F(EndToEnd, ClearAllEmptiesAFolderOfTenThousandTaskFiles) {
-    const int count = 10000;
-    for (int i = 0; i < count; ++i) {
-        writeTaskFile("Task" + std::to_string(i) + ".ovc", taskFile("State=Request\r\n"));
+    enum Setting { Plain, NoAppData, ReadOnlyFile, ReadOnlyFolder };
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files; // added before the run
+        std::vector<std::string> arguments;
+        std::vector<std::string> lines;
+        std::uint32_t exitCode;
+        Setting setting = Plain;
+    } const rows[] = {
+        {"unknown value",
+         {{"Task1.ovc", taskText("State=Finished\r\nWholeNumberOfProcessedDocuments=1\r\n")},
+          {"Task2.ovc", taskText("State=Error\r\nLastError=3505\r\n")},
+          {"Task3.ovc", taskText("State=Accepted\r\n")},
+          {"Task4.ovc", taskText("State=finished\r\n")},
+          {"Task5.ovc", ""},
+          {"Task6.ovc", "no header at all\r\n"},
+          {"TaskOther.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n"},
+          {"Notes.txt", taskText("State=Finished\r\n")},
+          {"Task7.ovc." + Ended + "-0.pending", taskText("State=Request\r\n")},
+          {"Task8.ovc." + Ended + "-3.pending", ""},
+          {"Task9.ovc." + live + "-0.pending", taskText("State=Request\r\n")},
+          {"Task10.ovc." + Ended + "-0.pending", "my own data"},
+          {"Task11.ovc." + Ended + ".pending", ""}},
+         {"-clear:all"}, {"Unkown option for clear:all"}, 1},
+        {"finished, no Acrobat start", {}, {"-clear:FINISHED", "-startacrobat"},
+         {"Clearing old task files (FINISHED)", "Removed file " + f + "Task1.ovc"}, 0},
+        {"finished, quoted and upper case", {}, {"/CLEAR:\"FINISHED\""}, {"Clearing old task files (FINISHED)"}, 0},
+        // Requests of ended runs that were never published go too, the running one's stays.
+        {"all",
+         {},
+         {"-clear:ALL"},
+         {"Clearing old task files (ALL)", "Removed file " + f + "Task2.ovc", "Removed file " + f + "Task3.ovc",
+          "Removed file " + f + "Task4.ovc", "Removed file " + f + "Task5.ovc",
+          "Removed file " + f + "Task7.ovc." + Ended + "-0.pending",
+          "Removed file " + f + "Task8.ovc." + Ended + "-3.pending"},
+         0},
+        // A damaged task file ends a finished-only run; the ALL mode removes it unread.
+        {"finished, newer header", {{"Task12.ovc", taskText("State=Finished\r\n", "2.00")}}, {"-clear:FINISHED"},
+         {"Clearing old task files (FINISHED)", "", "\\.ovc: fatal error OV1114 - file has bad version 200\\."},
+         ovs::msg::BadVersion},
+        {"all, newer header", {}, {"-clear:ALL"},
+         {"Clearing old task files (ALL)", "Removed file " + f + "Task12.ovc"}, 0},
+        // A task file that cannot be removed fails the run, after the others went.
+        {"all of ten thousand", many, {"-clear:ALL"}, manyRemoved, 0},
+        {"read-only task file",
+         {{"Task11.ovc", taskText("State=Finished\r\n")}, {"Task12.ovc", taskText("State=Finished\r\n")}},
+         {"-clear:FINISHED"},
+         {"Clearing old task files (FINISHED)", "Couldn't remove file " + f + "Task11.ovc",
+          "Removed file " + f + "Task12.ovc", "", denied},
+         ovs::msg::AccessDenied, ReadOnlyFile},
+        // Without an application-data folder the task folder is the current one.
+        {"finished, current folder",
+         {{"Task1.ovc", "my own data"}, {"Task2.ovc", taskText("State=Finished\r\n")}, {"Task3.ovc", ""}},
+         {"-clear:FINISHED"}, {"Clearing old task files (FINISHED)", "Removed file Task2.ovc"}, 0, NoAppData},
+        {"all, current folder", {}, {"-clear:ALL"}, {"Clearing old task files (ALL)", "Removed file Task3.ovc"}, 0,
+         NoAppData},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!posix && (row.setting == NoAppData || row.setting == ReadOnlyFolder)) {
+            continue; // Windows always has an application-data folder; other users need POSIX tools
+        }
+        const fs::path folder = row.setting == NoAppData ? native("") : taskFilePath("");
+        for (const auto& [name, content] : row.files) {
+            std::ofstream(folder / name, std::ios::binary) << content;
+        }
+        const fs::path locked = row.setting == ReadOnlyFile ? folder / "Task11.ovc" : folder;
+        if (row.setting == ReadOnlyFile || row.setting == ReadOnlyFolder) {
+            fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
+        }
+        std::vector<std::string> before = filesIn(folder);
+        ToolRun run = runTool(row.arguments,
+                              row.setting == NoAppData ? std::vector<std::pair<std::string, std::string>>{
+                                                             {"XDG_CONFIG_HOME", ""}, {"HOME", ""}}
+                                                       : std::vector<std::pair<std::string, std::string>>{},
+                              row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
+        fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+        ASSERT_GE(run.lines.size(), 3u) << run.output;
+        std::vector<std::string> lines(run.lines.begin() + 2, run.lines.end());
+        auto files = std::find(lines.begin(), lines.end(), ""); // the walk's order is the file system's
+        std::sort(std::min(lines.begin() + 1, files), files);
+        if (row.exitCode >= 1000 && !lines.empty()) { // the error line, as a regular expression
+            EXPECT_TRUE(std::regex_search(lines.back(), std::regex(row.lines.back()))) << lines.back();
+            lines.back() = row.lines.back();
+        }
+        EXPECT_EQ(row.lines, lines) << run.output;
+        EXPECT_EQ(seenExitCode(row.exitCode), run.exitCode);
+        for (const std::string& line : row.lines) {
+            if (line.rfind("Removed file ", 0) == 0) {
+                std::string name = line.substr(line.find_last_of("\\ ") + 1);
+                before.erase(std::remove(before.begin(), before.end(), name), before.end());
+            }
+        }
+        EXPECT_EQ(before, filesIn(folder));
     }
-    ToolRun run = runTool({"-clear:ALL"});
-    EXPECT_EQ(0u, run.exitCode);
-    ASSERT_EQ(std::size_t(count) + 3, run.lines.size());
-    EXPECT_EQ(std::size_t(count), std::size_t(std::count_if(run.lines.begin(), run.lines.end(), [](const std::string& line) {
-                  return line.rfind("Removed file ", 0) == 0;
-              })));
-    EXPECT_TRUE(taskFiles().empty());
 }

@@ -6,12 +6,16 @@
 #include "platform/Win32.h"
 #include "process/Process.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -116,9 +120,9 @@ void EndToEnd::registerAcrobat() {
     RegCloseKey(key);
 }
 
-ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
-                          const std::vector<std::pair<std::string, std::string>>& environment,
-                          const std::vector<std::string>& wrapper) {
+ovs::platform::ChildProcess::Options EndToEnd::toolOptions(
+    const std::vector<std::string>& arguments, const std::vector<std::pair<std::string, std::string>>& environment,
+    const std::vector<std::string>& wrapper) const {
     ovs::platform::ChildProcess::Options options;
     options.program =
         ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe");
@@ -130,35 +134,47 @@ ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
     }
     options.environment = environment;
     options.workingFolder = temp_.path();
+    return options;
+}
+
+ToolRun EndToEnd::toolRun(std::uint32_t exitCode, const std::string& output) {
     ToolRun run;
-    run.exitCode = ovs::platform::runProgram(options, run.output);
-    run.output = ovs::test::withoutCarriageReturns(run.output);
+    run.exitCode = exitCode;
+    run.output = ovs::test::withoutCarriageReturns(output);
     run.lines = splitLines(run.output);
     return run;
 }
 
-std::uint32_t EndToEnd::seenExitCode(std::uint32_t code) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        return code;
-    }
-    return (code & 0xffu) != 0 || code == 0 ? code & 0xffu : 255u; // a failed run never exits 0
-
+ToolRun EndToEnd::runTool(const std::vector<std::string>& arguments,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          const std::vector<std::string>& wrapper) {
+    std::string output;
+    std::uint32_t code = ovs::platform::runProgram(toolOptions(arguments, environment, wrapper), output);
+    return toolRun(code, output);
 }
 
-std::vector<std::string> EndToEnd::taskFiles() const {
+std::uint32_t EndToEnd::seenExitCode(std::uint32_t code) {
+    bool low = ovs::platform::isPosixSubstitute();
+    return !low ? code : (code & 0xffu) != 0 || code == 0 ? code & 0xffu : 255u; // a failed run never exits 0
+}
+
+std::vector<std::string> EndToEnd::filesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(ovs::platform::nativePathOf(taskFolder_), error)) {
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            names.push_back(entry.path().filename().string());
+        }
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
+std::vector<std::string> EndToEnd::taskFiles() const { return filesIn(taskFilePath("")); }
+
 void EndToEnd::emptyTaskFolder() const {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(ovs::platform::nativePathOf(taskFolder_), error)) {
-        fs::remove(entry.path(), error);
+    for (const std::string& name : taskFiles()) {
+        fs::remove(taskFilePath(name));
     }
 }
 
@@ -168,10 +184,6 @@ std::filesystem::path EndToEnd::taskFilePath(const std::string& name) const {
 
 std::string EndToEnd::readTaskFile(const std::string& name) const { return contentOf(taskFilePath(name)); }
 
-void EndToEnd::writeTaskFile(const std::string& name, const std::string& content) const {
-    std::ofstream(taskFilePath(name), std::ios::binary) << content;
-}
-
 void EndToEnd::copyDocument(const std::string& shipped, const std::string& target) const {
     fs::path source = ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/" + shipped));
     fs::create_directories(native(target).parent_path());
@@ -180,6 +192,23 @@ void EndToEnd::copyDocument(const std::string& shipped, const std::string& targe
 
 std::vector<std::string> EndToEnd::standInLog() const {
     return splitLines(ovs::test::withoutCarriageReturns(contentOf(native("acrobat.log"))));
+}
+
+std::string taskText(const std::string& taskEntries, const std::string& version) {
+    return "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
+           "Description=ORVA Frask Pdf Task File\r\nVersion=" + version + "\r\nEncoding=UTF-8\r\n[Task]\r\nId=1\r\n" +
+           taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n";
+}
+
+std::vector<std::string> ordinaryUser() {
+#ifdef _WIN32
+    return {};
+#else
+    if (geteuid() != 0) {
+        return {};
+    }
+    return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+#endif
 }
 
 bool startsWithDateTime(const std::string& text) {

@@ -41,20 +41,27 @@ protected:
     ToolRun runTool(const std::vector<std::string>& arguments,
                     const std::vector<std::pair<std::string, std::string>>& environment = {},
                     const std::vector<std::string>& wrapper = {});
+    // What runTool starts, for a run that is not waited for at once.
+    ovs::platform::ChildProcess::Options toolOptions(const std::vector<std::string>& arguments,
+                                                     const std::vector<std::pair<std::string, std::string>>& environment = {},
+                                                     const std::vector<std::string>& wrapper = {}) const;
+    // The lines of a tool's output, carriage returns removed.
+    static ToolRun toolRun(std::uint32_t exitCode, const std::string& output);
 
     // The exit code the caller sees: in full under Wine, the low 8 bits natively (255 when
     // those are all zero).
     static std::uint32_t seenExitCode(std::uint32_t code);
 
-    // The task files now in the task folder (file names).
+    // The files now in the task folder or another one (names, sorted).
     std::vector<std::string> taskFiles() const;
+    static std::vector<std::string> filesIn(const std::filesystem::path& folder);
     void emptyTaskFolder() const;
     std::filesystem::path taskFilePath(const std::string& name) const; // host form
     std::string readTaskFile(const std::string& name) const;
-    void writeTaskFile(const std::string& name, const std::string& content) const;
 
     // A folder of the test's own for documents (Windows form) and its host form.
     std::string work(const std::string& name) const { return temp_ / name; }
+    const std::string& workFolder() const { return temp_.path(); }
     std::filesystem::path native(const std::string& name) const;
     // Copies a document shipped in tools/demo/docs into the work folder.
     void copyDocument(const std::string& shipped, const std::string& target) const;
@@ -69,5 +76,10 @@ private:
     std::vector<std::pair<std::string, std::string>> savedVariables_;
 };
 
+// A task file as the tool writes it, with the given Task entries after Id.
+std::string taskText(const std::string& taskEntries, const std::string& version = "1.00");
+// The wrapper that runs the tool as an ordinary user (nobody) when the tests run as the
+// superuser, who may write anywhere; none otherwise.
+std::vector<std::string> ordinaryUser();
 // "YYYY-MM-DD hh:mm:ss" at the start of text.
 bool startsWithDateTime(const std::string& text);
