@@ -83,6 +83,10 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
          {"Clearing old task files (FINISHED)", "Couldn't remove file " + f + "Task11.ovc",
           "Removed file " + f + "Task12.ovc", "", denied},
          ovs::msg::AccessDenied, ReadOnlyFile},
+        {"read-only task folder, ordinary user", {{"Task13.ovc", taskText("State=Finished\r\n")}}, {"-clear:ALL"},
+         {"Clearing old task files (ALL)", "Couldn't remove file " + f + "Task11.ovc",
+          "Couldn't remove file " + f + "Task13.ovc", "", denied},
+         ovs::msg::AccessDenied, ReadOnlyFolder},
         // Without an application-data folder the task folder is the current one.
         {"finished, current folder",
          {{"Task1.ovc", "my own data"}, {"Task2.ovc", taskText("State=Finished\r\n")}, {"Task3.ovc", ""}},
