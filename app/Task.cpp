@@ -70,6 +70,15 @@ const char* Task::stateName(TaskState state) {
 }
 
 bool Task::openForReading() {
+    // A file that exists but may not be read would pass for one without a header. Only a denied
+    // access counts: a file that another process holds for a moment is read as usual.
+    HANDLE probe = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+    } else if (GetLastError() == ERROR_ACCESS_DENIED) {
+        return false;
+    }
     try {
         file_.open(path_, ovs::OrvaCtrlFile::OpenMustExist);
     } catch (const ovs::FileException&) {

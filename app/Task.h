@@ -44,8 +44,8 @@ public:
     // other two.
     static const char* stateName(TaskState state);
 
-    // Opens the task file (must exist) and checks its header. Returns false when the file
-    // cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
+    // Opens the task file (must exist) and checks its header. Returns false when the file may
+    // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
     bool openForReading();
     // The state as the State entry reads now; NotAccessible when the file cannot be opened.
     // Throws header errors.

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 #ifndef _WIN32
@@ -184,12 +183,6 @@ std::filesystem::path EndToEnd::taskFilePath(const std::string& name) const {
 
 std::string EndToEnd::readTaskFile(const std::string& name) const { return contentOf(taskFilePath(name)); }
 
-void EndToEnd::copyDocument(const std::string& shipped, const std::string& target) const {
-    fs::path source = ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/" + shipped));
-    fs::create_directories(native(target).parent_path());
-    fs::copy_file(source, native(target), fs::copy_options::overwrite_existing);
-}
-
 std::vector<std::string> EndToEnd::standInLog() const {
     return splitLines(ovs::test::withoutCarriageReturns(contentOf(native("acrobat.log"))));
 }
@@ -209,10 +202,4 @@ std::vector<std::string> ordinaryUser() {
     }
     return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
 #endif
-}
-
-bool startsWithDateTime(const std::string& text) {
-    static const std::regex pattern(
-        "^(202[1-9]|20[3-9]\\d)-(0[1-9]|1[0-2])-(0[1-9]|[12]\\d|3[01]) ([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d");
-    return std::regex_search(text, pattern);
 }

@@ -63,8 +63,6 @@ protected:
     std::string work(const std::string& name) const { return temp_ / name; }
     const std::string& workFolder() const { return temp_.path(); }
     std::filesystem::path native(const std::string& name) const;
-    // Copies a document shipped in tools/demo/docs into the work folder.
-    void copyDocument(const std::string& shipped, const std::string& target) const;
     // The lines the stand-in logged.
     std::vector<std::string> standInLog() const;
 
@@ -81,5 +79,3 @@ std::string taskText(const std::string& taskEntries, const std::string& version 
 // The wrapper that runs the tool as an ordinary user (nobody) when the tests run as the
 // superuser, who may write anywhere; none otherwise.
 std::vector<std::string> ordinaryUser();
-// "YYYY-MM-DD hh:mm:ss" at the start of text.
-bool startsWithDateTime(const std::string& text);
