@@ -50,15 +50,16 @@ test: build
 	sh tools/test-summary.sh build; \
 	exit $$rc
 
+# Both test runs start Acrobat.exe and look processes up by name: one machine-wide at a time.
 test-native:
 	@echo "=== native tests"
-	@ctest --preset native --output-junit $(CURDIR)/build/native/ctest-junit.xml
+	@flock $(ACROBAT_LOCK) ctest --preset native --output-junit $(CURDIR)/build/native/ctest-junit.xml
 
 # The prefix's wineserver outlives the tests and would hold their output open: end it.
 test-wine:
 	@echo "=== Windows x64 tests under Wine"
 	@rm -rf build/win64/test-results; mkdir -p build/win64/test-results
-	@rc=0; ctest --preset win64 || rc=$$?; \
+	@rc=0; flock $(ACROBAT_LOCK) ctest --preset win64 || rc=$$?; \
 	WINEPREFIX=$(CURDIR)/build/win64/wineprefix wineserver -k 2>/dev/null; \
 	exit $$rc
 

@@ -81,7 +81,7 @@ void EndToEnd::startStandIn(const std::string& behaviour) {
     fs::remove(native("stop-acrobat"), error);
     fs::remove(native("acrobat.log"), error);
     ovs::platform::ChildProcess::Options options;
-    options.program = ovs::test::programPath("Acrobat.exe");
+    options.program = programs_.empty() ? ovs::test::programPath("Acrobat.exe") : programs_ + "Acrobat.exe";
     options.environment = standInEnvironment(behaviour);
     options.outputFile = work("acrobat.out");
     standIn_ = std::make_unique<ovs::platform::ChildProcess>(options);
@@ -123,8 +123,8 @@ ovs::platform::ChildProcess::Options EndToEnd::toolOptions(
     const std::vector<std::string>& arguments, const std::vector<std::pair<std::string, std::string>>& environment,
     const std::vector<std::string>& wrapper) const {
     ovs::platform::ChildProcess::Options options;
-    options.program =
-        ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe");
+    const char* tool = ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe";
+    options.program = programs_.empty() ? ovs::test::programPath(tool) : programs_ + tool;
     options.arguments = arguments;
     if (!wrapper.empty()) {
         options.arguments.insert(options.arguments.begin(), ovs::platform::nativePathOf(options.program));

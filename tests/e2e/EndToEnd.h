@@ -67,6 +67,9 @@ protected:
     std::vector<std::string> standInLog() const;
 
     std::string taskFolder_;
+    // The folder of the tool and the stand-in to run (Windows form, with its separator); empty:
+    // this build's.
+    std::string programs_;
 
 private:
     ovs::test::TempFolder temp_;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <regex>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -194,4 +195,46 @@ TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
         EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
         EXPECT_EQ(std::vector<std::string>(), taskFiles());
     }
+}
+
+// Many runs started at once against one task folder each get a task file of their own,
+// complete with their own options, and all finish. Each output folder's name holds a blank and
+// ends with a separator, so that the argument is quoted with a backslash before the quote.
+// Natively 500 runs of the release build (make test builds it after this one): 500 runs of the
+// sanitizer build need some 9 GB and most of a minute to start on two cores. Under Wine, where
+// every run is a Windows process of its own weight, 40 runs of this build.
+TEST_F(EndToEnd, RunsStartedAtOnceEachGetTheirOwnCompleteTaskFile) {
+    const int count = ovs::platform::isPosixSubstitute() ? 500 : 40;
+    if (ovs::platform::isPosixSubstitute()) {
+        programs_ = ovs::test::sourcePath("build/native-release/bin/");
+        std::error_code error;
+        if (fs::last_write_time(ovs::platform::nativePathOf(programs_ + "FraskPdfCmd"), error) <
+            fs::last_write_time(ovs::platform::nativePathOf(ovs::test::programPath("FraskPdfCmd")))) {
+            GTEST_SKIP() << "the release build's FraskPdfCmd is missing or older than this build's: build native-release";
+        }
+    }
+    startStandIn("finish");
+    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
+    for (int n = 0; n < count; ++n) {
+        runs.push_back(std::make_unique<ovs::platform::ChildProcess>(toolOptions(
+            {"-f:" + std::to_string(n), "-p:13", "-k:LS", "-o:" + work("out " + std::to_string(n) + "\\"), "-i:" + work("in.pdf")})));
+    }
+    std::set<long> ids;
+    for (int n = 0; n < count; ++n) {
+        SCOPED_TRACE(n);
+        std::uint32_t code = runs[n]->wait();
+        ToolRun run = toolRun(code, runs[n]->output());
+        ASSERT_EQ(0u, run.exitCode) << run.output;
+        ASSERT_EQ(5u, run.lines.size()) << run.output;
+        EXPECT_TRUE(std::regex_match(run.lines[3], std::regex("Waiting for finish [.!]*"))) << run.lines[3];
+        EXPECT_TRUE(std::regex_match(run.lines[4], std::regex("Task finished at \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
+        long id = announcedId(run, TaskAnnouncement);
+        EXPECT_TRUE(ids.insert(id).second) << run.output;
+        EXPECT_EQ(Header + "[Task]\r\nId=" + std::to_string(id) +
+                      "\r\nState=Finished\r\nMajorVersion=21\r\nMinorVersion=2\r\nWholeNumberOfProcessedDocuments=1\r\n"
+                      "[Parameter]\r\nf=" + std::to_string(n) + "\r\ni=" + work("in.pdf") + "\r\nk=LS\r\no=" +
+                      work("out " + std::to_string(n) + "\\") + "\r\np=13\r\n",
+                  readTaskFile("Task" + std::to_string(id) + ".ovc"));
+    }
+    EXPECT_EQ(std::size_t(count), taskFiles().size());
 }
