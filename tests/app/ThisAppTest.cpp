@@ -23,11 +23,7 @@ namespace {
 // Answers the run flow from scripts and records what it was asked to do.
 class ScriptedEnvironment : public RunEnvironment {
 public:
-    bool acrobatIsRunning(Acrobat&) override {
-        bool running = acrobat.empty() ? false : acrobat[std::min(aliveChecks, acrobat.size() - 1)];
-        ++aliveChecks;
-        return running;
-    }
+    bool acrobatIsRunning(Acrobat&) override { return acrobat[std::min(aliveChecks++, acrobat.size() - 1)]; }
     void startAcrobat(Acrobat&) override { ++starts; }
     void restartAcrobat(Acrobat&) override { ++restarts; }
     std::uint32_t submitTask(RequestTask&, const ParameterMap& parameters) override {
@@ -37,16 +33,12 @@ public:
     }
     TaskState pollTask(RequestTask&) override {
         std::size_t poll = polls++;
-        if (pollError && poll + 1 == states.size()) {
-            throw *pollError;
-        }
         return states.empty() ? TaskState::NotAccessible : states[std::min(poll, states.size() - 1)];
     }
     std::int32_t processedDocuments(RequestTask&) override { return documents; }
 
-    std::vector<bool> acrobat{true};           // answers to the Acrobat checks in turn; the last repeats
-    std::vector<TaskState> states;             // answers to the polls in turn; the last repeats
-    std::unique_ptr<ovs::Exception> pollError; // raised instead of the last scripted state
+    std::vector<bool> acrobat{true}; // answers to the Acrobat checks in turn; the last repeats
+    std::vector<TaskState> states;   // answers to the polls in turn; the last repeats
     std::int32_t documents = 0;
 
     std::size_t aliveChecks = 0;
@@ -124,13 +116,10 @@ protected:
         calls.sleep = &SleepRecorder::sleep;
         sleeping = std::make_unique<ovs::ScopedProcessCalls>(calls);
     }
-    void TearDown() override {
-        sleeping.reset();
-        app.reset();
-    }
     // A fresh application and environment for the next case of a table.
     void restart() {
-        TearDown();
+        sleeping.reset();
+        app.reset();
         SetUp();
     }
 
@@ -141,10 +130,9 @@ protected:
         testing::internal::CaptureStdout();
         int code = app->run();
         std::string all = testing::internal::GetCapturedStdout();
-        std::size_t first = all.find('\n');
-        std::size_t second = first == std::string::npos ? first : all.find('\n', first + 1);
-        banner = all.substr(0, second == std::string::npos ? all.size() : second + 1);
-        output = second == std::string::npos ? std::string() : all.substr(second + 1);
+        std::size_t end = all.find('\n', all.find('\n') + 1) + 1; // of the two banner lines
+        banner = all.substr(0, end);
+        output = all.substr(end);
         return code;
     }
     const OptionDesc* option(const char* name) const { return app->parser()->findOption(name); }
@@ -156,161 +144,97 @@ protected:
     std::string output;
 };
 
-const std::vector<const char*> TaskLine = {"-f:10", "-p:13", "-k:LS", "-nw", "-o:C:\\out", "-i:C:\\docs\\*.pdf"};
-
-TEST_F(ThisAppRun, StartAcrobatComesBeforeTheMandatoryCheck) {
-    EXPECT_EQ(run({"-startacrobat"}), msg::InvalidOption);
-    EXPECT_EQ(environment->starts, 1);
-    EXPECT_EQ(output.rfind("\nCommand line tool", 0), 0u);
-}
-
-TEST_F(ThisAppRun, MandatoryOptionsAndOptionSets) {
-    struct Case {
-        std::vector<const char*> line;
-        const char* missing; // reported option; null when the run reaches the task
-        bool permissionSet;
-    } cases[] = {
-        {{}, "f", false},
-        {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, "o", false},
-        {{"-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
-        {{"-f:12abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
-        {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, "f", false},
-        {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in\\*.pdf"}, nullptr, false},
-        {{"-READPERMISSIONS", "-i:C:\\in\\a.pdf"}, "f", false},
-        {{"-readpermissions"}, "i", true},
-        {{"-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
-        {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, nullptr, true},
-        {{"-i:C:\\readpermissions\\a.pdf"}, "readpermissions", true},
-        {{"-i:C:\\in\\a.pdf", "-readpermissions"}, "readpermissions", true},
-    };
-    for (const Case& c : cases) {
-        restart();
-        int code = run(c.line);
-        std::string described = c.line.empty() ? "(none)" : std::string(c.line[0]) + " ...";
-        EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u) << described;
-        EXPECT_EQ(option("f") == nullptr, c.permissionSet) << described;
-        EXPECT_EQ(option("o") == nullptr, c.permissionSet) << described;
-        if (c.missing) {
-            EXPECT_EQ(code, msg::InvalidOption) << described;
-            std::string usage = c.permissionSet ? PermissionUsage : FullUsage;
-            EXPECT_EQ(output, usage + "\n" + messageOf(msg::InvalidOption) + " (Mandatory option '" + c.missing +
-                                  "' is missing.)\n")
-                << described;
-            EXPECT_EQ(environment->aliveChecks, 0u) << described;
-        } else {
-            // The scripted Acrobat runs and the scripted task is not accessible.
-            EXPECT_EQ(code, msg::TaskFileNotAccessible) << described;
-            EXPECT_EQ(environment->submits, 1) << described;
-        }
+// A task line with the given options in front.
+std::vector<const char*> task(std::vector<const char*> front) {
+    for (const char* option : {"-f:10", "-p:13", "-k:LS", "-nw", "-o:C:\\out", "-i:C:\\docs\\*.pdf"}) {
+        front.push_back(option);
     }
+    return front;
 }
 
-TEST_F(ThisAppRun, SubmittedParametersKeepTheirKindsAndQuotedPathsStayWhole) {
-    environment->states = {TaskState::Finished};
-    EXPECT_EQ(run(TaskLine), 0);
-    ParameterMap& p = environment->submitted;
-    EXPECT_EQ(p["f"].asNumber(), 10u);
-    EXPECT_EQ(p["k"].asText(), "LS");
-    EXPECT_TRUE(p["nw"].empty());
-    EXPECT_EQ(p["o"].asPath(), "C:\\out");
-    EXPECT_EQ(p["i"].asPath(), "C:\\docs\\*.pdf");
-    restart();
-    environment->states = {TaskState::Finished};
-    EXPECT_EQ(run({"-f:1", "-p:2", "-k:LS", "-o:C:\\my out\\", "\"-i:C:\\my docs\\*.pdf\""}), 0);
-    ParameterMap& q = environment->submitted;
-    ASSERT_EQ(q.size(), 5u);
-    EXPECT_EQ(q["o"].asPath(), "C:\\my out\\");
-    EXPECT_EQ(q["i"].asPath(), "C:\\my docs\\*.pdf");
-}
-
-TEST(ThisAppRewrite, MovesTheQuoteBehindTheColonOfIAndO) {
-    struct Case {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {"-f:1 \"-i:C:\\a b\\*.pdf\"", "-f:1 -i:\"C:\\a b\\*.pdf\""},
-        {"\"/o:C:\\x y\\\" \"/i:C:\\a b\"", "/o:\"C:\\x y\\\" /i:\"C:\\a b\""},
-        {"\"-o:a b\" \"-o:c d\"", "-o:\"a b\" -o:\"c d\""},
-        {"\"-I:a b\" \"-k:a b\"", "\"-I:a b\" \"-k:a b\""},
-        {"\"\"-i:x", "\"-i:\"x"},
-        {"-i:C:\\in", "-i:C:\\in"},
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ThisApp::rewriteArguments(c.text), c.expected) << c.text;
-    }
-}
-
-// Task runs: scripted Acrobat answers and poll states (an error raised by the last poll instead
-// of its state), the console after the banner as a regular expression, and what was waited for.
-TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
-    const std::size_t any = static_cast<std::size_t>(-1);
+// Command lines against scripted Acrobat answers, poll states and document count: the console
+// after the banner as a regular expression, the exit code, what was polled, waited for and
+// checked, the option names submitted, and whether Acrobat was started or restarted. The
+// task's own outcomes by state are proven end to end.
+TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
     const std::string created = "Created a task for FraskPdf: Task Id 417\nWaiting for finish ";
-    const std::string permission = "Created a permission extract task for FraskPdf: Task Id 417\nWaiting for finish ";
+    const std::string extract = "Created a permission extract task for FraskPdf: Task Id 417\nWaiting for finish ";
     const std::string finished = "\nTask finished at " + DateTimePattern + "\n";
     const std::string notAccepted = "\nTask was not accepted: " + DateTimePattern + "\n";
-    const std::vector<std::string> plainNames{"f", "i", "k", "nw", "o", "p"};
+    const std::string gone = "\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n"; // no parentheses
+    const std::string unread = "\n" + quoted(messageOf(msg::TaskFileNotAccessible)) + " \\(\\)\n";
+    auto missing = [](const char* option, const char* usage) {
+        return quoted(usage + ("\n" + messageOf(msg::InvalidOption)) + " (Mandatory option '" + option + "' is missing.)\n");
+    };
+    const std::vector<std::string> fullNames{"f", "i", "k", "o", "p"}, checkNames{"i", "readpermissions"};
     std::vector<TaskState> tenRequestsThreeAccepted(10, TaskState::Request);
     tenRequestsThreeAccepted.insert(tenRequestsThreeAccepted.end(), 3, TaskState::Accepted);
     tenRequestsThreeAccepted.push_back(TaskState::Request);
     struct Case {
-        std::vector<const char*> front; // options before TaskLine
-        std::vector<bool> acrobat;
-        std::vector<TaskState> states;
-        int error; // raised by the last poll; 0 for none
-        const char* argument;
+        std::vector<const char*> line;
+        std::vector<TaskState> states; // answers to the polls in turn; the last repeats
         int code;
         std::string output;
-        std::size_t polls, sleeps, aliveChecks; // any: not checked
-        std::vector<std::string> names;         // submitted option names; empty: not checked
+        std::size_t polls, sleeps, aliveChecks;
+        std::vector<std::string> names; // empty: not checked
+        std::vector<bool> acrobat = {true};
+        std::int32_t documents = 0;
+        int restarts = 0;
     } cases[] = {
         // clang-format off
-        {{}, {true}, {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished}, 0, "", 0,
-         created + "\\.!!" + finished, 4, 5, any, plainNames},
-        {{"-readpermissions"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, 2, any, {}},
-        {{"-READPERMISSIONS"}, {true}, {TaskState::Finished}, 0, "", 0, permission + finished, any, any, any,
+        // The option set, the mandatory check and the announcement; a task file never written.
+        {{}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
+        {{"-startacrobat"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}}, // started before the check
+        {{"-clear:"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}}, // no clear mode without a value
+        {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, {}, msg::InvalidOption, missing("o", FullUsage), 0, 0, 0, {}},
+        {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
+        {{"-f:12abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
+        {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
+        {{"-READPERMISSIONS", "-i:C:\\in\\a.pdf"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
+        {{"-readpermissions"}, {}, msg::InvalidOption, missing("i", PermissionUsage), 0, 0, 0, {}},
+        {{"-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
+        {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
+        {{"-i:C:\\readpermissions\\a.pdf"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
+        {{"-i:C:\\in\\a.pdf", "-readpermissions"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
+        // Arguments with blanks are quoted when the line is joined: a quote before "-i:", "/i:",
+        // "-o:" or "/o:" moves behind the colon, any other stays and hides the option.
+        {{"-f:1", "-p:2", "-k:LS", "/o:C:\\x y\\", "/i:C:\\a b"}, {TaskState::Finished}, 0, created + finished, 1, 2, 1, fullNames},
+        {{"-f:1", "-p:2", "-k:LS", "-o:C:\\x y", "-I:C:\\a b"}, {}, msg::InvalidOption, missing("i", FullUsage), 0, 0, 0, {}},
+        // Polls every 2 s; an option name in other case selects the full set, yet the permission wording.
+        {task({}), {TaskState::Request, TaskState::Accepted, TaskState::Accepted, TaskState::Finished}, 0,
+         created + "\\.!!" + finished, 4, 5, 1, {"f", "i", "k", "nw", "o", "p"}},
+        {task({"-READPERMISSIONS"}), {TaskState::Finished}, 0, extract + finished, 1, 2, 1,
          {"f", "i", "k", "nw", "o", "p", "readpermissions"}},
-        {{"-restartacrobatevery:0"}, {true}, {TaskState::Request}, 0, "", msg::FreeFatalError, created + "\\.{15}" + notAccepted, 15,
-         16, any, {}},
+        // Given up at the 15th poll in Request, without the restart rule.
+        {task({"-restartacrobatevery:0"}), {TaskState::Request}, msg::FreeFatalError, created + "\\.{15}" + notAccepted, 15, 16, 1, {}},
         // Countdowns are not reset by a change of state, and three Accepted polls reach no Acrobat check.
-        {{}, {true}, tenRequestsThreeAccepted, 0, "", msg::FreeFatalError, created + "\\.{10}!!!\\.{5}" + notAccepted, 18, any, 1, {}},
-        // Acrobat is checked before submission and at every fifth Accepted poll.
-        {{}, {true, true, false}, {TaskState::Accepted}, 0, "", msg::AcrobatNotRunning,
-         created + "!{10}\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n", 10, any, 3, {}},
-        {{}, {false}, {}, 0, "", msg::AcrobatNotRunning, "\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n", 0, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::Error}, 0, "", 0,
-         created + "!\nTask aborted at " + DateTimePattern + "\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::NotAccessible}, 0, "", msg::TaskFileNotAccessible,
-         created + "!\n" + quoted(messageOf(msg::TaskFileNotAccessible)) + " \\(\\)\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Accepted, TaskState::Error}, msg::OutputNotFolder, "C:\\t\\Task417.ovc", msg::OutputNotFolder,
-         created + "!\n.*OV3503.* \\(C:\\\\t\\\\Task417\\.ovc\\)\n", any, any, any, {}},
-        {{}, {true}, {TaskState::Error}, msg::FreeFatalError, "Unkown state in task request file", msg::FreeFatalError,
-         created + "\n.* \\(Unkown state in task request file\\)\n", any, any, any, {}},
+        {task({}), tenRequestsThreeAccepted, msg::FreeFatalError, created + "\\.{10}!!!\\.{5}" + notAccepted, 18, 19, 1, {}},
+        {task({}), {TaskState::Accepted}, msg::AcrobatNotRunning, created + "!{10}" + gone, 10, 10, 3, {}, {true, true, false}},
+        {task({}), {}, msg::AcrobatNotRunning, gone, 0, 0, 1, {}, {false}},
+        // The restart rule compares the task's document count, whatever the task's end.
+        {task({"-restartacrobatevery:0"}), {TaskState::Error}, 0, created + "\nTask aborted at " + DateTimePattern +
+         "\n Whole number of processed documents: 0\n Trying to restart acrobat at " + DateTimePattern + "\n", 1, 2, 1, {}, {true}, 0, 1},
+        {task({"-restartacrobatevery:5"}), {TaskState::Finished}, 0, created + finished +
+         " Whole number of processed documents: 4\n", 1, 2, 1, {}, {true}, 4, 0},
+        {task({"-restartacrobatevery:0x10"}), {TaskState::Finished}, 0, created + finished +
+         " Whole number of processed documents: 16\n Trying to restart acrobat at " + DateTimePattern + "\n", 1, 2, 1, {}, {true}, 16, 1},
         // clang-format on
     };
     for (const Case& c : cases) {
         restart();
-        SCOPED_TRACE(c.output);
+        SCOPED_TRACE(c.line.empty() ? "(none)" : std::string(c.line[0]) + " ... " + c.line.back());
         environment->acrobat = c.acrobat;
         environment->states = c.states;
-        if (c.error) {
-            environment->pollError = std::make_unique<ovs::Exception>(c.error, c.argument);
-        }
-        std::vector<const char*> line(c.front);
-        line.insert(line.end(), TaskLine.begin(), TaskLine.end());
-        EXPECT_EQ(run(line), c.code);
+        environment->documents = c.documents;
+        EXPECT_EQ(run(c.line), c.code);
+        EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u);
         EXPECT_TRUE(std::regex_match(output, std::regex(c.output))) << output;
+        EXPECT_EQ(environment->starts, option("startacrobat")->present ? 1 : 0);
         EXPECT_EQ(environment->submits, c.polls == 0 ? 0 : 1);
-        EXPECT_EQ(environment->restarts, 0);
-        if (c.polls != any) {
-            EXPECT_EQ(environment->polls, c.polls);
-        }
-        if (c.sleeps != any) {
-            EXPECT_EQ(SleepRecorder::sleeps(), std::vector<DWORD>(c.sleeps, 2000));
-        }
-        if (c.aliveChecks != any) {
-            EXPECT_EQ(environment->aliveChecks, c.aliveChecks);
-        }
+        EXPECT_EQ(environment->restarts, c.restarts);
+        EXPECT_EQ(environment->polls, c.polls);
+        EXPECT_EQ(SleepRecorder::sleeps(), std::vector<DWORD>(c.sleeps, 2000));
+        EXPECT_EQ(environment->aliveChecks, c.aliveChecks);
         if (!c.names.empty()) {
             std::vector<std::string> names;
             for (const auto& entry : environment->submitted) {
@@ -319,53 +243,6 @@ TEST_F(ThisAppRun, TaskRunsFromSubmissionToTheirEnd) {
             EXPECT_EQ(names, c.names);
         }
     }
-}
-
-TEST_F(ThisAppRun, RestartRuleComparesTheTasksDocumentCount) {
-    struct Case {
-        const char* option; // null: restartacrobatevery not given
-        std::int32_t documents;
-        TaskState end;
-        bool restart;
-    } cases[] = {
-        {"-restartacrobatevery:0", 0, TaskState::Finished, true},
-        {"-restartacrobatevery:0", 0, TaskState::Error, true},
-        {"-restartacrobatevery:5", 4, TaskState::Finished, false},
-        {"-restartacrobatevery:5", 5, TaskState::Finished, true},
-        {"-restartacrobatevery:0x10", 17, TaskState::Finished, true},
-        {nullptr, 100, TaskState::Finished, false},
-    };
-    for (const Case& c : cases) {
-        restart();
-        environment->states = {c.end};
-        environment->documents = c.documents;
-        std::vector<const char*> line(TaskLine);
-        if (c.option) {
-            line.insert(line.begin(), c.option);
-        }
-        EXPECT_EQ(run(line), 0);
-        std::string countLine = " Whole number of processed documents: " + std::to_string(c.documents) + "\n";
-        EXPECT_EQ(output.find(countLine) != std::string::npos, c.option != nullptr) << output;
-        bool restartLine =
-            std::regex_search(output, std::regex("\n Trying to restart acrobat at " + DateTimePattern + "\n$"));
-        EXPECT_EQ(restartLine, c.restart) << output;
-        EXPECT_EQ(environment->restarts, c.restart ? 1 : 0) << (c.option ? c.option : "none");
-    }
-}
-
-// A submission that fails leaves the announcement without an id.
-class FailingSubmission : public ScriptedEnvironment {
-public:
-    std::uint32_t submitTask(RequestTask&, const ParameterMap&) override {
-        throw ovs::Exception(msg::FreeFatalError, "Unkown type");
-    }
-};
-
-TEST_F(ThisAppRun, FailingSubmitLeavesTheAnnouncementWithoutId) {
-    app->setEnvironment(std::make_unique<FailingSubmission>());
-    EXPECT_EQ(run(TaskLine), msg::FreeFatalError);
-    EXPECT_EQ(output, "Created a task for FraskPdf: Task Id \n" + messageOf(msg::FreeFatalError, "Unkown type") +
-                          " (Unkown type)\n");
 }
 
 } // namespace
