@@ -188,9 +188,7 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
         {{"-clear:"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}}, // no clear mode without a value
         {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, {}, msg::InvalidOption, missing("o", FullUsage), 0, 0, 0, {}},
         {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
-        {{"-f:12abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
         {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
-        {{"-READPERMISSIONS", "-i:C:\\in\\a.pdf"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
         {{"-readpermissions"}, {}, msg::InvalidOption, missing("i", PermissionUsage), 0, 0, 0, {}},
         {{"-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
         {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},

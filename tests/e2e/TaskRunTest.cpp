@@ -154,8 +154,7 @@ TEST_F(EndToEnd, AtStartAcrobatIsLaunchedAndRestartedAfterEnoughDocuments) {
 // read-only task folder is met by an ordinary user.
 TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
     if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "file-size limits and other users are set up with POSIX tools, which Windows programs "
-                        "under Wine do not run under";
+        GTEST_SKIP() << "file-size limits and other users are POSIX tools, which Windows programs do not run under";
     }
     const std::string pending = "Task\\d+\\.ovc\\.\\d+-0\\.pending";
     auto limited = [](std::string bytes) {
