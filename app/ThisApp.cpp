@@ -189,7 +189,7 @@ int ThisApp::processTask() {
     std::uint32_t id = environment_->submitTask(request, parameters);
     out << id << std::endl;
 
-    out << "Waiting for finish ";
+    out << "Waiting for finish " << std::flush;
     ovs::processCalls().sleep(PollInterval);
     int acceptance = AcceptancePolls;
     int aliveCheck = AliveCheckPolls;
@@ -198,13 +198,13 @@ int ThisApp::processTask() {
     for (;;) {
         state = environment_->pollTask(request);
         if (state == TaskState::Request) {
-            out << ".";
+            out << "." << std::flush;
             if (--acceptance == 0) {
                 out << std::endl << "Task was not accepted: " << now() << std::endl;
                 waiting = false;
             }
         } else if (state == TaskState::Accepted) {
-            out << "!";
+            out << "!" << std::flush;
             if (--aliveCheck == 0) {
                 aliveCheck = AliveCheckPolls;
                 if (!environment_->acrobatIsRunning(*acrobat_)) {

@@ -1,10 +1,11 @@
-// The console stream and its unbuffered stream buffer over the C runtime's standard output.
+// The console stream and its stream buffer over the C runtime's standard output.
 #include "runtime/Console.h"
 #include "MessageNumbers.h"
 #include "runtime/Messages.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace ovs {
 namespace {
@@ -54,13 +55,21 @@ std::streamsize ConsoleStreamBuf::xsputn(const char* text, std::streamsize lengt
     if (length <= 0) {
         return 0;
     }
-    if (length == 1) {
-        std::putchar(static_cast<unsigned char>(*text));
-    } else {
-        std::printf("%.*s", static_cast<int>(length), text);
+    // A piece of more than one character ends at a NUL, as it always has on this console.
+    std::size_t count = static_cast<std::size_t>(length);
+    if (const void* nul = length > 1 ? std::memchr(text, '\0', count) : nullptr) {
+        count = static_cast<std::size_t>(static_cast<const char*>(nul) - text);
     }
-    std::fflush(stdout);
+    std::fwrite(text, 1, count, stdout);
     return length;
+}
+
+// Text waits in the C runtime's buffer until the stream is flushed (std::endl, std::flush),
+// so that a line reaches the console in one write rather than one per piece. A failed
+// write leaves the stream usable, as it always has: the run goes on without its output.
+int ConsoleStreamBuf::sync() {
+    std::fflush(stdout);
+    return 0;
 }
 
 Console::Console(ConsoleStreamBuf* buffer) : std::basic_iostream<char, std::char_traits<char>>(buffer) {}

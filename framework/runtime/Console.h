@@ -1,5 +1,5 @@
 // The one process-wide console stream. Every line the tool prints ends with std::endl
-// (a line break and a flush); the stream buffer below it is unbuffered.
+// (a line break and a flush); text without a flush behind it is not yet on the console.
 #pragma once
 #include "runtime/CriticalSection.h"
 
@@ -8,7 +8,7 @@
 
 namespace ovs {
 
-// Unbuffered: every write goes to the C runtime's standard output and is flushed at once.
+// Writes go to the C runtime's standard output, which is flushed when the stream is.
 // The one created by ovs::AutoInit<ConsoleStreamBuf> is the process-wide one while it lives.
 class ConsoleStreamBuf : public std::basic_streambuf<char, std::char_traits<char>> {
 public:
@@ -18,6 +18,7 @@ public:
 protected:
     int_type overflow(int_type character) override;
     std::streamsize xsputn(const char* text, std::streamsize length) override;
+    int sync() override;
 };
 
 class Console : public std::basic_iostream<char, std::char_traits<char>> {
