@@ -44,8 +44,30 @@ std::size_t rootLength(const std::string& full) {
     return full.empty() ? 0 : 1;
 }
 
+// True when normalise would give root + rest unchanged: "\\" alone separates, and no component
+// is empty or ends with a dot (which "." and ".." do), nor the last one with a space.
+bool alreadyNormal(const std::string& rest) {
+    std::size_t start = 0;
+    while (start < rest.size()) {
+        std::size_t end = start;
+        while (end < rest.size() && rest[end] != '\\') {
+            if (rest[end++] == '/') {
+                return false;
+            }
+        }
+        if (end == start || rest[end - 1] == '.' || (end == rest.size() && rest[end - 1] == ' ')) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 // Splits the part behind the root into components and rebuilds it with Windows' rules.
 std::string normalise(const std::string& root, const std::string& rest) {
+    if (alreadyNormal(rest)) {
+        return root + rest;
+    }
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= rest.size()) {
@@ -175,6 +197,13 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
     return normalise(root, rest);
 }
 
+std::string fullPathText(const std::string& path) {
+    const bool rooted =
+        path.size() >= 2 && ((isSeparator(path[0]) && isSeparator(path[1])) ||
+                             (isDriveLetter(path[0]) && path[1] == ':' && path.size() >= 3 && isSeparator(path[2])));
+    return fullPathText(path, rooted ? std::string() : currentFolderText());
+}
+
 std::string currentFolderText() {
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -207,7 +236,7 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
         SetLastError(ERROR_INVALID_NAME);
         return 0;
     }
-    std::string full = ovs::posix::fullPathText(fileName, ovs::posix::currentFolderText());
+    std::string full = ovs::posix::fullPathText(fileName);
     DWORD result = copyResult(full, bufferLength, buffer);
     if (result == full.size() && filePart != nullptr) {
         // No file part behind a final separator, nor in "\\server" alone.

@@ -15,4 +15,8 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
 // The process's current folder in its Z: form ("Z:\home\u").
 std::string currentFolderText();
 
+// The full form of a Windows path against the process's current folder, which is asked for
+// only when the path depends on it (not for "X:\..." nor for "\\server\share" paths).
+std::string fullPathText(const std::string& path);
+
 } // namespace ovs::posix

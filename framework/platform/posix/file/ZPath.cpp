@@ -63,6 +63,15 @@ bool unixPathFrom(const char* windowsPath, std::string& unixPath) {
         return false;
     }
     unixPath.reserve(path.size());
+    if (path.find(static_cast<char>(mappedLead)) == std::string::npos) {
+        unixPath = path; // no mapped characters: only the separators change
+        for (char& c : unixPath) {
+            if (c == '\\') {
+                c = '/';
+            }
+        }
+        return true;
+    }
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (unsigned char original = unmappedAt(path, i)) {
             unixPath.push_back(static_cast<char>(original));
@@ -86,7 +95,7 @@ bool unixPathOfFull(const char* windowsPath, std::string& unixPath) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
-    std::string full = fullPathText(windowsPath, currentFolderText());
+    std::string full = fullPathText(windowsPath);
     return unixPathFrom(full.c_str(), unixPath);
 }
 
@@ -104,6 +113,13 @@ std::string windowsPathFrom(const std::string& unixPath) {
 }
 
 std::string windowsNameFrom(const std::string& unixName) {
+    bool mapped = false;
+    for (char c : unixName) {
+        mapped = mapped || isMappedCharacter(static_cast<unsigned char>(c));
+    }
+    if (!mapped) {
+        return unixName;
+    }
     std::string result;
     result.reserve(unixName.size());
     for (char c : unixName) {
