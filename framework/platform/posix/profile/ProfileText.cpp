@@ -35,11 +35,14 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-ProfileText::ProfileText(std::string bytes) : bytes_(std::move(bytes)) {}
+ProfileText::ProfileText(std::string bytes) : bytes_(std::move(bytes)) {
+    reindex();
+}
 
-std::vector<ProfileText::Line> ProfileText::lines() const {
+std::vector<ProfileText::Line> ProfileText::split() const {
     std::vector<Line> result;
     const std::string_view text(bytes_);
+    result.reserve(16);
     std::size_t pos = 0;
     while (pos < text.size()) {
         Line line{pos, pos, pos, Kind::Blank, {}, {}};
@@ -107,7 +110,7 @@ std::optional<std::size_t> ProfileText::findKey(const std::vector<Line>& lines, 
 }
 
 std::optional<std::string> ProfileText::value(std::string_view section, std::string_view key) const {
-    std::vector<Line> all = lines();
+    const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return std::nullopt;
@@ -121,7 +124,7 @@ std::optional<std::string> ProfileText::value(std::string_view section, std::str
 
 std::vector<std::string> ProfileText::sectionNames() const {
     std::vector<std::string> names;
-    for (const Line& line : lines()) {
+    for (const Line& line : lines_) {
         if (line.kind == Kind::Header) {
             names.emplace_back(line.name);
         }
@@ -130,7 +133,7 @@ std::vector<std::string> ProfileText::sectionNames() const {
 }
 
 std::optional<std::vector<std::string>> ProfileText::keyNames(std::string_view section) const {
-    std::vector<Line> all = lines();
+    const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return std::nullopt;
@@ -145,7 +148,7 @@ std::optional<std::vector<std::string>> ProfileText::keyNames(std::string_view s
 }
 
 std::optional<std::vector<std::string>> ProfileText::sectionLines(std::string_view section) const {
-    std::vector<Line> all = lines();
+    const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return std::nullopt;
@@ -189,7 +192,8 @@ void ProfileText::setValue(std::string_view section, std::string_view key, std::
     std::string entry(key);
     entry += '=';
     entry += value;
-    std::vector<Line> all = lines();
+    Reindexing reindexing{*this};
+    const std::vector<Line> all = std::move(lines_);
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         appendSection(section, entry + lineEnd);
@@ -216,7 +220,8 @@ void ProfileText::setValue(std::string_view section, std::string_view key, std::
 }
 
 void ProfileText::deleteKey(std::string_view section, std::string_view key) {
-    std::vector<Line> all = lines();
+    Reindexing reindexing{*this};
+    const std::vector<Line> all = std::move(lines_);
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return;
@@ -227,7 +232,8 @@ void ProfileText::deleteKey(std::string_view section, std::string_view key) {
 }
 
 void ProfileText::deleteSection(std::string_view section) {
-    std::vector<Line> all = lines();
+    Reindexing reindexing{*this};
+    const std::vector<Line> all = std::move(lines_);
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return;
@@ -247,7 +253,8 @@ void ProfileText::replaceSection(std::string_view section, const std::vector<std
         body += line;
         body += lineEnd;
     }
-    std::vector<Line> all = lines();
+    Reindexing reindexing{*this};
+    const std::vector<Line> all = std::move(lines_);
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         appendSection(section, body);

@@ -25,6 +25,9 @@ namespace ovs::posix {
 class ProfileText {
 public:
     explicit ProfileText(std::string bytes = std::string());
+    // The line index points into the bytes: a copy or move would leave it behind.
+    ProfileText(const ProfileText&) = delete;
+    ProfileText& operator=(const ProfileText&) = delete;
 
     // The current bytes of the file.
     const std::string& bytes() const { return bytes_; }
@@ -71,7 +74,15 @@ private:
         std::size_t end;    // index of the next header line, or the number of lines
     };
 
-    std::vector<Line> lines() const;
+    // Splits the bytes into lines; kept in lines_ from construction and after every edit, so
+    // that a text read once answers any number of lookups without splitting it again.
+    std::vector<Line> split() const;
+    void reindex() { lines_ = split(); }
+    // Held by every edit: the index is rebuilt when the edit is over, however it ends.
+    struct Reindexing {
+        ProfileText& text;
+        ~Reindexing() { text.reindex(); }
+    };
     static std::optional<SectionRange> findSection(const std::vector<Line>& lines, std::string_view section);
     static std::optional<std::size_t> findKey(const std::vector<Line>& lines, const SectionRange& range,
                                               std::string_view key);
@@ -82,6 +93,7 @@ private:
     void appendSection(std::string_view section, const std::string& body);
 
     std::string bytes_;
+    std::vector<Line> lines_;
 };
 
 // True when a and b are equal without regard to ASCII letter case.
