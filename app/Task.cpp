@@ -94,9 +94,7 @@ TaskState Task::readState() {
     ovs::Profiling& store = file_.profiling();
     store.setTopic(TaskTopic);
     ovs::String state;
-    if (store.entryExists("State")) {
-        store.readString("State", state);
-    }
+    store.readEntry("State", state);
     store.flush();
     return stateOf(state);
 }

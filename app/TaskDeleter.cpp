@@ -70,7 +70,8 @@ bool startsWithTaskHeader(const std::string& head) {
         } else {
             std::size_t equals = line.find('=');
             if (equals != std::string::npos && equalIgnoringCase(trimmed(line.substr(0, equals)), "Guid")) {
-                return equalIgnoringCase(trimmed(line.substr(equals + 1)), taskGuidText());
+                static const std::string guid = taskGuidText();
+                return equalIgnoringCase(trimmed(line.substr(equals + 1)), guid);
             }
         }
     }

@@ -143,11 +143,14 @@ void OrvaCtrlFile::readHeader() {
     specification_.clear();
     const std::uint32_t flags = type_ ? type_->flags : 0;
     profiling_.setTopic(HeaderTopic);
-    if (!profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
+    // A header with its "Guid" is a header that exists: only without one is the section
+    // itself looked up.
+    String guid;
+    if (!profiling_.readEntry("Guid", guid) && !profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
         throw Exception(msg::RegistryNameNotFound, HeaderTopic);
     }
     headerRead_ = true;
-    readHeaderValue(1, "Guid");
+    checkHeaderValue(1, guid);
     readHeaderValue(2, "Specification");
     readHeaderValue(3, "Version");
     if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
@@ -157,9 +160,11 @@ void OrvaCtrlFile::readHeader() {
 
 void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
     String text;
-    if (profiling_.entryExists(key)) {
-        profiling_.readString(key, text);
-    }
+    profiling_.readEntry(key, text);
+    checkHeaderValue(which, text);
+}
+
+void OrvaCtrlFile::checkHeaderValue(int which, const String& text) {
     if (text.empty()) {
         return;
     }

@@ -75,6 +75,8 @@ public:
 
 private:
     bool inMemory() const;
+    // The checks of readHeaderValue on the text read.
+    void checkHeaderValue(int which, const String& text);
 
     const ControlFileType* type_ = nullptr;
     FileString path_;

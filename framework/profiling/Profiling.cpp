@@ -203,6 +203,23 @@ void Profiling::readString(const std::string& name, String& text) {
     }
 }
 
+bool Profiling::readEntry(const std::string& name, String& text) {
+    // With both stores the entry may be the machine's while the text is read from the user's.
+    if (scope_ == ProfilingScopeBoth) {
+        text.clear();
+        if (!entryExists(name)) {
+            return false;
+        }
+        readString(name, text);
+        return true;
+    }
+    if (ProfilingImpl* store = addressedStore()) {
+        return store->readEntry(name, text);
+    }
+    text.clear();
+    return false;
+}
+
 std::uint32_t Profiling::writeString(const std::string& name, const std::string& text) {
     ProfilingImpl* store = addressedStore();
     return store ? store->writeString(name, text) : 0;

@@ -59,6 +59,8 @@ public:
     std::uint32_t readInteger(const std::string& name);
     // Reads the user store in scope 1 (no fallback); empty when no store is addressed.
     void readString(const std::string& name, String& text);
+    // entryExists, then readString when the entry exists (else empty text); true when it does.
+    bool readEntry(const std::string& name, String& text);
     // Returns the store's Windows error code; 0 when no store is addressed.
     std::uint32_t writeString(const std::string& name, const std::string& text);
     void writeInteger(const std::string& name, std::uint32_t value);

@@ -100,6 +100,15 @@ void ProfilingImpl::readTopicText(String& text, char separator) {
     }
 }
 
+bool ProfilingImpl::readEntry(const std::string& name, String& text) {
+    text.clear();
+    if (!entryExists(name)) {
+        return false;
+    }
+    readString(name, text);
+    return true;
+}
+
 void ProfilingImpl::readTopicText(String& text) {
     readTopicText(text, '\n');
 }

@@ -32,6 +32,9 @@ public:
     virtual bool flush() = 0;
     // The value as text; what a missing entry gives is the store's.
     virtual void readString(const std::string& name, String& text) = 0;
+    // The value as text when the entry exists (true), else empty text (false): entryExists
+    // followed by readString, which a store may answer in one look-up.
+    virtual bool readEntry(const std::string& name, String& text);
     // Creates or replaces; returns a Windows error code (0 = written).
     virtual std::uint32_t writeString(const std::string& name, const std::string& text) = 0;
     // Replaces the whole current topic by these "key=value" lines.

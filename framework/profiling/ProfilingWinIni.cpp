@@ -53,6 +53,19 @@ void ProfilingWinIni::readString(const std::string& name, String& text) {
     text.assign(buffer, length);
 }
 
+// One call instead of two: a value read from a file never holds a line break, so the default
+// "\n" coming back means that the entry is absent (or the file unreadable, as entryExists).
+bool ProfilingWinIni::readEntry(const std::string& name, String& text) {
+    char buffer[512] = {};
+    DWORD length = GetPrivateProfileStringA(section_.c_str(), name.c_str(), "\n", buffer, sizeof buffer, file_.c_str());
+    if (length == 1 && buffer[0] == '\n') {
+        text.clear();
+        return false;
+    }
+    text.assign(buffer, length);
+    return true;
+}
+
 std::uint32_t ProfilingWinIni::writeString(const std::string& name, const std::string& text) {
     if (!WritePrivateProfileStringA(section_.c_str(), name.c_str(), text.c_str(), file_.c_str())) {
         raiseWriteError(file_);

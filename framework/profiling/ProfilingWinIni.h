@@ -15,6 +15,7 @@ public:
     bool flush() override;
     // At most 511 characters; a missing entry gives the empty text.
     void readString(const std::string& name, String& text) override;
+    bool readEntry(const std::string& name, String& text) override;
     // Returns GetLastError after WritePrivateProfileStringA; failures are not raised.
     std::uint32_t writeString(const std::string& name, const std::string& text) override;
     void writeTopicLines(const std::vector<String>& lines) override;
