@@ -3,16 +3,16 @@
 // to case) and fetches each entry's status when it is handed out, so that entries deleted
 // meanwhile are left out and the caller may delete and create entries during the walk. Names
 // are handed out and matched in their Windows form (windowsNameFrom, ZPath.h).
+#include "platform/posix/file/FindFile.h"
+#include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/file/FindWildcard.h"
 #include "platform/posix/file/FullPath.h"
-#include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/file/WinFileCommon.h"
 #include "platform/posix/file/ZPath.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -21,18 +21,14 @@ namespace {
 class FindObject : public ovs::posix::KernelObject {
 public:
     std::string folder; // Unix path with a trailing "/"
-    struct Entry {
-        std::string windowsName; // as handed out (ZPath.h)
-        std::string unixName;
-    };
-    std::vector<Entry> names;
+    std::vector<ovs::posix::FolderEntry> names;
     std::size_t next = 0;
 };
 
 // Hands out the next entry that still exists; false at the end.
 bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     while (search.next < search.names.size()) {
-        const FindObject::Entry& entry = search.names[search.next++];
+        const ovs::posix::FolderEntry& entry = search.names[search.next++];
         std::string path = search.folder + entry.unixName;
         struct stat info;
         if (::stat(path.c_str(), &info) == 0 || ::lstat(path.c_str(), &info) == 0) {
@@ -43,17 +39,32 @@ bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     return false;
 }
 
+// The name as Windows sorts it: without regard to case (ASCII letters, as strcasecmp in the
+// C locale compares).
+std::string sortKeyOf(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
 } // namespace
 
-HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
+namespace ovs::posix {
+
+bool readFolderEntries(const char* fileName, std::string& folder, std::vector<FolderEntry>& names, bool sorted) {
+    names.clear();
     if (fileName == nullptr || *fileName == '\0') {
         SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
     std::string text(fileName);
     if (text.size() >= MAX_PATH) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE); // as every file function (ZPath.h)
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
     std::size_t split = text.find_last_of("\\/");
     std::string folderPart;
@@ -68,11 +79,9 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
         mask = text;
     }
     // The folder is the full form of what precedes the mask (the current folder when nothing).
-    std::string folderFull = folderPart.empty() ? ovs::posix::currentFolderText()
-                                                : ovs::posix::fullPathText(folderPart, ovs::posix::currentFolderText());
-    std::string folder;
-    if (!ovs::posix::unixPathFrom(folderFull.c_str(), folder)) {
-        return INVALID_HANDLE_VALUE;
+    std::string folderFull = folderPart.empty() ? currentFolderText() : fullPathText(folderPart);
+    if (!unixPathFrom(folderFull.c_str(), folder)) {
+        return false;
     }
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
@@ -80,37 +89,58 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     struct stat folderInfo;
     if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
     if (mask.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
     DIR* directory = ::opendir(folder.c_str());
     if (directory == nullptr) {
         SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
-    std::string dosMask = ovs::posix::dosMaskFrom(mask);
-    auto search = std::make_unique<FindObject>();
-    search->folder = folder;
+    std::string dosMask = dosMaskFrom(mask);
     while (dirent* entry = ::readdir(directory)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..") {
             continue;
         }
-        std::string windowsName = ovs::posix::windowsNameFrom(name);
-        if (ovs::posix::dosMaskMatches(dosMask, windowsName)) {
-            search->names.push_back({std::move(windowsName), std::move(name)});
+        std::string windowsName = windowsNameFrom(name);
+        if (dosMaskMatches(dosMask, windowsName)) {
+            names.push_back({std::move(windowsName), std::move(name)});
         }
     }
     ::closedir(directory);
-    std::sort(search->names.begin(), search->names.end(), [](const FindObject::Entry& a, const FindObject::Entry& b) {
-        int order = ::strcasecmp(a.windowsName.c_str(), b.windowsName.c_str());
-        return order != 0 ? order < 0 : a.windowsName < b.windowsName;
-    });
-    if (folder != "/" && ovs::posix::dosMaskListsDotEntries(dosMask)) {
-        search->names.insert(search->names.begin(), {{".", "."}, {"..", ".."}});
+    if (sorted) {
+        std::vector<std::pair<std::string, std::size_t>> keys;
+        keys.reserve(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            keys.emplace_back(sortKeyOf(names[i].windowsName), i);
+        }
+        std::sort(keys.begin(), keys.end(), [&names](const auto& a, const auto& b) {
+            int order = a.first.compare(b.first);
+            return order != 0 ? order < 0 : names[a.second].windowsName < names[b.second].windowsName;
+        });
+        std::vector<FolderEntry> ordered;
+        ordered.reserve(names.size());
+        for (const auto& key : keys) {
+            ordered.push_back(std::move(names[key.second]));
+        }
+        names = std::move(ordered);
+    }
+    if (folder != "/" && dosMaskListsDotEntries(dosMask)) {
+        names.insert(names.begin(), {{".", "."}, {"..", ".."}});
+    }
+    return true;
+}
+
+} // namespace ovs::posix
+
+HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
+    auto search = std::make_unique<FindObject>();
+    if (!ovs::posix::readFolderEntries(fileName, search->folder, search->names, true)) {
+        return INVALID_HANDLE_VALUE;
     }
     if (!nextEntry(*search, *findData)) {
         SetLastError(ERROR_FILE_NOT_FOUND);

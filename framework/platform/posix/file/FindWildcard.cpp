@@ -1,6 +1,7 @@
 // POSIX substitute: Windows' name-mask rules.
 #include "platform/posix/file/FindWildcard.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <locale.h>
 #include <vector>
@@ -12,11 +13,15 @@ namespace {
 
 // Names are UTF-8 (the ANSI code page here). A byte that starts no valid sequence stands for
 // itself as U+DC00 plus the byte, which no letter maps to.
-std::vector<wchar_t> codePointsOf(const std::string& text) {
-    std::vector<wchar_t> result;
-    result.reserve(text.size());
+void codePointsOf(const std::string& text, std::vector<wchar_t>& result) {
+    result.clear();
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            result.push_back(static_cast<wchar_t>(lead));
+            ++i;
+            continue;
+        }
         std::size_t length = lead < 0x80 ? 1 : (lead >= 0xC2 && lead < 0xE0) ? 2 : (lead >= 0xE0 && lead < 0xF0) ? 3
                                                                              : (lead >= 0xF0 && lead < 0xF5) ? 4 : 0;
         std::uint32_t value = length == 1 ? lead : length == 2 ? lead & 0x1Fu : length == 3 ? lead & 0x0Fu : lead & 0x07u;
@@ -33,16 +38,18 @@ std::vector<wchar_t> codePointsOf(const std::string& text) {
         result.push_back(valid ? static_cast<wchar_t>(value) : static_cast<wchar_t>(0xDC00 + lead));
         i += valid ? length : 1;
     }
-    return result;
 }
 
 // Windows compares names in upper case, letter by letter, for every script. The case table
 // is that of the C library's UTF-8 locale, whatever locale the process itself has chosen;
 // without one, ASCII letters only.
 wchar_t upper(wchar_t c) {
-    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (c < 0x80 || utf8 == static_cast<locale_t>(nullptr)) {
+    if (c < 0x80) {
         return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    }
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8 == static_cast<locale_t>(nullptr)) {
+        return c;
     }
     return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), utf8));
 }
@@ -77,63 +84,131 @@ std::string dosMaskFrom(const std::string& mask) {
 }
 
 bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
-    const std::vector<wchar_t> dosMask = codePointsOf(maskText);
-    const std::vector<wchar_t> name = codePointsOf(nameText);
+    // A folder search matches every name against one mask: the buffers of the last call, and
+    // the upper-case code points of its mask, serve the next one.
+    struct Buffers {
+        std::string lastMask;
+        std::vector<wchar_t> dosMask;
+        std::vector<wchar_t> upperMask;
+        std::vector<wchar_t> name;
+        std::vector<wchar_t> upperName;
+        std::vector<char> reachable;
+        std::vector<char> next;
+    };
+    thread_local Buffers buffers;
+    auto& [lastMask, dosMask, upperMask, name, upperName, reachable, next] = buffers;
+    if (upperMask.empty() || maskText != lastMask) {
+        codePointsOf(maskText, dosMask);
+        upperMask.clear();
+        for (wchar_t c : dosMask) {
+            upperMask.push_back(upper(c));
+        }
+        lastMask = maskText;
+    }
+    codePointsOf(nameText, name);
     const std::size_t m = dosMask.size();
     const std::size_t n = name.size();
     std::size_t lastDot = std::string::npos;
+    upperName.clear();
     for (std::size_t k = 0; k < n; ++k) {
         if (name[k] == L'.') {
             lastDot = k;
         }
+        upperName.push_back(upper(name[k]));
     }
-    // reachable[j]: the mask prefix handled so far can end at name position j.
-    std::vector<char> reachable(n + 1, 0);
-    std::vector<char> next(n + 1, 0);
+    // A mask of letters around one star ("Task*.ovc") needs no search: the name is the text
+    // before the star, a run, and the text after it; a DOS star's run holds no last dot.
+    std::size_t star = m;
+    bool single = true;
+    for (std::size_t i = 0; i < m && single; ++i) {
+        const wchar_t token = dosMask[i];
+        if (token == '*' || token == dosStar) {
+            single = star == m;
+            star = i;
+        } else if (token == dosQm || token == dosDot) {
+            single = false;
+        }
+    }
+    if (single && star < m) {
+        const std::size_t suffix = m - star - 1;
+        if (n < star + suffix) {
+            return false;
+        }
+        for (std::size_t i = 0; i < star; ++i) {
+            if (upperName[i] != upperMask[i]) {
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < suffix; ++i) {
+            if (upperName[n - suffix + i] != upperMask[star + 1 + i]) {
+                return false;
+            }
+        }
+        const std::size_t runEnd = n - suffix;
+        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= runEnd;
+    }
+    // reachable[j]: the mask prefix handled so far can end at name position j. Such positions
+    // lie within [low, high]; none is left when low > high.
+    reachable.assign(n + 1, 0);
+    next.assign(n + 1, 0);
     reachable[0] = 1;
+    std::size_t low = 0;
+    std::size_t high = 0;
     for (std::size_t i = 0; i < m; ++i) {
         const wchar_t token = dosMask[i];
         std::fill(next.begin(), next.end(), 0);
-        for (std::size_t j = 0; j <= n; ++j) {
+        std::size_t nextLow = n + 1;
+        std::size_t nextHigh = 0;
+        auto reach = [&](std::size_t from, std::size_t to) {
+            for (std::size_t k = from; k <= to; ++k) {
+                next[k] = 1;
+            }
+            nextLow = std::min(nextLow, from);
+            nextHigh = std::max(nextHigh, to);
+        };
+        for (std::size_t j = low; j <= high; ++j) {
             if (!reachable[j]) {
                 continue;
             }
             switch (token) {
             case '*':
-                for (std::size_t k = j; k <= n; ++k) {
-                    next[k] = 1;
-                }
+                // Everything from the first position reached on: no later one adds anything.
+                reach(j, n);
+                j = high;
                 break;
             case dosStar: {
                 // Before the last dot the run stops in front of it; behind it, anything goes.
                 std::size_t limit = (lastDot == std::string::npos || j > lastDot) ? n : lastDot;
-                for (std::size_t k = j; k <= limit; ++k) {
-                    next[k] = 1;
-                }
+                reach(j, limit);
                 break;
             }
             case dosQm:
                 if (j == n || name[j] == '.') {
-                    next[j] = 1;
+                    reach(j, j);
                 } else {
-                    next[j + 1] = 1;
+                    reach(j + 1, j + 1);
                 }
                 break;
             case dosDot:
                 if (j == n) {
-                    next[j] = 1;
+                    reach(j, j);
                 } else if (name[j] == '.') {
-                    next[j + 1] = 1;
+                    reach(j + 1, j + 1);
                 }
                 break;
             default:
-                if (j < n && upper(name[j]) == upper(token)) {
-                    next[j + 1] = 1;
+                if (j < n && upperName[j] == upperMask[i]) {
+                    reach(j + 1, j + 1);
                 }
                 break;
             }
         }
         reachable.swap(next);
+        if (nextLow > nextHigh) {
+            return false;
+        }
+        low = nextLow;
+        high = nextHigh;
     }
     return reachable[n] != 0;
 }
