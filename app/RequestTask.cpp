@@ -3,6 +3,7 @@
 #include "MessageNumbers.h"
 #include "files/File.h"
 #include "files/FileError.h"
+#include "platform/FolderNames.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -24,21 +25,30 @@ constexpr std::uint32_t RequestMinorVersion = 2;
                                    "please use the  -clear option to delete finished task files.");
 }
 
+bool equalsIgnoringCase(const std::string& text, std::size_t at, const char* lower) {
+    for (; *lower != '\0'; ++at, ++lower) {
+        if (std::tolower(static_cast<unsigned char>(text[at])) != *lower) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The id of a name "Task<id>.ovc" as the tool writes it (any case), or IdCount.
-std::uint32_t idOfTaskName(const char* name) {
-    std::string text(name);
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    if (text.size() < 9 || text.compare(0, 4, "task") != 0 || text.compare(text.size() - 4, 4, ".ovc") != 0) {
+std::uint32_t idOfTaskName(const std::string& name) {
+    const std::size_t digits = name.size() - 8;
+    if (name.size() < 9 || digits > 4 || !equalsIgnoringCase(name, 0, "task") ||
+        !equalsIgnoringCase(name, name.size() - 4, ".ovc") || (digits > 1 && name[4] == '0')) {
         return IdCount;
     }
-    std::string digits = text.substr(4, text.size() - 8);
-    if (digits.size() > 4 || (digits.size() > 1 && digits[0] == '0') ||
-        digits.find_first_not_of("0123456789") != std::string::npos) {
-        return IdCount;
+    std::uint32_t id = 0;
+    for (std::size_t i = 4; i < 4 + digits; ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return IdCount;
+        }
+        id = id * 10 + static_cast<std::uint32_t>(name[i] - '0');
     }
-    return static_cast<std::uint32_t>(std::stoul(digits));
+    return id;
 }
 
 } // namespace
@@ -65,19 +75,13 @@ ovs::FileString RequestTask::makeTaskFileName(std::uint32_t& id) {
 
 void RequestTask::listTakenIds(const ovs::FileString& folder) {
     taken_.assign(IdCount, false);
-    WIN32_FIND_DATAA found;
     ovs::FileString pattern = folder;
-    HANDLE search = FindFirstFileA(pattern.join("Task*.ovc").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        std::uint32_t id = idOfTaskName(found.cFileName);
+    for (const std::string& name : ovs::platform::namesMatching(pattern.join("Task*.ovc"))) {
+        std::uint32_t id = idOfTaskName(name);
         if (id < IdCount) {
             taken_[id] = true;
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
 }
 
 ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::uint32_t& id) {
