@@ -108,9 +108,28 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
     }
     mode_t permissions = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
 
-    struct stat info;
-    bool existed = ::stat(path.c_str(), &info) == 0;
-    if (existed && S_ISDIR(info.st_mode)) {
+    int descriptor = -1;
+    struct stat info {};
+    bool existed = false;
+    bool openedAtOnce = false;
+    if (creationDisposition == OPEN_EXISTING && !writes) {
+        // Reading an existing file needs no look beforehand: the status of what was opened
+        // tells a folder apart, and a failed open leaves the errno the status call would have.
+        descriptor = ::open(path.c_str(), flags);
+        existed = descriptor >= 0 && ::fstat(descriptor, &info) == 0;
+        openedAtOnce = existed;
+        if (descriptor >= 0 && (!existed || S_ISDIR(info.st_mode))) {
+            ::close(descriptor);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (descriptor < 0 && errno == EACCES) {
+            existed = ::stat(path.c_str(), &info) == 0; // the open below decides as before
+        }
+    } else {
+        existed = ::stat(path.c_str(), &info) == 0;
+    }
+    if (existed && descriptor < 0 && S_ISDIR(info.st_mode)) {
         SetLastError(creationDisposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
@@ -128,7 +147,6 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
         return INVALID_HANDLE_VALUE;
     }
 
-    int descriptor = -1;
     bool created = false;
     if (!existed) {
         // Created here, or (lost a race) opened as an existing file below.
@@ -150,8 +168,10 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
             return INVALID_HANDLE_VALUE;
         }
     }
-    struct stat opened;
-    ::fstat(descriptor, &opened);
+    struct stat opened = info;
+    if (!openedAtOnce) {
+        ::fstat(descriptor, &opened);
+    }
     auto object = std::make_unique<FileObject>(descriptor, desiredAccess);
     if (!ovs::posix::shareTableAdd({opened.st_dev, opened.st_ino}, desiredAccess, shareMode, object.get())) {
         object.reset();
