@@ -113,7 +113,11 @@ bool File::wipe() {
 void File::open(std::uint32_t mode) {
     implementation_.reset();
     implementation_ = std::make_unique<FileImplWin>();
-    if ((mode & MustExist) && !path_.isFile()) {
+    // A file that must exist and is only read is looked at when it cannot be opened: an open
+    // for reading neither creates it nor opens a folder.
+    const bool lookWhenFailed =
+        (mode & MustExist) && !(mode & (MustNotExist | Write | WritingDisposition | WriteShared)) && !path_.empty();
+    if ((mode & MustExist) && !lookWhenFailed && !path_.isFile()) {
         raise(msg::FileNotFound, path_);
     }
     if ((mode & MustNotExist) && path_.isFile()) {
@@ -126,6 +130,9 @@ void File::open(std::uint32_t mode) {
     try {
         implementation_->open(path_, mode);
     } catch (FileException& error) {
+        if (lookWhenFailed && !path_.isFile()) {
+            raise(msg::FileNotFound, path_);
+        }
         error.setPath(path_);
         throw;
     }
