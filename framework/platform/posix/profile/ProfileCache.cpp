@@ -32,13 +32,17 @@ struct FileState {
     }
 };
 
-bool stateOf(const std::string& path, FileState& state) {
-    struct stat status;
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+bool stateFrom(const struct stat& status, FileState& state) {
+    if (!S_ISREG(status.st_mode)) {
         return false;
     }
     state = {status.st_dev, status.st_ino, status.st_size, nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
     return true;
+}
+
+bool stateOf(const std::string& path, FileState& state) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 && stateFrom(status, state);
 }
 
 // True when the state was already settled at the moment `now`: its last change lies further
@@ -66,22 +70,31 @@ std::shared_ptr<const ProfileText> readProfileCached(const ProfileLocation& loca
     timespec clock;
     ::clock_gettime(CLOCK_REALTIME, &clock);
     const long long now = nanoseconds(clock);
-    // The state is taken before the text is read: a change in between makes the kept state
-    // older than the text, which costs one more read later but never gives a stale answer.
-    FileState state;
-    const bool known = stateOf(location.unixPath, state);
+    // Only a file kept is looked up before reading: its state then decides whether the text
+    // kept is still the file's.
     Cache& kept = cache();
+    bool keptHere = false;
     {
         std::lock_guard<std::mutex> guard(kept.lock);
-        if (known && kept.text && kept.path == location.unixPath && kept.state == state) {
+        keptHere = kept.text && kept.path == location.unixPath;
+    }
+    FileState state;
+    if (keptHere && stateOf(location.unixPath, state)) {
+        std::lock_guard<std::mutex> guard(kept.lock);
+        if (kept.text && kept.path == location.unixPath && kept.state == state) {
             SetLastError(ERROR_SUCCESS);
             return kept.text;
         }
     }
+    // The state kept is that of the file opened, taken before its text is read: a change in
+    // between makes the kept state older than the text, which costs one more read later but
+    // never gives a stale answer.
     std::string text;
-    if (!readProfileText(location, text)) {
+    struct stat status;
+    if (!readProfileText(location, text, &status)) {
         return nullptr;
     }
+    const bool known = stateFrom(status, state);
     auto profile = std::make_shared<const ProfileText>(std::move(text));
     std::lock_guard<std::mutex> guard(kept.lock);
     if (known && settledAt(state, now)) {

@@ -28,8 +28,8 @@ std::string folderOf(const std::string& path) {
 }
 
 // Reads the file at path; false with the Windows error as last error.
-bool readFile(const std::string& path, std::string& bytes) {
-    DWORD error = readWholeFile(path, bytes);
+bool readFile(const std::string& path, std::string& bytes, struct stat* status = nullptr) {
+    DWORD error = readWholeFile(path, bytes, status);
     if (error != ERROR_SUCCESS) {
         SetLastError(error);
         return false;
@@ -55,9 +55,9 @@ bool resolveProfileLocation(const char* fileName, ProfileLocation& location) {
     return unixPathFrom(name, location.unixPath);
 }
 
-bool readProfileText(const ProfileLocation& location, std::string& text) {
+bool readProfileText(const ProfileLocation& location, std::string& text, struct stat* status) {
     std::string bytes;
-    if (!readFile(location.unixPath, bytes)) {
+    if (!readFile(location.unixPath, bytes, status)) {
         return false;
     }
     text = textFromFileBytes(bytes);

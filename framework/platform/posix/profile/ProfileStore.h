@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace ovs::posix {
 
 struct ProfileLocation {
@@ -28,7 +30,8 @@ bool resolveProfileLocation(const char* fileName, ProfileLocation& location);
 // Reads the whole file as text (a UTF-16LE file, recognised by its byte-order mark, is
 // decoded to UTF-8). False when it cannot be read, with the Windows error as the last error
 // (ERROR_FILE_NOT_FOUND for a missing file, ERROR_ACCESS_DENIED for a folder).
-bool readProfileText(const ProfileLocation& location, std::string& text);
+// status (when given) receives the stat record of the file read.
+bool readProfileText(const ProfileLocation& location, std::string& text, struct stat* status = nullptr);
 
 // Reads the file (empty text when it does not exist), applies edit, and writes the result
 // back unless nothing changed; a missing file is always created, even when empty. The whole
