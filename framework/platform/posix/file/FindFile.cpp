@@ -39,16 +39,20 @@ bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     return false;
 }
 
-// The name as Windows sorts it: without regard to case (ASCII letters, as strcasecmp in the
-// C locale compares).
-std::string sortKeyOf(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+// Orders names without regard to case (ASCII letters, as strcasecmp in the C locale), then
+// by their bytes.
+bool sortsBefore(const std::string& a, const std::string& b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        x = (x >= 'A' && x <= 'Z') ? static_cast<unsigned char>(x - 'A' + 'a') : x;
+        y = (y >= 'A' && y <= 'Z') ? static_cast<unsigned char>(y - 'A' + 'a') : y;
+        if (x != y) {
+            return x < y;
         }
     }
-    return key;
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 } // namespace
@@ -113,21 +117,8 @@ bool readFolderEntries(const char* fileName, std::string& folder, std::vector<Fo
     }
     ::closedir(directory);
     if (sorted) {
-        std::vector<std::pair<std::string, std::size_t>> keys;
-        keys.reserve(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            keys.emplace_back(sortKeyOf(names[i].windowsName), i);
-        }
-        std::sort(keys.begin(), keys.end(), [&names](const auto& a, const auto& b) {
-            int order = a.first.compare(b.first);
-            return order != 0 ? order < 0 : names[a.second].windowsName < names[b.second].windowsName;
-        });
-        std::vector<FolderEntry> ordered;
-        ordered.reserve(names.size());
-        for (const auto& key : keys) {
-            ordered.push_back(std::move(names[key.second]));
-        }
-        names = std::move(ordered);
+        std::sort(names.begin(), names.end(),
+                  [](const FolderEntry& a, const FolderEntry& b) { return sortsBefore(a.windowsName, b.windowsName); });
     }
     if (folder != "/" && dosMaskListsDotEntries(dosMask)) {
         names.insert(names.begin(), {{".", "."}, {"..", ".."}});
