@@ -122,12 +122,12 @@ std::uint32_t RequestTask::createTaskFile() {
     return id;
 }
 
+// One write for the whole section: every write of a control file replaces the file.
 void RequestTask::writeTaskSection(std::uint32_t id) {
     file_.profiling().setTopic("Task");
-    file_.writeInteger("Id", id);
-    file_.writeText("State", "Request");
-    file_.writeInteger("MajorVersion", RequestMajorVersion);
-    file_.writeInteger("MinorVersion", RequestMinorVersion);
+    file_.writeTopicLines({"Id=" + std::to_string(id), "State=Request",
+                           "MajorVersion=" + std::to_string(RequestMajorVersion),
+                           "MinorVersion=" + std::to_string(RequestMinorVersion)});
 }
 
 std::uint32_t RequestTask::publish(std::uint32_t id) {

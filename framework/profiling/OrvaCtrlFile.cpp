@@ -241,6 +241,15 @@ void OrvaCtrlFile::writeInteger(const std::string& key, std::uint32_t value) {
     }
 }
 
+void OrvaCtrlFile::writeTopicLines(const std::vector<String>& lines) {
+    try {
+        profiling_.writeTopicLines(lines);
+    } catch (Exception& error) {
+        addErrorContext(error, lines.empty() ? std::string() : lines.front().substr(0, lines.front().find('=')));
+        throw Exception(error);
+    }
+}
+
 std::uint32_t OrvaCtrlFile::readInteger(const std::string& key) {
     try {
         return profiling_.readInteger(key);

@@ -53,6 +53,9 @@ public:
     // the context and number mapping of addErrorContext (value name = key).
     void writeText(const std::string& key, const std::string& text);
     void writeInteger(const std::string& key, std::uint32_t value);
+    // Writes "key=value" lines as the whole current topic in one store write. A failure gets
+    // the context of the first line's key, the entry a write entry by entry would fail on.
+    void writeTopicLines(const std::vector<String>& lines);
     std::uint32_t readInteger(const std::string& key);
 
     // Sets the error's location to "file "name", topic [topic]" (with ", value "name"" when
