@@ -84,7 +84,13 @@ void ProfilingWinIni::writeTopicLines(const std::vector<String>& lines) {
 }
 
 void ProfilingWinIni::writeTopicText(const std::string& text, char separator) {
-    deleteTopic();
+    // A file that is not there yet holds no topic: deleting it would only create the file
+    // empty before the write below. (A bare name is the Windows folder's, which a look-up
+    // of the name would not find.)
+    const bool named = file_.find_first_of("\\/:") != std::string::npos;
+    if (!named || GetFileAttributesA(file_.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        deleteTopic();
+    }
     std::string block = text;
     block += separator;
     block += separator;
