@@ -12,6 +12,10 @@ bool isWine();
 // True when the Win32 surface is our POSIX substitute rather than a real Win32 API.
 bool isPosixSubstitute();
 
+// True when the program runs with the superuser's rights (POSIX root), for which file
+// permissions do not hold; never on Windows.
+bool runsAsSuperuser();
+
 // A path of the host's own file system in the Windows form the framework uses:
 // "/tmp/x" becomes "Z:\tmp\x" on POSIX; unchanged on Windows.
 std::string windowsPathOf(const std::string& nativePath);

@@ -12,9 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -200,12 +197,8 @@ std::string taskText(const std::string& taskEntries, const std::string& version)
 }
 
 std::vector<std::string> ordinaryUser() {
-#ifdef _WIN32
-    return {};
-#else
-    if (geteuid() != 0) {
+    if (!ovs::platform::runsAsSuperuser()) {
         return {};
     }
     return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-#endif
 }

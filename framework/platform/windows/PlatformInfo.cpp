@@ -11,6 +11,8 @@ bool isWine() {
 
 bool isPosixSubstitute() { return false; }
 
+bool runsAsSuperuser() { return false; }
+
 int processExitStatus(std::int32_t code) { return code; }
 
 std::string windowsPathOf(const std::string& nativePath) { return nativePath; }

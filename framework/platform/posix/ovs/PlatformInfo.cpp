@@ -2,11 +2,15 @@
 #include "platform/PlatformInfo.h"
 #include "platform/posix/file/ZPath.h"
 
+#include <unistd.h>
+
 namespace ovs::platform {
 
 bool isWine() { return false; }
 
 bool isPosixSubstitute() { return true; }
+
+bool runsAsSuperuser() { return ::geteuid() == 0; }
 
 int processExitStatus(std::int32_t code) {
     int status = static_cast<int>(static_cast<std::uint32_t>(code) & 0xFFu);
