@@ -159,9 +159,10 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         std::fill(next.begin(), next.end(), 0);
         std::size_t nextLow = n + 1;
         std::size_t nextHigh = 0;
+        auto& nextReached = next; // a structured binding cannot be captured in C++17
         auto reach = [&](std::size_t from, std::size_t to) {
             for (std::size_t k = from; k <= to; ++k) {
-                next[k] = 1;
+                nextReached[k] = 1;
             }
             nextLow = std::min(nextLow, from);
             nextHigh = std::max(nextHigh, to);
