@@ -13,10 +13,12 @@ namespace {
 
 const char* const acrobatImageName = "Acrobat.exe";
 
-const char* const appPathKey32 = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const char* const appPathKey32 =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
 const char* const appPathKey64 =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
-const char* const settingsKey32 = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+const char* const settingsKey32 =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
 const char* const settingsKey64 =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
 

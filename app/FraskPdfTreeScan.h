@@ -3,8 +3,7 @@
 #pragma once
 #include "files/FileTreeScan.h"
 
-template <class Visitor>
-class FraskPdfTreeScan : public ovs::FileTreeScan {
+template <class Visitor> class FraskPdfTreeScan : public ovs::FileTreeScan {
 public:
     // The visitor is not owned and must outlive the scan's walk.
     explicit FraskPdfTreeScan(Visitor* visitor) : visitor_(visitor) {}

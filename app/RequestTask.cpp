@@ -21,8 +21,9 @@ constexpr std::uint32_t RequestMajorVersion = 21;
 constexpr std::uint32_t RequestMinorVersion = 2;
 
 [[noreturn]] void refuseCreation() {
-    throw ovs::Exception(ovs::msg::FreeFatalError, "Couldn't create a Task file. If there are too much task files in the task folder, "
-                                   "please use the  -clear option to delete finished task files.");
+    throw ovs::Exception(ovs::msg::FreeFatalError,
+                         "Couldn't create a Task file. If there are too much task files in the task folder, "
+                         "please use the  -clear option to delete finished task files.");
 }
 
 bool equalsIgnoringCase(const std::string& text, std::size_t at, const char* lower) {
@@ -175,21 +176,11 @@ void RequestTask::refuseLineBreaks(const ParameterMap& parameters) {
 void RequestTask::writeParameters(const ParameterMap& parameters) {
     for (const auto& [name, value] : parameters) {
         switch (value.type()) {
-        case OptionValue::Type::Empty:
-            file_.writeInteger(name, 1);
-            continue;
-        case OptionValue::Type::Character:
-            file_.writeText(name, std::string(1, value.asCharacter()));
-            continue;
-        case OptionValue::Type::Number:
-            file_.writeInteger(name, value.asNumber());
-            continue;
-        case OptionValue::Type::Text:
-            file_.writeText(name, value.asText());
-            continue;
-        case OptionValue::Type::Path:
-            file_.writeText(name, value.asPath());
-            continue;
+        case OptionValue::Type::Empty: file_.writeInteger(name, 1); continue;
+        case OptionValue::Type::Character: file_.writeText(name, std::string(1, value.asCharacter())); continue;
+        case OptionValue::Type::Number: file_.writeInteger(name, value.asNumber()); continue;
+        case OptionValue::Type::Text: file_.writeText(name, value.asText()); continue;
+        case OptionValue::Type::Path: file_.writeText(name, value.asPath()); continue;
         }
         throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown type");
     }

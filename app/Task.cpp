@@ -14,7 +14,11 @@ const char* const TaskTopic = "Task";
 const GUID TaskFileTypeGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
 
 Task::Task(const ovs::FileString& path)
-    : path_(path), type_{ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskFileTypeGuid, {1, 0}, {0, 0}} {
+    : path_(path), type_{ovs::HeaderFlagCheckSpecification,
+                         "ORVA Frask Pdf Task File",
+                         &TaskFileTypeGuid,
+                         {1, 0},
+                         {0, 0}} {
     file_.setType(&type_);
 }
 
@@ -72,8 +76,8 @@ const char* Task::stateName(TaskState state) {
 bool Task::openForReading() {
     // A file that exists but may not be read would pass for one without a header. Only a denied
     // access counts: a file that another process holds for a moment is read as usual.
-    HANDLE probe = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE probe = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);
     } else if (GetLastError() == ERROR_ACCESS_DENIED) {
@@ -109,6 +113,10 @@ std::int32_t Task::readTaskInteger(const std::string& key) {
     return value;
 }
 
-std::int32_t Task::lastError() { return readTaskInteger("LastError"); }
+std::int32_t Task::lastError() {
+    return readTaskInteger("LastError");
+}
 
-std::int32_t Task::processedDocuments() { return readTaskInteger("WholeNumberOfProcessedDocuments"); }
+std::int32_t Task::processedDocuments() {
+    return readTaskInteger("WholeNumberOfProcessedDocuments");
+}

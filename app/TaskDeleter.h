@@ -18,8 +18,8 @@ public:
     // or "Couldn't remove file " with the path. Only task files are touched: an empty file or
     // one that begins with the task file's header (isTaskFile); any other file is left alone
     // silently, and so is an unpublished request ("Task<id>.ovc.<process>-<n>.pending")
-    // unless the mode is 0 and its process has ended. File errors are reported that way and remembered (firstFailure); any other
-    // error (a damaged header in mode 1) passes on.
+    // unless the mode is 0 and its process has ended. File errors are reported that way and remembered (firstFailure);
+    // any other error (a damaged header in mode 1) passes on.
     void visit(const ovs::FileString& path);
 
     // True for an empty file or one whose first section is the control-file header of the

@@ -18,9 +18,11 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "ovs-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
         path_ = ovs::platform::windowsPathOf(folder_) + "\\Task417.ovc";
+        // clang-format off
         const char* header[][2] = {{"Guid", "{00000000-0000-1100-8000-0000C06B5161}"},
                                    {"Description", "ORVA Frask Pdf Task File"}, {"Version", "1.00"},
                                    {"Encoding", "UTF-8"}};
+        // clang-format on
         for (auto& entry : header) {
             WritePrivateProfileStringA("ORVA-SYSTEMS Control File", entry[0], entry[1], path_.c_str());
         }
@@ -28,8 +30,25 @@ public:
         for (auto& entry : task) {
             WritePrivateProfileStringA("Task", entry[0], entry[1], path_.c_str());
         }
-        const char* options[] = {"additionalsystems", "ad", "alg", "cf", "comp", "ed", "f", "i", "k", "la", "nw",
-                                 "o", "p", "perm", "uco", "ucp", "usermessage"};
+        // clang-format off
+        const char* options[] = {"additionalsystems",
+                                 "ad",
+                                 "alg",
+                                 "cf",
+                                 "comp",
+                                 "ed",
+                                 "f",
+                                 "i",
+                                 "k",
+                                 "la",
+                                 "nw",
+                                 "o",
+                                 "p",
+                                 "perm",
+                                 "uco",
+                                 "ucp",
+                                 "usermessage"};
+        // clang-format on
         for (const char* option : options) {
             WritePrivateProfileStringA("Parameter", option, "Z:\\home\\user\\documents\\input\\*.pdf", path_.c_str());
         }

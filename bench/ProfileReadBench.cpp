@@ -21,7 +21,8 @@ namespace {
 // A task file as the tool writes it: header, task section and a full parameter section.
 std::string writeTaskFile(const std::string& path) {
     const char* header[][2] = {{"Guid", "{00000000-0000-1100-8000-0000C06B5161}"},
-                               {"Description", "ORVA Frask Pdf Task File"}, {"Version", "1.00"},
+                               {"Description", "ORVA Frask Pdf Task File"},
+                               {"Version", "1.00"},
                                {"Encoding", "UTF-8"}};
     for (auto& entry : header) {
         WritePrivateProfileStringA("ORVA-SYSTEMS Control File", entry[0], entry[1], path.c_str());
@@ -30,8 +31,9 @@ std::string writeTaskFile(const std::string& path) {
     for (auto& entry : task) {
         WritePrivateProfileStringA("Task", entry[0], entry[1], path.c_str());
     }
-    const char* options[] = {"additionalsystems", "ad", "alg", "cf", "comp", "ed", "f", "i", "k", "la", "nw",
-                             "o", "p", "perm", "uco", "ucp", "usermessage"};
+    const char* options[] = {
+        "additionalsystems", "ad", "alg", "cf", "comp", "ed", "f", "i", "k", "la", "nw", "o", "p", "perm", "uco", "ucp",
+        "usermessage"};
     for (const char* option : options) {
         WritePrivateProfileStringA("Parameter", option, "Z:\\home\\user\\documents\\input\\*.pdf", path.c_str());
     }
@@ -40,8 +42,7 @@ std::string writeTaskFile(const std::string& path) {
 
 // The median over several batches of the time per call of work, in microseconds; work
 // returns false when its result is wrong, which ends the measurement with -1.
-template <class Work>
-double medianMicroseconds(int batches, int callsPerBatch, Work work) {
+template <class Work> double medianMicroseconds(int batches, int callsPerBatch, Work work) {
     std::vector<double> perCall;
     for (int b = 0; b < batches; ++b) {
         auto begin = std::chrono::steady_clock::now();
@@ -62,8 +63,9 @@ double medianMicroseconds(int batches, int callsPerBatch, Work work) {
 int main(int argc, char** argv) {
     const int calls = argc > 1 ? std::atoi(argv[1]) : 5000;
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(error) /
-                                   ("ovs-profile-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path(error) /
+        ("ovs-profile-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(folder, error);
     const std::string path = ovs::platform::windowsPathOf((folder / "Task417.ovc").string());
     const std::string expected = writeTaskFile(path);

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         arguments[k - 1] = parts[k].c_str();
     }
     const std::string result(ovs::formatMessage(parts[0].c_str(), arguments[0], arguments[1], arguments[2],
-                                                arguments[3], arguments[4], arguments[5], arguments[6],
-                                                arguments[7], arguments[8]));
+                                                arguments[3], arguments[4], arguments[5], arguments[6], arguments[7],
+                                                arguments[8]));
     if (result != reference(parts[0], arguments)) {
         std::abort();
     }

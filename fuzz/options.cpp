@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.setPrefixCharacters("/-");
     parser.setFollowCharacters("/-");
     registerOptions(parser, arguments.find("readpermissions") != std::string::npos ? permissionCheckOptionSet()
-                                                                                  : fullOptionSet());
+                                                                                   : fullOptionSet());
     try {
         parser.parseOptions();
     } catch (const ovs::Exception& error) {

@@ -64,8 +64,8 @@ std::string text(FuzzedDataProvider& input, Kind kind) {
             kept += c;
         }
     }
-    while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t' || kept.back() == '\v' ||
-                             kept.back() == '"' || kept.back() == '\'')) {
+    while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t' || kept.back() == '\v' || kept.back() == '"' ||
+                             kept.back() == '\'')) {
         kept.pop_back();
     }
     while (!kept.empty() && (kept[0] == ' ' || kept[0] == '\t' || kept[0] == '\v' || kept[0] == '"' ||
@@ -84,8 +84,8 @@ bool unicodeFile(const std::string& path) {
 }
 
 bool ansiText(const std::string& text) {
-    return text.empty() ||
-           MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0) > 0;
+    return text.empty() || MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                               nullptr, 0) > 0;
 }
 
 void fail(const char* what, const Entries& before, const Entries& after) {

@@ -41,8 +41,7 @@ int InspectorApp::run() {
         parser_->parseOptions();
 
         const OptionDesc* folderOption = parser_->findOption("folder");
-        ovs::FileString folder =
-            folderOption->present ? folderOption->value.asPath() : Task::taskFolderLocation();
+        ovs::FileString folder = folderOption->present ? folderOption->value.asPath() : Task::taskFolderLocation();
         std::vector<TaskListing> tasks = listTaskFolder(folder);
         if (parser_->findOption("json")->present) {
             out << listingJson(tasks) << std::flush;

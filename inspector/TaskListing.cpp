@@ -247,7 +247,8 @@ std::string jsonString(const std::string& text) {
     std::string out = "\"";
     // Characters beyond ASCII are taken in the ANSI code page, as the framework's texts are.
     std::wstring wide;
-    int length = text.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length =
+        text.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (length > 0) {
         wide.resize(static_cast<std::size_t>(length));
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
@@ -291,8 +292,8 @@ std::string listingJson(const std::vector<TaskListing>& tasks) {
         out += "{\"id\":" + jsonString(task.id) + ",\"state\":" + jsonString(task.state) +
                ",\"modified\":" + jsonString(isoTime(task.modified)) +
                ",\"documents\":" + (task.documents < 0 ? std::string("null") : std::to_string(task.documents)) +
-               ",\"lastError\":" + std::to_string(task.lastError) + ",\"lastErrorText\":" +
-               jsonString(task.lastErrorText) + ",\"parameters\":{";
+               ",\"lastError\":" + std::to_string(task.lastError) +
+               ",\"lastErrorText\":" + jsonString(task.lastErrorText) + ",\"parameters\":{";
         for (std::size_t p = 0; p < task.parameters.size(); ++p) {
             out += (p ? "," : "") + jsonString(task.parameters[p].first) + ":" + jsonString(task.parameters[p].second);
         }

@@ -3,7 +3,8 @@
 // the changes; SimpleIni: its saved file reads back with the changed values), timed (best of
 // the runs, wall and processor time) and measured for its peak memory above the baseline.
 // Prints one line for the benchmark table:
-//   P4 ours_s=… simpleini_s=… ratio=… peak_ratio=… simpleini_peak_ratio=… ours_cpu_s=… simpleini_cpu_s=… cpu_ratio=… file_MB=…
+//   P4 ours_s=… simpleini_s=… ratio=… peak_ratio=… simpleini_peak_ratio=… ours_cpu_s=… simpleini_cpu_s=… cpu_ratio=…
+//   file_MB=…
 // ratio is SimpleIni's time over ours (how many times our throughput is SimpleIni's);
 // peak_ratio is our peak memory over the file size. Usage: ProfilingIniVsSimpleIni [MB] [runs]
 #include "profiling/ProfilingIni.h"
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
             [&] {
                 CSimpleIniA ini(false, true, false); // not UTF-8 aware, repeated keys kept, one line each
                 ini.SetSpaces(false);
-                if (ini.LoadFile(path.c_str()) < 0 || ini.SetValue(section.c_str(), "Key7", "changed", nullptr, true) < 0 ||
+                if (ini.LoadFile(path.c_str()) < 0 ||
+                    ini.SetValue(section.c_str(), "Key7", "changed", nullptr, true) < 0 ||
                     ini.SetValue(section.c_str(), "Added", "new key") < 0 ||
                     ini.SetValue("Appended", "Last", "1") < 0 || ini.SaveFile(path.c_str()) < 0) {
                     std::fprintf(stderr, "SimpleIni failed\n");

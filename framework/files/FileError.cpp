@@ -23,11 +23,13 @@ constexpr Mapping pathTable[] = {
 // Argument: the drive. A full disk (39, 112) is named as such rather than left to the caller's
 // "cannot write" default, so that the user learns the cause.
 constexpr Mapping driveTable[] = {
-    {15, msg::InvalidDrive},         {19, msg::DiskWriteProtected}, {20, msg::InvalidDrive},
-    {21, msg::DiskCannotBeSelected}, {23, msg::CannotReadFile},     {25, msg::DiskCannotSeek},
-    {26, msg::DiskInvalidFormat},    {27, msg::DiskCannotSeek},     {29, msg::CannotWriteFile},
-    {30, msg::CannotReadFile},       {31, msg::InvalidDrive},       {34, msg::InvalidDiskChange},
-    {39, msg::DiskFull},             {112, msg::DiskFull},
+    {15, msg::InvalidDrive},      {19, msg::DiskWriteProtected},
+    {20, msg::InvalidDrive},      {21, msg::DiskCannotBeSelected},
+    {23, msg::CannotReadFile},    {25, msg::DiskCannotSeek},
+    {26, msg::DiskInvalidFormat}, {27, msg::DiskCannotSeek},
+    {29, msg::CannotWriteFile},   {30, msg::CannotReadFile},
+    {31, msg::InvalidDrive},      {34, msg::InvalidDiskChange},
+    {39, msg::DiskFull},          {112, msg::DiskFull},
 };
 
 } // namespace

@@ -71,9 +71,7 @@ bool OptionCommandParsing::parseOption() {
     }
 
     switch (option->kind) {
-    case OptionKind::Flag:
-        option->present = true;
-        break;
+    case OptionKind::Flag: option->present = true; break;
     case OptionKind::Char:
         option->value = OptionValue::character(*position_);
         option->present = true;
@@ -110,9 +108,7 @@ bool OptionCommandParsing::parseOption() {
         option->present = true;
         break;
     }
-    default:
-        ++position_;
-        return false;
+    default: ++position_; return false;
     }
     return true;
 }

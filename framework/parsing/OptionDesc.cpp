@@ -33,14 +33,10 @@ OptionDesc::~OptionDesc() = default;
 
 const char* OptionDesc::usageSuffix() const {
     switch (kind) {
-    case OptionKind::Num:
-        return ":<Num>";
+    case OptionKind::Num: return ":<Num>";
     case OptionKind::File:
-    case OptionKind::FileList:
-        return ":<File>";
-    case OptionKind::Str:
-        return ":<Str>";
-    default:
-        return "";
+    case OptionKind::FileList: return ":<File>";
+    case OptionKind::Str: return ":<Str>";
+    default: return "";
     }
 }

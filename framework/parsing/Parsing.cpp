@@ -353,33 +353,17 @@ void Parsing::readGuid(GUID& out, std::uint32_t flags) {
 bool Parsing::readStandardEscape(std::string& out) {
     char e = *position_;
     switch (e) {
-    case 't':
-        out += '\t';
-        break;
-    case 'v':
-        out += '\x0B';
-        break;
-    case 'b':
-        out += '\x08';
-        break;
-    case 'r':
-        out += '\r';
-        break;
-    case 'f':
-        out += '\x0C';
-        break;
-    case 'a':
-        out += '\x07';
-        break;
-    case 'n':
-        out += "\r\n";
-        break;
+    case 't': out += '\t'; break;
+    case 'v': out += '\x0B'; break;
+    case 'b': out += '\x08'; break;
+    case 'r': out += '\r'; break;
+    case 'f': out += '\x0C'; break;
+    case 'a': out += '\x07'; break;
+    case 'n': out += "\r\n"; break;
     case '\\':
     case '?':
     case '\'':
-    case '"':
-        out += e;
-        break;
+    case '"': out += e; break;
     case 'x': {
         ++position_;
         std::uint32_t value = 0;
@@ -561,18 +545,10 @@ void Parsing::setTokenEnd(TokenEnd rule) {
         ++nextBlank;
     }
     switch (rule) {
-    case TokenEnd::ToEnd:
-        tokenEnd_ = tokenStart_ + std::strlen(tokenStart_);
-        break;
-    case TokenEnd::ToNextBlank:
-        tokenEnd_ = nextBlank;
-        break;
-    case TokenEnd::ToPosition:
-        tokenEnd_ = position_;
-        break;
-    case TokenEnd::ToNearer:
-        tokenEnd_ = position_ < nextBlank ? position_ : nextBlank;
-        break;
+    case TokenEnd::ToEnd: tokenEnd_ = tokenStart_ + std::strlen(tokenStart_); break;
+    case TokenEnd::ToNextBlank: tokenEnd_ = nextBlank; break;
+    case TokenEnd::ToPosition: tokenEnd_ = position_; break;
+    case TokenEnd::ToNearer: tokenEnd_ = position_ < nextBlank ? position_ : nextBlank; break;
     }
 }
 

@@ -38,7 +38,9 @@ FileString ownModulePath() {
 
 Process::Process(const FileString& name) : name_(name), api_(ProcessApi::acquire()) {}
 
-Process::~Process() { ProcessApi::release(api_); }
+Process::~Process() {
+    ProcessApi::release(api_);
+}
 
 Process& Process::current() {
     std::unique_ptr<Process>& process = currentProcess();

@@ -9,7 +9,9 @@ ProcessApi* sharedTable = nullptr;
 
 } // namespace
 
-ProcessApi::Loader ProcessApi::systemLoader() { return Loader{&::LoadLibraryA, &::GetProcAddress, &::FreeLibrary}; }
+ProcessApi::Loader ProcessApi::systemLoader() {
+    return Loader{&::LoadLibraryA, &::GetProcAddress, &::FreeLibrary};
+}
 
 ProcessApi* ProcessApi::acquire() {
     if (sharedTable == nullptr) {
@@ -29,12 +31,15 @@ void ProcessApi::release(ProcessApi* api) {
     }
 }
 
-ProcessApi::ProcessApi(const Loader& loader) : loader_(loader) { load(); }
+ProcessApi::ProcessApi(const Loader& loader) : loader_(loader) {
+    load();
+}
 
-ProcessApi::~ProcessApi() { clear(); }
+ProcessApi::~ProcessApi() {
+    clear();
+}
 
-template <class Function>
-Function ProcessApi::lookUp(HMODULE module, const char* name) const {
+template <class Function> Function ProcessApi::lookUp(HMODULE module, const char* name) const {
     // FARPROC to the function's own type, through the generic function type
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(loader_.getProcAddress(module, name)));
 }

@@ -55,8 +55,7 @@ public:
 private:
     void load();
     void clear();
-    template <class Function>
-    Function lookUp(HMODULE module, const char* name) const;
+    template <class Function> Function lookUp(HMODULE module, const char* name) const;
 
     Loader loader_;
     unsigned references_ = 0;

@@ -24,7 +24,9 @@ ProcessCalls systemProcessCalls();
 // Puts a set of calls in place for its lifetime and restores the previous set afterwards.
 class ScopedProcessCalls {
 public:
-    explicit ScopedProcessCalls(const ProcessCalls& replacement) : saved_(processCalls()) { processCalls() = replacement; }
+    explicit ScopedProcessCalls(const ProcessCalls& replacement) : saved_(processCalls()) {
+        processCalls() = replacement;
+    }
     ~ScopedProcessCalls() { processCalls() = saved_; }
     ScopedProcessCalls(const ScopedProcessCalls&) = delete;
     ScopedProcessCalls& operator=(const ScopedProcessCalls&) = delete;

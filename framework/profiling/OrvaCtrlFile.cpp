@@ -218,8 +218,7 @@ void OrvaCtrlFile::checkHeaderValue(int which, const String& text) {
         }
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -276,9 +275,7 @@ void OrvaCtrlFile::addErrorContext(Exception& error, const std::string& valueNam
         error.setArgument(1, std::to_string(systemError));
         break;
     case msg::RegistryNotFound:
-    case msg::RegistryNameNotFound:
-        error.setNumber(msg::ItemNotFound);
-        break;
+    case msg::RegistryNameNotFound: error.setNumber(msg::ItemNotFound); break;
     case msg::RegistryBadData:
         error.setNumber(msg::ItemBadData);
         error.setArgument(1, error.argument(3));
@@ -287,8 +284,7 @@ void OrvaCtrlFile::addErrorContext(Exception& error, const std::string& valueNam
         error.setNumber(msg::ValueOutOfRange);
         error.setArgument(1, error.argument(3));
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -43,24 +43,18 @@ Topic* Profiling::openTopic(const std::string& name) {
 
 std::unique_ptr<ProfilingImpl> Profiling::createStore(ProfilingMode storeMode) {
     switch (storeMode) {
-    case ProfilingModeWinIni:
-        return std::make_unique<ProfilingWinIni>();
-    case ProfilingModeRegistry:
-        return std::make_unique<ProfilingWinReg>(storeMode);
+    case ProfilingModeWinIni: return std::make_unique<ProfilingWinIni>();
+    case ProfilingModeRegistry: return std::make_unique<ProfilingWinReg>(storeMode);
     case ProfilingModeRegistryMachine: {
         auto store = std::make_unique<ProfilingWinReg>(storeMode);
         store->setRoot(ProfilingRootMachine);
         store->setVersionKeyName("CurrentVersion");
         return store;
     }
-    case ProfilingModeIniMemory:
-        return std::make_unique<ProfilingIniMemBuff>();
-    case ProfilingModeIniText:
-        return std::make_unique<ProfilingIni>();
-    case ProfilingModeRegistry32:
-        return std::make_unique<ProfilingWinReg>(storeMode);
-    default:
-        throw Exception(msg::FreeFatalError, "Invalid profiling mode!");
+    case ProfilingModeIniMemory: return std::make_unique<ProfilingIniMemBuff>();
+    case ProfilingModeIniText: return std::make_unique<ProfilingIni>();
+    case ProfilingModeRegistry32: return std::make_unique<ProfilingWinReg>(storeMode);
+    default: throw Exception(msg::FreeFatalError, "Invalid profiling mode!");
     }
 }
 
@@ -95,8 +89,7 @@ void Profiling::setScope(ProfilingScope newScope) {
         if (isRegistryMode())
             user_->setRoot(ProfilingRootUser);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -118,12 +111,9 @@ void Profiling::open(const FileString& path) {
 ProfilingImpl* Profiling::addressedStore() {
     switch (scope_) {
     case ProfilingScopeBoth:
-    case ProfilingScopeUser:
-        return user_.get();
-    case ProfilingScopeMachine:
-        return machine_.get();
-    default:
-        return nullptr;
+    case ProfilingScopeUser: return user_.get();
+    case ProfilingScopeMachine: return machine_.get();
+    default: return nullptr;
     }
 }
 
@@ -147,27 +137,19 @@ bool Profiling::flush() {
 
 bool Profiling::topicExists() {
     switch (scope_) {
-    case ProfilingScopeBoth:
-        return (user_ && user_->topicExists()) || (machine_ && machine_->topicExists());
-    case ProfilingScopeMachine:
-        return machine_ && machine_->topicExists();
-    case ProfilingScopeUser:
-        return user_ && user_->topicExists();
-    default:
-        return false;
+    case ProfilingScopeBoth: return (user_ && user_->topicExists()) || (machine_ && machine_->topicExists());
+    case ProfilingScopeMachine: return machine_ && machine_->topicExists();
+    case ProfilingScopeUser: return user_ && user_->topicExists();
+    default: return false;
     }
 }
 
 bool Profiling::entryExists(const std::string& name) {
     switch (scope_) {
-    case ProfilingScopeBoth:
-        return (user_ && user_->entryExists(name)) || (machine_ && machine_->entryExists(name));
-    case ProfilingScopeMachine:
-        return machine_ && machine_->entryExists(name);
-    case ProfilingScopeUser:
-        return user_ && user_->entryExists(name);
-    default:
-        return false;
+    case ProfilingScopeBoth: return (user_ && user_->entryExists(name)) || (machine_ && machine_->entryExists(name));
+    case ProfilingScopeMachine: return machine_ && machine_->entryExists(name);
+    case ProfilingScopeUser: return user_ && user_->entryExists(name);
+    default: return false;
     }
 }
 
@@ -178,14 +160,9 @@ std::uint32_t Profiling::readInteger(const std::string& name) {
         candidates[0] = user_.get();
         candidates[1] = machine_.get();
         break;
-    case ProfilingScopeMachine:
-        candidates[0] = machine_.get();
-        break;
-    case ProfilingScopeUser:
-        candidates[0] = user_.get();
-        break;
-    default:
-        break;
+    case ProfilingScopeMachine: candidates[0] = machine_.get(); break;
+    case ProfilingScopeUser: candidates[0] = user_.get(); break;
+    default: break;
     }
     for (ProfilingImpl* store : candidates) {
         if (store && store->entryExists(name)) {

@@ -208,10 +208,10 @@ void ProfilingIni::parse(String&& text) {
     text_ = std::move(text);
     changed_ = false;
 
-    Section leading;         // entries before the first header
+    Section leading;          // entries before the first header
     Section* open = &leading; // the section the entries go to
     String openName;
-    bool openIsNew = false;  // opened by its first header
+    bool openIsNew = false; // opened by its first header
     RepeatedKeyCheck repeated;
     repeated.startBlock();
     auto closeBlock = [&]() {

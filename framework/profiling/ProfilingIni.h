@@ -148,8 +148,8 @@ private:
     bool changed_ = false;
     bool topicExists_ = false;
     String topic_;
-    String text_;                    // the loaded text the lines refer to
-    std::deque<std::string> kept_;   // keys and raw values written since
+    String text_;                                       // the loaded text the lines refer to
+    std::deque<std::string> kept_;                      // keys and raw values written since
     std::unordered_map<std::string, Section> sections_; // by upper-cased name
     std::vector<String> sectionOrder_;
 };

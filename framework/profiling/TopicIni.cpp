@@ -3,7 +3,6 @@
 
 #include "profiling/ProfilingIni.h"
 
-
 namespace ovs {
 
 namespace {

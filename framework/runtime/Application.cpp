@@ -54,18 +54,26 @@ Application::~Application() {
     }
 }
 
-FileString Application::programPath() const { return programPath_; }
+FileString Application::programPath() const {
+    return programPath_;
+}
 
 bool Application::initialise() {
     AutoInitBase::initialiseAll();
     return true;
 }
 
-bool Application::finish() { return true; }
+bool Application::finish() {
+    return true;
+}
 
-bool Application::acceptArgument(const StringBase<char>&) { return true; }
+bool Application::acceptArgument(const StringBase<char>&) {
+    return true;
+}
 
-int Application::onSignal(int) { return 1; }
+int Application::onSignal(int) {
+    return 1;
+}
 
 void Application::onAbort(const AbortException& exception) {
     if (exception.number() == abortedByUser) {
@@ -90,13 +98,19 @@ int Application::handleException(const std::exception& exception) {
     return 3;
 }
 
-bool Application::isInteractive() { return false; }
+bool Application::isInteractive() {
+    return false;
+}
 
 void Application::onIdle() {}
 
-Application* Application::current() { return currentApplication; }
+Application* Application::current() {
+    return currentApplication;
+}
 
-const StringBase<char>& Application::commandLine() const { return commandLine_; }
+const StringBase<char>& Application::commandLine() const {
+    return commandLine_;
+}
 
 StringBase<char> Application::joinArguments(int argc, const char* const* argv) {
     StringBase<char> joined;

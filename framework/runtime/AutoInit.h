@@ -23,8 +23,7 @@ public:
 };
 
 // Owns one T, created by initialise (only if there is none yet) and destroyed by clean-up.
-template <class T>
-class AutoInit : public AutoInitBase {
+template <class T> class AutoInit : public AutoInitBase {
 public:
     void initialise() override {
         if (!object_) {

@@ -22,7 +22,9 @@ ConsoleStreamBuf& fallbackBuffer() {
     return *buffer;
 }
 
-ConsoleStreamBuf& currentBuffer() { return processBuffer != nullptr ? *processBuffer : fallbackBuffer(); }
+ConsoleStreamBuf& currentBuffer() {
+    return processBuffer != nullptr ? *processBuffer : fallbackBuffer();
+}
 
 } // namespace
 
@@ -89,7 +91,9 @@ Console& console() {
     return *theConsole;
 }
 
-bool consoleExists() { return theConsole != nullptr; }
+bool consoleExists() {
+    return theConsole != nullptr;
+}
 
 void deleteConsole() {
     Console* doomed = theConsole;

@@ -4,18 +4,32 @@
 
 namespace ovs {
 
-CriticalSection::CriticalSection() { InitializeCriticalSection(&section_); }
+CriticalSection::CriticalSection() {
+    InitializeCriticalSection(&section_);
+}
 
-CriticalSection::~CriticalSection() { DeleteCriticalSection(&section_); }
+CriticalSection::~CriticalSection() {
+    DeleteCriticalSection(&section_);
+}
 
-void CriticalSection::enter() { EnterCriticalSection(&section_); }
+void CriticalSection::enter() {
+    EnterCriticalSection(&section_);
+}
 
-void CriticalSection::leave() { LeaveCriticalSection(&section_); }
+void CriticalSection::leave() {
+    LeaveCriticalSection(&section_);
+}
 
-CriticalSection::Lock::Lock(CriticalSection& section) : section_(section) { section_.enter(); }
+CriticalSection::Lock::Lock(CriticalSection& section) : section_(section) {
+    section_.enter();
+}
 
-CriticalSection::Lock::~Lock() { section_.leave(); }
+CriticalSection::Lock::~Lock() {
+    section_.leave();
+}
 
-CriticalSection& processCriticalSection() { return TSingleton<CriticalSection>::instance(); }
+CriticalSection& processCriticalSection() {
+    return TSingleton<CriticalSection>::instance();
+}
 
 } // namespace ovs

@@ -30,7 +30,9 @@ Stack& threadStack() {
 
 } // namespace
 
-ErrorLocation::ErrorLocation(const std::string& text, bool chained) { push(text, chained); }
+ErrorLocation::ErrorLocation(const std::string& text, bool chained) {
+    push(text, chained);
+}
 
 ErrorLocation::~ErrorLocation() {
     Stack& stack = threadStack();

@@ -59,8 +59,9 @@ Exception::Exception(int number, const std::string& argument1, const std::string
 }
 
 Exception::Exception(const Exception& other)
-    : std::exception(other), number_(other.number_),
-      arguments_{other.arguments_[0], other.arguments_[1], other.arguments_[2]}, location_(other.location_) {}
+    : std::exception(other),
+      number_(other.number_), arguments_{other.arguments_[0], other.arguments_[1], other.arguments_[2]},
+      location_(other.location_) {}
 
 Exception& Exception::operator=(const Exception& other) {
     if (this != &other) {
@@ -76,13 +77,21 @@ Exception& Exception::operator=(const Exception& other) {
 
 Exception::~Exception() = default;
 
-const char* Exception::what() const noexcept { return message(); }
+const char* Exception::what() const noexcept {
+    return message();
+}
 
-const char* Exception::message() const { return compose(arguments_[0], arguments_[1], arguments_[2]); }
+const char* Exception::message() const {
+    return compose(arguments_[0], arguments_[1], arguments_[2]);
+}
 
-int Exception::number() const { return number_; }
+int Exception::number() const {
+    return number_;
+}
 
-void Exception::setNumber(int number) { number_ = number; }
+void Exception::setNumber(int number) {
+    number_ = number;
+}
 
 const StringBase<char>& Exception::argument(int index) const {
     static const StringBase<char> none;
@@ -95,9 +104,13 @@ void Exception::setArgument(int index, const std::string& text) {
     }
 }
 
-const StringBase<char>& Exception::location() const { return location_; }
+const StringBase<char>& Exception::location() const {
+    return location_;
+}
 
-void Exception::setLocation(const std::string& text) { location_ = text; }
+void Exception::setLocation(const std::string& text) {
+    location_ = text;
+}
 
 void Exception::addLocation(const std::string& text) {
     ErrorLocation entry(text, true);

@@ -19,10 +19,9 @@ public:
     // The location is taken from the calling thread's error-location stack; a non-empty
     // extra location is pushed as a chained entry for the moment of construction.
     explicit Exception(int number, const std::string& argument1 = std::string(),
-                       const std::string& argument2 = std::string(),
-                       const std::string& argument3 = std::string(),
+                       const std::string& argument2 = std::string(), const std::string& argument3 = std::string(),
                        const std::string& extraLocation = std::string());
-    Exception(const Exception& other);            // the message cache is not copied
+    Exception(const Exception& other); // the message cache is not copied
     Exception& operator=(const Exception& other);
     ~Exception() override;
 

@@ -9,12 +9,20 @@ const char* FileException::message() const {
     return compose(path_.displayForm(0, 1), argument(1), argument(2));
 }
 
-const FileString& FileException::path() const { return path_; }
+const FileString& FileException::path() const {
+    return path_;
+}
 
-void FileException::setPath(const FileString& path) { path_ = path; }
+void FileException::setPath(const FileString& path) {
+    path_ = path;
+}
 
-std::uint32_t FileException::systemError() const { return systemError_; }
+std::uint32_t FileException::systemError() const {
+    return systemError_;
+}
 
-void FileException::setSystemError(std::uint32_t code) { systemError_ = code; }
+void FileException::setSystemError(std::uint32_t code) {
+    systemError_ = code;
+}
 
 } // namespace ovs

@@ -61,9 +61,8 @@ StringBase<char> loadMessage(int number, bool* found) {
     return text;
 }
 
-StringBase<char> formatMessage(const char* format, const char* a1, const char* a2, const char* a3,
-                               const char* a4, const char* a5, const char* a6, const char* a7,
-                               const char* a8, const char* a9) {
+StringBase<char> formatMessage(const char* format, const char* a1, const char* a2, const char* a3, const char* a4,
+                               const char* a5, const char* a6, const char* a7, const char* a8, const char* a9) {
     if (format == nullptr) {
         return StringBase<char>();
     }
@@ -109,8 +108,12 @@ StringBase<char> loadAndFormat(int number, const char* a1, const char* a2, const
     return formatMessage(format.c_str(), a1, a2, a3);
 }
 
-void setMessagePrefix(const std::string& prefix) { prefixText() = prefix.substr(0, maximumPrefixLength); }
+void setMessagePrefix(const std::string& prefix) {
+    prefixText() = prefix.substr(0, maximumPrefixLength);
+}
 
-const StringBase<char>& messagePrefix() { return prefixText(); }
+const StringBase<char>& messagePrefix() {
+    return prefixText();
+}
 
 } // namespace ovs

@@ -7,7 +7,7 @@ namespace ovs {
 
 class Singleton {
 public:
-    Singleton();   // appends this object to the process-wide list
+    Singleton(); // appends this object to the process-wide list
     virtual ~Singleton();
     Singleton(const Singleton&) = delete;
     Singleton& operator=(const Singleton&) = delete;
@@ -21,8 +21,7 @@ protected:
 };
 
 // Owns one T, created on first request and deleted with the singleton.
-template <class T>
-class TSingleton : public Singleton {
+template <class T> class TSingleton : public Singleton {
 public:
     // The process-wide T, created on first request.
     static T& instance() {

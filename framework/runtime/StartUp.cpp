@@ -14,9 +14,8 @@ struct LanguageEntry {
 
 // Search order matters: the first match wins.
 const LanguageEntry languageTable[] = {
-    {9, "Us"},  {1, "Sa"},  {2052, "Cn"}, {6, "Dk"},  {19, "Nl"}, {12, "Fr"},
-    {7, "De"},  {8, "Gr"},  {16, "It"},   {14, "Hu"}, {17, "Jp"}, {18, "Ko"},
-    {22, "Br"}, {10, "Es"}, {29, "Se"},   {1028, "Tw"}, {25, "Ru"},
+    {9, "Us"},  {1, "Sa"},  {2052, "Cn"}, {6, "Dk"},  {19, "Nl"}, {12, "Fr"}, {7, "De"},    {8, "Gr"},  {16, "It"},
+    {14, "Hu"}, {17, "Jp"}, {18, "Ko"},   {22, "Br"}, {10, "Es"}, {29, "Se"}, {1028, "Tw"}, {25, "Ru"},
 };
 
 } // namespace
@@ -38,15 +37,25 @@ StartUp::~StartUp() {
     releaseLanguageModule();
 }
 
-StartUp* StartUp::current() { return currentStartUp; }
+StartUp* StartUp::current() {
+    return currentStartUp;
+}
 
-const StringBase<char>& StartUp::applicationName() const { return instance_->applicationName; }
+const StringBase<char>& StartUp::applicationName() const {
+    return instance_->applicationName;
+}
 
-HMODULE StartUp::instanceModule() const { return instance_->instanceModule; }
+HMODULE StartUp::instanceModule() const {
+    return instance_->instanceModule;
+}
 
-void StartUp::setInstanceModule(HMODULE module) { instance_->instanceModule = module; }
+void StartUp::setInstanceModule(HMODULE module) {
+    instance_->instanceModule = module;
+}
 
-HMODULE StartUp::languageModule() const { return instance_->languageModule; }
+HMODULE StartUp::languageModule() const {
+    return instance_->languageModule;
+}
 
 void StartUp::setLanguageModule(HMODULE module, bool owned, const FileString& path) {
     releaseLanguageModule();

@@ -16,9 +16,13 @@ SystemInfoImpl::SystemInfoImpl() {
 
 SystemInfoImpl::~SystemInfoImpl() = default;
 
-SystemInfoImpl& systemInfo() { return TSingleton<SystemInfoImpl>::instance(); }
+SystemInfoImpl& systemInfo() {
+    return TSingleton<SystemInfoImpl>::instance();
+}
 
-bool fileApisAreAnsi() { return AreFileApisANSI() != FALSE; }
+bool fileApisAreAnsi() {
+    return AreFileApisANSI() != FALSE;
+}
 
 bool isWow64Process() {
     BOOL wow64 = FALSE;

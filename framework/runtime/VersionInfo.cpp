@@ -30,8 +30,9 @@ StringBase<char> dateText(int year, int month, int day) {
         format = "%1-%2-%3";
     }
     StringBase<char> names = loadMessage(msg::MonthNames);
-    StringBase<char> monthText = names.empty() ? decimalText(month)
-                                               : StringBase<char>(names.substr(std::min<std::size_t>(3 * (month - 1), names.size()), 3));
+    StringBase<char> monthText =
+        names.empty() ? decimalText(month)
+                      : StringBase<char>(names.substr(std::min<std::size_t>(3 * (month - 1), names.size()), 3));
     return formatMessage(format.c_str(), decimalText(year).c_str(), monthText.c_str(), decimalText(day, 2).c_str());
 }
 

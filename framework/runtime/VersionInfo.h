@@ -11,8 +11,7 @@ extern const char* const makerName;
 class VersionInfo {
 public:
     // Years below 100 are completed: build year + 2000; first year + 2000 below 70, else + 1900.
-    VersionInfo(int major, int minor, int build, int level, int buildYear, int buildMonth, int buildDay,
-                int firstYear);
+    VersionInfo(int major, int minor, int build, int level, int buildYear, int buildMonth, int buildDay, int firstYear);
 
     // "21.02", with the level text appended ("21.02Beta (Level 50)", "21.02a").
     const StringBase<char>& version() const { return version_; }

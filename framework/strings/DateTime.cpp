@@ -96,7 +96,9 @@ DateTime DateTime::now() {
     return moment;
 }
 
-std::int64_t DateTime::epoch2000() { return epoch2000Value; }
+std::int64_t DateTime::epoch2000() {
+    return epoch2000Value;
+}
 
 std::int32_t DateTime::localBaseOffset() {
     static const std::int32_t offset = [] {
@@ -130,7 +132,9 @@ std::int32_t DateTime::offsetOfMoment() const {
     return offset;
 }
 
-std::int32_t DateTime::zoneOffset() const { return zoneOffset_; }
+std::int32_t DateTime::zoneOffset() const {
+    return zoneOffset_;
+}
 
 FILETIME DateTime::utc() const {
     if (!utcValid_) {
@@ -157,7 +161,8 @@ SYSTEMTIME DateTime::local() const {
         if (!utcValid_) {
             throw ovs::Exception(ovs::msg::InvalidDateTime, "not set");
         }
-        std::uint64_t ticks = static_cast<std::uint64_t>(static_cast<std::int64_t>(utc_) + zoneOffset_ * ticksPerMinute);
+        std::uint64_t ticks =
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(utc_) + zoneOffset_ * ticksPerMinute);
         FILETIME fileTime;
         fileTime.dwLowDateTime = static_cast<DWORD>(ticks);
         fileTime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
@@ -187,4 +192,6 @@ DateTimeInit::~DateTimeInit() {
     }
 }
 
-const DateTime* DateTimeInit::startMoment() { return startMomentPointer; }
+const DateTime* DateTimeInit::startMoment() {
+    return startMomentPointer;
+}

@@ -12,8 +12,8 @@ public:
     static constexpr std::int32_t LocalZone = -999;
 
     // Checks the fields; raises ovs::Exception 1313 "Invalid date/time: %1" when they are wrong.
-    DateTime(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
-             unsigned second = 0, unsigned millisecond = 0, std::int32_t zoneOffset = LocalZone);
+    DateTime(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0, unsigned second = 0,
+             unsigned millisecond = 0, std::int32_t zoneOffset = LocalZone);
     // The current moment in the local zone.
     static DateTime now();
 

@@ -6,8 +6,7 @@
 
 namespace ovs {
 
-template <class C>
-class StringBase : public std::basic_string<C> {
+template <class C> class StringBase : public std::basic_string<C> {
 public:
     using Base = std::basic_string<C>;
     using Base::Base;

@@ -13,7 +13,9 @@ StringOld& StringOld::operator=(const StringOld& other) {
     return *this;
 }
 
-StringOld::~StringOld() { std::free(buffer_); }
+StringOld::~StringOld() {
+    std::free(buffer_);
+}
 
 char* StringOld::buffer(std::size_t size) {
     char* fresh = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
@@ -25,6 +27,8 @@ char* StringOld::buffer(std::size_t size) {
     return buffer_;
 }
 
-void StringOld::takeBuffer() { assign(buffer_ != nullptr ? buffer_ : ""); }
+void StringOld::takeBuffer() {
+    assign(buffer_ != nullptr ? buffer_ : "");
+}
 
 } // namespace ovs

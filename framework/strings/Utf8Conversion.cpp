@@ -62,7 +62,9 @@ Utf8Conversion<Utf8, StringBase<wchar_t>>& Utf8Conversion<Utf8, StringBase<wchar
     return TSingleton<Utf8Conversion>::instance();
 }
 
-StringBase<wchar_t> Utf8Conversion<Utf8, StringBase<wchar_t>>::convert(const Utf8& text) const { return wideOf(text); }
+StringBase<wchar_t> Utf8Conversion<Utf8, StringBase<wchar_t>>::convert(const Utf8& text) const {
+    return wideOf(text);
+}
 
 StringBase<char> narrowFromWide(const std::wstring& text) {
     if (text.empty()) {

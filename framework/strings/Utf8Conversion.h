@@ -25,12 +25,10 @@ private:
     std::vector<char> bytes_;
 };
 
-template <class From, class To>
-class Utf8Conversion;
+template <class From, class To> class Utf8Conversion;
 
 // UTF-8 to narrow text (process-wide: instance()).
-template <>
-class Utf8Conversion<Utf8, StringBase<char>> {
+template <> class Utf8Conversion<Utf8, StringBase<char>> {
 public:
     static Utf8Conversion& instance();
     // Characters the ANSI code page lacks become its default character.
@@ -38,8 +36,7 @@ public:
 };
 
 // UTF-8 to wide text (process-wide: instance()).
-template <>
-class Utf8Conversion<Utf8, StringBase<wchar_t>> {
+template <> class Utf8Conversion<Utf8, StringBase<wchar_t>> {
 public:
     static Utf8Conversion& instance();
     StringBase<wchar_t> convert(const Utf8& text) const;

@@ -31,7 +31,8 @@ const char* const settingsKey = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\
 // A text value, or with REG_DWORD a number of four bytes.
 void setText(const char* keyPath, const char* name, const std::string& text, DWORD type = REG_SZ) {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                             static_cast<DWORD>(type == REG_SZ ? text.size() + 1 : 4)));
     RegCloseKey(key);

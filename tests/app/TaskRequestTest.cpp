@@ -21,9 +21,13 @@ std::string taskSection(std::uint32_t id) {
 
 TEST(TaskRequest, FileHoldsHeaderTaskAndParametersInByteOrderWithValuesByKind) {
     TaskTestFolder folder;
-    const ParameterMap parameters{{"o", OptionValue::path(ovs::FileString("C:\\out dir\\x.pdf"))}, {"f", OptionValue::number(10)},
-                                  {"cf", OptionValue::number(4294967295u)}, {"k", OptionValue::text("LS")}, {"ad", OptionValue()},
-                                  {"Z", OptionValue::character('c')}, {"perm", OptionValue::text("PRINT_LOW, COPY")}};
+    const ParameterMap parameters{{"o", OptionValue::path(ovs::FileString("C:\\out dir\\x.pdf"))},
+                                  {"f", OptionValue::number(10)},
+                                  {"cf", OptionValue::number(4294967295u)},
+                                  {"k", OptionValue::text("LS")},
+                                  {"ad", OptionValue()},
+                                  {"Z", OptionValue::character('c')},
+                                  {"perm", OptionValue::text("PRINT_LOW, COPY")}};
     std::uint32_t id = 0;
     {
         RequestTask request{ovs::FileString()};
@@ -41,7 +45,8 @@ TEST(TaskRequest, FileHoldsHeaderTaskAndParametersInByteOrderWithValuesByKind) {
 TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     TaskTestFolder folder;
     std::srand(4711);
-    const std::vector<std::uint32_t> ids{RequestTask::drawTaskId(), RequestTask::drawTaskId(), RequestTask::drawTaskId()};
+    const std::vector<std::uint32_t> ids{RequestTask::drawTaskId(), RequestTask::drawTaskId(),
+                                         RequestTask::drawTaskId()};
     ASSERT_TRUE(ids[0] != ids[1] && ids[1] != ids[2]);
     auto name = [&](int n) { return "Task" + std::to_string(ids[n]) + ".ovc"; };
     folder.write(name(0), "taken");
@@ -51,7 +56,8 @@ TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     std::vector<std::string> names = folder.names();
     names.erase(std::find(names.begin(), names.end(), name(0)));
     ASSERT_EQ(1u, names.size());
-    EXPECT_TRUE(std::regex_match(names[0], std::regex(name(1) + "\\." + std::to_string(GetCurrentProcessId()) + "-\\d+\\.pending")))
+    EXPECT_TRUE(std::regex_match(
+        names[0], std::regex(name(1) + "\\." + std::to_string(GetCurrentProcessId()) + "-\\d+\\.pending")))
         << names[0];
     folder.write(name(1), "taken too");
     EXPECT_EQ(ids[2], request.publish(ids[1]));
@@ -64,9 +70,9 @@ TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
 // A line break would end the entry and start another one in the task file.
 TEST(TaskRequest, AValueWithALineBreakIsRefusedBeforeAnythingIsWritten) {
     TaskTestFolder folder;
-    for (const OptionValue& value : {OptionValue::text("out\nperm=EDIT_ANY,COPY,PRINT_HIGH"),
-                                     OptionValue::path(ovs::FileString("C:\\out\rperm=COPY")),
-                                     OptionValue::character('\n')}) {
+    for (const OptionValue& value :
+         {OptionValue::text("out\nperm=EDIT_ANY,COPY,PRINT_HIGH"),
+          OptionValue::path(ovs::FileString("C:\\out\rperm=COPY")), OptionValue::character('\n')}) {
         RequestTask request{ovs::FileString()};
         expectError([&] { request.submit({{"f", OptionValue::number(1)}, {"o", value}}); }, 3004, "o");
         EXPECT_TRUE(folder.names().empty());

@@ -164,7 +164,8 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
     const std::string gone = "\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n"; // no parentheses
     const std::string unread = "\n" + quoted(messageOf(msg::TaskFileNotAccessible)) + " \\(\\)\n";
     auto missing = [](const char* option, const char* usage) {
-        return quoted(usage + ("\n" + messageOf(msg::InvalidOption)) + " (Mandatory option '" + option + "' is missing.)\n");
+        return quoted(usage + ("\n" + messageOf(msg::InvalidOption)) + " (Mandatory option '" + option +
+                      "' is missing.)\n");
     };
     const std::vector<std::string> fullNames{"f", "i", "k", "o", "p"}, checkNames{"i", "readpermissions"};
     std::vector<TaskState> tenRequestsThreeAccepted(10, TaskState::Request);

@@ -34,6 +34,7 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
         manyRemoved.push_back("Removed file " + f + many.back().first);
     }
     enum Setting { Plain, NoAppData, ReadOnlyFile, ReadOnlyFolder };
+    // clang-format off
     struct Row {
         const char* name;
         std::vector<std::pair<std::string, std::string>> files; // added before the run
@@ -94,6 +95,7 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
         {"all, current folder", {}, {"-clear:ALL"}, {"Clearing old task files (ALL)", "Removed file Task3.ovc"}, 0,
          NoAppData},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (!posix && (row.setting == NoAppData || row.setting == ReadOnlyFolder)) {
@@ -108,11 +110,12 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
             fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
         }
         std::vector<std::string> before = filesIn(folder);
-        ToolRun run = runTool(row.arguments,
-                              row.setting == NoAppData ? std::vector<std::pair<std::string, std::string>>{
-                                                             {"XDG_CONFIG_HOME", ""}, {"HOME", ""}}
-                                                       : std::vector<std::pair<std::string, std::string>>{},
-                              row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
+        ToolRun run =
+            runTool(row.arguments,
+                    row.setting == NoAppData
+                        ? std::vector<std::pair<std::string, std::string>>{{"XDG_CONFIG_HOME", ""}, {"HOME", ""}}
+                        : std::vector<std::pair<std::string, std::string>>{},
+                    row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
         fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
         ASSERT_GE(run.lines.size(), 3u) << run.output;
         std::vector<std::string> lines(run.lines.begin() + 2, run.lines.end());

@@ -107,18 +107,19 @@ void EndToEnd::stopStandIn() {
 
 void EndToEnd::registerAcrobat() {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe",
-                              0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe", 0,
+                                             nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
     std::string path = ovs::test::programPath("Acrobat.exe");
     EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                                             static_cast<DWORD>(path.size() + 1)));
     RegCloseKey(key);
 }
 
-ovs::platform::ChildProcess::Options EndToEnd::toolOptions(
-    const std::vector<std::string>& arguments, const std::vector<std::pair<std::string, std::string>>& environment,
-    const std::vector<std::string>& wrapper) const {
+ovs::platform::ChildProcess::Options
+EndToEnd::toolOptions(const std::vector<std::string>& arguments,
+                      const std::vector<std::pair<std::string, std::string>>& environment,
+                      const std::vector<std::string>& wrapper) const {
     ovs::platform::ChildProcess::Options options;
     const char* tool = ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe";
     options.program = programs_.empty() ? ovs::test::programPath(tool) : programs_ + tool;
@@ -172,7 +173,9 @@ std::vector<std::string> EndToEnd::filesIn(const std::filesystem::path& folder) 
     return names;
 }
 
-std::vector<std::string> EndToEnd::taskFiles() const { return filesIn(taskFilePath("")); }
+std::vector<std::string> EndToEnd::taskFiles() const {
+    return filesIn(taskFilePath(""));
+}
 
 void EndToEnd::emptyTaskFolder() const {
     for (const std::string& name : taskFiles()) {
@@ -184,7 +187,9 @@ std::filesystem::path EndToEnd::taskFilePath(const std::string& name) const {
     return fs::path(ovs::platform::nativePathOf(taskFolder_ + "\\" + name));
 }
 
-std::string EndToEnd::readTaskFile(const std::string& name) const { return contentOf(taskFilePath(name)); }
+std::string EndToEnd::readTaskFile(const std::string& name) const {
+    return contentOf(taskFilePath(name));
+}
 
 std::vector<std::string> EndToEnd::standInLog() const {
     return splitLines(ovs::test::withoutCarriageReturns(contentOf(native("acrobat.log"))));
@@ -192,8 +197,8 @@ std::vector<std::string> EndToEnd::standInLog() const {
 
 std::string taskText(const std::string& taskEntries, const std::string& version) {
     return "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-           "Description=ORVA Frask Pdf Task File\r\nVersion=" + version + "\r\nEncoding=UTF-8\r\n[Task]\r\nId=1\r\n" +
-           taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n";
+           "Description=ORVA Frask Pdf Task File\r\nVersion=" +
+           version + "\r\nEncoding=UTF-8\r\n[Task]\r\nId=1\r\n" + taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n";
 }
 
 std::vector<std::string> ordinaryUser() {

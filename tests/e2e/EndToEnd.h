@@ -42,9 +42,10 @@ protected:
                     const std::vector<std::pair<std::string, std::string>>& environment = {},
                     const std::vector<std::string>& wrapper = {});
     // What runTool starts, for a run that is not waited for at once.
-    ovs::platform::ChildProcess::Options toolOptions(const std::vector<std::string>& arguments,
-                                                     const std::vector<std::pair<std::string, std::string>>& environment = {},
-                                                     const std::vector<std::string>& wrapper = {}) const;
+    ovs::platform::ChildProcess::Options
+    toolOptions(const std::vector<std::string>& arguments,
+                const std::vector<std::pair<std::string, std::string>>& environment = {},
+                const std::vector<std::string>& wrapper = {}) const;
     // The lines of a tool's output, carriage returns removed.
     static ToolRun toolRun(std::uint32_t exitCode, const std::string& output);
 

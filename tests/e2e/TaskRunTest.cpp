@@ -14,7 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 const std::string Header = "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
                            "Description=ORVA Frask Pdf Task File\r\nVersion=1.00\r\nEncoding=UTF-8\r\n";
 
@@ -54,6 +53,7 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         std::size_t filesLeft = 1;
         bool posixOnly = false; // no application-data folder, an ordinary user and qpdf are POSIX's
     } const cases[] = {
+        // clang-format off
         {"process", Encrypt, nullptr, "^Task finished at ", 0,
          "\r\nState=Finished\r\nMajorVersion=21\r\nMinorVersion=2\r\nWholeNumberOfProcessedDocuments=1\r\n[Parameter]\r\n"
          "f=10\r\ni=" + input + "\r\nk=QL\r\no=" + work("out.pdf") + "\r\np=13\r\nperm=PRINT_LOW,COPY\r\n"},
@@ -87,11 +87,13 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         {"spoil:unreadable", Encrypt, nullptr, TaskFileNotAccessible, ovs::msg::TaskFileNotAccessible, "", 1, true},
         {"process", Encrypt, nullptr, "^FraskPdfCmd: error OV3505 - ", ovs::msg::EncryptionErrors, "", 1, true},
     };
+    // clang-format on
     std::ofstream(native("qpdf")) << "#!/bin/sh\n[ \"$1\" = --encrypt ] && exec qpdf --encrypt \"\" veilgard 256 "
                                      "-- \"$(eval echo \\${$(($#-1))})\" \"$(eval echo \\${$#})\"\nexec qpdf \"$@\"\n";
     fs::permissions(native("qpdf"), fs::perms::owner_all);
     fs::create_directories(native("in dir"));
-    fs::copy_file(ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/invoice.pdf")), native("in dir\\invoice.pdf"));
+    fs::copy_file(ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/invoice.pdf")),
+                  native("in dir\\invoice.pdf"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
         if (c.posixOnly && !ovs::platform::isPosixSubstitute()) {
@@ -99,18 +101,20 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         }
         emptyTaskFolder(); // a task left in Request would be taken up by the next stand-in
         bool unreadable = c.behaviour == std::string("spoil:unreadable");
-        ovs::platform::setEnvironmentVariable("OVS_ACROBAT_QPDF", c.posixOnly && c.behaviour == std::string("process") ? work("qpdf") : "");
+        ovs::platform::setEnvironmentVariable("OVS_ACROBAT_QPDF",
+                                              c.posixOnly && c.behaviour == std::string("process") ? work("qpdf") : "");
         ovs::platform::setEnvironmentVariable("OVS_ACROBAT_TASK_FOLDER", c.line == CurrentFolder ? workFolder() : "");
         startStandIn(c.behaviour);
         if (unreadable) {
             fs::permissions(taskFilePath(""), fs::perms::all); // the ordinary user writes the request
         }
-        ToolRun run = runTool(c.line == Check ? std::vector<std::string>{"-readpermissions", "-i:" + input}
-                                              : std::vector<std::string>{"-f:10", "-p:13", "-k:QL", "-perm:PRINT_LOW,COPY",
-                                                                         "-o:" + work("out.pdf"),
-                                                                         "-i:" + (c.line == Wildcard ? work("in dir\\*.pdf") : input)},
-                              c.line == CurrentFolder ? NoApplicationData : std::vector<std::pair<std::string, std::string>>(),
-                              unreadable ? ordinaryUser() : std::vector<std::string>());
+        ToolRun run = runTool(
+            c.line == Check
+                ? std::vector<std::string>{"-readpermissions", "-i:" + input}
+                : std::vector<std::string>{"-f:10", "-p:13", "-k:QL", "-perm:PRINT_LOW,COPY", "-o:" + work("out.pdf"),
+                                           "-i:" + (c.line == Wildcard ? work("in dir\\*.pdf") : input)},
+            c.line == CurrentFolder ? NoApplicationData : std::vector<std::pair<std::string, std::string>>(),
+            unreadable ? ordinaryUser() : std::vector<std::string>());
         stopStandIn();
         ASSERT_FALSE(run.lines.empty());
         long id = announcedId(run, c.line == Check ? "Created a permission extract task for FraskPdf: Task Id "
@@ -125,7 +129,8 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         if (c.exitCode >= 3500) { // a plug-in error
             // The plug-in's message names the task file.
             std::string named = " (" + taskFolder_ + "\\Task" + std::to_string(id) + ".ovc)";
-            EXPECT_TRUE(last.size() > named.size() && last.compare(last.size() - named.size(), named.size(), named) == 0)
+            EXPECT_TRUE(last.size() > named.size() &&
+                        last.compare(last.size() - named.size(), named.size(), named) == 0)
                 << last;
         }
         EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
@@ -137,15 +142,17 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
 TEST_F(EndToEnd, AtStartAcrobatIsLaunchedAndRestartedAfterEnoughDocuments) {
     registerAcrobat();
     auto environment = standInEnvironment("finish:2");
-    ToolRun run = runTool({"-startacrobat", "-restartacrobatevery:2", "-f:1", "-p:2", "-k:LS",
-                           "-o:" + work("out.pdf"), "-i:" + work("in.pdf")},
+    ToolRun run = runTool({"-startacrobat", "-restartacrobatevery:2", "-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"),
+                           "-i:" + work("in.pdf")},
                           environment);
     EXPECT_EQ(0u, run.exitCode) << run.output;
     std::vector<std::string> log = standInLog();
-    EXPECT_EQ(2, std::count_if(log.begin(), log.end(), [](const std::string& line) { return line.rfind("started ", 0) == 0; }));
-    EXPECT_TRUE(std::regex_search(run.output, std::regex("\nStarting acrobat, please wait\n[\\s\\S]*\n Whole number of processed "
-                                                         "documents: 2\n Trying to restart acrobat at .*\n\nStopping "
-                                                         "Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n")))
+    EXPECT_EQ(2, std::count_if(log.begin(), log.end(),
+                               [](const std::string& line) { return line.rfind("started ", 0) == 0; }));
+    EXPECT_TRUE(std::regex_search(run.output,
+                                  std::regex("\nStarting acrobat, please wait\n[\\s\\S]*\n Whole number of processed "
+                                             "documents: 2\n Trying to restart acrobat at .*\n\nStopping "
+                                             "Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n")))
         << run.output;
 }
 
@@ -167,6 +174,7 @@ TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
         std::string lastLine;
         std::uint32_t exitCode;
     } const cases[] = {
+        // clang-format off
         {"disk full at once", limited("0"), work("out.pdf"),
          "^FraskPdfCmd, file \"" + pending + "\", topic \\[ORVA-SYSTEMS Control File\\]: fatal error OV1011 - disk .* is full\\.",
          1011},
@@ -180,6 +188,7 @@ TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
          "task file\\.",
          3004},
     };
+    // clang-format on
     startStandIn("process");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,14 +218,16 @@ TEST_F(EndToEnd, RunsStartedAtOnceEachGetTheirOwnCompleteTaskFile) {
         std::error_code error;
         if (fs::last_write_time(ovs::platform::nativePathOf(programs_ + "FraskPdfCmd"), error) <
             fs::last_write_time(ovs::platform::nativePathOf(ovs::test::programPath("FraskPdfCmd")))) {
-            GTEST_SKIP() << "the release build's FraskPdfCmd is missing or older than this build's: build native-release";
+            GTEST_SKIP()
+                << "the release build's FraskPdfCmd is missing or older than this build's: build native-release";
         }
     }
     startStandIn("finish");
     std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
     for (int n = 0; n < count; ++n) {
-        runs.push_back(std::make_unique<ovs::platform::ChildProcess>(toolOptions(
-            {"-f:" + std::to_string(n), "-p:13", "-k:LS", "-o:" + work("out " + std::to_string(n) + "\\"), "-i:" + work("in.pdf")})));
+        runs.push_back(std::make_unique<ovs::platform::ChildProcess>(
+            toolOptions({"-f:" + std::to_string(n), "-p:13", "-k:LS", "-o:" + work("out " + std::to_string(n) + "\\"),
+                         "-i:" + work("in.pdf")})));
     }
     std::set<long> ids;
     for (int n = 0; n < count; ++n) {
@@ -226,13 +237,15 @@ TEST_F(EndToEnd, RunsStartedAtOnceEachGetTheirOwnCompleteTaskFile) {
         ASSERT_EQ(0u, run.exitCode) << run.output;
         ASSERT_EQ(5u, run.lines.size()) << run.output;
         EXPECT_TRUE(std::regex_match(run.lines[3], std::regex("Waiting for finish [.!]*"))) << run.lines[3];
-        EXPECT_TRUE(std::regex_match(run.lines[4], std::regex("Task finished at \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
+        EXPECT_TRUE(
+            std::regex_match(run.lines[4], std::regex("Task finished at \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
         long id = announcedId(run, TaskAnnouncement);
         EXPECT_TRUE(ids.insert(id).second) << run.output;
         EXPECT_EQ(Header + "[Task]\r\nId=" + std::to_string(id) +
                       "\r\nState=Finished\r\nMajorVersion=21\r\nMinorVersion=2\r\nWholeNumberOfProcessedDocuments=1\r\n"
-                      "[Parameter]\r\nf=" + std::to_string(n) + "\r\ni=" + work("in.pdf") + "\r\nk=LS\r\no=" +
-                      work("out " + std::to_string(n) + "\\") + "\r\np=13\r\n",
+                      "[Parameter]\r\nf=" +
+                      std::to_string(n) + "\r\ni=" + work("in.pdf") +
+                      "\r\nk=LS\r\no=" + work("out " + std::to_string(n) + "\\") + "\r\np=13\r\n",
                   readTaskFile("Task" + std::to_string(id) + ".ovc"));
     }
     EXPECT_EQ(std::size_t(count), taskFiles().size());

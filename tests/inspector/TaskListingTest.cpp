@@ -48,11 +48,12 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
          "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
         {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", "Request", -1, 0, ""},
         {"Task44.ovc", "", "empty", -1, 0, ""},
-        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3,
-         0, ""},
+        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3, 0,
+         ""},
         {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", "invalid", -1, 0, ""},
         {"Task43.ovc", Header + "[Task]\r\nState=Error\r\nLastError=3999\r\n", "Error", -1, 3999, ""},
-        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound, "\"ORVA-SYSTEMS Control File\" in registration not found"},
+        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound,
+         "\"ORVA-SYSTEMS Control File\" in registration not found"},
         {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", "damaged", -1,
          ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)"},
         {"Task9.ovc", std::string(Header).replace(Header.find("1.00"), 4, "2.00"), "damaged", -1, ovs::msg::BadVersion,
@@ -81,7 +82,7 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
         }
     }
     EXPECT_EQ(before, snapshot(folder)); // nothing written, created (no lock or temporary file) or removed
-    ovs::setMessagePrefix("OV"); // as the inspector's application sets it
+    ovs::setMessagePrefix("OV");         // as the inspector's application sets it
     EXPECT_EQ("5  Error  1h 00m  2 documents  OV3505 There were errors while encrypting a document",
               listingLine(tasks[0], tasks[0].modified + 3600));
 }
@@ -97,7 +98,8 @@ TEST(TaskListing, JsonCarriesParametersEscapedTimesInIso8601AndAges) {
     std::string escapedFile = std::regex_replace(file, std::regex("\\\\"), "\\\\");
     EXPECT_EQ("[\n{\"id\":\"12\",\"state\":\"Finished\",\"modified\":\"2026-12-06T01:29:49Z\",\"documents\":1,"
               "\"lastError\":0,\"lastErrorText\":\"\",\"parameters\":{\"i\":\"C:\\\\in\\\\\\\"a b\\\".pdf\","
-              "\"o\":\"C:\\\\out\",\"perm\":\"\\u0001\\tX\\u001f\"},\"file\":\"" + escapedFile + "\"}\n]\n",
+              "\"o\":\"C:\\\\out\",\"perm\":\"\\u0001\\tX\\u001f\"},\"file\":\"" +
+                  escapedFile + "\"}\n]\n",
               listingJson(tasks));
     EXPECT_EQ("[]\n", listingJson({}));
     EXPECT_EQ("\"\\\"\\\\\\b\\f\\n\\r\\u007f\"", jsonString("\"\\\b\f\n\r\x7f"));
@@ -130,9 +132,10 @@ TEST(TaskListing, AFolderBeingWrittenByARunningJobIsListedEveryTime) {
     // A request appears complete, under its name only once written. Natively every later write
     // replaces the file at once; Windows rewrites it in place, so a listing may catch a file
     // emptied or half written (damaged).
-    const std::set<std::string> allowed = ovs::platform::isPosixSubstitute()
-        ? std::set<std::string>{"Request", "Accepted", "Finished"}
-        : std::set<std::string>{"Request", "Accepted", "Finished", "invalid", EmptyState, DamagedState};
+    const std::set<std::string> allowed =
+        ovs::platform::isPosixSubstitute()
+            ? std::set<std::string>{"Request", "Accepted", "Finished"}
+            : std::set<std::string>{"Request", "Accepted", "Finished", "invalid", EmptyState, DamagedState};
     int listings = 0;
     while (!done || listings == 0) {
         for (const TaskListing& task : listTaskFolder(folder.path())) {
@@ -153,7 +156,8 @@ TEST(TaskListing, TheProgramExitsWithZeroWhenTheFolderCanBeReadAnd1002WhenItIsMi
     TaskTestFolder folder;
     folder.write("Task1.ovc", "damaged");
     ovs::platform::ChildProcess::Options options;
-    options.program = ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfTasks" : "FraskPdfTasks.exe");
+    options.program =
+        ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfTasks" : "FraskPdfTasks.exe");
     options.arguments = {"-folder:" + folder.path()};
     std::string output;
     EXPECT_EQ(0u, ovs::platform::runProgram(options, output)) << output;
@@ -161,5 +165,7 @@ TEST(TaskListing, TheProgramExitsWithZeroWhenTheFolderCanBeReadAnd1002WhenItIsMi
               ovs::test::withoutCarriageReturns(output).substr(0, folder.path().size() + 37));
     options.arguments = {"-json", "-folder:" + folder.file("missing")};
     std::uint32_t code = ovs::platform::runProgram(options, output);
-    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? ovs::msg::FolderNotFound % 256u : ovs::msg::FolderNotFound + 0u, code) << output;
+    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? ovs::msg::FolderNotFound % 256u : ovs::msg::FolderNotFound + 0u,
+              code)
+        << output;
 }

@@ -48,7 +48,8 @@ private:
 inline std::string uniqueKeyName(const std::string& stem) {
     static unsigned counter = 0;
     return stem + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" + std::to_string(counter++);
+           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+           std::to_string(counter++);
 }
 
 // Deletes parent\name with every sub-key below it; ERROR_SUCCESS or the first error.

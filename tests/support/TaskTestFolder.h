@@ -1,6 +1,6 @@
-// A task folder of the test's own for the in-process task tests (app and inspector suites): natively the application-data
-// folder is pointed into a private temporary folder; under Wine it is the build prefix's own,
-// emptied before and after each test.
+// A task folder of the test's own for the in-process task tests (app and inspector suites): natively the
+// application-data folder is pointed into a private temporary folder; under Wine it is the build prefix's own, emptied
+// before and after each test.
 #pragma once
 #include "Task.h"
 #include "TestFolders.h"
@@ -55,8 +55,11 @@ public:
     // A task file as the tool writes it, with the given Task entries after Id.
     void writeTask(const std::string& name, const std::string& taskEntries, const std::string& version = "1.00") const {
         write(name, "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-                    "Description=ORVA Frask Pdf Task File\r\nVersion=" + version + "\r\nEncoding=UTF-8\r\n"
-                    "[Task]\r\nId=1\r\n" + taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n");
+                    "Description=ORVA Frask Pdf Task File\r\nVersion=" +
+                        version +
+                        "\r\nEncoding=UTF-8\r\n"
+                        "[Task]\r\nId=1\r\n" +
+                        taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n");
     }
 
     // The names of the files in the task folder, sorted.
@@ -86,8 +89,7 @@ private:
 
 // Expects action to raise an ovs::Exception with number and, unless null, first argument;
 // returns the exception's message ("" when none was raised).
-template <class Action>
-std::string expectError(Action action, int number, const char* argument = nullptr) {
+template <class Action> std::string expectError(Action action, int number, const char* argument = nullptr) {
     try {
         action();
         ADD_FAILURE() << "no error " << number;

@@ -13,7 +13,7 @@ TempFolder::TempFolder() {
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (;;) {
         std::filesystem::path candidate = std::filesystem::temp_directory_path() /
-            ("ovs-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+                                          ("ovs-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             native_ = candidate;

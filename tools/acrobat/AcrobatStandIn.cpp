@@ -46,8 +46,7 @@ std::string readEntry(const std::string& file, const char* section, const char* 
 
 bool hasEntry(const std::string& file, const char* section, const char* key) {
     char value[16] = "";
-    return GetPrivateProfileStringA(section, key, "\x01", value, sizeof value, file.c_str()) != 1 ||
-           value[0] != '\x01';
+    return GetPrivateProfileStringA(section, key, "\x01", value, sizeof value, file.c_str()) != 1 || value[0] != '\x01';
 }
 
 void writeEntry(const std::string& file, const char* section, const char* key, const std::string& value) {
@@ -104,12 +103,8 @@ void handle(const Script& script, const std::string& file) {
     writeTask(file, "WholeNumberOfProcessedDocuments", 0);
     say("accepted " + file);
     switch (script.behaviour) {
-    case Behaviour::ExitWhileAccepted:
-        say("exiting while the task is accepted");
-        std::exit(0);
-    case Behaviour::InvalidState:
-        writeEntry(file, "Task", "State", script.stateText);
-        return;
+    case Behaviour::ExitWhileAccepted: say("exiting while the task is accepted"); std::exit(0);
+    case Behaviour::InvalidState: writeEntry(file, "Task", "State", script.stateText); return;
     case Behaviour::Spoil: {
         fs::path native = ovs::platform::nativePathOf(file);
         std::error_code error;
@@ -119,7 +114,9 @@ void handle(const Script& script, const std::string& file) {
             fs::permissions(native, fs::perms::none, error);
         } else {
             std::ofstream(native, std::ios::binary | std::ios::trunc)
-                << (script.spoiling == "garbage" ? "\x7f" "ELF\x01\x02 not a task file at all\n" : "");
+                << (script.spoiling == "garbage" ? "\x7f"
+                                                   "ELF\x01\x02 not a task file at all\n"
+                                                 : "");
         }
         say("spoiled " + file + " (" + script.spoiling + ")");
         return;
@@ -143,8 +140,7 @@ void handle(const Script& script, const std::string& file) {
         say("finished " + file);
         return;
     case Behaviour::NeverAccept:
-    case Behaviour::Process:
-        break;
+    case Behaviour::Process: break;
     }
     DocumentJob job;
     job.input = readEntry(file, "Parameter", "i");
@@ -196,8 +192,7 @@ int main() {
             say("stop file found, ending");
             return 0;
         }
-        if (script.idleExitSeconds != 0 &&
-            Clock::now() - lastActivity > std::chrono::seconds(script.idleExitSeconds)) {
+        if (script.idleExitSeconds != 0 && Clock::now() - lastActivity > std::chrono::seconds(script.idleExitSeconds)) {
             say("idle, ending");
             return 0;
         }

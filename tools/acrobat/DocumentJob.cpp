@@ -59,7 +59,9 @@ std::string unquoted(std::string text) {
     return start == std::string::npos ? std::string() : text.substr(start);
 }
 
-fs::path native(const std::string& windowsPath) { return fs::path(ovs::platform::nativePathOf(windowsPath)); }
+fs::path native(const std::string& windowsPath) {
+    return fs::path(ovs::platform::nativePathOf(windowsPath));
+}
 
 // Splits a Windows path into folder and last component.
 void splitPath(const std::string& path, std::string& folder, std::string& name) {
@@ -75,9 +77,9 @@ struct Permissions {
 };
 
 bool parsePermissions(const std::string& text, Permissions& result) {
-    static const std::set<std::string> known{"PRINT_LOW", "PRINT_HIGH", "EDIT_INSERT", "EDIT_FILLANDSIGN",
-                                             "EDIT_COMMENT", "EDIT_ANY", "COPY", "ACCESSIBILITY",
-                                             "PRTSCREEN", "EXT_PRTSCREEN", "READER_ONLY", "EXT_DEBUGCHECK"};
+    static const std::set<std::string> known{"PRINT_LOW",    "PRINT_HIGH",    "EDIT_INSERT", "EDIT_FILLANDSIGN",
+                                             "EDIT_COMMENT", "EDIT_ANY",      "COPY",        "ACCESSIBILITY",
+                                             "PRTSCREEN",    "EXT_PRTSCREEN", "READER_ONLY", "EXT_DEBUGCHECK"};
     std::string word;
     std::string all = upper(text) + ",";
     for (char c : all) {
@@ -176,12 +178,12 @@ std::uint32_t verify(const std::string& qpdf, const fs::path& out, const Permiss
     return result;
 }
 
-std::uint32_t encrypt(const std::string& qpdf, const fs::path& in, const fs::path& out,
-                      const Permissions& permissions, std::vector<std::string>& notes) {
-    int code = runQpdf(qpdf, {"--encrypt", "", "veilgard", "256", "--print=" + permissions.print,
-                              std::string("--modify=") + ModifyLevels[permissions.modifyLevel],
-                              std::string("--extract=") + (permissions.extract ? "y" : "n"), "--", in.string(),
-                              out.string()});
+std::uint32_t encrypt(const std::string& qpdf, const fs::path& in, const fs::path& out, const Permissions& permissions,
+                      std::vector<std::string>& notes) {
+    int code =
+        runQpdf(qpdf, {"--encrypt", "", "veilgard", "256", "--print=" + permissions.print,
+                       std::string("--modify=") + ModifyLevels[permissions.modifyLevel],
+                       std::string("--extract=") + (permissions.extract ? "y" : "n"), "--", in.string(), out.string()});
     if (code == 0 || code == 3) {
         return verify(qpdf, out, permissions, notes);
     }
@@ -191,8 +193,7 @@ std::uint32_t encrypt(const std::string& qpdf, const fs::path& in, const fs::pat
     std::error_code error;
     fs::copy_file(in, out, fs::copy_options::overwrite_existing, error);
     notes.push_back(std::string("qpdf cannot be run here (") + (ovs::platform::isWine() ? "Wine" : "not found") +
-                    "): " + out.filename().string() +
-                    " is a plain copy, neither encrypted nor checked");
+                    "): " + out.filename().string() + " is a plain copy, neither encrypted nor checked");
     return error ? ovs::msg::EncryptionErrors : 0;
 }
 

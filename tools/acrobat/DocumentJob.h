@@ -15,8 +15,8 @@ struct DocumentJob {
 };
 
 struct JobOutcome {
-    std::uint32_t lastError = 0; // a result message number, 0 when every document was done
-    std::uint32_t documents = 0; // documents processed before the end or the error
+    std::uint32_t lastError = 0;    // a result message number, 0 when every document was done
+    std::uint32_t documents = 0;    // documents processed before the end or the error
     std::vector<std::string> notes; // lines for the stand-in's log: what each output was checked for
 };
 

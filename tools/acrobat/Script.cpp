@@ -33,7 +33,8 @@ Script readScript() {
         script.behaviour = Behaviour::NeverAccept;
     } else if (behaviour == "finish") {
         script.behaviour = Behaviour::Finish;
-        script.documents = argument.empty() ? 1 : static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 10));
+        script.documents =
+            argument.empty() ? 1 : static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 10));
     } else if (behaviour == "abort") {
         script.behaviour = Behaviour::Abort;
     } else if (behaviour == "fail") {
@@ -52,7 +53,8 @@ Script readScript() {
         script.behaviour = Behaviour::Spoil;
         script.spoiling = argument;
     } else {
-        std::fprintf(stderr, "Acrobat stand-in: unknown OVS_ACROBAT_BEHAVIOUR %s, processing tasks\n", behaviour.c_str());
+        std::fprintf(stderr, "Acrobat stand-in: unknown OVS_ACROBAT_BEHAVIOUR %s, processing tasks\n",
+                     behaviour.c_str());
     }
     script.acceptDelayMs = number("OVS_ACROBAT_ACCEPT_MS", 0);
     script.documentMs = number("OVS_ACROBAT_DOCUMENT_MS", 0);

@@ -93,8 +93,8 @@ ChildProcess::ChildProcess(const Options& options) : state_(new State) {
     } else {
         SetHandleInformation(state_->outputRead, HANDLE_FLAG_INHERIT, 0);
     }
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                               OPEN_EXISTING, 0, nullptr);
+    HANDLE input =
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
 
     std::string commandLine = quoted(options.program);
     for (const std::string& argument : options.arguments) {
@@ -108,8 +108,8 @@ ChildProcess::ChildProcess(const Options& options) : state_(new State) {
     startup.hStdOutput = outputWrite;
     startup.hStdError = outputWrite;
     BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
-                                  options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
-                                  &startup, &state_->process);
+                                  options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(), &startup,
+                                  &state_->process);
     DWORD error = GetLastError();
     CloseHandle(outputWrite);
     if (input != INVALID_HANDLE_VALUE) {
@@ -146,7 +146,8 @@ std::uint32_t ChildProcess::wait() {
             char buffer[4096];
             DWORD got = 0;
             if (!ReadFile(state_->outputRead, buffer, available < sizeof buffer ? available : sizeof buffer, &got,
-                          nullptr) || got == 0) {
+                          nullptr) ||
+                got == 0) {
                 break;
             }
             output_.append(buffer, got);
@@ -181,7 +182,9 @@ void ChildProcess::terminate() {
     }
 }
 
-std::uint32_t ChildProcess::id() const { return static_cast<std::uint32_t>(state_->process.dwProcessId); }
+std::uint32_t ChildProcess::id() const {
+    return static_cast<std::uint32_t>(state_->process.dwProcessId);
+}
 
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
     SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());

@@ -9,14 +9,24 @@ bool isWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-bool isPosixSubstitute() { return false; }
+bool isPosixSubstitute() {
+    return false;
+}
 
-bool runsAsSuperuser() { return false; }
+bool runsAsSuperuser() {
+    return false;
+}
 
-int processExitStatus(std::int32_t code) { return code; }
+int processExitStatus(std::int32_t code) {
+    return code;
+}
 
-std::string windowsPathOf(const std::string& nativePath) { return nativePath; }
+std::string windowsPathOf(const std::string& nativePath) {
+    return nativePath;
+}
 
-std::string nativePathOf(const std::string& windowsPath) { return windowsPath; }
+std::string nativePathOf(const std::string& windowsPath) {
+    return windowsPath;
+}
 
 } // namespace ovs::platform

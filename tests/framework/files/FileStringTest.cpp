@@ -104,10 +104,15 @@ TEST(FileStringDisplay, RelativeToTheCurrentFolder) {
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    const std::pair<std::string, std::string> cases[] = {
-        {current + "\\a.txt", "a.txt"}, {current, "."}, {current + "\\my file.txt", "\"my file.txt\""},
-        {current + "\\sub\\b.txt", "sub\\b.txt"}, {lower + "\\a.txt", "a.txt"}, {drive + "\\other\\x", "\\other\\x"},
-        {current + "x\\a.txt", rest + "x\\a.txt"}, {"x.txt", "x.txt"}, {rest + "\\a.txt", "a.txt"}};
+    const std::pair<std::string, std::string> cases[] = {{current + "\\a.txt", "a.txt"},
+                                                         {current, "."},
+                                                         {current + "\\my file.txt", "\"my file.txt\""},
+                                                         {current + "\\sub\\b.txt", "sub\\b.txt"},
+                                                         {lower + "\\a.txt", "a.txt"},
+                                                         {drive + "\\other\\x", "\\other\\x"},
+                                                         {current + "x\\a.txt", rest + "x\\a.txt"},
+                                                         {"x.txt", "x.txt"},
+                                                         {rest + "\\a.txt", "a.txt"}};
     for (const auto& [path, expected] : cases) {
         EXPECT_EQ(expected, FileString(path).displayForm(0, 1)) << path;
         EXPECT_EQ(current, here.current()) << "the current folder is left as it was";

@@ -47,21 +47,11 @@ std::string present(const OptionCommandParsing& parser) {
         }
         const OptionValue& value = option->value;
         switch (value.type()) {
-        case OptionValue::Type::Empty:
-            shown += name + "|";
-            continue;
-        case OptionValue::Type::Character:
-            shown += name + "=" + value.asCharacter();
-            break;
-        case OptionValue::Type::Number:
-            shown += name + "=" + std::to_string(value.asNumber());
-            break;
-        case OptionValue::Type::Text:
-            shown += name + "=" + value.asText();
-            break;
-        case OptionValue::Type::Path:
-            shown += name + "=" + value.asPath();
-            break;
+        case OptionValue::Type::Empty: shown += name + "|"; continue;
+        case OptionValue::Type::Character: shown += name + "=" + value.asCharacter(); break;
+        case OptionValue::Type::Number: shown += name + "=" + std::to_string(value.asNumber()); break;
+        case OptionValue::Type::Text: shown += name + "=" + value.asText(); break;
+        case OptionValue::Type::Path: shown += name + "=" + value.asPath(); break;
         }
         shown += "|";
     }

@@ -14,12 +14,14 @@ TEST(VersionInfo, BuildsTheBannerTextsOfThisProgram) {
 }
 
 TEST(VersionInfo, LevelTexts) {
+    // clang-format off
     const struct {
         int level;
         const char* version;
     } cases[] = {{0, "21.02"},     {250, "21.02Beta (Level 50)"}, {1, "21.02Concept (Level 1)"},
                  {399, "21.02Gamma (Level 99)"}, {100, "21.02Alpha (Level 0)"}, {501, "21.02a"},
                  {526, "21.02z"},   {400, "21.02"},                {500, "21.02"}, {527, "21.02"}};
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(c.version, ovs::VersionInfo(21, 2, 0, c.level, 21, 2, 17, 7).version()) << c.level;
     }

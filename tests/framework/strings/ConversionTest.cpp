@@ -70,10 +70,10 @@ TEST(Conversion, Utf8ToWideAndNarrow) {
 }
 
 TEST(NumberText, DecimalFormsAndSharedStrings) {
-    EXPECT_EQ((std::vector<std::string>{"0", "-2147483648", "1234567", "007", "-07", "2021"}),
-              (std::vector<std::string>{ovs::decimalText(0), ovs::decimalText(-2147483647 - 1),
-                                        ovs::decimalText(1234567), ovs::decimalText(7, 3), ovs::decimalText(-7, 3),
-                                        ovs::decimalText(2021, 2)}));
+    EXPECT_EQ(
+        (std::vector<std::string>{"0", "-2147483648", "1234567", "007", "-07", "2021"}),
+        (std::vector<std::string>{ovs::decimalText(0), ovs::decimalText(-2147483647 - 1), ovs::decimalText(1234567),
+                                  ovs::decimalText(7, 3), ovs::decimalText(-7, 3), ovs::decimalText(2021, 2)}));
     EXPECT_EQ("", ovs::emptyString());
     EXPECT_EQ(&ovs::emptyString(), &ovs::emptyString());
     EXPECT_EQ("\r\n", ovs::lineEnd());

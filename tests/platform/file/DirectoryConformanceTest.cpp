@@ -29,7 +29,8 @@ void forEachRow(const std::vector<NameCase>& rows, void (*check)(const InPrivate
 
 TEST(DirectoryConformance, DeleteFileResultAndLastError) {
     forEachRow({{"file.txt", 0},
-                {"folder", ERROR_ACCESS_DENIED}, {"nothing.txt", ERROR_FILE_NOT_FOUND},
+                {"folder", ERROR_ACCESS_DENIED},
+                {"nothing.txt", ERROR_FILE_NOT_FOUND},
                 {"nowhere\\file.txt", ERROR_PATH_NOT_FOUND},
                 {"file.txt\\x", ERROR_PATH_NOT_FOUND}},
                [](const InPrivateFolder& here, const NameCase& c) {
@@ -43,7 +44,8 @@ TEST(DirectoryConformance, DeleteFileResultAndLastError) {
 
 TEST(DirectoryConformance, GetFileAttributesKindOrLastError) {
     forEachRow({{"file.txt", 0},
-                {"folder", 0, FILE_ATTRIBUTE_DIRECTORY}, {"folder\\", 0, FILE_ATTRIBUTE_DIRECTORY},
+                {"folder", 0, FILE_ATTRIBUTE_DIRECTORY},
+                {"folder\\", 0, FILE_ATTRIBUTE_DIRECTORY},
                 {".hidden", 0, FILE_ATTRIBUTE_HIDDEN}, // a dot name is hidden
                 {"file.txt.", 0},                      // a trailing dot is ignored
                 {"nothing", ERROR_FILE_NOT_FOUND},
@@ -68,7 +70,8 @@ TEST(DirectoryConformance, CreateDirectoryResultsAndErrors) {
     here.makeFile("file.txt");
     // In order: the second "a" already exists.
     for (const NameCase& c : std::vector<NameCase>{{"a", 0},
-                                                   {"a", ERROR_ALREADY_EXISTS}, {"file.txt", ERROR_ALREADY_EXISTS},
+                                                   {"a", ERROR_ALREADY_EXISTS},
+                                                   {"file.txt", ERROR_ALREADY_EXISTS},
                                                    {"missing\\b", ERROR_PATH_NOT_FOUND}}) {
         BOOL result = TRUE;
         const DWORD error = lastErrorOf([&] { result = CreateDirectoryA((here.folder() / c.target).c_str(), 0); });

@@ -26,11 +26,14 @@ TEST(FileConformance, DispositionsOnAMissingAndAnExistingFile) {
         bool exists, succeeds;
         DWORD lastError;
         const char* after;
-    } rows[] = {{CREATE_NEW, false, true, lastErrorSentinel, ""}, {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
-                {CREATE_ALWAYS, false, true, 0, ""}, {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+    } rows[] = {{CREATE_NEW, false, true, lastErrorSentinel, ""},
+                {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+                {CREATE_ALWAYS, false, true, 0, ""},
+                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
                 {OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
                 {OPEN_EXISTING, true, true, lastErrorSentinel, "old"},
-                {OPEN_ALWAYS, false, true, 0, ""}, {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+                {OPEN_ALWAYS, false, true, 0, ""},
+                {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
                 {TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
                 {TRUNCATE_EXISTING, true, true, lastErrorSentinel, ""}};
     for (const auto& c : rows) {
@@ -221,7 +224,8 @@ TEST(MoveConformance, ResultLastErrorAndBothNamesAfterwards) {
         const char* targetAfter; // content of b.txt afterwards; nullptr: not a file
         bool sourceExists = true;
     } rows[] = {{"none", 0, 0, "new"},
-                {"file", 0, ERROR_ALREADY_EXISTS, "old"}, {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
+                {"file", 0, ERROR_ALREADY_EXISTS, "old"},
+                {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
                 {"file", MOVEFILE_REPLACE_EXISTING, 0, "new"},
                 {"folder", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED, nullptr},
                 {"missing-folder", 0, ERROR_PATH_NOT_FOUND, nullptr},

@@ -70,7 +70,8 @@ TEST(FindConformance, ExactNamesFoldersForwardSlashesAndFailures) {
     here.makeFile("file.txt");
     here.makeFolder("dir");
     for (auto [pattern, lastError] : {std::pair<const char*, DWORD>{"zzz*", ERROR_FILE_NOT_FOUND},
-                                      {"missing", ERROR_FILE_NOT_FOUND}, {"missing\\bar.txt", ERROR_PATH_NOT_FOUND},
+                                      {"missing", ERROR_FILE_NOT_FOUND},
+                                      {"missing\\bar.txt", ERROR_PATH_NOT_FOUND},
                                       {"missing\\*.*", ERROR_PATH_NOT_FOUND},
                                       {"dir\\", ERROR_FILE_NOT_FOUND}}) {
         const std::string path = here.folder() / pattern;
@@ -177,9 +178,11 @@ void checkRows(const std::vector<std::string>& files, const std::vector<Wildcard
     }
 }
 
+// clang-format off
 const std::vector<std::string> directoryD = {"a",       "aa",        "aaa",      "aaaa", "a.a",       "one",
                                              "one.two", "a.one",     "ab.two",   "abc.three", "readme.txt",
                                              "readme.txt.bak", "data.html", "x.tx", "Mixed.Case"};
+// clang-format on
 
 std::vector<std::string> everything() {
     std::vector<std::string> all = directoryD;
@@ -188,6 +191,7 @@ std::vector<std::string> everything() {
 }
 
 TEST(WildcardConformance, MasksOverOrdinaryNames) {
+    // clang-format off
     checkRows(directoryD,
               {{"J01", "*", everything()}, {"J01", "*.*", everything()}, {"J01", "*. ", everything()},
                {"J01", "*.*.*", everything()}, {"J02", "*.", {".", "..", "a", "aa", "aaa", "aaaa", "one"}},
@@ -208,9 +212,11 @@ TEST(WildcardConformance, MasksOverOrdinaryNames) {
                {"J12", "MIXED.CASE", {"Mixed.Case"}}, {"J13", "*..*", {".", ".."}}, {"J13", ".*", {".", ".."}},
                {"J13", "*.t*", {"one.two", "ab.two", "abc.three", "readme.txt", "readme.txt.bak", "x.tx"}},
                {"J20", "ONE.TWO", {"one.two"}}});
+    // clang-format on
 }
 
 TEST(WildcardConformance, MasksOverNamesWithLeadingDots) {
+    // clang-format off
     checkRows({"..a", "..a.a", ".a", ".a..a", ".a.a", ".aaa", "a", "a..a", "a.a", "a.a.a", "aa", "aaa", "aaaa", " .a"},
               {{"J14", ".*", {".", "..", "..a", "..a.a", ".a", ".a..a", ".a.a", ".aaa"}},
                {"J14", "*..*", {".", "..", "..a", "..a.a", ".a..a", "a..a"}},
@@ -218,6 +224,7 @@ TEST(WildcardConformance, MasksOverNamesWithLeadingDots) {
                {"J14", ".*.", {".", "..", ".a", ".aaa"}}, {"J14", "..*", {".", "..", "..a", "..a.a"}},
                {"J14", "aa.*", {"aa"}}, {"J14", "? .*", {}}, {"J14", ". *", {}}, {"J14", "* . *", {}},
                {"J14", " *..", {}}});
+    // clang-format on
 }
 
 // A name in the ANSI code page (UTF-8 natively, 1252 under Wine).

@@ -22,7 +22,8 @@ struct FullPathCase {
 std::string expand(std::string text, const std::string& current) {
     const std::string letter(1, static_cast<char>(std::tolower(static_cast<unsigned char>(current[0]))));
     for (auto [key, value] : {std::pair<std::string, std::string>{"$T", current},
-                              {"$P", current.substr(0, current.find_last_of('\\'))}, {"$D", current.substr(0, 2)},
+                              {"$P", current.substr(0, current.find_last_of('\\'))},
+                              {"$D", current.substr(0, 2)},
                               {"$d", letter}}) {
         for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size())) {
             text.replace(at, key.size(), value);
@@ -43,12 +44,13 @@ TEST_P(FullPathConformance, ResultAndFilePart) {
     LPSTR filePart = reinterpret_cast<LPSTR>(1);
     ASSERT_EQ(expected.size(), GetFullPathNameA(input.c_str(), MAX_PATH, buffer, &filePart)) << input;
     EXPECT_EQ(expected, std::string(buffer)) << input;
-    const std::string part = c.filePart == nullptr ? "(none)"
+    const std::string part = c.filePart == nullptr             ? "(none)"
                              : c.filePart == std::string("$L") ? expected.substr(expected.find_last_of('\\') + 1)
                                                                : c.filePart;
     EXPECT_EQ(part, filePart == nullptr ? "(none)" : filePart) << input;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     GetFullPathNameA, FullPathConformance,
     testing::ValuesIn(std::vector<FullPathCase>{
@@ -69,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         {"foo/..", "$T", "$L"}, {"..", "$P", "$L"}, {"\\foo", "$D\\foo", "foo"}, {"$d:foo", "$T\\foo", "foo"},
         {"$d:./foo", "$T\\foo", "foo"}, {"$d:.", "$T", "$L"}, {"?<>*\"|:", "$T\\?<>*\"|:", "?<>*\"|:"}}),
     ovs::test::namedBy(&FullPathCase::input));
+// clang-format on
 
 TEST(FullPathConformance, ShortBufferOrEmptyNameTouchNothing) {
     ovs::test::InPrivateFolder here;
@@ -76,7 +79,8 @@ TEST(FullPathConformance, ShortBufferOrEmptyNameTouchNothing) {
     const DWORD needed = static_cast<DWORD>(expected.size() + 1);
     // A short buffer gets the size with the NUL; an empty name gives zero.
     for (auto [name, size, result] : {std::tuple<const char*, DWORD, DWORD>{"foo", 0, needed},
-                                      {"foo", 5, needed}, {"foo", needed - 1, needed},
+                                      {"foo", 5, needed},
+                                      {"foo", needed - 1, needed},
                                       {"", 8, 0}}) {
         char buffer[MAX_PATH];
         std::memset(buffer, '#', sizeof buffer);

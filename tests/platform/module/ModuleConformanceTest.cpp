@@ -43,9 +43,13 @@ TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
         const char* text;
     } cases[] = {{msg::FileNotFound, "file %1 not found"},
                  {msg::RegistryNoAccess, "no access to \"%1\" in registration (%2)"},
-                 {msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"}, {msg::AbortedByUser, "%1: aborted by user"},
+                 {msg::MonthNames, "JanFebMarAprMayJunJulAugSepOctNovDec"},
+                 {msg::AbortedByUser, "%1: aborted by user"},
                  {msg::ModuleIgnored, "Module ignored. Embedded English language is used."},
-                 {4711, nullptr}, {0, nullptr}, {1, nullptr}, {65535, nullptr}}; // missing: zero
+                 {4711, nullptr},
+                 {0, nullptr},
+                 {1, nullptr},
+                 {65535, nullptr}}; // missing: zero
     for (const auto& c : cases) {
         // The null module means the program itself.
         for (HMODULE module : {GetModuleHandleA(nullptr), HMODULE(nullptr)}) {

@@ -33,8 +33,7 @@ TEST(ChildProcess, ExitCodesArriveInFullWhereThePlatformKeepsThem) {
     const bool full = !ovs::platform::isPosixSubstitute();
     for (std::uint32_t code : {0u, 1u, 255u, 1000u, 3000u, 3505u, 0x7fffffffu}) {
         std::string output;
-        EXPECT_EQ(full ? code : code & 0xffu, ovs::platform::runProgram(probe({std::to_string(code)}), output))
-            << code;
+        EXPECT_EQ(full ? code : code & 0xffu, ovs::platform::runProgram(probe({std::to_string(code)}), output)) << code;
     }
 }
 

@@ -106,12 +106,16 @@ TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
         const char* module;
         const char* function;
         bool found;
-    } lookups[] = {{"Kernel32.dll", "CreateToolhelp32Snapshot", true}, {"Kernel32.dll", "Process32First", true},
-                   {"Kernel32.dll", "Process32Next", true},            {"Kernel32.dll", "Module32First", true},
-                   {"Kernel32.dll", "Module32Next", true},             {"Kernel32.dll", "GetProcessId", true},
+    } lookups[] = {{"Kernel32.dll", "CreateToolhelp32Snapshot", true},
+                   {"Kernel32.dll", "Process32First", true},
+                   {"Kernel32.dll", "Process32Next", true},
+                   {"Kernel32.dll", "Module32First", true},
+                   {"Kernel32.dll", "Module32Next", true},
+                   {"Kernel32.dll", "GetProcessId", true},
                    {"Kernel32.dll", "QueryFullProcessImageNameA", true},
                    {"PsApi.dll", "GetProcessImageFileNameA", true},
-                   {"Kernel32.dll", "NoSuchFunction", false},          {"Kernel32.dll", "process32first", false}};
+                   {"Kernel32.dll", "NoSuchFunction", false},
+                   {"Kernel32.dll", "process32first", false}};
     for (const auto& lookup : lookups) {
         HMODULE module = LoadLibraryA(lookup.module);
         ASSERT_NE(nullptr, module) << lookup.module;

@@ -32,8 +32,8 @@ struct ReadCase {
     const char* key;
     const char* defaultValue;
     DWORD result;
-    std::string buffer;                 // expected first bytes of the buffer (sentinel where untouched)
-    DWORD size = MAX_PATH;              // the buffer's size as passed
+    std::string buffer;    // expected first bytes of the buffer (sentinel where untouched)
+    DWORD size = MAX_PATH; // the buffer's size as passed
     std::optional<DWORD> lastError = std::nullopt;
     unsigned wine = WineSame;
     Api api = Api::String;
@@ -47,9 +47,10 @@ protected:
             prepare(c.content);
             std::string buffer(c.size + 32, bufferSentinel);
             SetLastError(lastErrorSentinel);
-            DWORD result = c.api == Api::String
-                ? GetPrivateProfileStringA(c.section, c.key, c.defaultValue, buffer.data(), c.size, path().c_str())
-                : GetPrivateProfileSectionA(c.section, buffer.data(), c.size, path().c_str());
+            DWORD result =
+                c.api == Api::String
+                    ? GetPrivateProfileStringA(c.section, c.key, c.defaultValue, buffer.data(), c.size, path().c_str())
+                    : GetPrivateProfileSectionA(c.section, buffer.data(), c.size, path().c_str());
             DWORD lastError = GetLastError();
             std::string head = buffer.substr(0, c.buffer.size());
 
@@ -67,8 +68,8 @@ protected:
 // A row of GetPrivateProfileSectionA.
 ReadCase section(const char* id, std::optional<std::string> content, const char* name, DWORD size, DWORD result,
                  std::string buffer, std::optional<DWORD> lastError = std::nullopt, unsigned wine = WineSame) {
-    return ReadCase{id, std::move(content), name, nullptr, nullptr, result, std::move(buffer), size,
-                    lastError, wine, Api::Section};
+    return ReadCase{id,   std::move(content), name, nullptr,     nullptr, result, std::move(buffer),
+                    size, lastError,          wine, Api::Section};
 }
 
 TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuffer) {
@@ -224,8 +225,10 @@ TEST_F(PrivateProfileReadTest, SeesEveryChangeOfTheFile) {
         bool settle;                        // wait until the file's last change lies back
         bool keepModificationTime;
         const char* expected;
-    } steps[] = {{"[s]\r\nk=one\r\n", false, false, "one"}, {"[s]\r\nk=two\r\n", false, false, "two"},
-                 {"[s]\r\nk=six\r\n", true, false, "six"},  {"[s]\r\nk=ten\r\n", true, true, "ten"},
+    } steps[] = {{"[s]\r\nk=one\r\n", false, false, "one"},
+                 {"[s]\r\nk=two\r\n", false, false, "two"},
+                 {"[s]\r\nk=six\r\n", true, false, "six"},
+                 {"[s]\r\nk=ten\r\n", true, true, "ten"},
                  {std::nullopt, false, false, "d"}};
     const std::filesystem::path file = folder().native() / "test.ini";
     char buffer[MAX_PATH];
@@ -287,6 +290,7 @@ struct IntCase {
 };
 
 TEST_F(PrivateProfileReadTest, ConvertsTheLeadingNumberOfAValue) {
+    // clang-format off
     const IntCase cases[] = {
         {"-1", -1, 4294967295u}, {"-1", 1, 4294967295u}, {"1", -1, 1}, {"+1", -1, 1},
         {"4294967296", -1, 0}, {"4294967297", 1, 1}, {"-4294967297", 1, 4294967295u},
@@ -295,6 +299,7 @@ TEST_F(PrivateProfileReadTest, ConvertsTheLeadingNumberOfAValue) {
         {"  -7  ", 0, static_cast<UINT>(-7)}, {"2147483648", 0, 2147483648u}, {"99999999999", 0, 1215752191u},
         {"0x10", 0, 16}, {"010", 0, 10}, {nullptr, -1, 4294967295u}, {nullptr, 1, 1},
     };
+    // clang-format on
     for (const IntCase& c : cases) {
         SCOPED_TRACE(c.value == nullptr ? "no file" : c.value);
         prepare(std::nullopt);

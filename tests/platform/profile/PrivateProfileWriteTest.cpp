@@ -25,9 +25,9 @@ Call sectionWrite(const char* section, std::optional<std::string> entries, BOOL 
 
 struct WriteCase {
     const char* id;
-    std::optional<std::string> initial;  // nullopt: no file
+    std::optional<std::string> initial; // nullopt: no file
     std::vector<Call> calls;
-    std::optional<std::string> expected; // nullopt: no file afterwards
+    std::optional<std::string> expected;           // nullopt: no file afterwards
     std::optional<DWORD> lastError = std::nullopt; // after the last call
     unsigned wine = WineSame;
 };
@@ -43,9 +43,9 @@ protected:
                 SCOPED_TRACE(call.key ? call.key : "(null key)");
                 const char* value = call.value ? call.value->c_str() : nullptr;
                 SetLastError(lastErrorSentinel);
-                BOOL result = call.sectionWrite ? WritePrivateProfileSectionA(call.section, value, path().c_str())
-                                                : WritePrivateProfileStringA(call.section, call.key, value,
-                                                                             path().c_str());
+                BOOL result = call.sectionWrite
+                                  ? WritePrivateProfileSectionA(call.section, value, path().c_str())
+                                  : WritePrivateProfileStringA(call.section, call.key, value, path().c_str());
                 lastError = GetLastError();
                 expectPart(c.wine, WineReturn, c.id, "returns", call.result, result);
             }
@@ -63,6 +63,7 @@ const std::string G04 =
     "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n";
 
 TEST_F(PrivateProfileWriteTest, LaysOutNewSectionsKeysAndValues) {
+    // clang-format off
     run({
         {"G01", std::nullopt, {{"App", "key", ""s}}, "[App]\r\nkey=\r\n"},
         {"G02", "", {{"SectionName", "TestKey", "TestValue"s}}, "[SectionName]\r\nTestKey=TestValue\r\n",
@@ -115,6 +116,7 @@ TEST_F(PrivateProfileWriteTest, LaysOutNewSectionsKeysAndValues) {
         {"CR-only file", "[a]\rk=1\r", {{"a", "k2", "2"s}, {"b", "x", "y"s}}, "[a]\rk=1\rk2=2\r\n[b]\r\nx=y\r\n",
          std::nullopt, WineFile},
     });
+    // clang-format on
 }
 
 TEST_F(PrivateProfileWriteTest, WritesValuesVerbatimAndReadsThemBack) {
@@ -155,6 +157,7 @@ TEST_F(PrivateProfileWriteTest, WritesAValueOfAMebibyteWhole) {
 
 TEST_F(PrivateProfileWriteTest, DeletesKeysReplacesSectionsAndRefusesBadCalls) {
     const std::string I02 = ";c\r\n[s]\r\nold=1\r\n;inner\r\nold2=2\r\n[t]\r\nx=1\r\n";
+    // clang-format off
     run({
         {"H01", G04, {{"App1", "key2", std::nullopt}},
          "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
@@ -194,6 +197,7 @@ TEST_F(PrivateProfileWriteTest, DeletesKeysReplacesSectionsAndRefusesBadCalls) {
         {"section write then key", std::nullopt, {sectionWrite("s", "a=1\0\0"s), {"s", "b", "2"s}},
          "[s]\r\na=1\r\nb=2\r\n"},
     });
+    // clang-format on
 }
 
 TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {

@@ -13,7 +13,9 @@
 
 namespace {
 
-std::vector<BYTE> bytesOf(const char* text) { return std::vector<BYTE>(text, text + std::strlen(text) + 1); }
+std::vector<BYTE> bytesOf(const char* text) {
+    return std::vector<BYTE>(text, text + std::strlen(text) + 1);
+}
 
 // The status of a query for the size of a value; the size goes to *size when given.
 LSTATUS querySize(HKEY key, const char* name, DWORD* size = nullptr) {
@@ -62,8 +64,10 @@ protected:
 
 TEST(RegistryStandardKeys, ExistInAFreshRegistryAndCannotBeDeleted) {
     ovs::test::PrivateRegistry registry;
-    const std::pair<HKEY, const char*> keys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE"}, {HKEY_LOCAL_MACHINE, "System"},
-                                                 {HKEY_LOCAL_MACHINE, "HARDWARE"}, {HKEY_CURRENT_USER, "SOFTWARE"},
+    const std::pair<HKEY, const char*> keys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE"},
+                                                 {HKEY_LOCAL_MACHINE, "System"},
+                                                 {HKEY_LOCAL_MACHINE, "HARDWARE"},
+                                                 {HKEY_CURRENT_USER, "SOFTWARE"},
                                                  {HKEY_USERS, ".DEFAULT"}};
     for (const auto& [root, path] : keys) {
         HKEY key = nullptr;
@@ -112,10 +116,12 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
 
 TEST_F(RegistryConformance, EveryTypeReadsBackAsWritten) {
     const std::vector<TypedValue> values = {{"Text", REG_SZ, bytesOf("C:\\Program Files\\\"x\"")},
-                                            {"", REG_SZ, bytesOf("default")}, {"Empty", REG_SZ, bytesOf("")},
+                                            {"", REG_SZ, bytesOf("default")},
+                                            {"Empty", REG_SZ, bytesOf("")},
                                             {"Expand", REG_EXPAND_SZ, bytesOf("%TEMP%\\x")},
                                             {"Blob", REG_BINARY, {0xde, 0xad, 0x00, 0xbe, 0xef}},
-                                            {"NoBytes", REG_BINARY, {}}, {"Count", REG_DWORD, {0x2a, 0x00, 0x00, 0x80}},
+                                            {"NoBytes", REG_BINARY, {}},
+                                            {"Count", REG_DWORD, {0x2a, 0x00, 0x00, 0x80}},
                                             {"Big", REG_QWORD, {0xef, 0xcd, 0xab, 0x89, 0x67, 0x45, 0x23, 0x01}}};
     for (const TypedValue& value : values) {
         set(key_, value);
@@ -144,13 +150,12 @@ TEST_F(RegistryConformance, SizesOfShortBuffersNullDataAndMissingValues) {
         bool withData;
         LSTATUS status;
         DWORD type, reported;
-    } cases[] = {
-        {"Text", 3, true, ERROR_MORE_DATA, REG_SZ, 6},     {"Text", 6, true, ERROR_SUCCESS, REG_SZ, 6},
-        {"Text", 0, false, ERROR_SUCCESS, REG_SZ, 6},      {"TEXT", 100, false, ERROR_SUCCESS, REG_SZ, 6},
-        {"Blob", 8, true, ERROR_MORE_DATA, REG_BINARY, 9}, {"Blob", 0, true, ERROR_MORE_DATA, REG_BINARY, 9},
-        {"Blob", 9, true, ERROR_SUCCESS, REG_BINARY, 9},   {"t", 0, false, ERROR_SUCCESS, REG_SZ, 4},
-        {"Missing", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}, {nullptr, 0, false, ERROR_FILE_NOT_FOUND, 0, 0},
-        {"", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}};
+    } cases[] = {{"Text", 3, true, ERROR_MORE_DATA, REG_SZ, 6},     {"Text", 6, true, ERROR_SUCCESS, REG_SZ, 6},
+                 {"Text", 0, false, ERROR_SUCCESS, REG_SZ, 6},      {"TEXT", 100, false, ERROR_SUCCESS, REG_SZ, 6},
+                 {"Blob", 8, true, ERROR_MORE_DATA, REG_BINARY, 9}, {"Blob", 0, true, ERROR_MORE_DATA, REG_BINARY, 9},
+                 {"Blob", 9, true, ERROR_SUCCESS, REG_BINARY, 9},   {"t", 0, false, ERROR_SUCCESS, REG_SZ, 4},
+                 {"Missing", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}, {nullptr, 0, false, ERROR_FILE_NOT_FOUND, 0, 0},
+                 {"", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.name ? c.name : "(null)") << " " << c.bufferSize);
         BYTE buffer[16] = {};

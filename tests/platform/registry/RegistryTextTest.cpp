@@ -51,7 +51,8 @@ TEST(RegistryText, HandWrittenFixtureIsReadBack) {
         const std::string appKey =
             "SOFTWARE\\OvsConformance\\" + ovs::test::uniqueKeyName("AppPaths") + "\\Acrobat.exe";
         const std::string text = std::string(exported ? "Windows Registry Editor Version 5.00" : "REGEDIT4") +
-                                 "\r\n\r\n; hand-written\r\n[HKEY_LOCAL_MACHINE\\" + appKey + "]\r\n"
+                                 "\r\n\r\n; hand-written\r\n[HKEY_LOCAL_MACHINE\\" + appKey +
+                                 "]\r\n"
                                  "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
                                  "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n\"Flags\"=dword:00000010\r\n"
                                  "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n";
@@ -68,7 +69,8 @@ TEST(RegistryText, HandWrittenFixtureIsReadBack) {
             DWORD type;
         } values[] = {{"", std::string("C:\\Programs\\Acrobat\\Acrobat.exe") + '\0', REG_SZ},
                       {"PATH", std::string("C:\\Programs\\Acrobat") + '\0', REG_SZ},
-                      {"Flags", std::string("\x10\0\0\0", 4), REG_DWORD}, {"Blob", "\x01\x02\x03", REG_BINARY}};
+                      {"Flags", std::string("\x10\0\0\0", 4), REG_DWORD},
+                      {"Blob", "\x01\x02\x03", REG_BINARY}};
         for (const auto& value : values) {
             DWORD type = 0;
             EXPECT_EQ(value.data, queryText(HKEY_LOCAL_MACHINE, appKey, value.name, type)) << value.name;
@@ -103,9 +105,9 @@ TEST_F(SubstituteRegistryFile, AFileThatIsNoRegistryFileFailsEveryCallAndStays) 
     const std::string good = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=dword:00000001\n";
     for (const std::string& content : {
              std::string("not a registry file\n"),
-             utf16Of("REGEDIT4\r\n").substr(2),          // UTF-16 without its byte-order mark
-             good + "\"w\"=dword:123456789\n",           // a value that cannot be read
-             good + "\"w\"\n",                           // a value line without "="
+             utf16Of("REGEDIT4\r\n").substr(2),           // UTF-16 without its byte-order mark
+             good + "\"w\"=dword:123456789\n",            // a value that cannot be read
+             good + "\"w\"\n",                            // a value line without "="
              good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n", // a key line without "]"
              std::string("REGEDIT4\n\"v\"=\"outside any key\"\n"),
          }) {
@@ -158,8 +160,8 @@ TEST_F(SubstituteRegistryFile, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ | KEY_WRITE, &key));
     const BYTE one[] = {1, 0, 0, 0};
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_DWORD, one, 4));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, nullptr, 0, KEY_READ,
-                                                   nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
     EXPECT_EQ(content, readAll(file("HKEY_CURRENT_USER")));
     std::filesystem::permissions(file("HKEY_CURRENT_USER"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
@@ -170,12 +172,14 @@ TEST_F(SubstituteRegistryFile, WrittenFileHasTheDocumentedForm) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ovs\\Empty", 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr));
     RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ovs\\Values", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    const std::pair<DWORD, std::string> values[] = {
-        {REG_SZ, std::string("Z:\\opt\\a \"b\"\0", 13)}, {REG_DWORD, std::string("\x2a\0\0\0", 4)},
-        {REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8)}, {REG_BINARY, std::string(30, '\xab')},
-        {REG_EXPAND_SZ, std::string("%X%\0", 4)}, {REG_SZ, std::string("a\nb\0", 4)}};
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ovs\\Values", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    const std::pair<DWORD, std::string> values[] = {{REG_SZ, std::string("Z:\\opt\\a \"b\"\0", 13)},
+                                                    {REG_DWORD, std::string("\x2a\0\0\0", 4)},
+                                                    {REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8)},
+                                                    {REG_BINARY, std::string(30, '\xab')},
+                                                    {REG_EXPAND_SZ, std::string("%X%\0", 4)},
+                                                    {REG_SZ, std::string("a\nb\0", 4)}};
     const char* names[] = {"", "Count", "Big", "Blob", "Expand", "Lines"};
     for (std::size_t i = 0; i < std::size(values); ++i) {
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, names[i], 0, values[i].first,

@@ -50,10 +50,13 @@ TEST_F(ShellFolderSubstitute, FolderComesFromXdgConfigHomeThenHome) {
         const char *xdg, *home;
         HRESULT result;
         const char* folder;
-    } cases[] = {{"/cfg/here", "/home/u", S_OK, "Z:\\cfg\\here"}, {"/cfg/here/", "/home/u", S_OK, "Z:\\cfg\\here"},
+    } cases[] = {{"/cfg/here", "/home/u", S_OK, "Z:\\cfg\\here"},
+                 {"/cfg/here/", "/home/u", S_OK, "Z:\\cfg\\here"},
                  {"relative/cfg", "/home/u", S_OK, "Z:\\home\\u\\.config"},
-                 {"", "/home/u", S_OK, "Z:\\home\\u\\.config"}, {"", "/home/u/", S_OK, "Z:\\home\\u\\.config"},
-                 {"", "", E_FAIL, ""}, {"relative", "", E_FAIL, ""}};
+                 {"", "/home/u", S_OK, "Z:\\home\\u\\.config"},
+                 {"", "/home/u/", S_OK, "Z:\\home\\u\\.config"},
+                 {"", "", E_FAIL, ""},
+                 {"relative", "", E_FAIL, ""}};
     for (const auto& c : cases) {
         set(c.xdg, c.home);
         HRESULT result = 0;

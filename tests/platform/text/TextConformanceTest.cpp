@@ -15,10 +15,12 @@ using ovs::test::failsWith;
 namespace {
 
 TEST(TextConformance, CaseMappingOfAsciiText) {
+    // clang-format off
     const struct {
         const char *text, *upper, *lower;
     } cases[] = {{"abc", "ABC", "abc"}, {"MiXeD 123", "MIXED 123", "mixed 123"}, {"EXE", "EXE", "exe"},
                  {"a-z_{}@[`", "A-Z_{}@[`", "a-z_{}@[`"}, {"", "", ""}};
+    // clang-format on
     for (const auto& c : cases) {
         std::string upper = c.text, lower = c.text;
         const DWORD length = static_cast<DWORD>(upper.size());
@@ -33,7 +35,7 @@ TEST(TextConformance, CaseMappingOfAsciiText) {
 }
 
 TEST(TextConformance, Utf8RoundTripAndItsFailures) {
-    const char utf8[] = "a\xC3\xA4\xE2\x82\xAC"; // a, a-umlaut, euro sign
+    const char utf8[] = "a\xC3\xA4\xE2\x82\xAC";                         // a, a-umlaut, euro sign
     ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)); // three characters and the zero
     wchar_t wide[8];
     ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 4));
@@ -43,7 +45,8 @@ TEST(TextConformance, Utf8RoundTripAndItsFailures) {
     ASSERT_EQ(6, WideCharToMultiByte(CP_UTF8, 0, wide, 3, narrow, sizeof narrow, nullptr, nullptr));
     EXPECT_STREQ(utf8, narrow);
 
-    const char broken[] = "a\xFF" "b";
+    const char broken[] = "a\xFF"
+                          "b";
     EXPECT_TRUE(failsWith(0, ERROR_NO_UNICODE_TRANSLATION,
                           [&] { return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, broken, 3, wide, 8); }));
     // Without the flag the bad byte becomes the replacement character.
@@ -89,6 +92,7 @@ TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubst
     for (int i = 0; i < 3; ++i) {
         saved[i] = std::getenv(names[i]) != nullptr ? std::getenv(names[i]) : "";
     }
+    // clang-format off
     const struct {
         const char* values[3];
         LANGID expected;
@@ -96,6 +100,7 @@ TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubst
                  {{"de_DE.UTF-8", "fr_FR", ""}, 1031}, {{"", "zh_HK.UTF-8", "de_DE"}, 3076}, {{"", "", "zh_SG"}, 4100},
                  {{"", "", "fi_FI.UTF-8@euro"}, 1035}, {{"", "", "pt_BR"}, 1046},     {{"", "", "es_ES"}, 3082},
                  {{"", "", "sv"}, 1053},         {{"", "", "xx_YY"}, 1033},           {{"", "", "en_GB"}, 2057}};
+    // clang-format on
     for (const auto& c : cases) {
         for (int i = 0; i < 3; ++i) {
             ovs::platform::setEnvironmentVariable(names[i], c.values[i]);

@@ -43,8 +43,8 @@ TEST(TimeConformance, SystemTimeToFileTimeKnownMomentsAndBack) {
 }
 
 TEST(TimeConformance, InvalidFieldsAndTicksAreRefused) {
-    const SYSTEMTIME invalid[] = {{2021, 2, 0, 29, 0, 0, 0, 0}, {2021, 13, 0, 1, 0, 0, 0, 0},
-                                  {2021, 1, 0, 1, 24, 0, 0, 0}, {2021, 1, 0, 1, 0, 60, 0, 0},
+    const SYSTEMTIME invalid[] = {{2021, 2, 0, 29, 0, 0, 0, 0},  {2021, 13, 0, 1, 0, 0, 0, 0},
+                                  {2021, 1, 0, 1, 24, 0, 0, 0},  {2021, 1, 0, 1, 0, 60, 0, 0},
                                   {1600, 12, 0, 31, 0, 0, 0, 0}, {2021, 1, 0, 1, 0, 0, 0, 1000}};
     for (const SYSTEMTIME& fields : invalid) {
         FILETIME time{};

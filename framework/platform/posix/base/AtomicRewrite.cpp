@@ -29,7 +29,9 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-DWORD failure(int error) { return error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error); }
+DWORD failure(int error) {
+    return error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error);
+}
 
 bool readAll(int fd, std::string& bytes) {
     bytes.clear();

@@ -52,7 +52,11 @@ std::string utf16LEFromUtf8(const std::string& text) {
     };
     for (std::size_t i = 0; i < text.size();) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
         char32_t c = 0xFFFD;
         if (length != 0 && i + length <= text.size()) {
             c = length == 1 ? lead : (lead & (0x7F >> length));
@@ -79,7 +83,6 @@ std::string utf16LEFromUtf8(const std::string& text) {
     }
     return out;
 }
-
 
 } // namespace
 

@@ -18,8 +18,7 @@ HANDLE registerHandle(std::unique_ptr<KernelObject> object);
 // The object behind a handle, or null when the handle is unknown.
 KernelObject* lookupHandle(HANDLE handle);
 
-template <class T>
-T* lookupHandleAs(HANDLE handle) {
+template <class T> T* lookupHandleAs(HANDLE handle) {
     return dynamic_cast<T*>(lookupHandle(handle));
 }
 

@@ -25,19 +25,29 @@ HandleTable& handleTable() {
 
 } // namespace
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD errorCode) { lastError = errorCode; }
+void SetLastError(DWORD errorCode) {
+    lastError = errorCode;
+}
 
-BOOL CloseHandle(HANDLE handle) { return ovs::posix::closeHandle(handle) ? TRUE : FALSE; }
+BOOL CloseHandle(HANDLE handle) {
+    return ovs::posix::closeHandle(handle) ? TRUE : FALSE;
+}
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+DWORD GetCurrentProcessId() {
+    return static_cast<DWORD>(::getpid());
+}
 
 void Sleep(DWORD milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
+HANDLE GetCurrentProcess() {
+    return INVALID_HANDLE_VALUE;
+}
 
 BOOL IsWow64Process(HANDLE process, PBOOL isWow64) {
     if (process != GetCurrentProcess() && ovs::posix::lookupHandle(process) == nullptr) {

@@ -68,7 +68,7 @@ typedef LONG_PTR (*FARPROC)();
 #define MAX_PATH 260
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define PRIMARYLANGID(lgid) ((WORD)(lgid)&0x3ff)
 #define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
 
 typedef union _LARGE_INTEGER {

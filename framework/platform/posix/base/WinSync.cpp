@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::gettid()); }
+DWORD GetCurrentThreadId() {
+    return static_cast<DWORD>(::gettid());
+}
 
 void InitializeCriticalSection(LPCRITICAL_SECTION section) {
     pthread_mutexattr_t attributes;
@@ -13,8 +15,14 @@ void InitializeCriticalSection(LPCRITICAL_SECTION section) {
     pthread_mutexattr_destroy(&attributes);
 }
 
-void EnterCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_lock(&section->mutex); }
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+    pthread_mutex_lock(&section->mutex);
+}
 
-void LeaveCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_unlock(&section->mutex); }
+void LeaveCriticalSection(LPCRITICAL_SECTION section) {
+    pthread_mutex_unlock(&section->mutex);
+}
 
-void DeleteCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_destroy(&section->mutex); }
+void DeleteCriticalSection(LPCRITICAL_SECTION section) {
+    pthread_mutex_destroy(&section->mutex);
+}

@@ -22,9 +22,15 @@ void codePointsOf(const std::string& text, std::vector<wchar_t>& result) {
             ++i;
             continue;
         }
-        std::size_t length = lead < 0x80 ? 1 : (lead >= 0xC2 && lead < 0xE0) ? 2 : (lead >= 0xE0 && lead < 0xF0) ? 3
-                                                                             : (lead >= 0xF0 && lead < 0xF5) ? 4 : 0;
-        std::uint32_t value = length == 1 ? lead : length == 2 ? lead & 0x1Fu : length == 3 ? lead & 0x0Fu : lead & 0x07u;
+        std::size_t length = lead < 0x80                     ? 1
+                             : (lead >= 0xC2 && lead < 0xE0) ? 2
+                             : (lead >= 0xE0 && lead < 0xF0) ? 3
+                             : (lead >= 0xF0 && lead < 0xF5) ? 4
+                                                             : 0;
+        std::uint32_t value = length == 1   ? lead
+                              : length == 2 ? lead & 0x1Fu
+                              : length == 3 ? lead & 0x0Fu
+                                            : lead & 0x07u;
         for (std::size_t k = 1; k < length; ++k) {
             const unsigned char next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
             if ((next & 0xC0) != 0x80) {

@@ -49,8 +49,7 @@ int openFlagsFor(DWORD access) {
 
 // Moves `count` bytes with `step` (a read or a write on the descriptor) until all are moved, the
 // file ends or an error stops it; as on Windows, the bytes moved are reported even on failure.
-template <typename Step>
-BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
+template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
     FileObject* file = fileOf(handle);
     if (moved != nullptr) {
         *moved = 0;

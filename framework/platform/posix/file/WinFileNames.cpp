@@ -108,7 +108,7 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
     }
     if (result != 0) {
         int error = errno;
-        SetLastError(error == EEXIST ? ERROR_ALREADY_EXISTS
+        SetLastError(error == EEXIST  ? ERROR_ALREADY_EXISTS
                      : error == EXDEV ? ERROR_NOT_SAME_DEVICE
                                       : ovs::posix::errorForPath(error, to));
         return FALSE;

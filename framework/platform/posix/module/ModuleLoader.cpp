@@ -22,8 +22,7 @@ struct Module {
     unsigned loads = 0;
 };
 
-template <class F>
-FARPROC address(F function) {
+template <class F> FARPROC address(F function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)); // through the generic type
 }
 

@@ -11,16 +11,20 @@
 namespace {
 
 // Where Windows loads an executable by default; any fixed non-null value would do.
-HMODULE programModule() { return reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x400000)); }
+HMODULE programModule() {
+    return reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x400000));
+}
 
-bool isProgram(HMODULE module) { return module == nullptr || module == programModule(); }
+bool isProgram(HMODULE module) {
+    return module == nullptr || module == programModule();
+}
 
 const ovs::posix::StringResource* findString(UINT id) {
     using ovs::posix::programStringTable;
     using ovs::posix::programStringTableSize;
     const auto* end = programStringTable + programStringTableSize;
-    const auto* hit = std::find_if(programStringTable, end,
-                                   [id](const ovs::posix::StringResource& entry) { return entry.id == id; });
+    const auto* hit =
+        std::find_if(programStringTable, end, [id](const ovs::posix::StringResource& entry) { return entry.id == id; });
     return hit == end ? nullptr : hit;
 }
 

@@ -138,7 +138,8 @@ ChildProcess::ChildProcess(const Options& options) : state_(new State) {
             ::waitpid(pid, nullptr, 0);
         }
         delete state_;
-        throw std::runtime_error("cannot start " + options.program + ": " + std::strerror(pid < 0 ? errno : childError));
+        throw std::runtime_error("cannot start " + options.program + ": " +
+                                 std::strerror(pid < 0 ? errno : childError));
     }
     state_->pid = pid;
     state_->outputPipe = pipeFds[0];
@@ -220,7 +221,9 @@ void ChildProcess::terminate() {
     }
 }
 
-std::uint32_t ChildProcess::id() const { return static_cast<std::uint32_t>(state_->pid); }
+std::uint32_t ChildProcess::id() const {
+    return static_cast<std::uint32_t>(state_->pid);
+}
 
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
     if (value.empty()) {

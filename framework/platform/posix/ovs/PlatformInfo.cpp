@@ -6,11 +6,17 @@
 
 namespace ovs::platform {
 
-bool isWine() { return false; }
+bool isWine() {
+    return false;
+}
 
-bool isPosixSubstitute() { return true; }
+bool isPosixSubstitute() {
+    return true;
+}
 
-bool runsAsSuperuser() { return ::geteuid() == 0; }
+bool runsAsSuperuser() {
+    return ::geteuid() == 0;
+}
 
 int processExitStatus(std::int32_t code) {
     int status = static_cast<int>(static_cast<std::uint32_t>(code) & 0xFFu);

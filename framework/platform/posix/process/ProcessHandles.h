@@ -11,7 +11,7 @@ public:
     DWORD processId;
     unsigned long long startTime; // tells the process apart from a later one with the same id
     DWORD access;
-    DWORD exitCode = 0;           // the code our TerminateProcess gave it
+    DWORD exitCode = 0; // the code our TerminateProcess gave it
 };
 
 // A handle on a running process with the given rights; null (ERROR_INVALID_PARAMETER) when

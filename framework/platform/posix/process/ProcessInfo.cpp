@@ -11,7 +11,9 @@
 namespace ovs::posix {
 
 namespace {
-std::string procPath(DWORD processId, const char* leaf) { return "/proc/" + std::to_string(processId) + "/" + leaf; }
+std::string procPath(DWORD processId, const char* leaf) {
+    return "/proc/" + std::to_string(processId) + "/" + leaf;
+}
 } // namespace
 
 bool readProcessStatus(DWORD processId, ProcessStatus& status) {
@@ -81,7 +83,8 @@ std::vector<DWORD> processIds() {
     }
     while (dirent* entry = ::readdir(folder)) {
         const char* name = entry->d_name;
-        if (*name != '\0' && std::all_of(name, name + std::char_traits<char>::length(name), [](char c) { return c >= '0' && c <= '9'; })) {
+        if (*name != '\0' && std::all_of(name, name + std::char_traits<char>::length(name),
+                                         [](char c) { return c >= '0' && c <= '9'; })) {
             ids.push_back(static_cast<DWORD>(std::strtoul(name, nullptr, 10)));
         }
     }

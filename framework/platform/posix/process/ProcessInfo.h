@@ -9,10 +9,10 @@
 namespace ovs::posix {
 
 struct ProcessStatus {
-    char state = '?';                  // R, S, D, Z (zombie), X (dead), ...
+    char state = '?'; // R, S, D, Z (zombie), X (dead), ...
     DWORD parentId = 0;
     DWORD threads = 0;
-    unsigned long long startTime = 0;  // clock ticks after boot: tells a reused id apart
+    unsigned long long startTime = 0; // clock ticks after boot: tells a reused id apart
 };
 
 // /proc/PID/stat of the process; false when it does not exist.

@@ -19,7 +19,7 @@
 namespace {
 
 struct Report {
-    int kind;  // 1: the program's id, 2: errno of a failed step
+    int kind; // 1: the program's id, 2: errno of a failed step
     int value;
 };
 
@@ -102,7 +102,8 @@ BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
     }
     std::string file, folder;
     struct stat fileInfo {};
-    if (info->lpFile == nullptr || !ovs::posix::unixPathFrom(info->lpFile, file) || ::stat(file.c_str(), &fileInfo) != 0) {
+    if (info->lpFile == nullptr || !ovs::posix::unixPathFrom(info->lpFile, file) ||
+        ::stat(file.c_str(), &fileInfo) != 0) {
         return fail(info, ERROR_FILE_NOT_FOUND, SE_ERR_FNF);
     }
     if (info->lpDirectory != nullptr && *info->lpDirectory != '\0') {

@@ -93,7 +93,8 @@ BOOL moduleAt(HANDLE handle, LPMODULEENTRY32 entry, bool first) {
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     auto snapshot = std::make_unique<Snapshot>();
-    if ((flags & ~static_cast<DWORD>(TH32CS_SNAPPROCESS | TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) != 0 || flags == 0) {
+    if ((flags & ~static_cast<DWORD>(TH32CS_SNAPPROCESS | TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) != 0 ||
+        flags == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
@@ -103,7 +104,8 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
             if (!ovs::posix::readProcessStatus(id, status) || status.state == 'Z' || status.state == 'X') {
                 continue; // ended meanwhile, or a zombie: no longer a running process
             }
-            snapshot->processes.push_back(ProcessRecord{id, status.parentId, status.threads, ovs::posix::processImageName(id)});
+            snapshot->processes.push_back(
+                ProcessRecord{id, status.parentId, status.threads, ovs::posix::processImageName(id)});
         }
     }
     if ((flags & (TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) != 0) {
@@ -119,7 +121,15 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     return ovs::posix::registerHandle(std::move(snapshot));
 }
 
-BOOL Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) { return processAt(snapshot, entry, true); }
-BOOL Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) { return processAt(snapshot, entry, false); }
-BOOL Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) { return moduleAt(snapshot, entry, true); }
-BOOL Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) { return moduleAt(snapshot, entry, false); }
+BOOL Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) {
+    return processAt(snapshot, entry, true);
+}
+BOOL Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
+    return processAt(snapshot, entry, false);
+}
+BOOL Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) {
+    return moduleAt(snapshot, entry, true);
+}
+BOOL Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) {
+    return moduleAt(snapshot, entry, false);
+}

@@ -15,8 +15,8 @@
 
 namespace {
 
-using ovs::posix::ProfileText;
 using ovs::posix::ProfileLocation;
+using ovs::posix::ProfileText;
 
 // Parameters lose their outer spaces, and only spaces.
 std::string_view trimSpaces(const char* text) {
@@ -144,14 +144,17 @@ UINT leadingNumber(const char* text) {
     unsigned base = 10;
     if (text[0] == '0') {
         char prefix = text[1];
-        base = (prefix == 'x' || prefix == 'X') ? 16 : (prefix == 'o' || prefix == 'O') ? 8
-             : (prefix == 'b' || prefix == 'B') ? 2 : 10;
+        base = (prefix == 'x' || prefix == 'X')   ? 16
+               : (prefix == 'o' || prefix == 'O') ? 8
+               : (prefix == 'b' || prefix == 'B') ? 2
+                                                  : 10;
         if (base != 10) {
             text += 2;
         }
     }
     std::uint32_t result = 0;
-    for (int digit = digitValue(*text); digit >= 0 && static_cast<unsigned>(digit) < base; digit = digitValue(*++text)) {
+    for (int digit = digitValue(*text); digit >= 0 && static_cast<unsigned>(digit) < base;
+         digit = digitValue(*++text)) {
         result = result * base + static_cast<std::uint32_t>(digit);
     }
     return negative ? static_cast<UINT>(0u - result) : static_cast<UINT>(result);

@@ -27,8 +27,8 @@ struct FileState {
     long long changed = 0;
 
     bool operator==(const FileState& other) const {
-        return device == other.device && inode == other.inode && size == other.size &&
-               modified == other.modified && changed == other.changed;
+        return device == other.device && inode == other.inode && size == other.size && modified == other.modified &&
+               changed == other.changed;
     }
 };
 

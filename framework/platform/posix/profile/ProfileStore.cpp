@@ -117,7 +117,8 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Pro
         SetLastError(ERROR_SUCCESS);
         return true;
     }
-    DWORD written = replaceFile(target, fileBytesFromText(text.bytes(), encoding), exists ? static_cast<int>(status.st_mode & 07777) : -1);
+    DWORD written = replaceFile(target, fileBytesFromText(text.bytes(), encoding),
+                                exists ? static_cast<int>(status.st_mode & 07777) : -1);
     if (written != ERROR_SUCCESS) {
         SetLastError(written);
         return false;

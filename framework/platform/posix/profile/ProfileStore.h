@@ -17,8 +17,8 @@
 namespace ovs::posix {
 
 struct ProfileLocation {
-    std::string unixPath;             // the file as the Unix file system names it
-    bool inWindowsDirectory = false;  // named without a folder: resolved in the Windows directory
+    std::string unixPath;            // the file as the Unix file system names it
+    bool inWindowsDirectory = false; // named without a folder: resolved in the Windows directory
 };
 
 // Resolves a profile file name as Windows does: a null name means "win.ini"; a name without

@@ -7,7 +7,9 @@ namespace {
 
 const char* const lineEnd = "\r\n";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) {
@@ -19,7 +21,9 @@ std::string_view trimBlanks(std::string_view text) {
     return text;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -86,7 +90,7 @@ std::vector<ProfileText::Line> ProfileText::split() const {
 }
 
 std::optional<ProfileText::SectionRange> ProfileText::findSection(const std::vector<Line>& lines,
-                                                          std::string_view section) {
+                                                                  std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].kind == Kind::Header && equalsIgnoringAsciiCase(lines[i].name, section)) {
             std::size_t end = i + 1;
@@ -100,7 +104,7 @@ std::optional<ProfileText::SectionRange> ProfileText::findSection(const std::vec
 }
 
 std::optional<std::size_t> ProfileText::findKey(const std::vector<Line>& lines, const SectionRange& range,
-                                            std::string_view key) {
+                                                std::string_view key) {
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
         if (lines[i].kind == Kind::Entry && equalsIgnoringAsciiCase(lines[i].name, key)) {
             return i;

@@ -9,8 +9,8 @@
 
 namespace {
 
-using ovs::posix::RegistryText;
 using ovs::posix::RegistryKeyData;
+using ovs::posix::RegistryText;
 using ovs::posix::RegistryValue;
 
 class OpenRegistryKey : public ovs::posix::KernelObject {
@@ -49,7 +49,9 @@ std::string childPath(const std::string& parent, const char* subKey) {
     return child.empty() ? parent : parent + "\\" + child;
 }
 
-std::string nameOf(const char* name) { return name == nullptr ? std::string() : std::string(name); }
+std::string nameOf(const char* name) {
+    return name == nullptr ? std::string() : std::string(name);
+}
 
 // Whether a key or value name can be kept in the root's file. Windows takes any character
 // but "\" in a key name and any in a value name, but a line break cannot stand inside a
@@ -57,7 +59,9 @@ std::string nameOf(const char* name) { return name == nullptr ? std::string() : 
 // writes such a name broken), so such names are refused with ERROR_INVALID_PARAMETER rather
 // than written so that they read back as another name or key. "]" and every other
 // character round-trip.
-bool keepableName(const char* name) { return name == nullptr || std::strpbrk(name, "\r\n") == nullptr; }
+bool keepableName(const char* name) {
+    return name == nullptr || std::strpbrk(name, "\r\n") == nullptr;
+}
 
 bool asksForWrite(REGSAM access) {
     return (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | MAXIMUM_ALLOWED)) != 0;
@@ -114,7 +118,6 @@ LSTATUS changeKey(const KeyRef& ref, const std::function<LSTATUS(RegistryText&, 
         return change(hive, *key, changed);
     });
 }
-
 
 // Runs read on the key behind a handle as its file holds it now, once the handle is known
 // to carry the access right the reader needs.

@@ -70,10 +70,14 @@ LONG loadFile(const std::string& file, RegistryText& hive, struct stat& status) 
 } // namespace
 
 const char* registryRootName(HKEY root) {
-    if (root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
-    if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
-    if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
-    if (root == HKEY_USERS) return "HKEY_USERS";
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (root == HKEY_USERS)
+        return "HKEY_USERS";
     return nullptr;
 }
 
@@ -89,7 +93,8 @@ bool registryWritable(HKEY root) {
             return S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
         }
         std::size_t slash = folder.rfind('/');
-        folder = slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : "") : folder.substr(0, slash);
+        folder =
+            slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : "") : folder.substr(0, slash);
     }
     return false;
 }

@@ -10,7 +10,9 @@ namespace ovs::posix {
 
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string folded(const std::string& text) {
     std::string result = text;
@@ -18,7 +20,9 @@ std::string folded(const std::string& text) {
     return result;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return folded(a) == folded(b); }
+bool sameName(const std::string& a, const std::string& b) {
+    return folded(a) == folded(b);
+}
 
 std::vector<std::string> components(const std::string& path) {
     std::vector<std::string> parts;
@@ -73,9 +77,12 @@ bool readQuoted(const std::string& text, std::size_t& pos, std::string& out) {
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -276,7 +283,8 @@ RegistryValue* RegistryKeyData::findValue(const std::string& name) {
 }
 
 bool RegistryKeyData::eraseValue(const std::string& name) {
-    auto it = std::find_if(values.begin(), values.end(), [&](const RegistryValue& v) { return sameName(v.name, name); });
+    auto it =
+        std::find_if(values.begin(), values.end(), [&](const RegistryValue& v) { return sameName(v.name, name); });
     if (it == values.end()) {
         return false;
     }
@@ -310,7 +318,7 @@ const std::vector<std::string>& RegistryText::standardKeys() const {
     static const std::vector<std::string> user{"Software"};
     static const std::vector<std::string> users{".DEFAULT"};
     static const std::vector<std::string> none;
-    return sameName(rootName_, "HKEY_LOCAL_MACHINE") ? machine
+    return sameName(rootName_, "HKEY_LOCAL_MACHINE")  ? machine
            : sameName(rootName_, "HKEY_CURRENT_USER") ? user
            : sameName(rootName_, "HKEY_USERS")        ? users
                                                       : none;

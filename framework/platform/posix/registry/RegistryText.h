@@ -35,7 +35,7 @@ struct RegistryValue {
 };
 
 struct RegistryKeyData {
-    std::string path; // below the root, components joined by "\"; empty for the root itself
+    std::string path;                  // below the root, components joined by "\"; empty for the root itself
     std::vector<RegistryValue> values; // in order of creation
 
     RegistryValue* findValue(const std::string& name);

@@ -46,8 +46,10 @@
 #define KEY_READ ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & ~SYNCHRONIZE)
 #define KEY_WRITE ((STANDARD_RIGHTS_WRITE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) & ~SYNCHRONIZE)
 #define KEY_EXECUTE ((KEY_READ) & ~SYNCHRONIZE)
-#define KEY_ALL_ACCESS ((STANDARD_RIGHTS_ALL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | \
-                         KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK) & ~SYNCHRONIZE)
+#define KEY_ALL_ACCESS                                                                                                 \
+    ((STANDARD_RIGHTS_ALL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |            \
+      KEY_NOTIFY | KEY_CREATE_LINK) &                                                                                  \
+     ~SYNCHRONIZE)
 
 #define REG_OPTION_RESERVED 0x00000000L
 #define REG_OPTION_NON_VOLATILE 0x00000000L
@@ -83,35 +85,32 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHK
 // Opens subKey below key, creating it and every missing level first. *disposition (when
 // given) becomes REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY. The class, the options and
 // the security attributes are accepted and not kept.
-LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
-                        REGSAM access, const SECURITY_ATTRIBUTES* security, PHKEY result,
-                        LPDWORD disposition);
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM access,
+                        const SECURITY_ATTRIBUTES* security, PHKEY result, LPDWORD disposition);
 
 // Reads a value (null or empty name: the default value). *type and *dataSize report the
 // value's type and size in bytes (a REG_SZ counts its terminating NUL). With data null only
 // the size is reported; a buffer smaller than the value gives ERROR_MORE_DATA with the size
 // needed in *dataSize. A missing value: ERROR_FILE_NOT_FOUND. Data without a size:
 // ERROR_INVALID_PARAMETER.
-LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataSize);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
 
 // Stores size bytes of data as the value (null or empty name: the default value). A text
 // type whose byte count misses the terminating NUL that follows it gets the NUL counted,
 // as Windows does.
-LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD size);
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
 // The name of sub-key number index in order of names compared without case. *nameSize is
 // the buffer size in characters; on success it becomes the name's length without the NUL,
 // a buffer too small gives ERROR_MORE_DATA. An index past the last key: ERROR_NO_MORE_ITEMS.
 // The class is reported empty; the time is the time the root's file was last written.
-LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
-                      LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
+LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR keyClass,
+                      LPDWORD classSize, PFILETIME lastWriteTime);
 
 // Value number index in the order the values were created: name as in RegEnumKeyExA, type,
 // data and size as in RegQueryValueExA. An index past the last value: ERROR_NO_MORE_ITEMS.
-LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved,
-                      LPDWORD type, LPBYTE data, LPDWORD dataSize);
+LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved, LPDWORD type,
+                      LPBYTE data, LPDWORD dataSize);
 
 // Deletes subKey below key with its values. A key that still has sub-keys is refused with
 // ERROR_ACCESS_DENIED; a missing key gives ERROR_FILE_NOT_FOUND. Handles still open on the

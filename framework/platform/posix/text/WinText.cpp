@@ -10,7 +10,9 @@ namespace {
 
 constexpr char32_t replacement = 0xFFFD;
 
-bool isScalarValue(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
+bool isScalarValue(char32_t c) {
+    return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -81,7 +83,9 @@ bool decodeUtf8(const unsigned char* text, std::size_t length, std::size_t& at, 
     return true;
 }
 
-bool isAnsiCodePage(UINT codePage) { return codePage == CP_ACP || codePage == CP_OEMCP; }
+bool isAnsiCodePage(UINT codePage) {
+    return codePage == CP_ACP || codePage == CP_OEMCP;
+}
 
 struct LanguageName {
     const char* name; // "de" or "de_CH"
@@ -90,22 +94,20 @@ struct LanguageName {
 
 // Territory-specific entries first; a language alone stands for its main territory.
 const LanguageName languageNames[] = {
-    {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009}, {"en_NZ", 0x1409}, {"en_IE", 0x1809},
-    {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"zh_SG", 0x1004}, {"zh_MO", 0x1404}, {"zh_CN", 0x0804},
-    {"nl_BE", 0x0813}, {"fr_BE", 0x080C}, {"fr_CA", 0x0C0C}, {"fr_CH", 0x100C}, {"fr_LU", 0x140C},
-    {"de_CH", 0x0807}, {"de_AT", 0x0C07}, {"de_LU", 0x1007}, {"de_LI", 0x1407}, {"it_CH", 0x0810},
-    {"pt_PT", 0x0816}, {"es_MX", 0x080A}, {"es_AR", 0x2C0A}, {"sv_FI", 0x081D}, {"ar_EG", 0x0C01},
-    {"en", 0x0409},    {"ar", 0x0401},    {"zh", 0x0804},    {"da", 0x0406},    {"nl", 0x0413},
-    {"fr", 0x040C},    {"de", 0x0407},    {"el", 0x0408},    {"it", 0x0410},    {"hu", 0x040E},
-    {"ja", 0x0411},    {"ko", 0x0412},    {"pt", 0x0416},    {"es", 0x0C0A},    {"sv", 0x041D},
-    {"ru", 0x0419},    {"fi", 0x040B},    {"pl", 0x0415},    {"cs", 0x0405},    {"tr", 0x041F},
-    {"nb", 0x0414},    {"no", 0x0414},    {"he", 0x040D},    {"uk", 0x0422},    {"ro", 0x0418},
+    {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009}, {"en_NZ", 0x1409}, {"en_IE", 0x1809}, {"zh_TW", 0x0404},
+    {"zh_HK", 0x0C04}, {"zh_SG", 0x1004}, {"zh_MO", 0x1404}, {"zh_CN", 0x0804}, {"nl_BE", 0x0813}, {"fr_BE", 0x080C},
+    {"fr_CA", 0x0C0C}, {"fr_CH", 0x100C}, {"fr_LU", 0x140C}, {"de_CH", 0x0807}, {"de_AT", 0x0C07}, {"de_LU", 0x1007},
+    {"de_LI", 0x1407}, {"it_CH", 0x0810}, {"pt_PT", 0x0816}, {"es_MX", 0x080A}, {"es_AR", 0x2C0A}, {"sv_FI", 0x081D},
+    {"ar_EG", 0x0C01}, {"en", 0x0409},    {"ar", 0x0401},    {"zh", 0x0804},    {"da", 0x0406},    {"nl", 0x0413},
+    {"fr", 0x040C},    {"de", 0x0407},    {"el", 0x0408},    {"it", 0x0410},    {"hu", 0x040E},    {"ja", 0x0411},
+    {"ko", 0x0412},    {"pt", 0x0416},    {"es", 0x0C0A},    {"sv", 0x041D},    {"ru", 0x0419},    {"fi", 0x040B},
+    {"pl", 0x0415},    {"cs", 0x0405},    {"tr", 0x041F},    {"nb", 0x0414},    {"no", 0x0414},    {"he", 0x040D},
+    {"uk", 0x0422},    {"ro", 0x0418},
 };
 
 // The end of both conversions: a size of 0 asks for the length; a buffer too small gets what
 // fits and the call fails with 122, as Windows does.
-template <typename Char>
-int deliver(const std::basic_string<Char>& out, Char* target, int size) {
+template <typename Char> int deliver(const std::basic_string<Char>& out, Char* target, int size) {
     if (size == 0) {
         return static_cast<int>(out.size());
     }
@@ -141,8 +143,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLe
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
         }
-    } else if ((flags & ~DWORD(WC_COMPOSITECHECK | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS |
-                                WC_ERR_INVALID_CHARS | 0x10 | 0x20)) != 0) {
+    } else if ((flags & ~DWORD(WC_COMPOSITECHECK | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS | WC_ERR_INVALID_CHARS | 0x10 |
+                               0x20)) != 0) {
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
@@ -253,4 +255,6 @@ LANGID GetUserDefaultUILanguage() {
     return englishUnitedStates;
 }
 
-BOOL AreFileApisANSI() { return TRUE; }
+BOOL AreFileApisANSI() {
+    return TRUE;
+}

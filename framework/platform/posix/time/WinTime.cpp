@@ -35,7 +35,9 @@ void civilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsig
     year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
 }
 
-bool isLeap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeap(unsigned year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 unsigned daysInMonth(unsigned year, unsigned month) {
     static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -159,6 +161,8 @@ int localtime_s(struct tm* result, const time_t* time) {
 
 namespace ovs::platform {
 
-int getTimezone(long* seconds) { return _get_timezone(seconds); }
+int getTimezone(long* seconds) {
+    return _get_timezone(seconds);
+}
 
 } // namespace ovs::platform
