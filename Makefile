@@ -9,14 +9,14 @@ PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libb
             libsimpleini-dev libicu-dev \
             g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 qpdf \
-            clang libclang-rt-14-dev valgrind gcovr
+            clang libclang-rt-14-dev valgrind gcovr clang-format
 PRESETS := native native-release win32 win64 fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 # Runs that start Acrobat.exe or look processes up by name take this machine-wide lock.
 ACROBAT_LOCK ?= /tmp/ovs-acrobat.lock
 
-.PHONY: all deps build test test-native test-wine test-fuzz fuzz memcheck coverage demo bench clean
+.PHONY: all deps build test test-format test-native test-wine test-fuzz fuzz memcheck coverage demo bench clean
 .PHONY: demo-deps dist dist-deps dist-check
 
 all: build
@@ -44,11 +44,17 @@ build: deps
 
 test: build
 	@rc=0; \
+	$(MAKE) --no-print-directory test-format || rc=1; \
 	$(MAKE) --no-print-directory test-native || rc=1; \
 	$(MAKE) --no-print-directory test-wine || rc=1; \
 	$(MAKE) --no-print-directory test-fuzz || rc=1; \
 	sh tools/test-summary.sh build; \
 	exit $$rc
+
+# The layout .clang-format gives (clang-format 14, as Debian 12 has it).
+test-format:
+	@echo "=== format check"
+	@sh tools/format.sh --check
 
 # Both test runs start Acrobat.exe and look processes up by name: one machine-wide at a time.
 test-native:
