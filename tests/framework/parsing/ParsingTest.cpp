@@ -3,6 +3,7 @@
 #include "parsing/Parsing.h"
 
 #include "RowNames.h"
+#include "profiling/OrvaCtrlFile.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -68,15 +69,12 @@ Reader hexBytes(std::uint32_t flags = 0) {
         return std::string(text);
     };
 }
+// The GUID in the braced form the control files write.
 Reader guid(std::uint32_t flags = ovs::ScanGuidBraces) {
     return [=](Parsing& p) {
         GUID g{};
         p.readGuid(g, flags);
-        char text[40];
-        std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                      static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
-                      g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-        return std::string(text);
+        return ovs::OrvaCtrlFile::guidText(g);
     };
 }
 Reader string(std::uint32_t flags = ovs::ScanBlankEndsText, std::uint32_t max = 1024) {
@@ -171,8 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"f", hexBytes(), "1 000F", ""}, Case{"xyz", hexBytes(), "0 0000", "xyz"},
         Case{"ABC", hexBytes(ovs::ScanAllHexDigits), "#2021 ABC", nullptr},
         Case{"{00000000-0000-1100-8000-0000C06B5161} rest", guid(ovs::ScanGuidBraces | Skip),
-             "00000000-0000-1100-8000-0000C06B5161", "rest"},
-        Case{"12345678-9ABC-DEF0-0102-030405060708", guid(0), "12345678-9ABC-DEF0-0102-030405060708", ""},
+             "{00000000-0000-1100-8000-0000C06B5161}", "rest"},
+        Case{"12345678-9ABC-DEF0-0102-030405060708", guid(0), "{12345678-9ABC-DEF0-0102-030405060708}", ""},
         Case{"00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 00000000-0000-1100-8000-0000C06B5161", nullptr},
         Case{"{00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 {00000000-0000-1100-8000-0000C06B5161", nullptr},
         Case{"{00000000-0000-1100-80000000C06B5161}", guid(), "#2023 {00000000-0000-1100-80000000C06B5161}", nullptr},

@@ -33,12 +33,7 @@ TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
     EXPECT_FALSE(profiling.entryExists("x"));
     EXPECT_EQ(0u, profiling.writeString("x", "y"));
     EXPECT_EQ("", profiling.topicName());
-    try {
-        profiling.readInteger("x");
-        ADD_FAILURE() << "no exception";
-    } catch (const ProfilingEntryNotFound& error) {
-        EXPECT_EQ(ovs::msg::ItemNotFound, error.number());
-    }
+    expectException<ProfilingEntryNotFound>(ovs::msg::ItemNotFound, [&] { profiling.readInteger("x"); });
 }
 
 TEST(ProfilingTest, ModesMakeTheirStoresAndInvalidModesAreRefused) {

@@ -27,17 +27,17 @@ inline std::optional<std::string> readFileBytes(const TempFolder& folder, const 
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs the call and returns the ovs::Exception it throws; fails the test when it throws
-// nothing or the number differs.
-inline ovs::Exception expectException(int number, const std::function<void()>& call) {
+// Runs the call and returns the exception of the given kind it throws; fails the test when it
+// throws nothing or the number differs.
+template <class Error = ovs::Exception> Error expectException(int number, const std::function<void()>& call) {
     try {
         call();
-    } catch (const ovs::Exception& error) {
+    } catch (const Error& error) {
         EXPECT_EQ(number, error.number()) << error.message();
         return error;
     }
     ADD_FAILURE() << "no exception, expected " << number;
-    return ovs::Exception();
+    return Error();
 }
 
 } // namespace ovs::test

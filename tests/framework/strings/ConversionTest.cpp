@@ -53,14 +53,8 @@ TEST(Conversion, Utf8ToWideAndNarrow) {
     const char umlaut[] = "\xC3\xA4x"; // a-umlaut, x
     ovs::Utf8 text(umlaut, 3);
     EXPECT_EQ(std::wstring(L"\u00E4x"), ovs::wideFromUtf8(text));
-    std::string narrow = ovs::narrowFromUtf8(text);
-    ASSERT_FALSE(narrow.empty());
-    EXPECT_EQ('x', narrow.back());
-    // The narrow form converts back to the same wide text.
-    std::wstring back(4, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), &back[0], 4);
-    back.resize(static_cast<std::size_t>(length));
-    EXPECT_EQ(std::wstring(L"\u00E4x"), back);
+    // In the ANSI code page: UTF-8 itself on POSIX, 1252 under Windows.
+    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? "\xC3\xA4x" : "\xE4x", ovs::narrowFromUtf8(text));
 
     const char stopped[] = {'a', '\0', 'b'};
     EXPECT_EQ(std::wstring(L"a"), ovs::wideFromUtf8(ovs::Utf8(stopped, 3)));
