@@ -3,6 +3,7 @@
 
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
+#include "strings/NumberText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,16 +12,6 @@
 namespace ovs {
 
 namespace {
-
-const char HexDigits[] = "0123456789ABCDEF";
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The pieces of a number list text, split at every "," and ";".
 std::vector<std::string> listPieces(const std::string& text) {
@@ -148,8 +139,7 @@ void ProfilingImpl::writeBinary(const std::string& name, const void* bytes, std:
     std::string text;
     text.reserve(count * 2);
     for (std::size_t i = 0; i < count; ++i) {
-        text += HexDigits[data[i] >> 4];
-        text += HexDigits[data[i] & 0x0F];
+        appendHexByte(text, data[i]);
     }
     writeString(name, text);
 }
@@ -166,8 +156,8 @@ std::size_t ProfilingImpl::readBinary(const std::string& name, void* buffer, std
     unsigned char* out = static_cast<unsigned char*>(buffer);
     std::size_t count = 0;
     while (position < text.size() && count < bufferSize) {
-        int high = hexValue(text[position]);
-        int low = position + 1 < text.size() ? hexValue(text[position + 1]) : 0;
+        int high = hexDigitValue(text[position]);
+        int low = position + 1 < text.size() ? hexDigitValue(text[position + 1]) : 0;
         if (high < 0 || low < 0) {
             throw Exception(msg::RegistryBadData, name, stored);
         }

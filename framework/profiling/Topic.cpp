@@ -11,13 +11,13 @@
 #include "MessageNumbers.h"
 #include "profiling/ProfilingImpl.h"
 #include "runtime/Exception.h"
+#include "strings/NumberText.h"
 
 namespace ovs {
 
 namespace {
 
 const char StoredPrefix[] = "~1";
-const char HexDigits[] = "0123456789ABCDEF";
 
 std::uint32_t seedOf(const std::string& name) {
     std::uint32_t hash = 2166136261u;
@@ -39,14 +39,6 @@ private:
     std::uint32_t state_;
 };
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 Topic::~Topic() = default;
@@ -63,8 +55,7 @@ String Topic::scramble(const std::string& name, const std::string& plain) {
     stored.reserve(2 + bytes.size() * 2);
     for (unsigned char c : bytes) {
         unsigned char s = static_cast<unsigned char>(c ^ stream.next());
-        stored += HexDigits[s >> 4];
-        stored += HexDigits[s & 0x0F];
+        appendHexByte(stored, s);
     }
     return stored;
 }
@@ -79,8 +70,8 @@ bool Topic::unscramble(const std::string& name, const std::string& stored, Strin
     KeyStream stream(seedOf(name));
     std::string bytes;
     for (std::size_t i = prefixLength; i < stored.size(); i += 2) {
-        int high = hexValue(stored[i]);
-        int low = hexValue(stored[i + 1]);
+        int high = hexDigitValue(stored[i]);
+        int low = hexDigitValue(stored[i + 1]);
         if (high < 0 || low < 0) {
             return false;
         }

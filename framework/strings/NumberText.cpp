@@ -1,4 +1,4 @@
-// Decimal texts through standard stream formatting.
+// Decimal texts through standard stream formatting; hexadecimal digits by table.
 #include "strings/NumberText.h"
 
 #include <iomanip>
@@ -14,6 +14,20 @@ StringBase<char> decimalText(std::int32_t value, int minimumWidth) {
     }
     text << value;
     return text.str();
+}
+
+void appendHexByte(std::string& text, unsigned char byte) {
+    static const char digits[] = "0123456789ABCDEF";
+    text += digits[byte >> 4];
+    text += digits[byte & 0x0F];
+}
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace ovs
