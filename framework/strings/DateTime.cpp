@@ -34,7 +34,8 @@ std::int32_t daylightMinutes(std::time_t moment) {
     return localtime_s(&fields, &moment) == 0 && fields.tm_isdst > 0 ? 60 : 0;
 }
 
-void checkDate(unsigned year, unsigned month, unsigned day) {
+// The day of the week (0 = Sunday) of a valid calendar date; throws for any other date.
+WORD checkedWeekday(unsigned year, unsigned month, unsigned day) {
     std::tm fields{};
     fields.tm_year = static_cast<int>(year) - 1900;
     fields.tm_mon = static_cast<int>(month) - 1;
@@ -47,6 +48,7 @@ void checkDate(unsigned year, unsigned month, unsigned day) {
         throw ovs::Exception(ovs::msg::InvalidDateTime,
                              std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day));
     }
+    return static_cast<WORD>(fields.tm_wday);
 }
 
 void checkTime(unsigned hour, unsigned minute, unsigned second, unsigned millisecond) {
@@ -64,7 +66,7 @@ const DateTime* startMomentPointer = nullptr;
 
 DateTime::DateTime(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
                    unsigned millisecond, std::int32_t zoneOffset) {
-    checkDate(year, month, day);
+    const WORD weekday = checkedWeekday(year, month, day);
     checkTime(hour, minute, second, millisecond);
     local_.wYear = static_cast<WORD>(year);
     local_.wMonth = static_cast<WORD>(month);
@@ -73,14 +75,7 @@ DateTime::DateTime(unsigned year, unsigned month, unsigned day, unsigned hour, u
     local_.wMinute = static_cast<WORD>(minute);
     local_.wSecond = static_cast<WORD>(second);
     local_.wMilliseconds = static_cast<WORD>(millisecond);
-    std::tm fields{};
-    fields.tm_year = static_cast<int>(year) - 1900;
-    fields.tm_mon = static_cast<int>(month) - 1;
-    fields.tm_mday = static_cast<int>(day);
-    fields.tm_hour = 12;
-    fields.tm_isdst = -1;
-    std::mktime(&fields);
-    local_.wDayOfWeek = static_cast<WORD>(fields.tm_wday);
+    local_.wDayOfWeek = weekday;
     localValid_ = true;
     zoneOffset_ = zoneOffset == LocalZone ? offsetOfMoment() : zoneOffset;
 }
