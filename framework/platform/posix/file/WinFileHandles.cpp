@@ -12,6 +12,10 @@
 
 namespace {
 
+// The access rights that let a handle read, and those that let it write.
+constexpr DWORD ReadAccess = GENERIC_READ | GENERIC_ALL | FILE_READ_DATA;
+constexpr DWORD WriteAccess = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
+
 class FileObject : public ovs::posix::KernelObject {
 public:
     FileObject(int descriptor, DWORD access) : descriptor_(descriptor), access_(access) {}
@@ -20,10 +24,7 @@ public:
         ::close(descriptor_);
     }
     int descriptor() const { return descriptor_; }
-    bool canRead() const { return (access_ & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0; }
-    bool canWrite() const {
-        return (access_ & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
-    }
+    bool allows(bool writing) const { return (access_ & (writing ? WriteAccess : ReadAccess)) != 0; }
 
 private:
     int descriptor_;
@@ -38,9 +39,19 @@ FileObject* fileOf(HANDLE handle) {
     return file;
 }
 
+// The file of a handle opened for writing (or reading); else null, with the last error set.
+FileObject* fileAllowing(HANDLE handle, bool writing) {
+    FileObject* file = fileOf(handle);
+    if (file != nullptr && !file->allows(writing)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
 int openFlagsFor(DWORD access) {
-    bool reads = (access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0;
-    bool writes = (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
+    bool reads = (access & ReadAccess) != 0;
+    bool writes = (access & WriteAccess) != 0;
     if (reads && writes) {
         return O_RDWR;
     }
@@ -50,15 +61,11 @@ int openFlagsFor(DWORD access) {
 // Moves `count` bytes with `step` (a read or a write on the descriptor) until all are moved, the
 // file ends or an error stops it; as on Windows, the bytes moved are reported even on failure.
 template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
-    FileObject* file = fileOf(handle);
+    FileObject* file = fileAllowing(handle, writing);
     if (moved != nullptr) {
         *moved = 0;
     }
     if (file == nullptr) {
-        return FALSE;
-    }
-    if (!(writing ? file->canWrite() : file->canRead())) {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     DWORD total = 0;
@@ -262,12 +269,8 @@ BOOL GetFileSizeEx(HANDLE handle, PLARGE_INTEGER size) {
 }
 
 BOOL FlushFileBuffers(HANDLE handle) {
-    FileObject* file = fileOf(handle);
+    FileObject* file = fileAllowing(handle, true);
     if (file == nullptr) {
-        return FALSE;
-    }
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (::fsync(file->descriptor()) != 0) {
@@ -278,12 +281,8 @@ BOOL FlushFileBuffers(HANDLE handle) {
 }
 
 BOOL SetEndOfFile(HANDLE handle) {
-    FileObject* file = fileOf(handle);
+    FileObject* file = fileAllowing(handle, true);
     if (file == nullptr) {
-        return FALSE;
-    }
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     off_t position = ::lseek(file->descriptor(), 0, SEEK_CUR);
@@ -318,12 +317,8 @@ BOOL GetFileTime(HANDLE handle, LPFILETIME creationTime, LPFILETIME lastAccessTi
 }
 
 BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime) {
-    FileObject* file = fileOf(handle);
+    FileObject* file = fileAllowing(handle, true);
     if (file == nullptr) {
-        return FALSE;
-    }
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     struct timespec times[2];
