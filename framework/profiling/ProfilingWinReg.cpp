@@ -33,30 +33,27 @@ HKEY createOrOpen(HKEY parent, const std::string& name, DWORD view, bool* keepPa
     return nullptr;
 }
 
-std::vector<String> enumerateSubKeys(HKEY key) {
+// The names RegEnumKeyExA or RegEnumValueA list under key, in their order. A value name has
+// up to 16,383 characters; a key name fewer.
+template <typename Enumerate> std::vector<String> enumerateNames(HKEY key, Enumerate enumerate) {
     std::vector<String> names;
+    std::vector<char> name(16384);
     for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (enumerate(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             break;
         }
-        names.emplace_back(name, length);
+        names.emplace_back(name.data(), length);
     }
     return names;
 }
 
+std::vector<String> enumerateSubKeys(HKEY key) {
+    return enumerateNames(key, RegEnumKeyExA);
+}
+
 std::vector<String> enumerateValues(HKEY key) {
-    std::vector<String> names;
-    for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD length = sizeof name;
-        if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name, length);
-    }
-    return names;
+    return enumerateNames(key, RegEnumValueA);
 }
 
 } // namespace
