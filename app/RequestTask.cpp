@@ -135,7 +135,7 @@ std::uint32_t RequestTask::publish(std::uint32_t id) {
     while (!MoveFileExA(pending_.c_str(), taskName_.c_str(), 0)) {
         DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
-            raiseFileError(taskName_, 1004, error);
+            raiseFileError(taskName_, ovs::msg::FileCannotBeCreated, error);
         }
         // Another run took the name since the folder was listed.
         taken_[id] = true;

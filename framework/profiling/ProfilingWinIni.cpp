@@ -1,6 +1,8 @@
 // The configuration store over Windows private-profile INI files.
 #include "profiling/ProfilingWinIni.h"
 
+#include "MessageNumbers.h"
+
 #include "files/FileError.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
@@ -31,7 +33,7 @@ std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
 // Writes are checked although the store otherwise hands write results back as data: a request
 // that lost an entry must never pass for a complete one.
 [[noreturn]] void raiseWriteError(const FileString& file) {
-    raiseFileError(file.absolute(), 1010, GetLastError());
+    raiseFileError(file.absolute(), msg::CannotWriteFile, GetLastError());
 }
 
 } // namespace
