@@ -1,5 +1,7 @@
-// The directory walk over FindFirstFileA / FindNextFileA.
+// The directory walk over the entries that FindFirstFileA / FindNextFileA find, read for all
+// patterns of a folder at once (ovs::platform::entriesMatching).
 #include "files/FileTreeScan.h"
+#include "platform/FolderNames.h"
 #include "platform/Win32.h"
 
 #include <set>
@@ -8,24 +10,6 @@
 namespace ovs {
 
 namespace {
-
-// Closes a search when the listing ends, also when it ends by an exception.
-class FindSearch {
-public:
-    FindSearch(const FileString& mask, WIN32_FIND_DATAA& data) : handle_(FindFirstFileA(mask.c_str(), &data)) {}
-    ~FindSearch() {
-        if (found()) {
-            FindClose(handle_);
-        }
-    }
-    FindSearch(const FindSearch&) = delete;
-    FindSearch& operator=(const FindSearch&) = delete;
-    bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool next(WIN32_FIND_DATAA& data) { return FindNextFileA(handle_, &data) != FALSE; }
-
-private:
-    HANDLE handle_;
-};
 
 FileString joined(const FileString& folder, const std::string& name) {
     FileString path(folder);
@@ -99,48 +83,47 @@ bool FileTreeScan::excluded(std::uint32_t attributes) const {
 std::vector<FileString> FileTreeScan::listFiles(const FileString& folder) {
     std::vector<FileString> names;
     std::set<std::string> taken;
+    std::vector<FileString> patterns;
+    std::vector<std::string> masks;
     spec_.setPatternCursor(0);
     FileString pattern;
     while (spec_.nextPattern(pattern)) {
-        const FileString mask = joined(folder, pattern);
-        WIN32_FIND_DATAA data;
-        FindSearch search(mask, data);
-        if (!search.found()) {
-            if ((scanFlagsWalk_ & ReportMissingNames) && pattern.find_first_of("*?") == std::string::npos) {
-                FileString name = mask.fileName();
+        masks.push_back(joined(folder, pattern));
+        patterns.push_back(pattern);
+    }
+    const std::vector<std::vector<platform::FoundEntry>> found = platform::entriesMatching(masks);
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+        if (found[i].empty()) {
+            if ((scanFlagsWalk_ & ReportMissingNames) && patterns[i].find_first_of("*?") == std::string::npos) {
+                FileString name = FileString(masks[i]).fileName();
                 if (taken.insert(name).second) {
                     names.push_back(name);
                 }
             }
             continue;
         }
-        do {
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || excluded(data.dwFileAttributes)) {
+        for (const platform::FoundEntry& entry : found[i]) {
+            if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || excluded(entry.attributes)) {
                 continue;
             }
-            if (taken.insert(data.cFileName).second) {
-                names.emplace_back(data.cFileName);
+            if (taken.insert(entry.name).second) {
+                names.emplace_back(entry.name);
             }
-        } while (search.next(data));
+        }
     }
     return names;
 }
 
 std::vector<FileString> FileTreeScan::listFolders(const FileString& folder) {
     std::vector<FileString> names;
-    WIN32_FIND_DATAA data;
-    FindSearch search(joined(folder, "*.*"), data);
-    if (!search.found()) {
-        return names;
-    }
-    do {
-        const std::string name = data.cFileName;
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == ".." ||
-            excluded(data.dwFileAttributes)) {
+    const std::vector<std::vector<platform::FoundEntry>> found = platform::entriesMatching({joined(folder, "*.*")});
+    for (const platform::FoundEntry& entry : found[0]) {
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || entry.name == "." || entry.name == ".." ||
+            excluded(entry.attributes)) {
             continue;
         }
-        names.emplace_back(name);
-    } while (search.next(data));
+        names.emplace_back(entry.name);
+    }
     return names;
 }
 

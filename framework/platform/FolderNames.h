@@ -11,4 +11,18 @@ namespace ovs::platform {
 // pattern ("Z:\dir\Task*.ovc"), in no given order; empty when the search finds none or fails.
 std::vector<std::string> namesMatching(const std::string& pattern);
 
+// One entry a search finds: its name and, of its attributes, only FILE_ATTRIBUTE_DIRECTORY,
+// FILE_ATTRIBUTE_HIDDEN and FILE_ATTRIBUTE_SYSTEM (what tells folders and hidden or system
+// entries apart).
+struct FoundEntry {
+    std::string name;
+    unsigned long attributes;
+};
+
+// For each pattern ("Z:\dir\Task*.ovc"), the entries that FindFirstFileA and FindNextFileA
+// find for it, in their order; a list is empty when its search finds none or fails. On POSIX
+// a folder named by several patterns in a row is read once, and an entry's status is fetched
+// only where the folder reading does not tell a folder from a file.
+std::vector<std::vector<FoundEntry>> entriesMatching(const std::vector<std::string>& patterns);
+
 } // namespace ovs::platform

@@ -4,6 +4,7 @@
 // meanwhile are left out and the caller may delete and create entries during the walk. Names
 // are handed out and matched in their Windows form (windowsNameFrom, ZPath.h).
 #include "platform/posix/file/FindFile.h"
+#include "platform/FolderNames.h"
 #include "platform/posix/base/KernelObjects.h"
 #include "platform/posix/file/FindWildcard.h"
 #include "platform/posix/file/FullPath.h"
@@ -55,12 +56,54 @@ bool sortsBefore(const std::string& a, const std::string& b) {
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
+// One entry of a folder reading: its names and its kind as the reading gives it.
+struct ListedEntry {
+    ovs::posix::FolderEntry names;
+    unsigned char kind;
+};
+
+const std::string& nameOf(const ovs::posix::FolderEntry& entry) {
+    return entry.windowsName;
+}
+
+const std::string& nameOf(const ovs::platform::FoundEntry& entry) {
+    return entry.name;
+}
+
+constexpr DWORD Gone = 0xFFFFFFFF;
+
+// The attributes a search reports for the entry, as far as FoundEntry keeps them: a folder
+// tells itself by its kind; a link, or an entry whose kind the reading does not give, by the
+// status of what it leads to (of the link itself when that is gone). Gone when neither exists.
+DWORD kindOf(const std::string& folder, const ListedEntry& entry) {
+    DWORD attributes = 0;
+    if (entry.kind == DT_DIR) {
+        attributes = FILE_ATTRIBUTE_DIRECTORY;
+    } else if (entry.kind != DT_REG) {
+        std::string path = folder + entry.names.unixName;
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0 && ::lstat(path.c_str(), &info) != 0) {
+            return Gone;
+        }
+        attributes = ovs::posix::attributesOf(info, entry.names.windowsName) & FILE_ATTRIBUTE_DIRECTORY;
+    }
+    const std::string& name = entry.names.windowsName;
+    if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    }
+    return attributes;
+}
+
 } // namespace
 
 namespace ovs::posix {
 
-bool readFolderEntries(const char* fileName, std::string& folder, std::vector<FolderEntry>& names, bool sorted) {
-    names.clear();
+namespace {
+
+// The folder of a FindFirstFileA pattern as a Unix path with a trailing "/" (the current
+// folder when the pattern names none) and the pattern's mask in its DOS form. False, with
+// FindFirstFileA's last error, when the pattern or folder cannot be searched.
+bool searchOf(const char* fileName, std::string& folder, std::string& dosMask) {
     if (fileName == nullptr || *fileName == '\0') {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
@@ -99,31 +142,93 @@ bool readFolderEntries(const char* fileName, std::string& folder, std::vector<Fo
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
+    dosMask = dosMaskFrom(mask);
+    return true;
+}
+
+// Every entry of the folder but "." and "..", with its kind as the folder reading gives it
+// (DT_UNKNOWN where the file system tells none).
+bool readFolder(const std::string& folder, std::vector<ListedEntry>& entries) {
+    entries.clear();
     DIR* directory = ::opendir(folder.c_str());
     if (directory == nullptr) {
         SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
         return false;
     }
-    std::string dosMask = dosMaskFrom(mask);
     while (dirent* entry = ::readdir(directory)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..") {
             continue;
         }
         std::string windowsName = windowsNameFrom(name);
-        if (dosMaskMatches(dosMask, windowsName)) {
-            names.push_back({std::move(windowsName), std::move(name)});
-        }
+        entries.push_back({{std::move(windowsName), std::move(name)}, entry->d_type});
     }
     ::closedir(directory);
+    return true;
+}
+
+// The entries whose Windows names match the mask, in Windows' order when sorted ("." and ".."
+// first when the mask takes them).
+template <class Entry, class Pick>
+void matching(const std::string& folder, const std::string& dosMask, const std::vector<ListedEntry>& listed,
+              std::vector<Entry>& names, bool sorted, Pick pick) {
+    names.clear();
+    for (const ListedEntry& entry : listed) {
+        if (dosMaskMatches(dosMask, entry.names.windowsName)) {
+            names.push_back(pick(entry));
+        }
+    }
     if (sorted) {
         std::sort(names.begin(), names.end(),
-                  [](const FolderEntry& a, const FolderEntry& b) { return sortsBefore(a.windowsName, b.windowsName); });
+                  [](const Entry& a, const Entry& b) { return sortsBefore(nameOf(a), nameOf(b)); });
     }
     if (folder != "/" && dosMaskListsDotEntries(dosMask)) {
-        names.insert(names.begin(), {{".", "."}, {"..", ".."}});
+        names.insert(names.begin(), {pick(ListedEntry{{".", "."}, DT_DIR}), pick(ListedEntry{{"..", ".."}, DT_DIR})});
     }
+}
+
+} // namespace
+
+bool readFolderEntries(const char* fileName, std::string& folder, std::vector<FolderEntry>& names, bool sorted) {
+    names.clear();
+    std::string dosMask;
+    std::vector<ListedEntry> listed;
+    if (!searchOf(fileName, folder, dosMask) || !readFolder(folder, listed)) {
+        return false;
+    }
+    matching(folder, dosMask, listed, names, sorted, [](const ListedEntry& entry) { return entry.names; });
     return true;
+}
+
+std::vector<std::vector<ovs::platform::FoundEntry>> entriesMatching(const std::vector<std::string>& patterns) {
+    std::vector<std::vector<ovs::platform::FoundEntry>> found(patterns.size());
+    std::string listedFolder;
+    bool listed = false;
+    bool listedOk = false;
+    std::vector<ListedEntry> entries;
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        std::string folder;
+        std::string dosMask;
+        if (!searchOf(patterns[i].c_str(), folder, dosMask)) {
+            continue;
+        }
+        if (!listed || folder != listedFolder) {
+            listed = true;
+            listedFolder = folder;
+            listedOk = readFolder(folder, entries);
+        }
+        if (!listedOk) {
+            continue;
+        }
+        matching(folder, dosMask, entries, found[i], true, [&folder](const ListedEntry& entry) {
+            return ovs::platform::FoundEntry{entry.names.windowsName, kindOf(folder, entry)};
+        });
+        // An entry gone since the folder was read is no longer found, as FindNextFileA skips it.
+        found[i].erase(std::remove_if(found[i].begin(), found[i].end(),
+                                      [](const ovs::platform::FoundEntry& entry) { return entry.attributes == Gone; }),
+                       found[i].end());
+    }
+    return found;
 }
 
 } // namespace ovs::posix

@@ -1,6 +1,8 @@
 // POSIX substitute: the folder reading behind FindFirstFileA, also for callers that want the
 // matching names alone, without the status call per entry that a search makes.
 #pragma once
+#include "platform/FolderNames.h"
+
 #include <string>
 #include <vector>
 
@@ -17,5 +19,8 @@ struct FolderEntry {
 // else only "." and ".." come first. folder becomes the folder's Unix path with a trailing "/".
 // False, with FindFirstFileA's last error, when the pattern or folder cannot be searched.
 bool readFolderEntries(const char* fileName, std::string& folder, std::vector<FolderEntry>& names, bool sorted);
+
+// ovs::platform::entriesMatching: one reading of a folder serves every pattern of it.
+std::vector<std::vector<ovs::platform::FoundEntry>> entriesMatching(const std::vector<std::string>& patterns);
 
 } // namespace ovs::posix

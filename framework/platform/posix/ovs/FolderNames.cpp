@@ -17,4 +17,8 @@ std::vector<std::string> namesMatching(const std::string& pattern) {
     return names;
 }
 
+std::vector<std::vector<FoundEntry>> entriesMatching(const std::vector<std::string>& patterns) {
+    return ovs::posix::entriesMatching(patterns);
+}
+
 } // namespace ovs::platform
