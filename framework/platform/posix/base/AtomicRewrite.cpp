@@ -33,7 +33,8 @@ DWORD failure(int error) {
     return error == ENOENT ? ERROR_PATH_NOT_FOUND : errorFromErrno(error);
 }
 
-bool readAll(int fd, std::string& bytes) {
+// Reads to the end; a short read of a regular file is its end.
+bool readAll(int fd, bool regular, std::string& bytes) {
     bytes.clear();
     char chunk[16384];
     for (;;) {
@@ -48,6 +49,9 @@ bool readAll(int fd, std::string& bytes) {
             return true;
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
+        if (regular && static_cast<std::size_t>(got) < sizeof chunk) {
+            return true;
+        }
     }
 }
 
@@ -63,7 +67,7 @@ DWORD readWholeFile(const std::string& path, std::string& bytes, struct stat* st
     DWORD result = ERROR_SUCCESS;
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         result = ERROR_ACCESS_DENIED;
-    } else if (!readAll(fd, bytes)) {
+    } else if (!readAll(fd, S_ISREG(info.st_mode), bytes)) {
         result = errorFromErrno(errno);
     }
     ::close(fd);

@@ -18,17 +18,21 @@ constexpr DWORD WriteAccess = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FI
 
 class FileObject : public ovs::posix::KernelObject {
 public:
-    FileObject(int descriptor, DWORD access) : descriptor_(descriptor), access_(access) {}
+    FileObject(int descriptor, DWORD access, bool regular)
+        : descriptor_(descriptor), access_(access), regular_(regular) {}
     ~FileObject() override {
         ovs::posix::shareTableRemove(this);
         ::close(descriptor_);
     }
     int descriptor() const { return descriptor_; }
     bool allows(bool writing) const { return (access_ & (writing ? WriteAccess : ReadAccess)) != 0; }
+    // A regular file: a read that gives less than asked has reached its end.
+    bool regular() const { return regular_; }
 
 private:
     int descriptor_;
     DWORD access_;
+    bool regular_;
 };
 
 FileObject* fileOf(HANDLE handle) {
@@ -60,6 +64,7 @@ int openFlagsFor(DWORD access) {
 
 // Moves `count` bytes with `step` (a read or a write on the descriptor) until all are moved, the
 // file ends or an error stops it; as on Windows, the bytes moved are reported even on failure.
+// A short read of a regular file is its end: it is not asked once more to say so.
 template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
     FileObject* file = fileAllowing(handle, writing);
     if (moved != nullptr) {
@@ -84,6 +89,9 @@ template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count,
             break;
         }
         total += static_cast<DWORD>(done);
+        if (!writing && file->regular() && total < count) {
+            break;
+        }
     }
     if (moved != nullptr) {
         *moved = total;
@@ -178,7 +186,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
     if (!openedAtOnce) {
         ::fstat(descriptor, &opened);
     }
-    auto object = std::make_unique<FileObject>(descriptor, desiredAccess);
+    auto object = std::make_unique<FileObject>(descriptor, desiredAccess, S_ISREG(opened.st_mode));
     if (!ovs::posix::shareTableAdd({opened.st_dev, opened.st_ino}, desiredAccess, shareMode, object.get())) {
         object.reset();
         if (created) {
