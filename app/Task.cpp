@@ -73,14 +73,16 @@ const char* Task::stateName(TaskState state) {
     return state == TaskState::NotAccessible ? "not accessible" : "invalid";
 }
 
-bool Task::openForReading() {
+bool Task::openForReading(bool readable) {
     // A file that exists but may not be read would pass for one without a header. Only a denied
     // access counts: a file that another process holds for a moment is read as usual.
-    HANDLE probe = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE probe =
+        readable ? INVALID_HANDLE_VALUE
+                 : CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);
-    } else if (GetLastError() == ERROR_ACCESS_DENIED) {
+    } else if (!readable && GetLastError() == ERROR_ACCESS_DENIED) {
         return false;
     }
     try {
@@ -91,8 +93,8 @@ bool Task::openForReading() {
     return true;
 }
 
-TaskState Task::readState() {
-    if (!openForReading()) {
+TaskState Task::readState(bool readable) {
+    if (!openForReading(readable)) {
         return TaskState::NotAccessible;
     }
     ovs::Profiling& store = file_.profiling();

@@ -46,10 +46,11 @@ public:
 
     // Opens the task file (must exist) and checks its header. Returns false when the file may
     // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
-    bool openForReading();
+    // readable: the caller has just read the file, so whether it may be read is not asked again.
+    bool openForReading(bool readable = false);
     // The state as the State entry reads now; NotAccessible when the file cannot be opened.
-    // Throws header errors.
-    TaskState readState();
+    // Throws header errors. readable as for openForReading.
+    TaskState readState(bool readable = false);
     // The integer entry of section Task; 3003 when the file cannot be opened. Throws the
     // store's error (with file, topic and value named) for a missing or malformed entry.
     std::int32_t readTaskInteger(const std::string& key);

@@ -161,7 +161,7 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         }
         if (mode == 1) {
             Task task(path);
-            if (emptyFile || task.readState() != TaskState::Finished) {
+            if (emptyFile || task.readState(true) != TaskState::Finished) {
                 return;
             }
         }

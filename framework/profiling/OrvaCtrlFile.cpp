@@ -96,12 +96,14 @@ void OrvaCtrlFile::open(const FileString& path, std::uint32_t openFlags) {
     if (!path.empty()) {
         path_ = path;
     }
+    // A private-profile file that must exist and must have a header is not looked up first:
+    // without the file there is no header, and only a header that cannot be read asks why.
+    const bool checkLater = (openFlags & OpenMustExist) && profiling_.mode == ProfilingModeWinIni &&
+                            !(type_ && (type_->flags & HeaderFlagOptional));
     if (!inMemory()) {
-        if (!path_.isFile()) {
+        if (!checkLater && !path_.isFile()) {
             if (openFlags & OpenMustExist) {
-                FileException error(msg::FileNotFound);
-                error.setPath(path_);
-                throw error;
+                throwFileNotFound();
             }
             profiling_.open(path_);
             writeHeader();
@@ -112,9 +114,18 @@ void OrvaCtrlFile::open(const FileString& path, std::uint32_t openFlags) {
     try {
         readHeader();
     } catch (Exception& error) {
+        if (checkLater && !inMemory() && !path_.isFile()) {
+            throwFileNotFound();
+        }
         error.setLocation(path_);
         throw Exception(error);
     }
+}
+
+void OrvaCtrlFile::throwFileNotFound() const {
+    FileException error(msg::FileNotFound);
+    error.setPath(path_);
+    throw error;
 }
 
 void OrvaCtrlFile::writeHeader() {

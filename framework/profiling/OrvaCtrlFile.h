@@ -80,6 +80,8 @@ private:
     bool inMemory() const;
     // The checks of readHeaderValue on the text read.
     void checkHeaderValue(int which, const String& text);
+    // Throws the ovs::FileException 1001 (file not found) of the control file's path.
+    [[noreturn]] void throwFileNotFound() const;
 
     const ControlFileType* type_ = nullptr;
     FileString path_;
