@@ -8,7 +8,9 @@
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace ovs {
@@ -35,7 +37,71 @@ String shownVersion(unsigned major, unsigned minor) {
     return text;
 }
 
+const char* const HeaderKeys[3] = {"Guid", "Specification", "Version"};
+
+// The longest value ProfilingWinIni::readEntry gives whole.
+constexpr std::size_t LongestEntry = 511;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmedBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool sameKey(std::string_view a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+// A text that a private-profile look-up could read otherwise than it is written here: a
+// character that is no printable ASCII, or a quote that the look-up would take off.
+bool doubtful(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
+            return true;
+        }
+    }
+    return !text.empty() && (text.front() == '"' || text.front() == '\'');
+}
+
 } // namespace
+
+bool OrvaCtrlFile::valuesOfLines(const std::vector<String>& lines, String values[3]) {
+    bool found[3] = {false, false, false};
+    for (const String& line : lines) {
+        std::string_view text(line);
+        std::size_t equals = text.find('=');
+        std::string_view name = trimmedBlanks(text.substr(0, equals));
+        for (int key = 0; key < 3; ++key) {
+            if (!sameKey(name, HeaderKeys[key]) && !doubtful(name)) {
+                continue;
+            }
+            std::string_view value =
+                equals == std::string_view::npos ? std::string_view() : trimmedBlanks(text.substr(equals + 1));
+            // Only one plain entry of each name counts; anything else is read entry by entry.
+            if (!sameKey(name, HeaderKeys[key]) || found[key] || equals == std::string_view::npos || doubtful(value) ||
+                value.size() > LongestEntry) {
+                return false;
+            }
+            found[key] = true;
+            values[key].assign(value);
+        }
+    }
+    return found[0];
+}
 
 OrvaCtrlFile::OrvaCtrlFile() = default;
 
@@ -154,16 +220,30 @@ void OrvaCtrlFile::readHeader() {
     specification_.clear();
     const std::uint32_t flags = type_ ? type_->flags : 0;
     profiling_.setTopic(HeaderTopic);
-    // A header with its "Guid" is a header that exists: only without one is the section
-    // itself looked up.
-    String guid;
-    if (!profiling_.readEntry("Guid", guid) && !profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
-        throw Exception(msg::RegistryNameNotFound, HeaderTopic);
+    // A private-profile header is read in one look-up of its section when its lines tell the
+    // values beyond doubt; else entry by entry.
+    std::vector<String> lines;
+    String values[3];
+    if (profiling_.mode == ProfilingModeWinIni && profiling_.machineStore()) {
+        profiling_.machineStore()->readTopicLines(lines);
     }
-    headerRead_ = true;
-    checkHeaderValue(1, guid);
-    readHeaderValue(2, "Specification");
-    readHeaderValue(3, "Version");
+    if (valuesOfLines(lines, values)) {
+        headerRead_ = true;
+        for (int which = 1; which <= 3; ++which) {
+            checkHeaderValue(which, values[which - 1]);
+        }
+    } else {
+        // A header with its "Guid" is a header that exists: only without one is the section
+        // itself looked up.
+        String guid;
+        if (!profiling_.readEntry("Guid", guid) && !profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
+            throw Exception(msg::RegistryNameNotFound, HeaderTopic);
+        }
+        headerRead_ = true;
+        checkHeaderValue(1, guid);
+        readHeaderValue(2, "Specification");
+        readHeaderValue(3, "Version");
+    }
     if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
         throw Exception(msg::FileCorrupt, " (no file type GUID specified)");
     }

@@ -80,6 +80,10 @@ private:
     bool inMemory() const;
     // The checks of readHeaderValue on the text read.
     void checkHeaderValue(int which, const String& text);
+    // The Guid, Specification and Version of the header from its section's lines, where the
+    // lines tell them as the entry look-ups would: each at most once, plainly written, and a
+    // Guid among them. False where an entry look-up might read them otherwise.
+    static bool valuesOfLines(const std::vector<String>& lines, String values[3]);
     // Throws the ovs::FileException 1001 (file not found) of the control file's path.
     [[noreturn]] void throwFileNotFound() const;
 
