@@ -15,8 +15,6 @@ namespace msg = ovs::msg;
 namespace {
 
 using ovs::test::expectException;
-using ovs::test::readFileBytes;
-using ovs::test::writeFileBytes;
 
 const GUID TaskGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
 const ovs::ControlFileType TaskFileType = {
@@ -33,26 +31,26 @@ struct TypedFile : ovs::OrvaCtrlFile {
 };
 
 TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLinesAndIsReadBack) {
-    ovs::test::TempFolder folder;
-    writeFileBytes(folder, "Task1.ovc", "old content that must go\r\n");
+    ovs::test::InPrivateFolder here;
+    here.makeFile("Task1.ovc", "old content that must go\r\n");
     {
         TypedFile file(&TaskFileType);
-        file.create(folder / "Task1.ovc");
-        EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
+        file.create(here.folder() / "Task1.ovc");
+        EXPECT_EQ(TaskHeader, here.content("Task1.ovc"));
         file.profiling().setTopic("Task");
         ovs::Exception error = expectException(msg::ItemNotFound, [&] { file.readInteger("LastError"); });
         EXPECT_EQ("file \"Task1.ovc\", topic [Task], value \"LastError\"", error.location());
     }
-    EXPECT_EQ(std::optional<std::string>(TaskHeader), readFileBytes(folder, "Task1.ovc"));
+    EXPECT_EQ(TaskHeader, here.content("Task1.ovc"));
     {
         TypedFile file(&TaskFileType);
-        file.open(folder / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+        file.open(here.folder() / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
         file.profiling().setTopic("Task");
         file.writeInteger("Id", 4711);
         file.writeText("State", "Request");
     }
     TypedFile file(&TaskFileType);
-    file.open(folder / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
+    file.open(here.folder() / "Task1.ovc", ovs::OrvaCtrlFile::OpenMustExist);
     EXPECT_TRUE(file.headerRead());
     EXPECT_TRUE(file.guidRead());
     file.profiling().setTopic("Task");
@@ -135,28 +133,28 @@ TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
 }
 
 TEST(OrvaCtrlFileTest, OpeningMissingAndForeignFiles) {
-    ovs::test::TempFolder folder;
+    ovs::test::InPrivateFolder here;
     const ovs::ControlFileType type = {ovs::HeaderFlagIniText, "T", &TaskGuid, {1, 0}, {0, 0}};
     TypedFile missing(&type);
     ovs::FileException notFound = expectException<ovs::FileException>(
-        msg::FileNotFound, [&] { missing.open(folder / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
-    EXPECT_EQ(ovs::FileString(folder / "missing.ovc"), notFound.path());
-    EXPECT_FALSE(readFileBytes(folder, "missing.ovc"));
+        msg::FileNotFound, [&] { missing.open(here.folder() / "missing.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+    EXPECT_EQ(ovs::FileString(here.folder() / "missing.ovc"), notFound.path());
+    EXPECT_FALSE(here.exists("missing.ovc"));
 
     {
         TypedFile made(&type);
-        EXPECT_NO_THROW(made.open(folder / "made.ovc", 0));
+        EXPECT_NO_THROW(made.open(here.folder() / "made.ovc", 0));
         EXPECT_TRUE(made.guidRead());
     }
-    EXPECT_EQ(std::optional<std::string>("[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}"
-                                         "\r\nDescription=T\r\nVersion=1.00\r\nEncoding=UTF-8\r\n\r\n"),
-              readFileBytes(folder, "made.ovc"));
+    EXPECT_EQ("[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\nDescription=T\r\n"
+              "Version=1.00\r\nEncoding=UTF-8\r\n\r\n",
+              here.content("made.ovc"));
 
-    writeFileBytes(folder, "bad.ovc", "[Task]\r\nState=Request\r\n");
+    here.makeFile("bad.ovc", "[Task]\r\nState=Request\r\n");
     TypedFile bad(&type);
-    ovs::Exception error = expectException(msg::RegistryNameNotFound,
-                                           [&] { bad.open(folder / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
-    EXPECT_EQ(folder / "bad.ovc", error.location());
+    ovs::Exception error = expectException(
+        msg::RegistryNameNotFound, [&] { bad.open(here.folder() / "bad.ovc", ovs::OrvaCtrlFile::OpenMustExist); });
+    EXPECT_EQ(here.folder() / "bad.ovc", error.location());
 }
 
 struct ContextCase {

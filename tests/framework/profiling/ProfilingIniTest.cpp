@@ -14,27 +14,22 @@
 
 namespace {
 
-using ovs::test::readFileBytes;
-using ovs::test::writeFileBytes;
 using Names = std::vector<ovs::String>;
 
 class ProfilingIniTest : public testing::Test {
 protected:
     // Loads the bytes as the store's file.
     void load(const std::string& bytes) {
-        writeFileBytes(folder_, "store.ini", bytes);
+        here_.makeFile("store.ini", bytes);
         store_ = std::make_unique<ovs::ProfilingIni>();
-        store_->setFile(folder_ / "store.ini");
+        store_->setFile(here_.folder() / "store.ini");
     }
-    std::string saved() { return readFileBytes(folder_, "store.ini").value_or("<missing>"); }
     std::string read(const std::string& section, const std::string& key) {
         store_->setTopic(section);
-        ovs::String value;
-        store_->readString(key, value);
-        return value;
+        return ovs::test::textOf(*store_, key);
     }
 
-    ovs::test::TempFolder folder_;
+    ovs::test::InPrivateFolder here_;
     std::unique_ptr<ovs::ProfilingIni> store_ = std::make_unique<ovs::ProfilingIni>();
 };
 
@@ -50,9 +45,7 @@ TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
     struct Case {
         const char* what;
         std::string bytes;
-        const char* section;
-        const char* key;
-        const char* value;
+        const char *section, *key, *value;
         bool exists;
     };
     const std::string plain = "[s]\r\nk=v\r\n";
@@ -158,34 +151,34 @@ TEST_F(ProfilingIniTest, SavesEveryLineInOrderWithTheChange) {
         load(c.before);
         c.change(*store_);
         EXPECT_TRUE(store_->changed());
-        EXPECT_EQ(c.before, saved()) << "nothing is written before the flush";
+        EXPECT_EQ(c.before, here_.content("store.ini")) << "nothing is written before the flush";
         EXPECT_TRUE(store_->flush());
         EXPECT_FALSE(store_->changed());
-        EXPECT_EQ(c.after, saved());
+        EXPECT_EQ(c.after, here_.content("store.ini"));
     }
     load("[a]\r\n  k = v\r\n");
     EXPECT_TRUE(store_->flush());
-    EXPECT_EQ("[a]\r\n  k = v\r\n", saved()) << "nothing changed";
+    EXPECT_EQ("[a]\r\n  k = v\r\n", here_.content("store.ini")) << "nothing changed";
 }
 
 TEST_F(ProfilingIniTest, FileNamesMissingAndOversizedFiles) {
-    store_->setFile(folder_ / "new.ini");
-    EXPECT_EQ(std::optional<std::string>(""), readFileBytes(folder_, "new.ini")) << "created empty";
+    store_->setFile(here_.folder() / "new.ini");
+    EXPECT_TRUE(here_.exists("new.ini") && here_.content("new.ini").empty()) << "created empty";
     EXPECT_FALSE(store_->topicExists());
 
-    writeFileBytes(folder_, "Prod.ini", "[s]\r\nk=v\r\n");
+    here_.makeFile("Prod.ini", "[s]\r\nk=v\r\n");
     store_ = std::make_unique<ovs::ProfilingIni>();
     store_->setKeysMakeFileName(true);
-    store_->setFile(folder_.path() + "\\");
+    store_->setFile(here_.folder().path() + "\\");
     store_->setProductKey("Prod");
     store_->setApplicationKey("App");
-    EXPECT_EQ(ovs::FileString(folder_ / "Prod.ini").absolute(), store_->file());
+    EXPECT_EQ(ovs::FileString(here_.folder() / "Prod.ini").absolute(), store_->file());
     EXPECT_EQ("v", read("s", "k"));
 
-    writeFileBytes(folder_, "big.ini", "[s]\r\nk=v\r\n");
-    std::filesystem::resize_file(folder_.native() / "big.ini", (std::uintmax_t(1) << 30) + 1);
+    here_.makeFile("big.ini", "[s]\r\nk=v\r\n");
+    std::filesystem::resize_file(here_.folder().native() / "big.ini", (std::uintmax_t(1) << 30) + 1);
     store_ = std::make_unique<ovs::ProfilingIni>();
-    store_->setFile(folder_ / "big.ini");
+    store_->setFile(here_.folder() / "big.ini");
     store_->setTopic("s");
     EXPECT_FALSE(store_->topicExists()) << "above one gibibyte reads as empty";
     EXPECT_FALSE(store_->entryExists("k"));
@@ -230,14 +223,12 @@ TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
     topic->writeSecureUInt("Limit", 42);
     EXPECT_FALSE(topic->entryExists("Limit"));
     EXPECT_TRUE(topic->entryExists("LimitSecure"));
-    topic->readString("LimitSecure", value);
-    EXPECT_EQ(std::string::npos, value.find("42"));
+    EXPECT_EQ(std::string::npos, ovs::test::textOf(*topic, "LimitSecure").find("42"));
     EXPECT_EQ(42u, topic->readSecureUInt("Limit"));
     EXPECT_FALSE(topic->readSecureString("Nothing", value));
     topic->writeString("BadSecure", "~1ZZ");
     ovs::test::expectException(ovs::msg::ItemBadData, [&] { topic->readSecureString("Bad", value); });
-    topic->readString("Plain", value);
-    EXPECT_EQ("visible", value);
+    EXPECT_EQ("visible", ovs::test::textOf(*topic, "Plain"));
 }
 
 TEST(ProfilingIniMemBuffTest, KeepsItsTextInTheBuffer) {

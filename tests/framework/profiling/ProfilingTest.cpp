@@ -15,17 +15,12 @@
 namespace {
 
 using ovs::test::expectException;
+using ovs::test::textOf;
 
 void setText(ovs::ProfilingImpl* store, const std::string& text) {
     ASSERT_NE(nullptr, store);
     store->setText(text.data(), text.size());
 }
-template <class Store> std::string textOf(Store& store, const std::string& name) {
-    ovs::String text = "stale";
-    store.readString(name, text);
-    return text;
-}
-
 TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
     ovs::Profiling profiling;
     EXPECT_EQ(ovs::ProfilingScopeNone, profiling.scope());

@@ -1,30 +1,23 @@
-// Helpers of the configuration-store tests: raw file bytes in a private folder and a check
+// Helpers of the configuration-store tests: a private current folder for the store files (its
+// bytes read and written through the host's file system), a value read as text, and a check
 // that a call throws a framework exception with a given number.
 #pragma once
-#include "TestFolders.h"
+#include "FileTestSupport.h"
 #include "runtime/Exception.h"
+#include "strings/StringBase.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <string>
 
 namespace ovs::test {
 
-inline void writeFileBytes(const TempFolder& folder, const std::string& name, const std::string& bytes) {
-    std::ofstream out(folder.native() / name, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::optional<std::string> readFileBytes(const TempFolder& folder, const std::string& name) {
-    std::ifstream in(folder.native() / name, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The value as text, "stale" where the store leaves the text alone.
+template <class Store> std::string textOf(Store& store, const std::string& name) {
+    ovs::String text = "stale";
+    store.readString(name, text);
+    return text;
 }
 
 // Runs the call and returns the exception of the given kind it throws; fails the test when it

@@ -10,22 +10,16 @@
 
 namespace {
 
-using ovs::test::readFileBytes;
-using ovs::test::writeFileBytes;
 using Names = std::vector<ovs::String>;
 
 class ProfilingWinIniTest : public testing::Test {
 protected:
     void load(const std::string& bytes) {
-        writeFileBytes(folder_, "store.ini", bytes);
-        store_.setFile(folder_ / "store.ini");
+        here_.makeFile("store.ini", bytes);
+        store_.setFile(here_.folder() / "store.ini");
     }
-    std::string text(const std::string& name) {
-        ovs::String value = "stale";
-        store_.readString(name, value);
-        return value;
-    }
-    ovs::test::TempFolder folder_;
+    std::string text(const std::string& name) { return ovs::test::textOf(store_, name); }
+    ovs::test::InPrivateFolder here_;
     ovs::ProfilingWinIni store_;
 };
 
@@ -43,13 +37,12 @@ TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistAndLongValuesAreCutTo511C
 }
 
 TEST_F(ProfilingWinIniTest, WritesReachTheFileAtOnce) {
-    store_.setFile(folder_ / "new.ini");
+    store_.setFile(here_.folder() / "new.ini");
     store_.setTopic("Task");
     store_.writeString("State", "Request"); // its Windows error code is not reliable after success
     store_.writeInt("Neg", -1);
     store_.writeUInt("Id", 17);
-    EXPECT_EQ(std::optional<std::string>("[Task]\r\nState=Request\r\nNeg=4294967295\r\nId=17\r\n"),
-              readFileBytes(folder_, "new.ini"));
+    EXPECT_EQ("[Task]\r\nState=Request\r\nNeg=4294967295\r\nId=17\r\n", here_.content("new.ini"));
     EXPECT_EQ(4294967295u, store_.readUInt("Neg"));
     EXPECT_EQ((std::vector<int>{-1, 17, 0}),
               (std::vector<int>{store_.readInt("Neg"), store_.readInt("Id"), store_.readInt("State")}));

@@ -28,11 +28,7 @@ protected:
         ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\" + product_);
     }
     std::string basePath() const { return "SOFTWARE\\ORVA-SYSTEMS\\" + product_ + "\\App\\CurrentVersion"; }
-    std::string text(const std::string& name) {
-        ovs::String value;
-        store_.readString(name, value);
-        return value;
-    }
+    std::string text(const std::string& name) { return ovs::test::textOf(store_, name); }
 
     ovs::test::PrivateRegistry registry_;
     std::string product_ = ovs::test::uniqueKeyName("ProfilingTest");
