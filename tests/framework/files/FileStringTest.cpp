@@ -12,15 +12,12 @@ using ovs::FileString;
 using Texts = std::vector<std::string>;
 
 TEST(FileString, JoinAndSeparators) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {{"C:\\a", "b", "C:\\a\\b"},
-                                                                       {"C:\\a\\", "\\b", "C:\\a\\b"},
-                                                                       {"C:\\a\\", "b", "C:\\a\\b"},
-                                                                       {"C:\\a", "\\b", "C:\\a\\b"},
-                                                                       {"a", "", "a"},
-                                                                       {"", "b", "b"},
-                                                                       {"", "\\b", "\\b"},
-                                                                       {"C:\\a", "b\\c.txt", "C:\\a\\b\\c.txt"},
-                                                                       {"C:\\a\\", "/b", "C:\\a/b"}};
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"C:\\a", "b", "C:\\a\\b"},   {"C:\\a\\", "\\b", "C:\\a\\b"}, {"C:\\a\\", "b", "C:\\a\\b"},
+        {"C:\\a", "\\b", "C:\\a\\b"}, {"a", "", "a"},                {"", "b", "b"},
+        {"", "\\b", "\\b"},           {"C:\\a", "b\\c.txt", "C:\\a\\b\\c.txt"}, {"C:\\a\\", "/b", "C:\\a/b"}};
+    // clang-format on
     for (const auto& [start, component, expected] : cases) {
         FileString path(start);
         EXPECT_EQ(expected, path.join(component)) << start << " + " << component;
@@ -75,20 +72,19 @@ TEST(FileString, AbsoluteFolderComponentsAndTestsFollowTheCurrentFolder) {
 }
 
 TEST(FileStringDisplay, WithoutTheCurrentFolder) {
+    // clang-format off
     const std::tuple<const char*, unsigned, unsigned, const char*> cases[] = {
-        {"", 0, 1, "<none>"},
-        {"", 0, 0, ""},
-        {"c:\\x\\y.txt", 0, 0, "C:\\x\\y.txt"},
-        {"C:\\my dir\\y.txt", 0, 0, "\"C:\\my dir\\y.txt\""},
-        {"C:\\my dir\\y.txt", 0, 2, "C:\\my dir\\y.txt"},
+        {"", 0, 1, "<none>"},                                      {"", 0, 0, ""},
+        {"c:\\x\\y.txt", 0, 0, "C:\\x\\y.txt"},                    {"/usr/a.txt", 0, 1, "/usr/a.txt"},
+        {"C:\\my dir\\y.txt", 0, 0, "\"C:\\my dir\\y.txt\""},       {"C:\\my dir\\y.txt", 0, 2, "C:\\my dir\\y.txt"},
         {"\\\\srv\\share\\a.txt", 0, 1, "\\\\srv\\share\\a.txt"},
-        {"/usr/a.txt", 0, 1, "/usr/a.txt"},
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 20, 0, "C:\\...\\delta\\file.txt"},
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 9, 0, "C:\\...\\file.txt"},
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 2, 0, "C:\\...\\file.txt"},
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 40, 0, "C:\\alpha\\beta\\gamma\\delta\\file.txt"},
         {"C:\\alpha\\long name\\file.txt", 12, 0, "\"C:\\...\\file.txt\""},
         {"averyveryverylongname", 5, 0, "averyveryverylongname"}};
+    // clang-format on
     for (const auto& [path, maximum, flags, expected] : cases) {
         EXPECT_EQ(expected, FileString(path).displayForm(maximum, flags))
             << path << " max " << maximum << " flags " << flags;
@@ -104,15 +100,14 @@ TEST(FileStringDisplay, RelativeToTheCurrentFolder) {
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    const std::pair<std::string, std::string> cases[] = {{current + "\\a.txt", "a.txt"},
-                                                         {current, "."},
-                                                         {current + "\\my file.txt", "\"my file.txt\""},
-                                                         {current + "\\sub\\b.txt", "sub\\b.txt"},
-                                                         {lower + "\\a.txt", "a.txt"},
-                                                         {drive + "\\other\\x", "\\other\\x"},
-                                                         {current + "x\\a.txt", rest + "x\\a.txt"},
-                                                         {"x.txt", "x.txt"},
-                                                         {rest + "\\a.txt", "a.txt"}};
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {current + "\\a.txt", "a.txt"},           {current, "."},
+        {current + "\\my file.txt", "\"my file.txt\""}, {current + "\\sub\\b.txt", "sub\\b.txt"},
+        {lower + "\\a.txt", "a.txt"},             {drive + "\\other\\x", "\\other\\x"},
+        {current + "x\\a.txt", rest + "x\\a.txt"},  {"x.txt", "x.txt"},
+        {rest + "\\a.txt", "a.txt"}};
+    // clang-format on
     for (const auto& [path, expected] : cases) {
         EXPECT_EQ(expected, FileString(path).displayForm(0, 1)) << path;
         EXPECT_EQ(current, here.current()) << "the current folder is left as it was";

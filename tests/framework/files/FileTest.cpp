@@ -18,12 +18,15 @@ namespace {
 
 using ovs::File;
 
-// The file error the action raises as "<number> <Windows code> <%1>", or "none".
-std::string raised(const std::function<void()>& action) {
+// The file error the action raises as "<number> <Windows code> <%1>" or as its composed message,
+// or "none".
+std::string raised(const std::function<void()>& action, bool message = false) {
     try {
         action();
     } catch (const ovs::FileException& error) {
-        return std::to_string(error.number()) + " " + std::to_string(error.systemError()) + " " + error.argument(1);
+        return message ? error.message()
+                       : std::to_string(error.number()) + " " + std::to_string(error.systemError()) + " " +
+                             error.argument(1);
     }
     return "none";
 }
@@ -97,12 +100,8 @@ TEST(File, MessagesNameTheFileRelativeToTheCurrentFolder) {
         {"sub", File::Read, "fatal error OV1013 - access to sub denied."},
         {"", File::Read, "fatal error OV1003 - file <none> cannot be opened."}};
     for (const auto& [path, mode, expected] : cases) {
-        try {
-            File(path).open(mode);
-            ADD_FAILURE() << path;
-        } catch (const ovs::FileException& error) {
-            EXPECT_EQ(std::string("FraskPdfCmd: ") + expected, error.message());
-        }
+        EXPECT_EQ(std::string("FraskPdfCmd: ") + expected,
+                  raised([&, &path = path, mode = mode] { File(path).open(mode); }, true));
     }
 }
 
@@ -171,14 +170,12 @@ TEST(File, FoldersWipeRemoveAndFlush) {
 
 TEST(FileTimes, SecondsSince2000) {
     const ULONGLONG at2000 = (946684800ULL + 11644473600ULL) * 10000000ULL, second = 10000000ULL;
-    const std::pair<ULONGLONG, std::uint32_t> cases[] = {{at2000, 0},
-                                                         {at2000 + 9999999, 0},
-                                                         {at2000 + second, 1},
-                                                         {at2000 - 1, 0xFFFFFFFEu},
-                                                         {0, 0xFFFFFFFEu},
-                                                         {at2000 + 4294967294ULL * second, 0xFFFFFFFEu},
-                                                         {at2000 + 4294967295ULL * second, 0xFFFFFFFEu},
-                                                         {at2000 + 4294967293ULL * second, 4294967293u}};
+    // clang-format off
+    const std::pair<ULONGLONG, std::uint32_t> cases[] = {
+        {at2000, 0},               {at2000 + 9999999, 0}, {at2000 + second, 1}, {at2000 - 1, 0xFFFFFFFEu},
+        {0, 0xFFFFFFFEu},          {at2000 + 4294967293ULL * second, 4294967293u},
+        {at2000 + 4294967294ULL * second, 0xFFFFFFFEu}, {at2000 + 4294967295ULL * second, 0xFFFFFFFEu}};
+    // clang-format on
     for (const auto& [units, seconds] : cases) {
         FILETIME time{static_cast<DWORD>(units & 0xFFFFFFFFu), static_cast<DWORD>(units >> 32)};
         EXPECT_EQ(seconds, ovs::secondsSince2000(time)) << units;

@@ -53,11 +53,9 @@ std::string functions(const ProcessApi& api) {
     return set;
 }
 
+// The names missing (separated by blanks), the loader's calls while loading, the functions set.
 struct Case {
-    const char* what;
-    const char* missing; // names separated by blanks
-    const char* calls;   // while loading
-    const char* functions;
+    const char *what, *missing, *calls, *functions;
 };
 
 const char* const allLookups =

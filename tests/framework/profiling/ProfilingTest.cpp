@@ -50,8 +50,7 @@ TEST(ProfilingTest, ModesMakeTheirStoresAndInvalidModesAreRefused) {
 struct FallbackCase {
     const char* what;
     ovs::ProfilingScope scope;
-    const char* user;
-    const char* machine;
+    const char *user, *machine;
     std::int64_t expected; // -1: ProfilingEntryNotFound
 };
 

@@ -87,14 +87,12 @@ TEST_F(ProfilingWinRegTest, SettingsLiveBelowCompanyProductApplicationAndVersion
 // Text written over a REG_DWORD and secure numbers convert with a 32-bit unsigned long on
 // every target: beyond 4294967295 saturates, whatever the sign.
 TEST_F(ProfilingWinRegTest, TextToNumberIsTheSameOnEveryTarget) {
-    const std::pair<const char*, std::uint32_t> cases[] = {{"4294967296", 4294967295u},
-                                                           {"99999999999999999999", 4294967295u},
-                                                           {"-4294967296", 4294967295u},
-                                                           {"4294967295", 4294967295u},
-                                                           {"-1", 4294967295u},
-                                                           {"-4294967295", 1u},
-                                                           {" \t+12x", 12u},
-                                                           {"x1", 0u}};
+    // clang-format off
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"4294967296", 4294967295u},  {"99999999999999999999", 4294967295u}, {"-4294967296", 4294967295u},
+        {"4294967295", 4294967295u},  {"-1", 4294967295u},                   {"-4294967295", 1u},
+        {" \t+12x", 12u},              {"x1", 0u}};
+    // clang-format on
     ovs::Topic* topic = store_.openTopic("N");
     store_.setTopic("N");
     store_.writeUInt("D", 0);

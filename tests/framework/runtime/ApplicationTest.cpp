@@ -19,13 +19,8 @@
 
 namespace {
 
-struct JoinCase {
-    std::vector<const char*> argv;
-    const char* joined;
-};
-
 TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeeded) {
-    const JoinCase cases[] = {
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"tool"}, ""},
         {{"tool", ""}, ""},
         {{"tool", "a", "b c", "\"d e\""}, "a \"b c\" \"d e\""},
@@ -33,8 +28,8 @@ TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeeded) {
         {{"tool", "-i:C:\\in dir\\*.pdf", "-o:out"}, "\"-i:C:\\in dir\\*.pdf\" -o:out"},
         {{}, ""},
     };
-    for (const JoinCase& c : cases) {
-        EXPECT_EQ(c.joined, ovs::Application::joinArguments(static_cast<int>(c.argv.size()), c.argv.data()));
+    for (const auto& [argv, joined] : cases) {
+        EXPECT_EQ(joined, ovs::Application::joinArguments(static_cast<int>(argv.size()), argv.data()));
     }
 }
 

@@ -9,10 +9,7 @@
 namespace {
 
 struct FormatCase {
-    const char* format;
-    const char* a1;
-    const char* a2;
-    const char* expected;
+    const char *format, *a1, *a2, *expected;
 };
 
 class FormatMessage : public testing::TestWithParam<FormatCase> {};

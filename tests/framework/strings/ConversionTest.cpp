@@ -32,8 +32,7 @@ TEST(Conversion, WideToNarrow) {
     const wchar_t unpaired[] = {0xD800, 0xDC00 - 1, 0xD801, 0}; // no narrow form in any code page
     struct {
         std::wstring wide;
-        const char* posix;
-        const char* windows;
+        const char *posix, *windows;
     } cases[] = {
         {L"plain text", "plain text", "plain text"},
         {L"", "", ""},
