@@ -18,15 +18,18 @@ namespace {
 
 using ovs::File;
 
-// The file error the action raises as "<number> <Windows code> <%1>" or as its composed message,
-// or "none".
-std::string raised(const std::function<void()>& action, bool message = false) {
+// The file error the action raises as "<number> <Windows code> <%1>", followed by " at <path>" when
+// asked, or as its composed message; "none" when it raises none.
+enum class Shown { Fields, FieldsAndPath, Message };
+std::string raised(const std::function<void()>& action, Shown shown = Shown::Fields) {
     try {
         action();
     } catch (const ovs::FileException& error) {
-        return message ? error.message()
-                       : std::to_string(error.number()) + " " + std::to_string(error.systemError()) + " " +
-                             error.argument(1);
+        const std::string fields =
+            std::to_string(error.number()) + " " + std::to_string(error.systemError()) + " " + error.argument(1);
+        return shown == Shown::Message  ? error.message()
+               : shown == Shown::Fields ? fields
+                                        : fields + " at " + error.path();
     }
     return "none";
 }
@@ -101,7 +104,7 @@ TEST(File, MessagesNameTheFileRelativeToTheCurrentFolder) {
         {"", File::Read, "fatal error OV1003 - file <none> cannot be opened."}};
     for (const auto& [path, mode, expected] : cases) {
         EXPECT_EQ(std::string("FraskPdfCmd: ") + expected,
-                  raised([&, &path = path, mode = mode] { File(path).open(mode); }, true));
+                  raised([&, &path = path, mode = mode] { File(path).open(mode); }, Shown::Message));
     }
 }
 
@@ -223,16 +226,9 @@ TEST(FileError, RaisedExceptionCarriesPathCodeAndArgument) {
         {"Q:\\a b\\f.txt", 5, "1013 5 \"Q:\\a b\\f.txt\""},
         {"Q:\\f.txt", 1, "1005 1 Q:\\f.txt"}};
     for (const auto& [path, code, expected] : cases) {
-        std::string where;
-        EXPECT_EQ(expected, raised([&, path = path, code = code] {
-                      try {
-                          ovs::raiseFileError(ovs::FileString(path), 1005, code);
-                      } catch (const ovs::FileException& error) {
-                          where = error.path();
-                          throw;
-                      }
-                  }));
-        EXPECT_EQ(path, where);
+        EXPECT_EQ(expected + std::string(" at ") + path,
+                  raised([path = path, code = code] { ovs::raiseFileError(ovs::FileString(path), 1005, code); },
+                         Shown::FieldsAndPath));
     }
 }
 

@@ -61,8 +61,8 @@ struct WalkCase {
     bool recursive;
     const char* patterns;
     std::uint32_t scanFlags, walkFlags;
-    const char* calls; // the hook calls; nullptr: only the names found are compared, sorted
-    const char* files;
+    // The hook calls; nullptr: only the names found are compared, sorted.
+    const char *calls, *files;
 };
 
 TEST(FileTreeScan, ReportsFilesAndFoldersInHookOrder) {

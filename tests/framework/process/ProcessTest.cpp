@@ -143,24 +143,16 @@ TEST(Process, AnEmptyFunctionTableFindsNothingAndLaunchesWithoutAnId) {
     TempFolder folder;
     std::string program = ovs::test::copyIdleProgram(folder, "OvsEmptyTable.exe");
     ovs::ProcessApi* api = ovs::ProcessApi::acquire();
-    const ovs::ProcessApi::Loader noLibraries{[](LPCSTR) -> HMODULE { return nullptr; }, nullptr, nullptr};
-    // the shared table's entries emptied for a moment, as a failed load leaves them
-    ovs::ProcessApi saved(noLibraries);
-    const auto swapEntries = [](ovs::ProcessApi& a, ovs::ProcessApi& b) {
-        const auto entries = [](ovs::ProcessApi& t) {
-            return std::tie(t.kernel32, t.psApi, t.createToolhelp32Snapshot, t.process32First, t.process32Next,
-                            t.module32First, t.module32Next, t.getProcessId, t.getProcessImageFileName,
-                            t.queryFullProcessImageName);
-        };
-        auto first = entries(a), second = entries(b);
-        first.swap(second);
-    };
-    swapEntries(*api, saved);
+    // The entries Process consults emptied for a moment, as a failed load leaves them: the
+    // library (the look-up's test for an empty table) and GetProcessId.
+    const HMODULE kernel32 = std::exchange(api->kernel32, nullptr);
+    const auto getProcessId = std::exchange(api->getProcessId, nullptr);
     Process launched(program);
     bool started = launched.launch("300", "");
     Process found("OvsEmptyTable.exe");
     bool foundIt = found.find();
-    swapEntries(*api, saved);
+    api->kernel32 = kernel32;
+    api->getProcessId = getProcessId;
     ovs::ProcessApi::release(api);
 
     EXPECT_TRUE(started);

@@ -76,8 +76,8 @@ TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
     EXPECT_NE(static_cast<const void*>(first), static_cast<const void*>(copy.message()));
 }
 
-TEST_F(ExceptionMessage, FileExceptionShowsThePathAsFirstPlaceholder) {
-    // The documented numbers are composed with the path as File's messages show.
+TEST_F(ExceptionMessage, AnUndocumentedFileExceptionListsItsArguments) {
+    // The documented numbers show the path as %1: File's own tests compose them.
     ovs::FileException undocumented(msg::DiskWriteProtected, "C:");
     undocumented.setPath(ovs::FileString("C:\\x.txt"));
     undocumented.setNumber(4711);
