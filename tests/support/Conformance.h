@@ -1,13 +1,20 @@
 // Shared pieces of the conformance tests (tests/platform), which run natively against the
-// substitute and under Wine against the real API: sentinels, the last-error check, and the
-// record of Wine's known deviations from Windows (asserted natively, recorded under Wine).
+// substitute and under Wine against the real API: sentinels, the last-error check, the
+// record of Wine's known deviations from Windows (asserted natively, recorded under Wine),
+// a file's raw bytes and a variable of the environment set for a test's duration.
 #pragma once
+#include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -73,5 +80,32 @@ void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseI
         recordWineDeviation(caseId, shown.str());
     }
 }
+
+// A file's bytes through the host's file system, or nullopt when it cannot be read.
+inline std::optional<std::string> fileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
+}
+
+// Replaces a file's content with bytes through the host's file system.
+inline void writeFileBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Sets a variable of this process's environment ("" removes it) for its lifetime and puts the
+// old value back (an empty old value as removed).
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) { set(value); }
+    ~ScopedVariable() { set(saved_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+    void set(const std::string& value) const { ovs::platform::setEnvironmentVariable(name_, value); }
+
+private:
+    const char* name_;
+    std::string saved_ = std::getenv(name_) != nullptr ? std::getenv(name_) : "";
+};
 
 } // namespace ovs::test

@@ -2,46 +2,24 @@
 // OVS_REGISTRY_DIR; the Windows build ignores the variable and works in the registry of the
 // build's own Wine prefix), unique key names, and deletion of a key with all it holds.
 #pragma once
+#include "Conformance.h"
 #include "TestFolders.h"
 #include "platform/Win32.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace ovs::test {
 
 // Points OVS_REGISTRY_DIR at a fresh folder for its lifetime and restores the old value.
 class PrivateRegistry {
 public:
-    PrivateRegistry() {
-        const char* old = std::getenv("OVS_REGISTRY_DIR");
-        hadOld_ = old != nullptr;
-        if (hadOld_) {
-            old_ = old;
-        }
-        set(folder_.native().string());
-    }
-    ~PrivateRegistry() { set(hadOld_ ? old_ : std::string()); }
-    PrivateRegistry(const PrivateRegistry&) = delete;
-    PrivateRegistry& operator=(const PrivateRegistry&) = delete;
-
     // The folder that holds the .reg files in the POSIX build.
     const TempFolder& folder() const { return folder_; }
 
 private:
-    static void set(const std::string& value) {
-        // putenv keeps the pointer: the text must outlive the setting.
-        static std::vector<std::unique_ptr<std::string>> texts;
-        texts.push_back(std::make_unique<std::string>("OVS_REGISTRY_DIR=" + value));
-        putenv(&(*texts.back())[0]);
-    }
-
     TempFolder folder_;
-    bool hadOld_ = false;
-    std::string old_;
+    ScopedVariable variable_{"OVS_REGISTRY_DIR", folder_.native().string()};
 };
 
 // A key name that no other test run uses.

@@ -1,13 +1,10 @@
 // The program runner the end-to-end tests rely on: arguments and environment reach the
 // child, its output comes back, and its exit code arrives in full where the platform keeps it.
-#include "platform/ChildProcess.h"
-#include "platform/PlatformInfo.h"
+#include "Conformance.h"
 #include "TestFolders.h"
 #include "TestPrograms.h"
 
 #include <gtest/gtest.h>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 using ovs::platform::ChildProcess;
@@ -50,10 +47,8 @@ TEST(ChildProcess, ArgumentsAndEnvironmentArriveUnchanged) {
     ChildProcess::Options options = probe({"0"});
     options.environment = {{"OVS_PROBE", "given"}};
     EXPECT_EQ("OVS_PROBE=given\nto stderr\n", outputOf(options));
-    ovs::platform::setEnvironmentVariable("OVS_PROBE", "inherited");
-    const std::string inherited = outputOf(probe({"0"}));
-    ovs::platform::setEnvironmentVariable("OVS_PROBE", "");
-    EXPECT_EQ("OVS_PROBE=inherited\nto stderr\n", inherited);
+    const ovs::test::ScopedVariable inherited("OVS_PROBE", "inherited");
+    EXPECT_EQ("OVS_PROBE=inherited\nto stderr\n", outputOf(probe({"0"})));
 }
 
 TEST(ChildProcess, OutputFileReceivesTheOutputInsteadOfTheCaller) {
@@ -63,10 +58,8 @@ TEST(ChildProcess, OutputFileReceivesTheOutputInsteadOfTheCaller) {
     ChildProcess child(options);
     child.wait();
     EXPECT_EQ("", child.output());
-    std::ifstream log(folder.native() / "child.log", std::ios::binary);
-    std::stringstream text;
-    text << log.rdbuf();
-    EXPECT_EQ("logged\nOVS_PROBE=<unset>\nto stderr\n", ovs::test::withoutCarriageReturns(text.str()));
+    EXPECT_EQ("logged\nOVS_PROBE=<unset>\nto stderr\n",
+              ovs::test::withoutCarriageReturns(ovs::test::fileBytes(folder.native() / "child.log").value_or("")));
     // A missing program cannot be started.
     EXPECT_THROW(ChildProcess missing(probe({}, "NoSuchProgram.exe")), std::runtime_error);
 }

@@ -250,35 +250,25 @@ TEST_F(PrivateProfileReadTest, SeesEveryChangeOfTheFile) {
     }
 }
 
-TEST_F(PrivateProfileReadTest, FileNamesThatNameNoFileGiveTheDefault) {
-    // A07: a null name (win.ini), an empty name and a missing file.
-    writeBytes(F1);
-    char buffer[MAX_PATH];
-    for (const char* file : {static_cast<const char*>(nullptr), "", "nonexistent_ovs_profile.ini"}) {
-        SCOPED_TRACE(file == nullptr ? "null" : file);
-        EXPECT_EQ(7u, GetPrivateProfileStringA("section1", "name1", "default", buffer, MAX_PATH, file));
-        EXPECT_STREQ("default", buffer);
-    }
-}
-
-TEST_F(PrivateProfileReadTest, ABareFileNameLivesInTheWindowsDirectoryNotTheCurrentFolder) {
-    // A19: a name without a folder is looked up in the Windows directory only.
+TEST_F(PrivateProfileReadTest, ABareFileNameLivesInTheWindowsDirectoryAndNoNameGivesTheDefault) {
+    // A19: a name without a folder is looked up in the Windows directory only, never in the
+    // current folder; A07: a null name (win.ini) and an empty name name no file there either.
     char windowsDirectory[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryA(windowsDirectory, MAX_PATH), 0u);
     std::string name = "ovs-profile-" + std::to_string(GetCurrentProcessId()) + ".ini";
     const std::filesystem::path here = std::filesystem::current_path() / name,
                                 there = std::filesystem::path(ovs::platform::nativePathOf(windowsDirectory)) / name;
-    std::ofstream(here, std::ios::binary) << F1;
-
+    writeFileBytes(here, F1);
     char buffer[MAX_PATH];
-    EXPECT_EQ(7u, GetPrivateProfileStringA("section1", "NaMe1", "default", buffer, MAX_PATH, name.c_str()));
+    for (const char* file : {static_cast<const char*>(nullptr), "", name.c_str()}) {
+        SCOPED_TRACE(file == nullptr ? "null" : file);
+        EXPECT_EQ(7u, GetPrivateProfileStringA("section1", "NaMe1", "default", buffer, MAX_PATH, file));
+        EXPECT_STREQ("default", buffer);
+    }
     EXPECT_TRUE(WritePrivateProfileStringA("section1", "name1", "val1", name.c_str()));
     EXPECT_EQ(4u, GetPrivateProfileStringA("section1", "NaMe1", "default", buffer, MAX_PATH, name.c_str()));
     EXPECT_STREQ("val1", buffer);
-    std::ifstream written(there, std::ios::binary);
-    EXPECT_EQ("[section1]\r\nname1=val1\r\n",
-              std::string(std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()));
-    written.close();
+    EXPECT_EQ("[section1]\r\nname1=val1\r\n", fileBytes(there).value_or("(no file)"));
     std::filesystem::remove(here);
     std::filesystem::remove(there);
 }

@@ -3,64 +3,43 @@
 #pragma once
 #include "Conformance.h"
 #include "TestFolders.h"
-#include "platform/ChildProcess.h"
-#include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <optional>
-#include <sstream>
 #include <string>
 
 namespace ovs::test {
-
-// Points the POSIX substitute's Windows directory (files named without a folder, win.ini) at a
-// private folder for the life of a test, so that no test touches the user's own. Windows
-// ignores the variable; under Wine the prefix's Windows directory is private to the build.
-class PrivateWindowsDirectory {
-public:
-    PrivateWindowsDirectory() { ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", folder_.path()); }
-    ~PrivateWindowsDirectory() { ovs::platform::setEnvironmentVariable("OVS_WINDOWS_DIR", saved_); }
-    PrivateWindowsDirectory(const PrivateWindowsDirectory&) = delete;
-    PrivateWindowsDirectory& operator=(const PrivateWindowsDirectory&) = delete;
-
-private:
-    std::string saved_ = std::getenv("OVS_WINDOWS_DIR") != nullptr ? std::getenv("OVS_WINDOWS_DIR") : "";
-    TempFolder folder_;
-};
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
     // The file's name in the framework's Windows form.
     std::string path(const std::string& name = "test.ini") const { return folder_ / name; }
 
-    void writeBytes(const std::string& bytes, const std::string& name = "test.ini") const {
-        std::ofstream(folder_.native() / name, std::ios::binary | std::ios::trunc) << bytes;
-    }
+    void writeBytes(const std::string& bytes) const { writeFileBytes(folder_.native() / "test.ini", bytes); }
 
     // The file's bytes, or nullopt when it does not exist.
-    std::optional<std::string> readBytes(const std::string& name = "test.ini") const {
-        std::ifstream in(folder_.native() / name, std::ios::binary);
-        return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
-    }
+    std::optional<std::string> readBytes() const { return fileBytes(folder_.native() / "test.ini"); }
 
     // Sets up the file: nullopt removes it.
-    void prepare(const std::optional<std::string>& content, const std::string& name = "test.ini") const {
+    void prepare(const std::optional<std::string>& content) const {
         std::error_code ignored;
-        std::filesystem::remove(folder_.native() / name, ignored);
+        std::filesystem::remove(folder_.native() / "test.ini", ignored);
         if (content) {
-            writeBytes(*content, name);
+            writeBytes(*content);
         }
     }
 
     const TempFolder& folder() const { return folder_; }
 
 private:
-    PrivateWindowsDirectory windowsDirectory_;
+    TempFolder windowsDirectory_;
+    // Files named without a folder (and win.ini) are looked up in the POSIX substitute's Windows
+    // directory: a private one here, so that no test touches the user's own. Windows ignores the
+    // variable; under Wine the prefix's Windows directory is private to the build.
+    ScopedVariable windowsDirectoryVariable_{"OVS_WINDOWS_DIR", windowsDirectory_.path()};
     TempFolder folder_;
 };
 

@@ -114,12 +114,13 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
     }
 }
 
-TEST_F(RegistryConformance, EveryTypeReadsBackAsWritten) {
-    const std::vector<TypedValue> values = {{"Text", REG_SZ, bytesOf("C:\\Program Files\\\"x\"")},
-                                            {"", REG_SZ, bytesOf("default")},
+TEST_F(RegistryConformance, EveryTypeReadsBackAsWrittenAndTheSubstituteFileHasTheDocumentedForm) {
+    const std::vector<TypedValue> values = {{"", REG_SZ, bytesOf("C:\\Program Files\\\"x\"")},
                                             {"Empty", REG_SZ, bytesOf("")},
+                                            {"Lines", REG_SZ, bytesOf("a\nb")},
                                             {"Expand", REG_EXPAND_SZ, bytesOf("%TEMP%\\x")},
                                             {"Blob", REG_BINARY, {0xde, 0xad, 0x00, 0xbe, 0xef}},
+                                            {"Wide", REG_BINARY, std::vector<BYTE>(30, 0xab)},
                                             {"NoBytes", REG_BINARY, {}},
                                             {"Count", REG_DWORD, {0x2a, 0x00, 0x00, 0x80}},
                                             {"Big", REG_QWORD, {0xef, 0xcd, 0xab, 0x89, 0x67, 0x45, 0x23, 0x01}}};
@@ -137,6 +138,20 @@ TEST_F(RegistryConformance, EveryTypeReadsBackAsWritten) {
         EXPECT_EQ(0xCC, buffer[size]) << value.name;
     }
     RegCloseKey(reader);
+    if (!ovs::platform::isPosixSubstitute()) {
+        return; // the Windows build keeps its registry in the prefix, not in .reg files
+    }
+    // clang-format off
+    EXPECT_EQ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\OvsConformance]\n\n"
+              "[HKEY_CURRENT_USER\\" + path_ + "]\n@=\"C:\\\\Program Files\\\\\\\"x\\\"\"\n\"Empty\"=\"\"\n"
+              "\"Lines\"=hex(1):61,0a,62,00\n\"Expand\"=hex(2):25,54,45,4d,50,25,5c,78,00\n\"Blob\"=hex:de,ad,00,be,ef\n"
+              "\"Wide\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,\\\n  ab,ab,ab,ab,ab,ab,ab,ab\n"
+              "\"NoBytes\"=hex:\n\"Count\"=dword:8000002a\n\"Big\"=hex(b):ef,cd,ab,89,67,45,23,01\n\n",
+              ovs::test::fileBytes(registry_.folder().native() / "HKEY_CURRENT_USER.reg"));
+    // clang-format on
+    // Nothing else: no file for another root key, no temporary left behind.
+    std::filesystem::directory_iterator entries(registry_.folder().native());
+    EXPECT_EQ(1, std::distance(entries, std::filesystem::directory_iterator()));
 }
 
 TEST_F(RegistryConformance, SizesOfShortBuffersNullDataAndMissingValues) {

@@ -1,13 +1,11 @@
 // Text functions: case mapping of ANSI text and the conversions between code pages and
 // wide text, for the arguments the framework passes.
 #include "Conformance.h"
-#include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 using ovs::test::failsWith;
@@ -87,11 +85,7 @@ TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubst
     if (!ovs::platform::isPosixSubstitute()) {
         GTEST_SKIP() << "Windows takes the language from the user's settings, which no test can change";
     }
-    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    std::string saved[3];
-    for (int i = 0; i < 3; ++i) {
-        saved[i] = std::getenv(names[i]) != nullptr ? std::getenv(names[i]) : "";
-    }
+    const ovs::test::ScopedVariable variables[] = {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}};
     // clang-format off
     const struct {
         const char* values[3];
@@ -103,12 +97,9 @@ TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubst
     // clang-format on
     for (const auto& c : cases) {
         for (int i = 0; i < 3; ++i) {
-            ovs::platform::setEnvironmentVariable(names[i], c.values[i]);
+            variables[i].set(c.values[i]);
         }
         EXPECT_EQ(c.expected, GetUserDefaultUILanguage()) << c.values[0] << "|" << c.values[1] << "|" << c.values[2];
-    }
-    for (int i = 0; i < 3; ++i) {
-        ovs::platform::setEnvironmentVariable(names[i], saved[i]);
     }
 }
 
