@@ -6,9 +6,9 @@
 #include "platform/Win32.h"
 #include "runtime/Console.h"
 
-#include <cctype>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -16,18 +16,23 @@ namespace {
 // not end within this much is no task file of ours.
 constexpr std::uint32_t HeaderBytes = 1024;
 
-std::string trimmed(const std::string& text) {
+// Blanks around a line's parts, and the line end's carriage return, do not count.
+std::string_view trimmed(std::string_view text) {
     std::size_t first = text.find_first_not_of(" \t");
     std::size_t last = text.find_last_not_of(" \t\r");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
 }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
+char folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        if (folded(a[i]) != folded(b[i])) {
             return false;
         }
     }
@@ -44,15 +49,17 @@ std::string taskGuidText() {
 }
 
 // The first section is the control-file header and names the task-file type.
-bool startsWithTaskHeader(const std::string& head) {
+bool startsWithTaskHeader(std::string_view head) {
+    static const std::string headerLine = std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]";
+    static const std::string guid = taskGuidText();
     std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     bool inHeader = false;
     while (at < head.size()) {
         std::size_t end = head.find('\n', at);
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             return false; // the header goes on beyond what was read
         }
-        std::string line = trimmed(head.substr(at, end - at));
+        std::string_view line = trimmed(head.substr(at, end - at));
         at = end + 1;
         if (line.empty()) {
             continue;
@@ -61,7 +68,7 @@ bool startsWithTaskHeader(const std::string& head) {
             if (inHeader) {
                 return false; // the header section ended without the type
             }
-            inHeader = equalIgnoringCase(line, std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]");
+            inHeader = equalIgnoringCase(line, headerLine);
             if (!inHeader) {
                 return false;
             }
@@ -69,8 +76,7 @@ bool startsWithTaskHeader(const std::string& head) {
             return false;
         } else {
             std::size_t equals = line.find('=');
-            if (equals != std::string::npos && equalIgnoringCase(trimmed(line.substr(0, equals)), "Guid")) {
-                static const std::string guid = taskGuidText();
+            if (equals != std::string_view::npos && equalIgnoringCase(trimmed(line.substr(0, equals)), "Guid")) {
                 return equalIgnoringCase(trimmed(line.substr(equals + 1)), guid);
             }
         }
@@ -82,7 +88,7 @@ const std::string PendingSuffix = ".pending";
 
 std::string lowered(std::string text) {
     for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = folded(c);
     }
     return text;
 }
@@ -135,7 +141,7 @@ bool TaskDeleter::isTaskFile(const ovs::FileString& path, bool& emptyFile) const
     std::uint32_t got = file.read(head, HeaderBytes, false);
     file.close();
     emptyFile = got == 0;
-    return emptyFile || startsWithTaskHeader(std::string(head, got));
+    return emptyFile || startsWithTaskHeader(std::string_view(head, got));
 }
 
 void TaskDeleter::visit(const ovs::FileString& found) {

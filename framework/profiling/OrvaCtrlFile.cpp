@@ -8,7 +8,6 @@
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
 
-#include <cctype>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -56,10 +55,14 @@ std::string_view trimmedBlanks(std::string_view text) {
     return text;
 }
 
+char folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool sameKey(std::string_view a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        if (folded(a[i]) != folded(b[i])) {
             return false;
         }
     }
@@ -85,15 +88,17 @@ bool OrvaCtrlFile::valuesOfLines(const std::vector<String>& lines, String values
         std::string_view text(line);
         std::size_t equals = text.find('=');
         std::string_view name = trimmedBlanks(text.substr(0, equals));
+        if (doubtful(name)) {
+            return false;
+        }
         for (int key = 0; key < 3; ++key) {
-            if (!sameKey(name, HeaderKeys[key]) && !doubtful(name)) {
+            if (!sameKey(name, HeaderKeys[key])) {
                 continue;
             }
             std::string_view value =
                 equals == std::string_view::npos ? std::string_view() : trimmedBlanks(text.substr(equals + 1));
             // Only one plain entry of each name counts; anything else is read entry by entry.
-            if (!sameKey(name, HeaderKeys[key]) || found[key] || equals == std::string_view::npos || doubtful(value) ||
-                value.size() > LongestEntry) {
+            if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
                 return false;
             }
             found[key] = true;
