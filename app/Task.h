@@ -46,7 +46,8 @@ public:
 
     // Opens the task file (must exist) and checks its header. Returns false when the file may
     // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
-    // readable: the caller has just read the file, so whether it may be read is not asked again.
+    // readable: whether the file may be read is not asked first; the caller takes a header
+    // error of a file that cannot be read for what it is (it reads the file itself then).
     bool openForReading(bool readable = false);
     // The state as the State entry reads now; NotAccessible when the file cannot be opened.
     // Throws header errors. readable as for openForReading.

@@ -162,14 +162,28 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         // Unlike a plain "Task*.ovc" match, only the tool's own task files go: a user's file of
         // such a name in the current folder (no application-data folder) stays.
         bool emptyFile = false;
-        if (!isTaskFile(path, emptyFile)) {
-            return;
-        }
         if (mode == 1) {
-            Task task(path);
-            if (emptyFile || task.readState(true) != TaskState::Finished) {
+            // The state is read first; the file itself is looked at only when the state would
+            // remove it, cannot be read, or comes with a header error (which ends the run only
+            // for a task file: any other file is left alone).
+            TaskState state = TaskState::NotAccessible;
+            try {
+                Task task(path);
+                state = task.readState(true);
+            } catch (const ovs::Exception&) {
+                if (isTaskFile(path, emptyFile) && !emptyFile) {
+                    throw;
+                }
                 return;
             }
+            if (state != TaskState::Finished && state != TaskState::NotAccessible) {
+                return;
+            }
+            if (!isTaskFile(path, emptyFile) || emptyFile || state != TaskState::Finished) {
+                return;
+            }
+        } else if (!isTaskFile(path, emptyFile)) {
+            return;
         }
         if (ovs::File(path).remove()) {
             ovs::console() << "Removed file " << found << std::endl;
