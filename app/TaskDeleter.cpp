@@ -5,6 +5,7 @@
 #include "files/FileError.h"
 #include "platform/Win32.h"
 #include "runtime/Console.h"
+#include "strings/AsciiText.h"
 
 #include <cstdio>
 #include <string>
@@ -21,22 +22,6 @@ std::string_view trimmed(std::string_view text) {
     std::size_t first = text.find_first_not_of(" \t");
     std::size_t last = text.find_last_not_of(" \t\r");
     return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
-}
-
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (folded(a[i]) != folded(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string taskGuidText() {
@@ -68,7 +53,7 @@ bool startsWithTaskHeader(std::string_view head) {
             if (inHeader) {
                 return false; // the header section ended without the type
             }
-            inHeader = equalIgnoringCase(line, headerLine);
+            inHeader = ovs::equalIgnoringAsciiCase(line, headerLine);
             if (!inHeader) {
                 return false;
             }
@@ -76,8 +61,9 @@ bool startsWithTaskHeader(std::string_view head) {
             return false;
         } else {
             std::size_t equals = line.find('=');
-            if (equals != std::string_view::npos && equalIgnoringCase(trimmed(line.substr(0, equals)), "Guid")) {
-                return equalIgnoringCase(trimmed(line.substr(equals + 1)), guid);
+            if (equals != std::string_view::npos &&
+                ovs::equalIgnoringAsciiCase(trimmed(line.substr(0, equals)), "Guid")) {
+                return ovs::equalIgnoringAsciiCase(trimmed(line.substr(equals + 1)), guid);
             }
         }
     }
@@ -88,7 +74,7 @@ const std::string PendingSuffix = ".pending";
 
 std::string lowered(std::string text) {
     for (char& c : text) {
-        c = folded(c);
+        c = ovs::lowerAscii(c);
     }
     return text;
 }

@@ -1,5 +1,6 @@
 // The option loop and its error handling.
 #include "parsing/CommandParsing.h"
+#include "strings/AsciiText.h"
 #include "MessageNumbers.h"
 
 #include <cstdio>
@@ -8,10 +9,6 @@
 namespace ovs {
 
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // "option %.*s" of the option as written.
 std::string optionLocation(const char* start, const char* end) {

@@ -1,6 +1,7 @@
 // The text scanner: reads keywords, numbers, byte strings, GUIDs, texts and paths at the read
 // position and raises numbered errors that quote the offending text.
 #include "parsing/Parsing.h"
+#include "strings/AsciiText.h"
 
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
@@ -10,10 +11,6 @@
 namespace ovs {
 
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isDecimalDigit(char c) {
     return c >= '0' && c <= '9';

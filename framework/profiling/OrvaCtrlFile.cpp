@@ -7,6 +7,7 @@
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
+#include "strings/AsciiText.h"
 
 #include <cstdio>
 #include <string_view>
@@ -41,34 +42,6 @@ const char* const HeaderKeys[3] = {"Guid", "Specification", "Version"};
 // The longest value ProfilingWinIni::readEntry gives whole.
 constexpr std::size_t LongestEntry = 511;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmedBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameKey(std::string_view a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (folded(a[i]) != folded(b[i])) {
-            return false;
-        }
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
 // A text that a private-profile look-up could read otherwise than it is written here: a
 // character that is no printable ASCII, or a quote that the look-up would take off.
 bool doubtful(std::string_view text) {
@@ -92,7 +65,7 @@ bool OrvaCtrlFile::valuesOfLines(const std::vector<String>& lines, String values
             return false;
         }
         for (int key = 0; key < 3; ++key) {
-            if (!sameKey(name, HeaderKeys[key])) {
+            if (!equalIgnoringAsciiCase(name, HeaderKeys[key])) {
                 continue;
             }
             std::string_view value =
