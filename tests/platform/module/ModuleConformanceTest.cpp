@@ -1,5 +1,5 @@
-// The program's own module: its handle, its file name and its string resources (LoadStringA
-// over the message table).
+// The program's own module and the run-time module loader: handles, the program's file name,
+// the functions looked up by name, and the string resources (LoadStringA over the message table).
 #include "Conformance.h"
 #include "MessageNumbers.h"
 #include "platform/PlatformInfo.h"
@@ -13,12 +13,37 @@
 using ovs::test::failsWith;
 namespace msg = ovs::msg;
 
-TEST(ModuleConformance, ProgramModuleHasAStableHandleAndUnloadedModulesAreNotFound) {
-    HMODULE program = GetModuleHandleA(nullptr);
-    EXPECT_NE(nullptr, program);
-    EXPECT_EQ(program, GetModuleHandleA(nullptr));
+TEST(ModuleConformance, LoaderFindsTheProcessFunctionsAndNoMissingModule) {
+    const struct {
+        const char* module;
+        const char* function;
+        bool found;
+    } lookups[] = {{"Kernel32.dll", "CreateToolhelp32Snapshot", true},
+                   {"Kernel32.dll", "Process32First", true},
+                   {"Kernel32.dll", "Process32Next", true},
+                   {"Kernel32.dll", "Module32First", true},
+                   {"Kernel32.dll", "Module32Next", true},
+                   {"Kernel32.dll", "GetProcessId", true},
+                   {"Kernel32.dll", "QueryFullProcessImageNameA", true},
+                   {"PsApi.dll", "GetProcessImageFileNameA", true},
+                   {"Kernel32.dll", "NoSuchFunction", false},
+                   {"Kernel32.dll", "process32first", false}};
+    for (const auto& lookup : lookups) {
+        HMODULE module = LoadLibraryA(lookup.module);
+        ASSERT_NE(nullptr, module) << lookup.module;
+        SetLastError(0);
+        EXPECT_EQ(lookup.found, GetProcAddress(module, lookup.function) != nullptr) << lookup.function;
+        const DWORD error = GetLastError();
+        EXPECT_EQ(lookup.found ? error : DWORD(ERROR_PROC_NOT_FOUND), error) << lookup.function;
+        EXPECT_TRUE(FreeLibrary(module));
+    }
+    // The program's own module has one handle, which the loader can release.
+    EXPECT_NE(nullptr, GetModuleHandleA(nullptr));
+    EXPECT_EQ(GetModuleHandleA(nullptr), GetModuleHandleA(nullptr));
+    EXPECT_TRUE(FreeLibrary(GetModuleHandleA(nullptr)));
     EXPECT_TRUE(
         failsWith(HMODULE(nullptr), ERROR_MOD_NOT_FOUND, [] { return GetModuleHandleA("no-such-module-4711.dll"); }));
+    EXPECT_TRUE(failsWith(HMODULE(nullptr), ERROR_MOD_NOT_FOUND, [] { return LoadLibraryA("NoSuchModule.dll"); }));
 }
 
 TEST(ModuleConformance, FileNameIsTheAbsoluteProgramPath) {

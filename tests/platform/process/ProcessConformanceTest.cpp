@@ -1,5 +1,5 @@
-// Conformance of the process functions: snapshots, process handles, termination, launching
-// through the shell and the run-time module loader; natively against the substitute, under
+// Conformance of the process functions: snapshots, process handles, termination and launching
+// through the shell; natively against the substitute, under
 // Wine against the real functions (the started processes then live in the build's prefix).
 #include "Conformance.h"
 #include "ProcessTestSupport.h"
@@ -99,34 +99,6 @@ TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolderOrReportsItMis
     EXPECT_TRUE(failsWith(FALSE, ERROR_FILE_NOT_FOUND, [&] { return ShellExecuteExA(&info); }));
     EXPECT_EQ(SE_ERR_FNF, static_cast<int>(reinterpret_cast<ULONG_PTR>(info.hInstApp)));
     EXPECT_EQ(nullptr, info.hProcess);
-}
-
-TEST(ProcessConformance, ModuleLoaderFindsTheProcessFunctions) {
-    const struct {
-        const char* module;
-        const char* function;
-        bool found;
-    } lookups[] = {{"Kernel32.dll", "CreateToolhelp32Snapshot", true},
-                   {"Kernel32.dll", "Process32First", true},
-                   {"Kernel32.dll", "Process32Next", true},
-                   {"Kernel32.dll", "Module32First", true},
-                   {"Kernel32.dll", "Module32Next", true},
-                   {"Kernel32.dll", "GetProcessId", true},
-                   {"Kernel32.dll", "QueryFullProcessImageNameA", true},
-                   {"PsApi.dll", "GetProcessImageFileNameA", true},
-                   {"Kernel32.dll", "NoSuchFunction", false},
-                   {"Kernel32.dll", "process32first", false}};
-    for (const auto& lookup : lookups) {
-        HMODULE module = LoadLibraryA(lookup.module);
-        ASSERT_NE(nullptr, module) << lookup.module;
-        SetLastError(0);
-        EXPECT_EQ(lookup.found, GetProcAddress(module, lookup.function) != nullptr) << lookup.function;
-        const DWORD error = GetLastError();
-        EXPECT_EQ(lookup.found ? error : DWORD(ERROR_PROC_NOT_FOUND), error) << lookup.function;
-        EXPECT_TRUE(FreeLibrary(module));
-    }
-    EXPECT_TRUE(FreeLibrary(GetModuleHandleA(nullptr)));
-    EXPECT_TRUE(failsWith(HMODULE(nullptr), ERROR_MOD_NOT_FOUND, [] { return LoadLibraryA("NoSuchModule.dll"); }));
 }
 
 } // namespace
