@@ -81,7 +81,6 @@ TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuf
         // Neither the section nor the key name is matched by case.
         {"A03", F5, "sectionname", "TESTKEY", "d", 9, "TestValue\0"s},
         {"A04", F1, "notasection", "name1", "default", 7, "default\0"s},
-        {"A05", F1, "section1", "notakey", "default", 7, "default\0"s},
         {"A06", std::nullopt, "SectionName", "TestKey", "defaultValue", 12, "defaultValue\0"s, MAX_PATH,
          ERROR_FILE_NOT_FOUND},
         {"A08", F1, "section1", "notakey", nullptr, 0, "\0"s},
@@ -101,8 +100,6 @@ TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuf
         {"A22 section spaces", F5, "  SectionName  ", "TestKey", "d", 9, "TestValue\0"s},
         {"A23 key tab", F5, "SectionName", "TestKey\t", "d", 1, "d\0"s, MAX_PATH, std::nullopt, WineAll},
         {"A24 section tab", F5, "\tSectionName", "TestKey", "d", 1, "d\0"s, MAX_PATH, std::nullopt, WineAll},
-        {"A25 duplicate key", "[S]\r\nTestKey=TestValue\r\nTestKey=TestValue2", "S", "TestKey", "d", 9, "TestValue\0"s},
-        {"A26 duplicate section", "[S]\r\n[S]\r\nTestKey=TestValue", "S", "TestKey", "d", 1, "d\0"s},
         {"A27 first", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "k", "d", 5,
          "first\0"s},
         {"A27 second block", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "y", "d", 1,
@@ -130,14 +127,12 @@ TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuf
 TEST_F(PrivateProfileReadTest, ListsNamesAndReadsWholeSections) {
     run({
         {"C01", F1, nullptr, "name1", "default", 18, "section1\0section2\0\0"s},
-        {"C01 CR", F1r, nullptr, "name1", "default", 18, "section1\0section2\0\0"s},
         {"C01 LF", F1n, nullptr, nullptr, "default", 18, "section1\0section2\0\0"s},
         {"C02", F1, "section1", nullptr, "default", 18, "name1\0name2\0name4\0\0"s},
         {"C03", F2, "s", nullptr, "", 18, "name1\0name2\0name4\0\0"s, 100},
         {"C04", F1, nullptr, "name1", "default", 14, "section1\0secti\0\0"s, 16, std::nullopt, WineBuffer},
         {"C05", F1, "section1", nullptr, "default", 14, "name1\0name2\0na\0\0"s, 16, std::nullopt, WineBuffer},
         {"C06 sections", F5, nullptr, nullptr, "", 8, "SectionN\0\0"s, 10, std::nullopt, WineBuffer},
-        {"C06 keys", F5, "SectionName", nullptr, "", 8, "TestKey\0\0"s, 10},
         {"C07 size 2", F5, "SectionName", nullptr, "d", 0, "\0\0"s, 2, std::nullopt, WineAll},
         {"C07 size 1", F5, "SectionName", nullptr, "d", 0, "\0"s, 1},
         {"C08", "[S]\r\nTestKey=value\r\nTestKey2=value2\r\nTestKey=value3", "S", nullptr, "", 25,
@@ -182,10 +177,6 @@ TEST_F(PrivateProfileReadTest, ParsesBlanksQuotesCommentsAndHeaders) {
         {"E10", "[S]\r\nkeyname = \"\"string\"\"\r\n", "S", "keyname", "d", 8, "\"string\"\0"s},
         {"E11 lone quote", "[S]\r\nk=\"\r\n", "S", "k", "d", 1, "\"\0"s},
         {"E11 empty quotes", "[S]\r\nk=\"\"\r\n", "S", "k", "d", 0, "\0"s},
-        {"E11 quote then text", "[S]\r\nk=\"a\" b\r\n", "S", "k", "d", 5, "\"a\" b\0"s},
-        {"E11 open quote", "[S]\r\nk=\"open\r\n", "S", "k", "d", 5, "\"open\0"s},
-        {"E12 comment literal", "[S]\r\n;key=TestValue\r\n", "S", ";key", "default", 7, "default\0"s, MAX_PATH,
-         std::nullopt, WineAll},
         {"E12 comment key", "[S]\r\n;key=TestValue\r\n", "S", "key", "default", 7, "default\0"s},
         {"E13", "[S]\r\n \t;TestKey=v\r\n", "S", ";TestKey", "default", 7, "default\0"s, MAX_PATH, std::nullopt,
          WineAll},
@@ -283,12 +274,10 @@ struct IntCase {
 TEST_F(PrivateProfileReadTest, ConvertsTheLeadingNumberOfAValue) {
     // clang-format off
     const IntCase cases[] = {
-        {"-1", -1, 4294967295u}, {"-1", 1, 4294967295u}, {"1", -1, 1}, {"+1", -1, 1},
-        {"4294967296", -1, 0}, {"4294967297", 1, 1}, {"-4294967297", 1, 4294967295u},
-        {"42A94967297", -1, 42}, {"B4294967297", -1, 0}, {"B4294967297", 1, 0},
-        {" 42", 0, 42}, {"-5", 0, static_cast<UINT>(-5)}, {"123abc", 0, 123}, {"\"7\"", 0, 7}, {"1 2", 0, 1},
-        {"  -7  ", 0, static_cast<UINT>(-7)}, {"2147483648", 0, 2147483648u}, {"99999999999", 0, 1215752191u},
-        {"0x10", 0, 16}, {"010", 0, 10}, {nullptr, -1, 4294967295u}, {nullptr, 1, 1},
+        {"-1", 1, 4294967295u}, {"1", -1, 1}, {"+1", -1, 1}, {"4294967296", -1, 0}, {"4294967297", 1, 1},
+        {"-4294967297", 1, 4294967295u}, {"42A94967297", -1, 42}, {"123abc", 0, 123}, {"B4294967297", -1, 0},
+        {"\"7\"", 0, 7}, {"1 2", 0, 1}, {"  -7  ", 0, static_cast<UINT>(-7)}, {"2147483648", 0, 2147483648u},
+        {"99999999999", 0, 1215752191u}, {"0x10", 0, 16}, {"010", 0, 10}, {nullptr, -1, 4294967295u},
     };
     // clang-format on
     for (const IntCase& c : cases) {
