@@ -21,22 +21,13 @@
 namespace {
 
 using ovs::test::IdleProcess;
+using ovs::test::setMachineValue;
 using ovs::test::SleepRecorder;
 using ovs::test::TempFolder;
 using ovs::test::VisibleProcesses;
 
 const char* const appPathKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
 const char* const settingsKey = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
-
-// A text value, or with REG_DWORD a number of four bytes.
-void setText(const char* keyPath, const char* name, const std::string& text, DWORD type = REG_SZ) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                                            static_cast<DWORD>(type == REG_SZ ? text.size() + 1 : 4)));
-    RegCloseKey(key);
-}
 
 class AcrobatControl : public testing::Test {
 protected:
@@ -45,6 +36,7 @@ protected:
         SleepRecorder::realWait() = 50; // each wait only a moment
         saved_ = ovs::console().rdbuf(output_.rdbuf());
         calls_ = ovs::systemProcessCalls();
+        calls_.sleep = &SleepRecorder::sleep;
     }
     void TearDown() override {
         ovs::console().rdbuf(saved_);
@@ -60,7 +52,7 @@ protected:
     }
     std::string output() const { return output_.str(); }
 
-    ovs::ProcessCalls calls_; // installed by a test with ovs::ScopedProcessCalls
+    ovs::ProcessCalls calls_; // with the recording Sleep; installed by a test with ovs::ScopedProcessCalls
     ovs::test::PrivateRegistry registry_;
     VisibleProcesses visible_;
     TempFolder folder_;
@@ -95,10 +87,10 @@ TEST_F(AcrobatControl, ExecutablePathFromAppPathsOrFromTheInstallFolder) {
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appPathKey);
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, settingsKey);
         if (!c.appPath.empty()) {
-            setText(appPathKey, "", c.appPath, c.appPath == std::string("\7\0\0\0", 4) ? REG_DWORD : REG_SZ);
+            setMachineValue(appPathKey, "", c.appPath, c.appPath == std::string("\7\0\0\0", 4) ? REG_DWORD : REG_SZ);
         }
         if (!c.installFolder.empty()) {
-            setText(settingsKey, "InstallFolder", c.installFolder);
+            setMachineValue(settingsKey, "InstallFolder", c.installFolder);
         }
         EXPECT_EQ(c.expected, std::string(Acrobat().executablePath())) << c.name;
         if (c.expected.empty()) {
@@ -109,9 +101,8 @@ TEST_F(AcrobatControl, ExecutablePathFromAppPathsOrFromTheInstallFolder) {
 }
 
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {
-    setText(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
+    setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
     calls_.shellExecuteEx = [](SHELLEXECUTEINFOA*) -> BOOL { return FALSE; };
-    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
     expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted);
     EXPECT_EQ("Starting acrobat, please wait\n", output());
@@ -127,12 +118,11 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
     TempFolder other;
     auto first = startCopy(folder_, "acrobat.EXE");
     EXPECT_TRUE(Acrobat().isRunning());
-    setText(appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
+    setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
     calls_.shellExecuteEx = [](SHELLEXECUTEINFOA*) -> BOOL {
         ADD_FAILURE() << "launched although Acrobat runs";
         return FALSE;
     };
-    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
     EXPECT_TRUE(Acrobat().start());
     EXPECT_EQ("Acrobat already running\n", output());
@@ -152,7 +142,6 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
 TEST_F(AcrobatControl, StopThatCannotTerminateFailsAfterFourTries) {
     auto idle = startCopy(folder_, "Acrobat.exe");
     calls_.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
-    calls_.sleep = &SleepRecorder::sleep;
     ovs::ScopedProcessCalls scoped(calls_);
     expectError([] { Acrobat().stop(); }, ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
     EXPECT_EQ("\nStopping Acrobat.exe - try 0\n"

@@ -16,30 +16,22 @@ namespace ovs::test {
 // A Sleep for ovs::ProcessCalls that records each wait; it really waits only realWait()
 // milliseconds (0 unless a test sets it).
 struct SleepRecorder {
-    static std::vector<DWORD>& sleeps() {
-        static std::vector<DWORD> list;
-        return list;
-    }
-    static DWORD& realWait() {
-        static DWORD milliseconds = 0;
-        return milliseconds;
-    }
+    static std::vector<DWORD>& sleeps() { return sleeps_; }
+    static DWORD& realWait() { return realWait_; }
     static void WINAPI sleep(DWORD milliseconds) {
         sleeps().push_back(milliseconds);
         if (realWait() != 0) {
             ::Sleep(realWait());
         }
     }
+    static inline std::vector<DWORD> sleeps_;
+    static inline DWORD realWait_ = 0;
 };
 
-// The idle program of this build, in the framework's Windows form.
-inline std::string idleProgramPath() {
-    return programPath(ovs::platform::isPosixSubstitute() ? "OvsIdle" : "OvsIdle.exe");
-}
-
-// Copies the idle program into folder under fileName; returns the copy's Windows path.
+// Copies the idle program of this build into folder under fileName; returns the copy's Windows path.
 inline std::string copyIdleProgram(const TempFolder& folder, const std::string& fileName) {
-    std::filesystem::path source = ovs::platform::nativePathOf(idleProgramPath());
+    std::filesystem::path source =
+        ovs::platform::nativePathOf(programPath(ovs::platform::isPosixSubstitute() ? "OvsIdle" : "OvsIdle.exe"));
     std::filesystem::copy_file(source, folder.native() / fileName, std::filesystem::copy_options::overwrite_existing);
     return folder / fileName;
 }

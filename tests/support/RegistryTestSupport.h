@@ -1,6 +1,6 @@
 // Test helpers for the registry: a private registry folder for the POSIX build (through
 // OVS_REGISTRY_DIR; the Windows build ignores the variable and works in the registry of the
-// build's own Wine prefix), unique key names, and deletion of a key with all it holds.
+// build's own Wine prefix), writing a value, unique key names, and deletion of a key with all it holds.
 #pragma once
 #include "Conformance.h"
 #include "TestFolders.h"
@@ -21,6 +21,18 @@ private:
     TempFolder folder_;
     ScopedVariable variable_{"OVS_REGISTRY_DIR", folder_.native().string()};
 };
+
+// Writes a value under HKEY_LOCAL_MACHINE\keyPath, creating the key: a REG_SZ text with its terminating null, any
+// other type with the bytes as given; view adds KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+inline void setMachineValue(const std::string& keyPath, const char* name, const std::string& bytes, DWORD type = REG_SZ,
+                            REGSAM view = 0) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE | view,
+                                             nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                                            static_cast<DWORD>(bytes.size() + (type == REG_SZ ? 1 : 0))));
+    RegCloseKey(key);
+}
 
 // A key name that no other test run uses.
 inline std::string uniqueKeyName(const std::string& stem) {

@@ -12,50 +12,39 @@ namespace ovs::test {
 class VisibleProcesses {
 public:
     VisibleProcesses() : api_(ovs::ProcessApi::acquire()) {
-        saved() = Saved{api_->process32First, api_->process32Next};
-        ids() = {GetCurrentProcessId()};
+        savedFirst_ = api_->process32First;
+        savedNext_ = api_->process32Next;
+        ids_ = {GetCurrentProcessId()};
         api_->process32First = &first;
         api_->process32Next = &next;
     }
     ~VisibleProcesses() {
-        api_->process32First = saved().first;
-        api_->process32Next = saved().next;
-        ids().clear();
+        api_->process32First = savedFirst_;
+        api_->process32Next = savedNext_;
+        ids_.clear();
         ovs::ProcessApi::release(api_);
     }
     VisibleProcesses(const VisibleProcesses&) = delete;
     VisibleProcesses& operator=(const VisibleProcesses&) = delete;
 
-    static void show(DWORD processId) { ids().insert(processId); }
+    static void show(DWORD processId) { ids_.insert(processId); }
 
 private:
-    struct Saved {
-        ovs::ProcessApi::Process32Function first;
-        ovs::ProcessApi::Process32Function next;
-    };
-    static Saved& saved() {
-        static Saved functions{};
-        return functions;
-    }
-    static std::set<DWORD>& ids() {
-        static std::set<DWORD> visible;
-        return visible;
-    }
     static BOOL WINAPI first(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-        if (!saved().first(snapshot, entry)) {
-            return FALSE;
-        }
-        return ids().count(entry->th32ProcessID) != 0 ? TRUE : next(snapshot, entry);
+        return savedFirst_(snapshot, entry) && (ids_.count(entry->th32ProcessID) != 0 || next(snapshot, entry));
     }
     static BOOL WINAPI next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-        while (saved().next(snapshot, entry)) {
-            if (ids().count(entry->th32ProcessID) != 0) {
+        while (savedNext_(snapshot, entry)) {
+            if (ids_.count(entry->th32ProcessID) != 0) {
                 return TRUE;
             }
         }
         return FALSE;
     }
 
+    static inline ovs::ProcessApi::Process32Function savedFirst_ = nullptr;
+    static inline ovs::ProcessApi::Process32Function savedNext_ = nullptr;
+    static inline std::set<DWORD> ids_;
     ovs::ProcessApi* api_;
 };
 
