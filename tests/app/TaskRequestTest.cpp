@@ -8,17 +8,6 @@
 #include <cstdlib>
 #include <regex>
 
-namespace {
-
-const std::string Header = "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-                           "Description=ORVA Frask Pdf Task File\r\nVersion=1.00\r\nEncoding=UTF-8\r\n";
-
-std::string taskSection(std::uint32_t id) {
-    return "[Task]\r\nId=" + std::to_string(id) + "\r\nState=Request\r\nMajorVersion=21\r\nMinorVersion=2\r\n";
-}
-
-} // namespace
-
 TEST(TaskRequest, FileHoldsHeaderTaskAndParametersInByteOrderWithValuesByKind) {
     TaskTestFolder folder;
     const ParameterMap parameters{{"o", OptionValue::path(ovs::FileString("C:\\out dir\\x.pdf"))},
@@ -28,20 +17,16 @@ TEST(TaskRequest, FileHoldsHeaderTaskAndParametersInByteOrderWithValuesByKind) {
                                   {"ad", OptionValue()},
                                   {"Z", OptionValue::character('c')},
                                   {"perm", OptionValue::text("PRINT_LOW, COPY")}};
-    std::uint32_t id = 0;
-    {
-        RequestTask request{ovs::FileString()};
-        id = request.submit(parameters);
-    }
+    const std::uint32_t id = RequestTask{ovs::FileString()}.submit(parameters); // the request ended before reading
     std::string name = "Task" + std::to_string(id) + ".ovc";
-    EXPECT_EQ(Header + taskSection(id) +
+    EXPECT_EQ(taskText("State=Request\r\n", id) +
                   "[Parameter]\r\nZ=c\r\nad=1\r\ncf=4294967295\r\nf=10\r\nk=LS\r\no=C:\\out dir\\x.pdf\r\n"
                   "perm=PRINT_LOW, COPY\r\n",
               folder.read(name));
 }
 
 // A name taken when the folder is listed is skipped; one taken by another run before the
-// request is published makes it draw again. No file is ever replaced.
+// request is published makes it draw again. No file is ever replaced; the request reads back as one.
 TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     TaskTestFolder folder;
     std::srand(4711);
@@ -63,18 +48,22 @@ TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     EXPECT_EQ(ids[2], request.publish(ids[1]));
     EXPECT_EQ("taken", folder.read(name(0)));
     EXPECT_EQ("taken too", folder.read(name(1)));
-    EXPECT_EQ(Header + taskSection(ids[2]), folder.read(name(2)));
+    EXPECT_EQ(taskText("State=Request\r\n", ids[2]), folder.read(name(2)));
+    EXPECT_EQ(TaskState::Request, RequestTask(ovs::FileString(folder.file(name(2)))).readState());
     EXPECT_EQ(3u, folder.names().size());
 }
 
-// A line break would end the entry and start another one in the task file.
+// A line break would end the entry and start another one in the task file: the run ends with 3004 naming the option.
 TEST(TaskRequest, AValueWithALineBreakIsRefusedBeforeAnythingIsWritten) {
     TaskTestFolder folder;
     for (const OptionValue& value :
          {OptionValue::text("out\nperm=EDIT_ANY,COPY,PRINT_HIGH"),
           OptionValue::path(ovs::FileString("C:\\out\rperm=COPY")), OptionValue::character('\n')}) {
         RequestTask request{ovs::FileString()};
-        expectError([&] { request.submit({{"f", OptionValue::number(1)}, {"o", value}}); }, 3004, "o");
+        auto submit = [&] { request.submit({{"f", OptionValue::number(1)}, {"o", value}}); };
+        const std::string message = expectError(submit, ovs::msg::LineBreakInValue, "o");
+        EXPECT_EQ(" - The value of the option o contains a line break. It can not be passed in a task file.",
+                  message.substr(message.find(" - ")));
         EXPECT_TRUE(folder.names().empty());
     }
 }
@@ -101,7 +90,7 @@ TEST(TaskRequest, AFullFolderFailsAfter10001TestedNamesWithTheCreationError) {
 // The results of a request without a State entry, without a document count and deleted.
 TEST(TaskRequest, ResultsOfMissingEntriesAndOfADeletedFile) {
     TaskTestFolder folder;
-    folder.writeTask("Task1.ovc", "");
+    folder.write("Task1.ovc", taskText(""));
     RequestTask request{ovs::FileString(folder.file("Task1.ovc"))};
     EXPECT_EQ(TaskState::Invalid, request.readState());
     expectError([&] { request.processedDocuments(); }, ovs::msg::ItemNotFound);

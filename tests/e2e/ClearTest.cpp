@@ -23,9 +23,8 @@ const std::string Ended = "1073741820";
 // an error, as a regular expression) and the exit code. Exactly the files that a "Removed
 // file" line names are gone afterwards.
 TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
-    const bool posix = ovs::platform::isPosixSubstitute();
     const std::string live = std::to_string(GetCurrentProcessId());
-    const std::string f = taskFolder_ + "\\";
+    const std::string f = tasks_.path() + "\\";
     const std::string denied = "^FraskPdfCmd: fatal error OV1013 - access to .*Task(11|13)\\.ovc\"? denied\\.";
     std::vector<std::pair<std::string, std::string>> many;
     std::vector<std::string> manyRemoved{"Clearing old task files (ALL)"};
@@ -71,7 +70,7 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
           "Removed file " + f + "Task8.ovc." + Ended + "-3.pending"},
          0},
         // A damaged task file ends a finished-only run; the ALL mode removes it unread.
-        {"finished, newer header", {{"Task12.ovc", taskText("State=Finished\r\n", "2.00")}}, {"-clear:FINISHED"},
+        {"finished, newer header", {{"Task12.ovc", taskText("State=Finished\r\n", 1, "2.00")}}, {"-clear:FINISHED"},
          {"Clearing old task files (FINISHED)", "", "\\.ovc: fatal error OV1114 - file has bad version 200\\."},
          ovs::msg::BadVersion},
         {"all, newer header", {}, {"-clear:ALL"},
@@ -98,10 +97,10 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        if (!posix && (row.setting == NoAppData || row.setting == ReadOnlyFolder)) {
+        if (!ovs::platform::isPosixSubstitute() && (row.setting == NoAppData || row.setting == ReadOnlyFolder)) {
             continue; // Windows always has an application-data folder; other users need POSIX tools
         }
-        const fs::path folder = row.setting == NoAppData ? native("") : taskFilePath("");
+        const fs::path folder = row.setting == NoAppData ? native("") : tasks_.native("");
         for (const auto& [name, content] : row.files) {
             std::ofstream(folder / name, std::ios::binary) << content;
         }
@@ -109,13 +108,9 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
         if (row.setting == ReadOnlyFile || row.setting == ReadOnlyFolder) {
             fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
         }
-        std::vector<std::string> before = filesIn(folder);
-        ToolRun run =
-            runTool(row.arguments,
-                    row.setting == NoAppData
-                        ? std::vector<std::pair<std::string, std::string>>{{"XDG_CONFIG_HOME", ""}, {"HOME", ""}}
-                        : std::vector<std::pair<std::string, std::string>>{},
-                    row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
+        std::vector<std::string> before = TaskTestFolder::namesIn(folder);
+        ToolRun run = runTool(row.arguments, row.setting == NoAppData ? NoApplicationData : Variables(),
+                              row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
         fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
         ASSERT_GE(run.lines.size(), 3u) << run.output;
         std::vector<std::string> lines(run.lines.begin() + 2, run.lines.end());
@@ -133,6 +128,6 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
                 before.erase(std::remove(before.begin(), before.end(), name), before.end());
             }
         }
-        EXPECT_EQ(before, filesIn(folder));
+        EXPECT_EQ(before, TaskTestFolder::namesIn(folder));
     }
 }

@@ -5,7 +5,7 @@
 // The tests take real seconds (the tool polls every 2 s) and must not run concurrently with
 // each other: the tool finds Acrobat by process name, machine-wide.
 #pragma once
-#include "TestFolders.h"
+#include "TaskTestFolder.h"
 #include "platform/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+using Variables = std::vector<std::pair<std::string, std::string>>;
+// The variables of a run without an application-data folder, whose task folder is the current one.
+const Variables NoApplicationData = {{"XDG_CONFIG_HOME", ""}, {"HOME", ""}};
+
 struct ToolRun {
     std::uint32_t exitCode = 0;
     std::string output; // carriage returns removed
@@ -23,29 +27,24 @@ struct ToolRun {
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { stopStandIn(); }
 
     // Starts the stand-in with the given behaviour (OVS_ACROBAT_BEHAVIOUR) and waits until it
     // watches the task folder.
     void startStandIn(const std::string& behaviour);
     // The stand-in's variables, which the tool also passes on to an Acrobat it starts.
-    std::vector<std::pair<std::string, std::string>> standInEnvironment(const std::string& behaviour) const;
+    Variables standInEnvironment(const std::string& behaviour) const;
     // Asks every stand-in of this test to end and waits for the one started here.
     void stopStandIn();
-    // Writes Acrobat's App Paths value (32-bit registry view, as the tool reads it).
-    void registerAcrobat();
 
     // Runs FraskPdfCmd with the arguments (and extra environment) and waits for it; a wrapper
     // (a POSIX program and its arguments, such as setpriv) runs it in its stead.
-    ToolRun runTool(const std::vector<std::string>& arguments,
-                    const std::vector<std::pair<std::string, std::string>>& environment = {},
+    ToolRun runTool(const std::vector<std::string>& arguments, const Variables& environment = {},
                     const std::vector<std::string>& wrapper = {});
     // What runTool starts, for a run that is not waited for at once.
-    ovs::platform::ChildProcess::Options
-    toolOptions(const std::vector<std::string>& arguments,
-                const std::vector<std::pair<std::string, std::string>>& environment = {},
-                const std::vector<std::string>& wrapper = {}) const;
+    ovs::platform::ChildProcess::Options toolOptions(const std::vector<std::string>& arguments,
+                                                     const Variables& environment = {},
+                                                     const std::vector<std::string>& wrapper = {}) const;
     // The lines of a tool's output, carriage returns removed.
     static ToolRun toolRun(std::uint32_t exitCode, const std::string& output);
 
@@ -53,33 +52,21 @@ protected:
     // those are all zero).
     static std::uint32_t seenExitCode(std::uint32_t code);
 
-    // The files now in the task folder or another one (names, sorted).
-    std::vector<std::string> taskFiles() const;
-    static std::vector<std::string> filesIn(const std::filesystem::path& folder);
-    void emptyTaskFolder() const;
-    std::filesystem::path taskFilePath(const std::string& name) const; // host form
-    std::string readTaskFile(const std::string& name) const;
-
     // A folder of the test's own for documents (Windows form) and its host form.
-    std::string work(const std::string& name) const { return temp_ / name; }
-    const std::string& workFolder() const { return temp_.path(); }
-    std::filesystem::path native(const std::string& name) const;
+    std::string work(const std::string& name) const { return tasks_.temp() / name; }
+    std::filesystem::path native(const std::string& name) const { return ovs::platform::nativePathOf(work(name)); }
     // The lines the stand-in logged.
     std::vector<std::string> standInLog() const;
 
-    std::string taskFolder_;
+    TaskTestFolder tasks_;
     // The folder of the tool and the stand-in to run (Windows form, with its separator); empty:
     // this build's.
     std::string programs_;
 
 private:
-    ovs::test::TempFolder temp_;
     std::unique_ptr<ovs::platform::ChildProcess> standIn_;
-    std::vector<std::pair<std::string, std::string>> savedVariables_;
 };
 
-// A task file as the tool writes it, with the given Task entries after Id.
-std::string taskText(const std::string& taskEntries, const std::string& version = "1.00");
 // The wrapper that runs the tool as an ordinary user (nobody) when the tests run as the
 // superuser, who may write anywhere; none otherwise.
 std::vector<std::string> ordinaryUser();

@@ -5,6 +5,7 @@
 #include "TaskListing.h"
 #include "TaskTestFolder.h"
 #include "TestPrograms.h"
+#include "platform/ChildProcess.h"
 #include "platform/Win32.h"
 #include "runtime/Messages.h"
 
@@ -19,15 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string Header = "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-                           "Description=ORVA Frask Pdf Task File\r\nVersion=1.00\r\nEncoding=UTF-8\r\n";
+const std::string Header = taskHeader();
 
 // Every file of the folder with its bytes and last write time.
 std::map<std::string, std::pair<std::string, fs::file_time_type>> snapshot(const TaskTestFolder& folder) {
     std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
-    for (const auto& entry : fs::directory_iterator(folder.native(""))) {
-        std::string name = entry.path().filename().string();
-        files[name] = {folder.read(name), fs::last_write_time(entry.path())};
+    for (const std::string& name : folder.names()) {
+        files[name] = {folder.read(name), fs::last_write_time(folder.native(name))};
     }
     return files;
 }
@@ -44,21 +43,18 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
         std::int32_t lastError;
         const char* lastErrorText;
     } const cases[] = {
-        {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n",
-         "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
+        // clang-format off
+        {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n", "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
         {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", "Request", -1, 0, ""},
         {"Task44.ovc", "", "empty", -1, 0, ""},
-        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3, 0,
-         ""},
+        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3, 0, ""},
         {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", "invalid", -1, 0, ""},
         {"Task43.ovc", Header + "[Task]\r\nState=Error\r\nLastError=3999\r\n", "Error", -1, 3999, ""},
-        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound,
-         "\"ORVA-SYSTEMS Control File\" in registration not found"},
-        {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", "damaged", -1,
-         ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)"},
-        {"Task9.ovc", std::string(Header).replace(Header.find("1.00"), 4, "2.00"), "damaged", -1, ovs::msg::BadVersion,
-         "file has bad version 200"},
+        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound, "\"ORVA-SYSTEMS Control File\" in registration not found"},
+        {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", "damaged", -1, ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)"},
+        {"Task9.ovc", taskHeader("2.00"), "damaged", -1, ovs::msg::BadVersion, "file has bad version 200"},
     };
+    // clang-format on
     const auto base = fs::file_time_type::clock::now() - std::chrono::hours(1);
     int age = 0;
     for (const Case& c : cases) {
@@ -94,8 +90,7 @@ TEST(TaskListing, JsonCarriesParametersEscapedTimesInIso8601AndAges) {
     std::vector<TaskListing> tasks = listTaskFolder(folder.path());
     ASSERT_EQ(1u, tasks.size());
     tasks[0].modified = 1796520589; // fixed for the comparison
-    std::string file = folder.file("Task12.ovc");
-    std::string escapedFile = std::regex_replace(file, std::regex("\\\\"), "\\\\");
+    const std::string escapedFile = std::regex_replace(folder.file("Task12.ovc"), std::regex("\\\\"), "\\\\");
     EXPECT_EQ("[\n{\"id\":\"12\",\"state\":\"Finished\",\"modified\":\"2026-12-06T01:29:49Z\",\"documents\":1,"
               "\"lastError\":0,\"lastErrorText\":\"\",\"parameters\":{\"i\":\"C:\\\\in\\\\\\\"a b\\\".pdf\","
               "\"o\":\"C:\\\\out\",\"perm\":\"\\u0001\\tX\\u001f\"},\"file\":\"" +

@@ -1,72 +1,62 @@
-// A task folder of the test's own for the in-process task tests (app and inspector suites): natively the
-// application-data folder is pointed into a private temporary folder; under Wine it is the build prefix's own, emptied
-// before and after each test.
+// A task folder of the test's own for the task tests (app, inspector and end-to-end suites): natively the
+// application-data, home and registry folders are pointed into a private temporary folder; under Wine the task folder
+// is the build prefix's own, emptied before and after each test. Also the bytes of a task file as the tool writes it.
 #pragma once
+#include "Conformance.h"
 #include "Task.h"
 #include "TestFolders.h"
-#include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-#include <algorithm>
+
+// The header of a task file, and a whole request with the given Task entries after Id.
+inline std::string taskHeader(const std::string& version = "1.00") {
+    return "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
+           "Description=ORVA Frask Pdf Task File\r\nVersion=" +
+           version + "\r\nEncoding=UTF-8\r\n";
+}
+inline std::string taskText(const std::string& taskEntries, std::uint32_t id = 1, const std::string& version = "1.00") {
+    return taskHeader(version) + "[Task]\r\nId=" + std::to_string(id) + "\r\n" + taskEntries +
+           "MajorVersion=21\r\nMinorVersion=2\r\n";
+}
 
 class TaskTestFolder {
 public:
     TaskTestFolder() {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        hadXdg_ = old != nullptr;
-        oldXdg_ = hadXdg_ ? old : "";
-        ovs::platform::setEnvironmentVariable("XDG_CONFIG_HOME", (temp_.native() / "config").string());
+        std::filesystem::create_directories(temp_.native() / "config");
+        std::filesystem::create_directories(temp_.native() / "registry");
         folder_ = Task::taskFolder();
         empty();
     }
-    ~TaskTestFolder() {
-        empty();
-        ovs::platform::setEnvironmentVariable("XDG_CONFIG_HOME", hadXdg_ ? oldXdg_ : "");
-    }
+    ~TaskTestFolder() { empty(); }
 
-    // The task folder in Windows form.
+    // The task folder in Windows form, and the private folder that holds the others.
     const std::string& path() const { return folder_; }
+    const ovs::test::TempFolder& temp() const { return temp_; }
     std::string file(const std::string& name) const { return folder_ + "\\" + name; }
     std::filesystem::path native(const std::string& name) const {
         return std::filesystem::path(ovs::platform::nativePathOf(file(name)));
     }
-    bool exists(const std::string& name) const { return std::filesystem::exists(native(name)); }
 
-    std::string read(const std::string& name) const {
-        std::ifstream in(native(name), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string read(const std::string& name) const { return ovs::test::fileBytes(native(name)).value_or(""); }
     void write(const std::string& name, const std::string& content) const {
-        std::ofstream out(native(name), std::ios::binary | std::ios::trunc);
-        out << content;
+        std::ofstream(native(name), std::ios::binary | std::ios::trunc) << content;
     }
 
-    // A task file as the tool writes it, with the given Task entries after Id.
-    void writeTask(const std::string& name, const std::string& taskEntries, const std::string& version = "1.00") const {
-        write(name, "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5161}\r\n"
-                    "Description=ORVA Frask Pdf Task File\r\nVersion=" +
-                        version +
-                        "\r\nEncoding=UTF-8\r\n"
-                        "[Task]\r\nId=1\r\n" +
-                        taskEntries + "MajorVersion=21\r\nMinorVersion=2\r\n");
-    }
-
-    // The names of the files in the task folder, sorted.
-    std::vector<std::string> names() const {
+    // The names in the task folder or another one, sorted.
+    std::vector<std::string> names() const { return namesIn(native("")); }
+    static std::vector<std::string> namesIn(const std::filesystem::path& folder) {
         std::vector<std::string> found;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(ovs::platform::nativePathOf(folder_), error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
             found.push_back(entry.path().filename().string());
         }
         std::sort(found.begin(), found.end());
@@ -75,16 +65,17 @@ public:
     // Removes every file of the task folder.
     void empty() const {
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(ovs::platform::nativePathOf(folder_), error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(native(""), error)) {
             std::filesystem::remove(entry.path(), error);
         }
     }
 
 private:
     ovs::test::TempFolder temp_;
+    ovs::test::ScopedVariable configuration_{"XDG_CONFIG_HOME", (temp_.native() / "config").string()};
+    ovs::test::ScopedVariable home_{"HOME", temp_.native().string()};
+    ovs::test::ScopedVariable registry_{"OVS_REGISTRY_DIR", (temp_.native() / "registry").string()};
     std::string folder_;
-    std::string oldXdg_;
-    bool hadXdg_ = false;
 };
 
 // Expects action to raise an ovs::Exception with number and, unless null, first argument;
