@@ -27,7 +27,9 @@ public:
     void startAcrobat(Acrobat&) override { ++starts; }
     void restartAcrobat(Acrobat&) override { ++restarts; }
     std::uint32_t submitTask(RequestTask&, const ParameterMap& parameters) override {
-        submitted = parameters;
+        for (const auto& entry : parameters) {
+            submitted.push_back(entry.first);
+        }
         ++submits;
         return 417;
     }
@@ -44,14 +46,20 @@ public:
     std::size_t aliveChecks = 0;
     std::size_t polls = 0;
     int starts = 0, restarts = 0, submits = 0;
-    ParameterMap submitted;
+    std::vector<std::string> submitted; // the option names, in the order handed over
 };
 
-const char* const FullUsage =
-    "\n"
-    "Command line tool for creating encrypted PDF files \n"
-    "with Lockspire or Quorlin\n"
-    "Options\n"
+// The usage texts of both option sets: their common head, input line and last three options.
+const std::string Head = "\nCommand line tool for creating encrypted PDF files \nwith Lockspire or Quorlin\nOptions\n";
+const std::string Input =
+    "  -i:<File>   mandatory Input file/folder. Should be the last parameter in the command line.\n";
+const std::string Tail =
+    "  -clear:<Str> optional  Clear existing task files:ALL for all, FINISHED for all finished tasks\n"
+    "  -startacrobat optional  Starts Adobe Acrobat, if it is not running\n"
+    "  -restartacrobatevery:<Num> optional  Tries to restart acrobat every X encrypted documents\n";
+
+const std::string FullUsage =
+    Head +
     "  -f:<Num>    mandatory FirmCode\n"
     "  -p:<Num>    mandatory ProductCode\n"
     "  -cf:<Num>   optional  FeatureCode\n"
@@ -64,8 +72,8 @@ const char* const FullUsage =
     "  -ucp        optional  Decrease UnitCounter on print (Lockspire only)\n"
     "  -comp:<Num> optional  Set Acrobat compatiblity\n"
     "  -perm:<Str> optional  Specify permissions: PRINT_LOW, PRINT_HIGH, EDIT_INSERT, EDIT_FILLANDSIGN, "
-    "EDIT_COMMENT, EDIT_ANY, COPY, ACCESSIBILITY, PRTSCREEN, EXT_PRTSCREEN, READER_ONLY, EXT_DEBUGCHECK\n"
-    "  -i:<File>   mandatory Input file/folder. Should be the last parameter in the command line.\n"
+    "EDIT_COMMENT, EDIT_ANY, COPY, ACCESSIBILITY, PRTSCREEN, EXT_PRTSCREEN, READER_ONLY, EXT_DEBUGCHECK\n" +
+    Input +
     "  -o:<File>   mandatory Output file/folder\n"
     "  -additionalsystems:<Str> optional  A string with a list of additional copy protection systems. The "
     "systems are separated through semicolon.\n"
@@ -75,22 +83,13 @@ const char* const FullUsage =
     "  -la:<Str>   optional  Specify license access options, if network access is enabled: USER_LIMIT, "
     "NO_USER_LIMIT, EXCLUSIVE, STATION_SHARE, CONVENIENT\n"
     "  -readpermissions optional  Check if the permissions of the given PDF document allows the encryption with "
-    "Veilgard PDF\n"
-    "  -clear:<Str> optional  Clear existing task files:ALL for all, FINISHED for all finished tasks\n"
-    "  -startacrobat optional  Starts Adobe Acrobat, if it is not running\n"
-    "  -restartacrobatevery:<Num> optional  Tries to restart acrobat every X encrypted documents\n";
+    "Veilgard PDF\n" +
+    Tail;
 
-const char* const PermissionUsage =
-    "\n"
-    "Command line tool for creating encrypted PDF files \n"
-    "with Lockspire or Quorlin\n"
-    "Options\n"
-    "  -readpermissions mandatory Check if the permissions of the given PDF document allows the encryption "
-    "with Veilgard PDF\n"
-    "  -i:<File>   mandatory Input file/folder. Should be the last parameter in the command line.\n"
-    "  -clear:<Str> optional  Clear existing task files:ALL for all, FINISHED for all finished tasks\n"
-    "  -startacrobat optional  Starts Adobe Acrobat, if it is not running\n"
-    "  -restartacrobatevery:<Num> optional  Tries to restart acrobat every X encrypted documents\n";
+const std::string PermissionUsage = Head +
+                                    "  -readpermissions mandatory Check if the permissions of the given PDF document "
+                                    "allows the encryption with Veilgard PDF\n" +
+                                    Input + Tail;
 
 const std::string DateTimePattern = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
 
@@ -107,24 +106,21 @@ std::string quoted(const std::string& text) {
 class ThisAppRun : public testing::Test {
 protected:
     void SetUp() override {
-        app = std::make_unique<ThisApp>();
-        auto scripted = std::make_unique<ScriptedEnvironment>();
-        environment = scripted.get();
-        app->setEnvironment(std::move(scripted));
-        SleepRecorder::sleeps().clear();
+        app = std::make_unique<ThisApp>(); // names the program and its message prefix for messageOf
         ovs::ProcessCalls calls = ovs::systemProcessCalls();
         calls.sleep = &SleepRecorder::sleep;
         sleeping = std::make_unique<ovs::ScopedProcessCalls>(calls);
     }
-    // A fresh application and environment for the next case of a table.
-    void restart() {
-        sleeping.reset();
-        app.reset();
-        SetUp();
-    }
 
-    // Runs the tool with the arguments; output receives everything after the banner.
-    int run(std::vector<const char*> arguments) {
+    // Runs the tool with the arguments in a fresh application whose environment answers as scripted; output
+    // receives everything after the banner.
+    int run(std::vector<const char*> arguments, const ScriptedEnvironment& scripted) {
+        SleepRecorder::sleeps().clear();
+        app.reset();
+        app = std::make_unique<ThisApp>();
+        auto owned = std::make_unique<ScriptedEnvironment>(scripted);
+        environment = owned.get();
+        app->setEnvironment(std::move(owned));
         arguments.insert(arguments.begin(), "FraskPdfCmd");
         app->setArguments(static_cast<int>(arguments.size()), arguments.data());
         testing::internal::CaptureStdout();
@@ -135,7 +131,6 @@ protected:
         output = all.substr(end);
         return code;
     }
-    const OptionDesc* option(const char* name) const { return app->parser()->findOption(name); }
 
     std::unique_ptr<ThisApp> app;
     ScriptedEnvironment* environment = nullptr;
@@ -163,7 +158,7 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
     const std::string notAccepted = "\nTask was not accepted: " + DateTimePattern + "\n";
     const std::string gone = "\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n"; // no parentheses
     const std::string unread = "\n" + quoted(messageOf(msg::TaskFileNotAccessible)) + " \\(\\)\n";
-    auto missing = [](const char* option, const char* usage) {
+    auto missing = [](const char* option, const std::string& usage) {
         return quoted(usage + ("\n" + messageOf(msg::InvalidOption)) + " (Mandatory option '" + option +
                       "' is missing.)\n");
     };
@@ -191,7 +186,6 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
         {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
         {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
         {{"-readpermissions"}, {}, msg::InvalidOption, missing("i", PermissionUsage), 0, 0, 0, {}},
-        {{"-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
         {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
         {{"-i:C:\\readpermissions\\a.pdf"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
         {{"-i:C:\\in\\a.pdf", "-readpermissions"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
@@ -220,26 +214,22 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
         // clang-format on
     };
     for (const Case& c : cases) {
-        restart();
         SCOPED_TRACE(c.line.empty() ? "(none)" : std::string(c.line[0]) + " ... " + c.line.back());
-        environment->acrobat = c.acrobat;
-        environment->states = c.states;
-        environment->documents = c.documents;
-        EXPECT_EQ(run(c.line), c.code);
+        ScriptedEnvironment scripted;
+        scripted.acrobat = c.acrobat;
+        scripted.states = c.states;
+        scripted.documents = c.documents;
+        EXPECT_EQ(run(c.line, scripted), c.code);
         EXPECT_EQ(banner.rfind("FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)\n", 0), 0u);
         EXPECT_TRUE(std::regex_match(output, std::regex(c.output))) << output;
-        EXPECT_EQ(environment->starts, option("startacrobat")->present ? 1 : 0);
+        EXPECT_EQ(environment->starts, app->parser()->findOption("startacrobat")->present ? 1 : 0);
         EXPECT_EQ(environment->submits, c.polls == 0 ? 0 : 1);
         EXPECT_EQ(environment->restarts, c.restarts);
         EXPECT_EQ(environment->polls, c.polls);
         EXPECT_EQ(SleepRecorder::sleeps(), std::vector<DWORD>(c.sleeps, 2000));
         EXPECT_EQ(environment->aliveChecks, c.aliveChecks);
         if (!c.names.empty()) {
-            std::vector<std::string> names;
-            for (const auto& entry : environment->submitted) {
-                names.push_back(entry.first);
-            }
-            EXPECT_EQ(names, c.names);
+            EXPECT_EQ(environment->submitted, c.names);
         }
     }
 }
