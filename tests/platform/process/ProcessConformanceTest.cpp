@@ -28,52 +28,38 @@ std::map<DWORD, std::string> snapshotProcesses() {
     return entries;
 }
 
-// A started copy of the idle program whose file name keeps the case it was given.
-class RunningProcess : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(idle.started());
-        ASSERT_NE(0u, idle.id());
-    }
+// A started copy of the idle program, whose file name keeps the case it was given: listed under
+// that name, refused to a handle without the right, still active until terminated.
+TEST(RunningProcess, IsListedRefusesHandlesWithoutTheRightAndIsActiveUntilTerminated) {
     ovs::test::TempFolder folder;
-    ovs::test::IdleProcess idle{ovs::test::copyIdleProgram(folder, "OvsProbe.EXE")};
-};
-
-TEST_F(RunningProcess, IsListedByItsFileNameAndStillActiveUntilTerminated) {
+    ovs::test::IdleProcess idle(ovs::test::copyIdleProgram(folder, "OvsProbe.EXE"));
+    ASSERT_TRUE(idle.started());
+    ASSERT_NE(0u, idle.id());
     std::map<DWORD, std::string> entries = snapshotProcesses();
     EXPECT_EQ("OvsProbe.EXE", entries[idle.id()]);
     EXPECT_EQ(0u, entries[GetCurrentProcessId()].find("platform_tests")) << entries[GetCurrentProcessId()];
+    HANDLE limited = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
+    HANDLE terminateOnly = OpenProcess(PROCESS_TERMINATE, FALSE, idle.id());
     HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, idle.id());
-    ASSERT_NE(nullptr, query);
+    HANDLE terminator = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
+    ASSERT_TRUE(limited && terminateOnly && query && terminator);
     DWORD code = 0;
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return TerminateProcess(limited, 0); }));
+    EXPECT_TRUE(idle.running());
+    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return GetExitCodeProcess(terminateOnly, &code); }));
     ASSERT_TRUE(GetExitCodeProcess(query, &code));
     EXPECT_EQ(DWORD(STILL_ACTIVE), code);
-    HANDLE terminator = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
-    ASSERT_NE(nullptr, terminator);
     EXPECT_TRUE(TerminateProcess(terminator, 7));
     EXPECT_TRUE(idle.waitForEnd());
     ASSERT_TRUE(GetExitCodeProcess(terminator, &code));
     EXPECT_EQ(7u, code);
-    CloseHandle(terminator);
-    CloseHandle(query);
-    // An ended program leaves the snapshot.
+    for (HANDLE handle : {limited, terminateOnly, query, terminator}) {
+        CloseHandle(handle);
+    }
+    // An ended program leaves the snapshot; a process that does not exist cannot be opened.
     const DWORD id = idle.id();
     idle.stop();
     EXPECT_EQ(0u, snapshotProcesses().count(id));
-}
-
-TEST_F(RunningProcess, RightsOfTheHandleAreChecked) {
-    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, idle.id());
-    ASSERT_NE(nullptr, query);
-    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return TerminateProcess(query, 0); }));
-    EXPECT_TRUE(idle.running());
-    CloseHandle(query);
-    HANDLE terminator = OpenProcess(PROCESS_TERMINATE, FALSE, idle.id());
-    ASSERT_NE(nullptr, terminator);
-    DWORD code = 0;
-    EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return GetExitCodeProcess(terminator, &code); }));
-    CloseHandle(terminator);
-    // A process that does not exist cannot be opened.
     EXPECT_TRUE(failsWith(HANDLE(nullptr), ERROR_INVALID_PARAMETER,
                           [] { return OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 0x7FFFFFF0); }));
 }
