@@ -220,15 +220,16 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"", fileList(), ":", ""}, Case{"C:\\in\\*.pdf/S", fileList(true), "C:\\in: *.pdf+ /s", ""}),
     ovs::test::namedBy(&Case::text));
 
-INSTANTIATE_TEST_SUITE_P(Ends, Scan,
-                         testing::Values(Case{"  \t ", expectEnd(Skip), "end", ""},
-                                         Case{"  x y", expectEnd(), "#2022   x y", nullptr},
-                                         Case{"  x y", expectEnd(Skip), "#2022 x y", nullptr},
-                                         Case{" ", isBlank(), "blank", " "}, Case{"\t", isBlank(), "blank", "\t"},
-                                         Case{"\r", isBlank(), "blank", nullptr},
-                                         Case{"\n", isBlank(), "blank", nullptr}, Case{"x", isBlank(), "no", "x"},
-                                         Case{"", isBlank(), "no", ""}),
-                         ovs::test::namedBy(&Case::text));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Ends, Scan,
+    testing::Values(Case{"  \t ", expectEnd(Skip), "end", ""}, Case{"  x y", expectEnd(), "#2022   x y", nullptr},
+                    Case{"  x y", expectEnd(Skip), "#2022 x y", nullptr}, Case{" ", isBlank(), "blank", " "},
+                    Case{"\t", isBlank(), "blank", "\t"}, Case{"\r", isBlank(), "blank", nullptr},
+                    Case{"\n", isBlank(), "blank", nullptr}, Case{"x", isBlank(), "no", "x"},
+                    Case{"", isBlank(), "no", ""}),
+    ovs::test::namedBy(&Case::text));
+// clang-format on
 
 // A scanner that turns "\u" into "<u>" itself and leaves other escapes to the base.
 class EscapingParsing : public Parsing {

@@ -59,21 +59,19 @@ TEST(OrvaCtrlFileTest, TaskFileHeaderIsExactlyFourLinesAndIsReadBack) {
 
 TEST(OrvaCtrlFileTest, HeaderLinesFollowTheType) {
     const GUID guid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
-    const ovs::ControlFileType types[] = {
-        {ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
-        {ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}},
-        {ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}}};
-    const char* const headers[] = {
-        "Guid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\nVersion=2.05\r\n", // all lines
-        "Description=D\r\n",                                                                // major 0: no version
-        "Version=3.12\r\n"};                                                                // no description
-    for (int i = 0; i < 3; ++i) {
-        TypedFile file(&types[i]);
+    // All lines; major 0: no version; no description.
+    const std::pair<ovs::ControlFileType, const char*> cases[] = {
+        {{ovs::HeaderFlagInMemory, "D", &guid, {2, 5}, {0, 0}},
+         "Guid={12345678-9ABC-DEF0-0102-030405060708}\r\nDescription=D\r\nVersion=2.05\r\n"},
+        {{ovs::HeaderFlagInMemory, "D", nullptr, {0, 9}, {0, 0}}, "Description=D\r\n"},
+        {{ovs::HeaderFlagInMemory | ovs::HeaderFlagIniText, nullptr, nullptr, {3, 12}, {0, 0}}, "Version=3.12\r\n"}};
+    for (const auto& [type, header] : cases) {
+        TypedFile file(&type);
         file.create("");
         file.profiling().flush();
         ovs::String text;
         file.profiling().machineStore()->getText(text);
-        EXPECT_EQ("[ORVA-SYSTEMS Control File]\r\n" + std::string(headers[i]) + "Encoding=UTF-8\r\n\r\n", text);
+        EXPECT_EQ("[ORVA-SYSTEMS Control File]\r\n" + std::string(header) + "Encoding=UTF-8\r\n\r\n", text);
     }
 }
 
@@ -81,38 +79,38 @@ struct HeaderCheckCase {
     const char* what;
     std::uint32_t flags;
     std::string header; // the header section's lines, or the whole text when it has '['
-    int number;         // 0: accepted
-    const char *argument1, *argument2;
+    int number = 0;     // 0: accepted
+    const char *argument1 = "", *argument2 = "";
 };
 
 TEST(OrvaCtrlFileTest, HeaderChecksRaiseTheirErrors) {
     const std::string guid = "Guid={00000000-0000-1100-8000-0000C06B5161}\r\n";
     const std::vector<HeaderCheckCase> cases = {
-        {"complete", 0, guid + "Version=1.00\r\n", 0, "", ""},
-        {"missing section", 0, "[Other]\r\nk=v\r\n", msg::RegistryNameNotFound, "ORVA-SYSTEMS Control File", ""},
-        {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n", 0, "", ""},
-        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", msg::FileCorrupt, " (no file type GUID specified)", ""},
-        {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n", 0, "", ""},
+        {"complete", 0, guid + "Version=1.00\r\n"},
+        {"missing section", 0, "[Other]\r\nk=v\r\n", msg::RegistryNameNotFound, "ORVA-SYSTEMS Control File"},
+        {"missing section, optional", ovs::HeaderFlagOptional, "[Other]\r\nk=v\r\n"},
+        {"empty Guid", 0, "Guid=\r\nVersion=1.0\r\n", msg::FileCorrupt, " (no file type GUID specified)"},
+        {"no Guid, optional", ovs::HeaderFlagOptional, "Version=1.0\r\n"},
         {"Guid without braces", 0, "Guid=00000000-0000-1100-8000-0000C06B5161\r\n", msg::FileCorrupt,
-         " (invalid file type GUID)", ""},
+         " (invalid file type GUID)"},
         {"Guid with trailing text", 0, "Guid={00000000-0000-1100-8000-0000C06B5161} x\r\n", msg::FileCorrupt,
-         " (invalid file type GUID)", ""},
+         " (invalid file type GUID)"},
         {"Guid of another type", 0, "Guid={00000000-0000-1100-8000-0000C06B5162}\r\n", msg::FileCorrupt,
-         " (bad file type GUID)", ""},
-        {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n", 0, "", ""},
+         " (bad file type GUID)"},
+        {"lower-case Guid is the same", 0, "Guid={00000000-0000-1100-8000-0000c06b5161}\r\n"},
         {"other Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Other\r\n", msg::WrongFileType,
-         " \"Type\"", ""},
+         " \"Type\""},
         {"Specification differs in case", ovs::HeaderFlagCheckSpecification, guid + "Specification=type\r\n",
-         msg::WrongFileType, " \"Type\"", ""},
-        {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n", 0, "", ""},
-        {"Specification unchecked", 0, guid + "Specification=Other\r\n", 0, "", ""},
-        {"Version 1 is 1.0", 0, guid + "Version=1\r\n", 0, "", ""},
-        {"Version 1.5 is minor 5", 0, guid + "Version=1.5\r\n", 0, "", ""},
-        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", msg::BadVersion, "106", ""},
-        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", msg::BadVersion, "200", ""},
+         msg::WrongFileType, " \"Type\""},
+        {"same Specification", ovs::HeaderFlagCheckSpecification, guid + "Specification=Type\r\n"},
+        {"Specification unchecked", 0, guid + "Specification=Other\r\n"},
+        {"Version 1 is 1.0", 0, guid + "Version=1\r\n"},
+        {"Version 1.5 is minor 5", 0, guid + "Version=1.5\r\n"},
+        {"Version 1.6 too new", 0, guid + "Version=1.6\r\n", msg::BadVersion, "106"},
+        {"Version 2.0 too new", 0, guid + "Version=2.0\r\n", msg::BadVersion, "200"},
         {"Version 0.9 too old", 0, guid + "Version=0.9\r\n", msg::VersionTooOld, "009", "100"},
-        {"Version not a number", 0, guid + "Version=x\r\n", msg::DecimalExpected, "x", ""},
-        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", msg::EndOfLineExpected, "b", ""},
+        {"Version not a number", 0, guid + "Version=x\r\n", msg::DecimalExpected, "x"},
+        {"Version with trailing text", 0, guid + "Version=1.0b\r\n", msg::EndOfLineExpected, "b"},
     };
     const GUID taskGuid = TaskGuid;
     for (const HeaderCheckCase& c : cases) {
