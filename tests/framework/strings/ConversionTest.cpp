@@ -15,15 +15,12 @@ namespace {
 
 TEST(Utf8, StopsAtAZeroByteAndKeepsOneZeroByte) {
     const char bytes[] = {'a', 'b', '\0', 'c', 'd'};
-    ovs::Utf8 text(bytes, sizeof(bytes));
-    EXPECT_EQ(2u, text.length());
-    EXPECT_STREQ("ab", text.text());
-    ovs::Utf8 empty;
-    EXPECT_EQ(0u, empty.length());
-    EXPECT_STREQ("", empty.text());
-    ovs::Utf8 whole("xyz", 3);
-    EXPECT_EQ(3u, whole.length());
-    EXPECT_EQ('\0', whole.text()[3]);
+    const ovs::Utf8 texts[] = {{bytes, sizeof(bytes)}, {}, {"xyz", 3}};
+    EXPECT_EQ((std::vector<std::size_t>{2, 0, 3}),
+              (std::vector<std::size_t>{texts[0].length(), texts[1].length(), texts[2].length()}));
+    EXPECT_EQ((std::vector<std::string>{"ab", "", "xyz"}),
+              (std::vector<std::string>{texts[0].text(), texts[1].text(), texts[2].text()}));
+    EXPECT_EQ('\0', texts[2].text()[3]);
 }
 
 TEST(Conversion, WideToNarrow) {
