@@ -56,17 +56,20 @@ TEST(TextConformance, Utf8RoundTripAndItsFailures) {
         failsWith(0, ERROR_INVALID_PARAMETER, [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", 0, wide, 2); }));
     EXPECT_TRUE(failsWith(0, ERROR_INSUFFICIENT_BUFFER,
                           [&] { return WideCharToMultiByte(CP_UTF8, 0, L"abc", 3, narrow, 2, nullptr, nullptr); }));
-    // UTF-8 takes no flags but WC_ERR_INVALID_CHARS. Known Wine 8 deviation: it ignores the flag
-    // and goes on converting.
+    // UTF-8 takes no flags but WC_ERR_INVALID_CHARS (MB_ERR_INVALID_CHARS the other way). Known
+    // Wine 8 deviation: it ignores the flags and goes on converting.
     auto flagged = [&] { return WideCharToMultiByte(CP_UTF8, WC_COMPOSITECHECK, L"abc", 3, narrow, 8, nullptr, 0); };
+    auto wideFlagged = [&] { return MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "abc", 3, wide, 8); };
     if (ovs::platform::isWine()) {
-        ovs::test::recordWineDeviation("WC_COMPOSITECHECK_for_UTF8", std::to_string(flagged()));
+        ovs::test::recordWineDeviation("flags_for_UTF8",
+                                       std::to_string(flagged()) + " " + std::to_string(wideFlagged()));
     } else {
         EXPECT_TRUE(failsWith(0, ERROR_INVALID_FLAGS, flagged));
+        EXPECT_TRUE(failsWith(0, ERROR_INVALID_FLAGS, wideFlagged));
     }
 }
 
-TEST(TextConformance, AnsiConversionTakesCompositeCheckAndSubstitutesTheDefaultCharacter) {
+TEST(TextConformance, AnsiConversionBothWaysAndWhatIsRefused) {
     char narrow[16] = {};
     ASSERT_EQ(5, WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, L"plain", 5, narrow, sizeof narrow, nullptr, nullptr));
     EXPECT_STREQ("plain", narrow);
@@ -76,6 +79,12 @@ TEST(TextConformance, AnsiConversionTakesCompositeCheckAndSubstitutesTheDefaultC
     ASSERT_EQ(3, WideCharToMultiByte(CP_ACP, 0, unpaired, 3, out, sizeof out, nullptr, &usedDefault));
     EXPECT_STREQ("a?b", out);
     EXPECT_TRUE(usedDefault);
+    wchar_t wide[8] = {};
+    ASSERT_EQ(4, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "abc", -1, wide, 8));
+    EXPECT_STREQ(L"abc", wide);
+    // A code page the system lacks converts nothing.
+    EXPECT_TRUE(
+        failsWith(0, ERROR_INVALID_PARAMETER, [&] { return MultiByteToWideChar(12345, 0, "abc", 3, wide, 8); }));
 }
 
 TEST(TextConformance, UserInterfaceLanguageComesFromTheLocaleVariablesOnTheSubstitute) {
