@@ -53,6 +53,18 @@ const struct {
                    {"Finished", TaskState::Finished},
                    {"Error", TaskState::Error}};
 
+// A file that exists but may not be read would pass for one without a header. Only a denied
+// access counts: a file that another process holds for a moment is read as usual.
+bool accessDenied(const ovs::FileString& path) {
+    HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    CloseHandle(probe);
+    return false;
+}
+
 } // namespace
 
 TaskState Task::stateOf(const std::string& text) {
@@ -73,16 +85,8 @@ const char* Task::stateName(TaskState state) {
     return state == TaskState::NotAccessible ? "not accessible" : "invalid";
 }
 
-bool Task::openForReading(bool readable) {
-    // A file that exists but may not be read would pass for one without a header. Only a denied
-    // access counts: a file that another process holds for a moment is read as usual.
-    HANDLE probe =
-        readable ? INVALID_HANDLE_VALUE
-                 : CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-    } else if (!readable && GetLastError() == ERROR_ACCESS_DENIED) {
+bool Task::openForReading(bool askAccess) {
+    if (askAccess && accessDenied(path_)) {
         return false;
     }
     try {
@@ -93,8 +97,8 @@ bool Task::openForReading(bool readable) {
     return true;
 }
 
-TaskState Task::readState(bool readable) {
-    if (!openForReading(readable)) {
+TaskState Task::readState(bool askAccess) {
+    if (!openForReading(askAccess)) {
         return TaskState::NotAccessible;
     }
     ovs::Profiling& store = file_.profiling();

@@ -46,12 +46,12 @@ public:
 
     // Opens the task file (must exist) and checks its header. Returns false when the file may
     // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
-    // readable: whether the file may be read is not asked first; the caller takes a header
-    // error of a file that cannot be read for what it is (it reads the file itself then).
-    bool openForReading(bool readable = false);
+    // askAccess false: whether the file may be read is not asked first, so a file that may not
+    // be read gives a header error; for a caller that then looks at the file itself.
+    bool openForReading(bool askAccess = true);
     // The state as the State entry reads now; NotAccessible when the file cannot be opened.
-    // Throws header errors. readable as for openForReading.
-    TaskState readState(bool readable = false);
+    // Throws header errors. askAccess as for openForReading.
+    TaskState readState(bool askAccess = true);
     // The integer entry of section Task; 3003 when the file cannot be opened. Throws the
     // store's error (with file, topic and value named) for a missing or malformed entry.
     std::int32_t readTaskInteger(const std::string& key);

@@ -7,7 +7,6 @@
 #include "runtime/Console.h"
 #include "strings/AsciiText.h"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -24,19 +23,10 @@ std::string_view trimmed(std::string_view text) {
     return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
 }
 
-std::string taskGuidText() {
-    const GUID& g = TaskFileTypeGuid;
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
-                  g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-    return text;
-}
-
 // The first section is the control-file header and names the task-file type.
 bool startsWithTaskHeader(std::string_view head) {
     static const std::string headerLine = std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]";
-    static const std::string guid = taskGuidText();
+    static const std::string guid = ovs::OrvaCtrlFile::guidText(TaskFileTypeGuid);
     std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     bool inHeader = false;
     while (at < head.size()) {
@@ -155,7 +145,7 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             TaskState state = TaskState::NotAccessible;
             try {
                 Task task(path);
-                state = task.readState(true);
+                state = task.readState(false);
             } catch (const ovs::Exception&) {
                 if (isTaskFile(path, emptyFile) && !emptyFile) {
                     throw;
