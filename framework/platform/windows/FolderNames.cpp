@@ -2,19 +2,15 @@
 #include "platform/FolderNames.h"
 #include "platform/Win32.h"
 
+#include <utility>
+
 namespace ovs::platform {
 
 std::vector<std::string> namesMatching(const std::string& pattern) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
+    for (FoundEntry& entry : entriesMatching({pattern})[0]) {
+        names.push_back(std::move(entry.name));
     }
-    do {
-        names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
     return names;
 }
 

@@ -87,11 +87,7 @@ DWORD kindOf(const std::string& folder, const ListedEntry& entry) {
         }
         attributes = ovs::posix::attributesOf(info, entry.names.windowsName) & FILE_ATTRIBUTE_DIRECTORY;
     }
-    const std::string& name = entry.names.windowsName;
-    if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
-        attributes |= FILE_ATTRIBUTE_HIDDEN;
-    }
-    return attributes;
+    return attributes | ovs::posix::hiddenByName(entry.names.windowsName);
 }
 
 } // namespace

@@ -77,10 +77,11 @@ DWORD attributesOf(const struct stat& info, const std::string& name) {
     if ((info.st_mode & S_IWUSR) == 0) {
         attributes |= FILE_ATTRIBUTE_READONLY;
     }
-    if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
-        attributes |= FILE_ATTRIBUTE_HIDDEN;
-    }
-    return attributes;
+    return attributes | hiddenByName(name);
+}
+
+DWORD hiddenByName(const std::string& name) {
+    return !name.empty() && name[0] == '.' && name != "." && name != ".." ? FILE_ATTRIBUTE_HIDDEN : 0;
 }
 
 void fillFindData(const struct stat& info, const std::string& name, WIN32_FIND_DATAA& data) {

@@ -19,6 +19,9 @@ struct timespec timespecFrom(const FILETIME& time);
 // permission, HIDDEN when the name starts with "." (the names "." and ".." excepted).
 DWORD attributesOf(const struct stat& info, const std::string& name);
 
+// FILE_ATTRIBUTE_HIDDEN for a name that starts with "." ("." and ".." excepted), else 0.
+DWORD hiddenByName(const std::string& name);
+
 // The Unix path of a file name given to CreateFileA, DeleteFileA or GetFileAttributesA: false
 // with their last error for a null name (3), an empty one (2) or one that cannot be a path.
 bool unixPathOfFileName(LPCSTR fileName, std::string& path);
