@@ -7,8 +7,9 @@
 namespace ovs::platform {
 
 std::vector<std::string> namesMatching(const std::string& pattern) {
+    std::vector<std::vector<FoundEntry>> found = entriesMatching({pattern});
     std::vector<std::string> names;
-    for (FoundEntry& entry : entriesMatching({pattern})[0]) {
+    for (FoundEntry& entry : found[0]) {
         names.push_back(std::move(entry.name));
     }
     return names;
