@@ -5,6 +5,7 @@
 #include "platform/posix/file/WinFile.h"
 #include "platform/posix/file/ZPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -45,16 +46,14 @@ std::size_t rootLength(const std::string& full) {
 }
 
 // True when normalise would give root + rest unchanged: "\\" alone separates, and no component
-// is empty or ends with a dot (which "." and ".." do), nor the last one with a space.
-bool alreadyNormal(const std::string& rest) {
-    std::size_t start = 0;
+// is empty or ends with a dot (which "." and ".." do), nor the last one with a space. The rest
+// is what follows the root, from the given position on.
+bool alreadyNormal(const std::string& rest, std::size_t start = 0) {
+    if (rest.find('/', start) != std::string::npos) {
+        return false;
+    }
     while (start < rest.size()) {
-        std::size_t end = start;
-        while (end < rest.size() && rest[end] != '\\') {
-            if (rest[end++] == '/') {
-                return false;
-            }
-        }
+        std::size_t end = std::min(rest.find('\\', start), rest.size());
         if (end == start || rest[end - 1] == '.' || (end == rest.size() && rest[end - 1] == ' ')) {
             return false;
         }
@@ -174,6 +173,9 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
         return normalise(root, rest);
     }
     if (path.size() >= 2 && path[1] == ':' && isDriveLetter(path[0])) {
+        if (path.size() >= 3 && path[2] == '\\' && alreadyNormal(path, 3)) {
+            return path; // the usual case: a full path already in its full form
+        }
         if (path.size() >= 3 && isSeparator(path[2])) {
             root = path.substr(0, 2) + "\\";
             rest = path.substr(3);

@@ -3,8 +3,10 @@
 #include "platform/posix/file/FullPath.h"
 #include "platform/posix/base/KernelObjects.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace ovs::posix {
@@ -30,7 +32,7 @@ void appendMapped(std::string& text, unsigned char c) {
 }
 
 // The character that the mapped sequence at text[i] stands for, or 0 when none starts there.
-unsigned char unmappedAt(const std::string& text, std::size_t i) {
+unsigned char unmappedAt(std::string_view text, std::size_t i) {
     if (i + 2 >= text.size() || static_cast<unsigned char>(text[i]) != mappedLead) {
         return 0;
     }
@@ -50,28 +52,24 @@ bool unixPathFrom(const char* windowsPath, std::string& unixPath) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    std::string path(windowsPath);
+    std::string_view path(windowsPath);
     if (path.size() >= 2 && path[1] == ':') {
         char drive = path[0];
         if (drive != 'Z' && drive != 'z') {
             SetLastError(ERROR_PATH_NOT_FOUND);
             return false;
         }
-        path.erase(0, 2); // "Z:rel" is relative to the current folder, which is on Z:
+        path.remove_prefix(2); // "Z:rel" is relative to the current folder, which is on Z:
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         SetLastError(ERROR_PATH_NOT_FOUND); // \\server\share and \\?\ paths
         return false;
     }
-    unixPath.reserve(path.size());
-    if (path.find(static_cast<char>(mappedLead)) == std::string::npos) {
-        unixPath = path; // no mapped characters: only the separators change
-        for (char& c : unixPath) {
-            if (c == '\\') {
-                c = '/';
-            }
-        }
+    if (path.find(static_cast<char>(mappedLead)) == std::string_view::npos) {
+        unixPath.assign(path); // no mapped characters: only the separators change
+        std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
         return true;
     }
+    unixPath.reserve(path.size());
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (unsigned char original = unmappedAt(path, i)) {
             unixPath.push_back(static_cast<char>(original));
