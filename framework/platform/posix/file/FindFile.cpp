@@ -40,20 +40,16 @@ bool nextEntry(FindObject& search, WIN32_FIND_DATAA& data) {
     return false;
 }
 
-// Orders names without regard to case (ASCII letters, as strcasecmp in the C locale), then
-// by their bytes.
-bool sortsBefore(const std::string& a, const std::string& b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        x = (x >= 'A' && x <= 'Z') ? static_cast<unsigned char>(x - 'A' + 'a') : x;
-        y = (y >= 'A' && y <= 'Z') ? static_cast<unsigned char>(y - 'A' + 'a') : y;
-        if (x != y) {
-            return x < y;
+// The key that orders names without regard to case (ASCII letters, as strcasecmp in the C
+// locale): the name with its ASCII capitals made small. Names of equal keys go by their bytes.
+std::string sortKey(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
         }
     }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
+    return key;
 }
 
 // One entry of a folder reading: its names and its kind as the reading gives it.
@@ -61,14 +57,6 @@ struct ListedEntry {
     ovs::posix::FolderEntry names;
     unsigned char kind;
 };
-
-const std::string& nameOf(const ovs::posix::FolderEntry& entry) {
-    return entry.windowsName;
-}
-
-const std::string& nameOf(const ovs::platform::FoundEntry& entry) {
-    return entry.name;
-}
 
 constexpr DWORD Gone = 0xFFFFFFFF;
 
@@ -168,18 +156,40 @@ bool readFolder(const std::string& folder, std::vector<ListedEntry>& entries) {
 template <class Entry, class Pick>
 void matching(const std::string& folder, const std::string& dosMask, const std::vector<ListedEntry>& listed,
               std::vector<Entry>& names, bool sorted, Pick pick) {
-    names.clear();
+    // The matches are ordered as pointers, so that sorting a large folder moves no names.
+    std::vector<const ListedEntry*> hits;
     for (const ListedEntry& entry : listed) {
         if (dosMaskMatches(dosMask, entry.names.windowsName)) {
-            names.push_back(pick(entry));
+            hits.push_back(&entry);
         }
     }
     if (sorted) {
-        std::sort(names.begin(), names.end(),
-                  [](const Entry& a, const Entry& b) { return sortsBefore(nameOf(a), nameOf(b)); });
+        std::vector<std::string> keys;
+        std::vector<std::size_t> order(hits.size());
+        keys.reserve(hits.size());
+        for (std::size_t i = 0; i < hits.size(); ++i) {
+            keys.push_back(sortKey(hits[i]->names.windowsName));
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const int byKey = keys[a].compare(keys[b]);
+            return byKey != 0 ? byKey < 0 : hits[a]->names.windowsName < hits[b]->names.windowsName;
+        });
+        std::vector<const ListedEntry*> ordered(hits.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            ordered[i] = hits[order[i]];
+        }
+        hits.swap(ordered);
     }
-    if (folder != "/" && dosMaskListsDotEntries(dosMask)) {
-        names.insert(names.begin(), {pick(ListedEntry{{".", "."}, DT_DIR}), pick(ListedEntry{{"..", ".."}, DT_DIR})});
+    names.clear();
+    const bool dotEntries = folder != "/" && dosMaskListsDotEntries(dosMask);
+    names.reserve(hits.size() + (dotEntries ? 2 : 0));
+    if (dotEntries) {
+        names.push_back(pick(ListedEntry{{".", "."}, DT_DIR}));
+        names.push_back(pick(ListedEntry{{"..", ".."}, DT_DIR}));
+    }
+    for (const ListedEntry* entry : hits) {
+        names.push_back(pick(*entry));
     }
 }
 

@@ -91,18 +91,22 @@ std::string dosMaskFrom(const std::string& mask) {
 
 bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
     // A folder search matches every name against one mask: the buffers of the last call, and
-    // the upper-case code points of its mask, serve the next one.
+    // what it learnt of its mask, serve the next one.
     struct Buffers {
         std::string lastMask;
         std::vector<wchar_t> dosMask;
         std::vector<wchar_t> upperMask;
+        std::size_t star = 0;   // the one star of a mask of letters around it, else the mask's size
+        std::size_t head = 0;   // the letters before the mask's first wildcard
+        std::size_t tail = 0;   // the letters behind its last one (none when it has none)
+        bool asciiMask = false; // the mask is ASCII throughout
         std::vector<wchar_t> name;
         std::vector<wchar_t> upperName;
         std::vector<char> reachable;
         std::vector<char> next;
     };
     thread_local Buffers buffers;
-    auto& [lastMask, dosMask, upperMask, name, upperName, reachable, next] = buffers;
+    auto& [lastMask, dosMask, upperMask, star, head, tail, asciiMask, name, upperName, reachable, next] = buffers;
     if (upperMask.empty() || maskText != lastMask) {
         codePointsOf(maskText, dosMask);
         upperMask.clear();
@@ -110,9 +114,73 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
             upperMask.push_back(upper(c));
         }
         lastMask = maskText;
+        asciiMask = std::all_of(maskText.begin(), maskText.end(), [](char c) { return (c & 0x80) == 0; });
+        // A mask of letters around one star ("Task*.ovc") needs no search.
+        star = dosMask.size();
+        bool single = true;
+        for (std::size_t i = 0; i < dosMask.size() && single; ++i) {
+            const wchar_t token = dosMask[i];
+            if (token == '*' || token == dosStar) {
+                single = star == dosMask.size();
+                star = i;
+            } else if (token == dosQm || token == dosDot) {
+                single = false;
+            }
+        }
+        if (!single) {
+            star = dosMask.size();
+        }
+        auto wildcard = [](wchar_t token) {
+            return token == '*' || token == dosStar || token == dosQm || token == dosDot;
+        };
+        head = std::find_if(dosMask.begin(), dosMask.end(), wildcard) - dosMask.begin();
+        tail = head == dosMask.size() ? 0 : std::find_if(dosMask.rbegin(), dosMask.rend(), wildcard) - dosMask.rbegin();
+    }
+    const std::size_t m = dosMask.size();
+    // Around one star, the name is the text before the star, a run, and the text after it; a
+    // DOS star's run holds no last dot.
+    auto starMatches = [&](std::size_t n, std::size_t lastDot, auto upperNameAt) {
+        const std::size_t suffix = m - star - 1;
+        if (n < star + suffix) {
+            return false;
+        }
+        for (std::size_t i = 0; i < star; ++i) {
+            if (upperNameAt(i) != upperMask[i]) {
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < suffix; ++i) {
+            if (upperNameAt(n - suffix + i) != upperMask[star + 1 + i]) {
+                return false;
+            }
+        }
+        const std::size_t runEnd = n - suffix;
+        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= runEnd;
+    };
+    if (asciiMask && std::all_of(nameText.begin(), nameText.end(), [](char c) { return (c & 0x80) == 0; })) {
+        // An ASCII name is its own code points: no conversion needed.
+        auto upperAt = [&nameText](std::size_t k) { return upper(static_cast<wchar_t>(nameText[k])); };
+        const std::size_t n = nameText.size();
+        if (star < m) {
+            return starMatches(n, nameText.rfind('.'), upperAt);
+        }
+        // Every letter stands for one character: those before the first wildcard begin the
+        // name and those behind the last one end it, or nothing matches.
+        if (n < head + tail) {
+            return false;
+        }
+        for (std::size_t i = 0; i < head; ++i) {
+            if (upperAt(i) != upperMask[i]) {
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < tail; ++i) {
+            if (upperAt(n - tail + i) != upperMask[m - tail + i]) {
+                return false;
+            }
+        }
     }
     codePointsOf(nameText, name);
-    const std::size_t m = dosMask.size();
     const std::size_t n = name.size();
     std::size_t lastDot = std::string::npos;
     upperName.clear();
@@ -122,36 +190,8 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         }
         upperName.push_back(upper(name[k]));
     }
-    // A mask of letters around one star ("Task*.ovc") needs no search: the name is the text
-    // before the star, a run, and the text after it; a DOS star's run holds no last dot.
-    std::size_t star = m;
-    bool single = true;
-    for (std::size_t i = 0; i < m && single; ++i) {
-        const wchar_t token = dosMask[i];
-        if (token == '*' || token == dosStar) {
-            single = star == m;
-            star = i;
-        } else if (token == dosQm || token == dosDot) {
-            single = false;
-        }
-    }
-    if (single && star < m) {
-        const std::size_t suffix = m - star - 1;
-        if (n < star + suffix) {
-            return false;
-        }
-        for (std::size_t i = 0; i < star; ++i) {
-            if (upperName[i] != upperMask[i]) {
-                return false;
-            }
-        }
-        for (std::size_t i = 0; i < suffix; ++i) {
-            if (upperName[n - suffix + i] != upperMask[star + 1 + i]) {
-                return false;
-            }
-        }
-        const std::size_t runEnd = n - suffix;
-        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= runEnd;
+    if (star < m) {
+        return starMatches(n, lastDot, [&](std::size_t k) { return upperName[k]; });
     }
     // reachable[j]: the mask prefix handled so far can end at name position j. Such positions
     // lie within [low, high]; none is left when low > high.
