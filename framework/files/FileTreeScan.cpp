@@ -82,7 +82,6 @@ bool FileTreeScan::excluded(std::uint32_t attributes) const {
 
 std::vector<FileString> FileTreeScan::listFiles(const FileString& folder) {
     std::vector<FileString> names;
-    std::set<std::string> taken;
     std::vector<FileString> patterns;
     std::vector<std::string> masks;
     spec_.setPatternCursor(0);
@@ -92,22 +91,28 @@ std::vector<FileString> FileTreeScan::listFiles(const FileString& folder) {
         patterns.push_back(pattern);
     }
     const std::vector<std::vector<platform::FoundEntry>> found = platform::entriesMatching(masks);
+    // A name is listed once. One search gives a name twice only where two Unix names show as one
+    // Windows name, and those sort next to each other; a later pattern's names are looked up
+    // among all taken so far, in a set made only when a later pattern gives any.
+    std::set<std::string> taken;
+    auto take = [&](std::size_t patternIndex, const std::string& name) {
+        if (patternIndex > 0 && taken.empty()) {
+            taken.insert(names.begin(), names.end());
+        }
+        if (patternIndex == 0 ? names.empty() || names.back() != name : taken.insert(name).second) {
+            names.emplace_back(name);
+        }
+    };
     for (std::size_t i = 0; i < masks.size(); ++i) {
         if (found[i].empty()) {
             if ((scanFlagsWalk_ & ReportMissingNames) && patterns[i].find_first_of("*?") == std::string::npos) {
-                FileString name = FileString(masks[i]).fileName();
-                if (taken.insert(name).second) {
-                    names.push_back(name);
-                }
+                take(i, FileString(masks[i]).fileName());
             }
             continue;
         }
         for (const platform::FoundEntry& entry : found[i]) {
-            if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || excluded(entry.attributes)) {
-                continue;
-            }
-            if (taken.insert(entry.name).second) {
-                names.emplace_back(entry.name);
+            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && !excluded(entry.attributes)) {
+                take(i, entry.name);
             }
         }
     }
