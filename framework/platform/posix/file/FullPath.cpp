@@ -48,8 +48,8 @@ std::size_t rootLength(const std::string& full) {
 // True when normalise would give root + rest unchanged: "\\" alone separates, and no component
 // is empty or ends with a dot (which "." and ".." do), nor the last one with a space. The rest
 // is what follows the root, from the given position on.
-bool alreadyNormal(const std::string& rest, std::size_t start = 0) {
-    if (rest.find('/', start) != std::string::npos) {
+bool alreadyNormal(std::string_view rest, std::size_t start = 0) {
+    if (rest.find('/', start) != std::string_view::npos) {
         return false;
     }
     while (start < rest.size()) {
@@ -143,6 +143,10 @@ void splitRoot(const std::string& full, std::string& root, std::string& rest) {
 
 } // namespace
 
+bool inFullForm(std::string_view path) {
+    return path.size() >= 3 && isDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\' && alreadyNormal(path, 3);
+}
+
 std::string fullPathText(const std::string& path, const std::string& currentFolder) {
     if (path.empty()) {
         return std::string();
@@ -173,8 +177,8 @@ std::string fullPathText(const std::string& path, const std::string& currentFold
         return normalise(root, rest);
     }
     if (path.size() >= 2 && path[1] == ':' && isDriveLetter(path[0])) {
-        if (path.size() >= 3 && path[2] == '\\' && alreadyNormal(path, 3)) {
-            return path; // the usual case: a full path already in its full form
+        if (inFullForm(path)) {
+            return path; // the usual case
         }
         if (path.size() >= 3 && isSeparator(path[2])) {
             root = path.substr(0, 2) + "\\";
@@ -238,7 +242,8 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
         SetLastError(ERROR_INVALID_NAME);
         return 0;
     }
-    std::string full = ovs::posix::fullPathText(fileName);
+    // A path already in its full form is its own result; only another one is worked out.
+    const std::string full = ovs::posix::inFullForm(fileName) ? fileName : ovs::posix::fullPathText(fileName);
     DWORD result = copyResult(full, bufferLength, buffer);
     if (result == full.size() && filePart != nullptr) {
         // No file part behind a final separator, nor in "\\server" alone.

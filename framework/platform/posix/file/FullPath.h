@@ -2,6 +2,7 @@
 // every file function can first turn its Windows path into the full form Windows would use.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace ovs::posix {
 
@@ -11,6 +12,10 @@ namespace ovs::posix {
 // before a separator loses one trailing dot, and the last component loses its trailing dots
 // and spaces. "\\?\" paths are returned unchanged. An empty path gives the empty text.
 std::string fullPathText(const std::string& path, const std::string& currentFolder);
+
+// True for a drive path that is its own full form ("X:\dir\name": "\" alone separates, no
+// component is empty or ends with a dot, the last one not with a space).
+bool inFullForm(std::string_view path);
 
 // The process's current folder in its Z: form ("Z:\home\u").
 std::string currentFolderText();

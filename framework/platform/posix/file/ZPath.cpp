@@ -93,6 +93,9 @@ bool unixPathOfFull(const char* windowsPath, std::string& unixPath) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
+    if (inFullForm(windowsPath)) {
+        return unixPathFrom(windowsPath, unixPath);
+    }
     std::string full = fullPathText(windowsPath);
     return unixPathFrom(full.c_str(), unixPath);
 }
