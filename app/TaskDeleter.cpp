@@ -27,6 +27,11 @@ std::string_view trimmed(std::string_view text) {
 bool startsWithTaskHeader(std::string_view head) {
     static const std::string headerLine = std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]";
     static const std::string guid = ovs::OrvaCtrlFile::guidText(TaskFileTypeGuid);
+    // The header's first two lines as the tool writes them settle it at once.
+    static const std::string written = headerLine + "\r\nGuid=" + guid + "\r\n";
+    if (head.substr(0, written.size()) == written) {
+        return true;
+    }
     std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     bool inHeader = false;
     while (at < head.size()) {
@@ -69,9 +74,9 @@ std::string lowered(std::string text) {
     return text;
 }
 
-bool isPendingName(const std::string& lowerName) {
-    return lowerName.size() >= PendingSuffix.size() &&
-           lowerName.compare(lowerName.size() - PendingSuffix.size(), PendingSuffix.size(), PendingSuffix) == 0;
+bool isPendingName(std::string_view name) {
+    return name.size() >= PendingSuffix.size() &&
+           ovs::equalIgnoringAsciiCase(name.substr(name.size() - PendingSuffix.size()), PendingSuffix);
 }
 
 // For a pending name "task<id>.ovc.<process>-<count>.pending" (lower case), under which a run
@@ -128,9 +133,8 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         // The request of a run that was killed before it published it: nothing will ever take
         // it up, so the ALL mode removes it once its writer has ended, never while it runs.
         // Other names of that pattern are no files of ours.
-        const std::string name = lowered(found.fileName());
-        if (isPendingName(name)) {
-            DWORD writer = writerOfPending(name);
+        if (isPendingName(found)) {
+            DWORD writer = writerOfPending(lowered(found.fileName()));
             if (writer == 0 || mode != 0 || stillRunning(writer)) {
                 return;
             }
