@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <vector>
@@ -164,20 +165,33 @@ void matching(const std::string& folder, const std::string& dosMask, const std::
         }
     }
     if (sorted) {
+        // The first eight bytes of a key, as one number, settle most comparisons.
+        struct Keyed {
+            std::uint64_t head;
+            std::size_t index;
+        };
         std::vector<std::string> keys;
-        std::vector<std::size_t> order(hits.size());
+        std::vector<Keyed> order;
         keys.reserve(hits.size());
+        order.reserve(hits.size());
         for (std::size_t i = 0; i < hits.size(); ++i) {
             keys.push_back(sortKey(hits[i]->names.windowsName));
-            order[i] = i;
+            std::uint64_t head = 0;
+            for (std::size_t k = 0; k < 8; ++k) {
+                head = (head << 8) | (k < keys[i].size() ? static_cast<unsigned char>(keys[i][k]) : 0);
+            }
+            order.push_back({head, i});
         }
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            const int byKey = keys[a].compare(keys[b]);
-            return byKey != 0 ? byKey < 0 : hits[a]->names.windowsName < hits[b]->names.windowsName;
+        std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+            if (a.head != b.head) {
+                return a.head < b.head;
+            }
+            const int byKey = keys[a.index].compare(keys[b.index]);
+            return byKey != 0 ? byKey < 0 : hits[a.index]->names.windowsName < hits[b.index]->names.windowsName;
         });
         std::vector<const ListedEntry*> ordered(hits.size());
         for (std::size_t i = 0; i < order.size(); ++i) {
-            ordered[i] = hits[order[i]];
+            ordered[i] = hits[order[i].index];
         }
         hits.swap(ordered);
     }
