@@ -1,9 +1,9 @@
 // The floor of an ALL clear: what any correct one must ask of the system for each task file,
 // made straight through POSIX and nothing else. Each file of the folder named is opened, its
 // status taken (a folder or a read-only file is not removed), its head read (only task files,
-// empty or beginning with the header, are removed), closed and removed, and one line is written and flushed for it, in the order
-// of names. `make bench` times it beside the tool's clear, so that P2 shows how far the tool is
-// from what its work costs, not only from `find -delete`, which reads nothing.
+// empty or beginning with the header, are removed), closed and removed, and one line is written and flushed for it, in
+// the order of names. `make bench` times it beside the tool's clear, so that P2 shows how far the tool is from what its
+// work costs, not only from `find -delete`, which reads nothing.
 #include <algorithm>
 #include <cstdio>
 #include <string>
