@@ -1,9 +1,10 @@
 // The floor of an ALL clear: what any correct one must ask of the system for each task file,
 // made straight through POSIX and nothing else. Each file of the folder named is opened, its
 // status taken (a folder or a read-only file is not removed), its head read (only task files,
-// empty or beginning with the header, are removed), closed and removed, and one line is written and flushed for it, in
-// the order of names. `make bench` times it beside the tool's clear, so that P2 shows how far the tool is from what its
-// work costs, not only from `find -delete`, which reads nothing.
+// empty or beginning with the header, are removed), closed and removed, and one line is
+// written and flushed for it, in the order of names. `make bench` times it beside the tool's
+// clear, so that P2 shows how far the tool is from what its work costs, not only from
+// `find -delete`, which reads nothing.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -39,9 +40,10 @@ int main(int argc, char** argv) {
         const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat info;
         char head[1024];
-        const ssize_t got = descriptor >= 0 && ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)
-                                ? ::read(descriptor, head, sizeof head)
-                                : -1;
+        const ssize_t got =
+            descriptor >= 0 && ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0
+                ? ::read(descriptor, head, sizeof head)
+                : -1;
         if (descriptor >= 0) {
             ::close(descriptor);
         }
