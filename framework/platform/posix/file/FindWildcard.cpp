@@ -106,7 +106,18 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         std::vector<char> next;
     };
     thread_local Buffers buffers;
-    auto& [lastMask, dosMask, upperMask, star, head, tail, asciiMask, name, upperName, reachable, next] = buffers;
+    // References, not a structured binding: the lambdas below capture them.
+    std::string& lastMask = buffers.lastMask;
+    std::vector<wchar_t>& dosMask = buffers.dosMask;
+    std::vector<wchar_t>& upperMask = buffers.upperMask;
+    std::size_t& star = buffers.star;
+    std::size_t& head = buffers.head;
+    std::size_t& tail = buffers.tail;
+    bool& asciiMask = buffers.asciiMask;
+    std::vector<wchar_t>& name = buffers.name;
+    std::vector<wchar_t>& upperName = buffers.upperName;
+    std::vector<char>& reachable = buffers.reachable;
+    std::vector<char>& next = buffers.next;
     if (upperMask.empty() || maskText != lastMask) {
         codePointsOf(maskText, dosMask);
         upperMask.clear();
@@ -115,69 +126,47 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         }
         lastMask = maskText;
         asciiMask = std::all_of(maskText.begin(), maskText.end(), [](char c) { return (c & 0x80) == 0; });
-        // A mask of letters around one star ("Task*.ovc") needs no search.
-        star = dosMask.size();
-        bool single = true;
-        for (std::size_t i = 0; i < dosMask.size() && single; ++i) {
-            const wchar_t token = dosMask[i];
-            if (token == '*' || token == dosStar) {
-                single = star == dosMask.size();
-                star = i;
-            } else if (token == dosQm || token == dosDot) {
-                single = false;
-            }
-        }
-        if (!single) {
-            star = dosMask.size();
-        }
         auto wildcard = [](wchar_t token) {
             return token == '*' || token == dosStar || token == dosQm || token == dosDot;
         };
+        const std::size_t size = dosMask.size();
         head = std::find_if(dosMask.begin(), dosMask.end(), wildcard) - dosMask.begin();
-        tail = head == dosMask.size() ? 0 : std::find_if(dosMask.rbegin(), dosMask.rend(), wildcard) - dosMask.rbegin();
+        tail = head == size ? 0 : std::find_if(dosMask.rbegin(), dosMask.rend(), wildcard) - dosMask.rbegin();
+        // A mask of letters around one star needs no search.
+        const bool oneStar = head + tail + 1 == size && (dosMask[head] == '*' || dosMask[head] == dosStar);
+        star = oneStar ? head : size;
     }
     const std::size_t m = dosMask.size();
-    // Around one star, the name is the text before the star, a run, and the text after it; a
-    // DOS star's run holds no last dot.
-    auto starMatches = [&](std::size_t n, std::size_t lastDot, auto upperNameAt) {
-        const std::size_t suffix = m - star - 1;
-        if (n < star + suffix) {
-            return false;
-        }
-        for (std::size_t i = 0; i < star; ++i) {
-            if (upperNameAt(i) != upperMask[i]) {
-                return false;
-            }
-        }
-        for (std::size_t i = 0; i < suffix; ++i) {
-            if (upperNameAt(n - suffix + i) != upperMask[star + 1 + i]) {
-                return false;
-            }
-        }
-        const std::size_t runEnd = n - suffix;
-        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= runEnd;
-    };
-    if (asciiMask && std::all_of(nameText.begin(), nameText.end(), [](char c) { return (c & 0x80) == 0; })) {
-        // An ASCII name is its own code points: no conversion needed.
-        auto upperAt = [&nameText](std::size_t k) { return upper(static_cast<wchar_t>(nameText[k])); };
-        const std::size_t n = nameText.size();
-        if (star < m) {
-            return starMatches(n, nameText.rfind('.'), upperAt);
-        }
-        // Every letter stands for one character: those before the first wildcard begin the
-        // name and those behind the last one end it, or nothing matches.
+    // Every letter stands for one character: those before the mask's first wildcard begin the
+    // name and those behind its last one end it, or nothing matches.
+    auto lettersMatch = [&](std::size_t n, auto upperNameAt) {
         if (n < head + tail) {
             return false;
         }
         for (std::size_t i = 0; i < head; ++i) {
-            if (upperAt(i) != upperMask[i]) {
+            if (upperNameAt(i) != upperMask[i]) {
                 return false;
             }
         }
         for (std::size_t i = 0; i < tail; ++i) {
-            if (upperAt(n - tail + i) != upperMask[m - tail + i]) {
+            if (upperNameAt(n - tail + i) != upperMask[m - tail + i]) {
                 return false;
             }
+        }
+        return true;
+    };
+    // Around one star the letters decide, but that a DOS star's run holds no last dot.
+    auto starRunTakes = [&](std::size_t n, std::size_t lastDot) {
+        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= n - tail;
+    };
+    if (asciiMask && std::all_of(nameText.begin(), nameText.end(), [](char c) { return (c & 0x80) == 0; })) {
+        // An ASCII name is its own code points: no conversion needed.
+        const std::size_t n = nameText.size();
+        if (!lettersMatch(n, [&nameText](std::size_t k) { return upper(static_cast<wchar_t>(nameText[k])); })) {
+            return false;
+        }
+        if (star < m) {
+            return starRunTakes(n, nameText.rfind('.'));
         }
     }
     codePointsOf(nameText, name);
@@ -191,7 +180,7 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         upperName.push_back(upper(name[k]));
     }
     if (star < m) {
-        return starMatches(n, lastDot, [&](std::size_t k) { return upperName[k]; });
+        return lettersMatch(n, [&](std::size_t k) { return upperName[k]; }) && starRunTakes(n, lastDot);
     }
     // reachable[j]: the mask prefix handled so far can end at name position j. Such positions
     // lie within [low, high]; none is left when low > high.
@@ -205,10 +194,9 @@ bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
         std::fill(next.begin(), next.end(), 0);
         std::size_t nextLow = n + 1;
         std::size_t nextHigh = 0;
-        auto& nextReached = next; // a structured binding cannot be captured in C++17
         auto reach = [&](std::size_t from, std::size_t to) {
             for (std::size_t k = from; k <= to; ++k) {
-                nextReached[k] = 1;
+                next[k] = 1;
             }
             nextLow = std::min(nextLow, from);
             nextHigh = std::max(nextHigh, to);
