@@ -45,7 +45,8 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
         {"unknown value",
          {{"Task1.ovc", taskText("State=Finished\r\nWholeNumberOfProcessedDocuments=1\r\n")},
           {"Task2.ovc", taskText("State=Error\r\nLastError=3505\r\n")},
-          {"Task3.ovc", taskText("State=Accepted\r\n")},
+          // A header key written in another case still makes a task file.
+          {"Task3.ovc", std::regex_replace(taskText("State=Accepted\r\n"), std::regex("Guid"), "guid")},
           {"Task4.ovc", taskText("State=finished\r\n")},
           {"Task5.ovc", ""},
           {"Task6.ovc", "no header at all\r\n"},
