@@ -53,24 +53,21 @@ DWORD copyString(std::string_view text, LPSTR buffer, DWORD size) {
     return static_cast<DWORD>(count);
 }
 
-// Stores each item followed by NUL, then a final NUL. A list that does not fit with room to
-// spare is cut to size - 2 characters and two NULs, and ERROR_MORE_DATA set.
-DWORD copyList(const std::vector<std::string>& items, LPSTR buffer, DWORD size) {
-    std::string list;
-    for (const std::string& item : items) {
-        list += item;
-        list += '\0';
-    }
+// Stores a list (each item followed by NUL), then a final NUL. A list that does not fit with
+// room to spare is cut to size - 2 characters and two NULs, and ERROR_MORE_DATA set.
+DWORD copyList(std::string_view list, LPSTR buffer, DWORD size) {
     if (size == 0) {
         SetLastError(ERROR_MORE_DATA);
+        return 0;
+    }
+    if (list.empty() && size >= 2) {
+        buffer[0] = '\0';
+        buffer[1] = '\0';
         return 0;
     }
     if (list.size() + 2 <= size) {
         std::memcpy(buffer, list.data(), list.size());
         buffer[list.size()] = '\0';
-        if (list.empty()) {
-            buffer[1] = '\0';
-        }
         return static_cast<DWORD>(list.size());
     }
     if (size < 2) {
@@ -173,7 +170,7 @@ DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefa
         return copyList(profile->sectionNames(), lpReturnedString, nSize);
     }
     if (profile && lpKeyName == nullptr) {
-        std::optional<std::vector<std::string>> keys = profile->keyNames(trimSpaces(lpAppName));
+        std::optional<std::string> keys = profile->keyNames(trimSpaces(lpAppName));
         if (keys && !keys->empty()) {
             return copyList(*keys, lpReturnedString, nSize);
         }
@@ -198,11 +195,11 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::optional<std::vector<std::string>> lines;
+    std::optional<std::string> lines;
     if (std::shared_ptr<const ProfileText> profile = readProfile(lpFileName)) {
         lines = profile->sectionLines(trimSpaces(lpAppName));
     }
-    return copyList(lines ? *lines : std::vector<std::string>(), lpReturnedString, nSize);
+    return copyList(lines ? std::string_view(*lines) : std::string_view(), lpReturnedString, nSize);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {

@@ -1,6 +1,8 @@
 // POSIX substitute: reading and line-wise editing of private-profile text.
 #include "platform/posix/profile/ProfileText.h"
 
+#include <cstring>
+
 namespace ovs::posix {
 
 namespace {
@@ -45,41 +47,43 @@ ProfileText::ProfileText(std::string bytes) : bytes_(std::move(bytes)) {
 
 std::vector<ProfileText::Line> ProfileText::split() const {
     std::vector<Line> result;
-    const std::string_view text(bytes_);
+    const char* const text = bytes_.data();
+    const std::size_t size = bytes_.size();
     result.reserve(16);
+    // Line ends are found with memchr: the next LF, kept until a line passes it (so that the
+    // lines of a file with CR alone are not searched to the end for an LF each), then the
+    // first CR before it.
+    auto find = [text](char c, std::size_t from, std::size_t to) {
+        const void* found = std::memchr(text + from, c, to - from);
+        return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text) : to;
+    };
+    std::size_t nextLf = find('\n', 0, size);
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        Line line{pos, pos, pos, Kind::Blank, {}, {}};
-        std::size_t stop = pos;
-        while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') {
-            ++stop;
+    while (pos < size) {
+        if (nextLf < pos) {
+            nextLf = find('\n', pos, size);
         }
-        line.contentEnd = stop;
-        if (stop < text.size()) {
-            stop += (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n') ? 2 : 1;
+        const std::size_t stop = find('\r', pos, nextLf);
+        Line line{pos, stop, stop, Kind::Blank, {}, {}};
+        if (stop < size) {
+            line.end = stop + ((text[stop] == '\r' && stop + 1 < size && text[stop + 1] == '\n') ? 2 : 1);
         }
-        line.end = stop;
 
-        std::string_view content = text.substr(pos, line.contentEnd - pos);
-        while (!content.empty() && isBlank(content.front())) {
-            content.remove_prefix(1);
+        std::size_t first = pos;
+        while (first < stop && isBlank(text[first])) {
+            ++first;
         }
-        if (content.empty()) {
+        if (first == stop) {
             line.kind = Kind::Blank;
-        } else if (content.front() == '[') {
+        } else if (text[first] == '[') {
             line.kind = Kind::Header;
-            std::string_view name = content.substr(1);
-            std::size_t close = name.find(']');
-            if (close != std::string_view::npos) {
-                name = name.substr(0, close);
-            }
-            line.name = trimBlanks(name);
-        } else if (content.front() == ';') {
+            line.name = trimBlanks(std::string_view(text + first + 1, find(']', first + 1, stop) - first - 1));
+        } else if (text[first] == ';') {
             line.kind = Kind::Comment;
-        } else if (std::size_t equals = content.find('='); equals != std::string_view::npos) {
+        } else if (std::size_t equals = find('=', first, stop); equals != stop) {
             line.kind = Kind::Entry;
-            line.name = trimBlanks(content.substr(0, equals));
-            line.value = trimBlanks(content.substr(equals + 1));
+            line.name = trimBlanks(std::string_view(text + first, equals - first));
+            line.value = trimBlanks(std::string_view(text + equals + 1, stop - equals - 1));
         } else {
             line.kind = Kind::Text;
         }
@@ -126,47 +130,53 @@ std::optional<std::string> ProfileText::value(std::string_view section, std::str
     return std::string(all[*index].value);
 }
 
-std::vector<std::string> ProfileText::sectionNames() const {
-    std::vector<std::string> names;
+std::string ProfileText::sectionNames() const {
+    std::string names;
     for (const Line& line : lines_) {
         if (line.kind == Kind::Header) {
-            names.emplace_back(line.name);
+            names += line.name;
+            names += '\0';
         }
     }
     return names;
 }
 
-std::optional<std::vector<std::string>> ProfileText::keyNames(std::string_view section) const {
+std::optional<std::string> ProfileText::keyNames(std::string_view section) const {
     const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return std::nullopt;
     }
-    std::vector<std::string> names;
+    std::string names;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (all[i].kind == Kind::Entry && !all[i].name.empty()) {
-            names.emplace_back(all[i].name);
+            names += all[i].name;
+            names += '\0';
         }
     }
     return names;
 }
 
-std::optional<std::vector<std::string>> ProfileText::sectionLines(std::string_view section) const {
+std::optional<std::string> ProfileText::sectionLines(std::string_view section) const {
     const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
         return std::nullopt;
     }
-    std::vector<std::string> result;
+    std::string result;
+    // No line grows on the list: its NUL takes the place of its line end (one more byte for
+    // the last line of a file without one).
+    result.reserve(all[range->end - 1].end - all[range->header].end + 1);
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         const Line& line = all[i];
         if (line.kind == Kind::Entry) {
-            std::string text(line.name);
-            text += '=';
-            text += line.value;
-            result.push_back(std::move(text));
+            result += line.name;
+            result += '=';
+            result += line.value;
+            result += '\0';
         } else if (line.kind == Kind::Text) {
-            result.emplace_back(trimBlanks(std::string_view(bytes_).substr(line.begin, line.contentEnd - line.begin)));
+            result += trimBlanks(std::string_view(bytes_).substr(line.begin, line.contentEnd - line.begin));
+            result += '\0';
         }
     }
     return result;

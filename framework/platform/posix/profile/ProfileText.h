@@ -35,15 +35,16 @@ public:
     // The value of key in section, blanks trimmed, quotes kept; nullopt when the section or
     // the key is absent.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // Lists in the form the profile functions hand them out: each item followed by a NUL.
     // The names of all section headers in file order, duplicates included.
-    std::vector<std::string> sectionNames() const;
+    std::string sectionNames() const;
     // The key names of the section in file order (duplicates included, empty names left
     // out); nullopt when the section is absent.
-    std::optional<std::vector<std::string>> keyNames(std::string_view section) const;
+    std::optional<std::string> keyNames(std::string_view section) const;
     // The section's lines without blank and comment lines, an entry as key "=" value with
     // the blanks around both removed, any other line with its outer blanks removed; nullopt
     // when the section is absent.
-    std::optional<std::vector<std::string>> sectionLines(std::string_view section) const;
+    std::optional<std::string> sectionLines(std::string_view section) const;
 
     // Sets key in section to value. An existing entry is rewritten as the file's spelling
     // of the key, "=" and value; a new key gets its own line after the last entry of the
