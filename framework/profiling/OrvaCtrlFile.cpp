@@ -55,10 +55,15 @@ bool doubtful(std::string_view text) {
 
 } // namespace
 
-bool OrvaCtrlFile::valuesOfLines(const std::vector<String>& lines, String values[3]) {
+bool OrvaCtrlFile::valuesOfLines(std::string_view lines, String values[3]) {
     bool found[3] = {false, false, false};
-    for (const String& line : lines) {
-        std::string_view text(line);
+    for (std::size_t start = 0; start < lines.size();) {
+        std::size_t nul = lines.find('\0', start);
+        if (nul == std::string_view::npos) {
+            nul = lines.size();
+        }
+        const std::string_view text = lines.substr(start, nul - start);
+        start = nul + 1;
         std::size_t equals = text.find('=');
         std::string_view name = trimmedBlanks(text.substr(0, equals));
         if (doubtful(name)) {
@@ -200,10 +205,10 @@ void OrvaCtrlFile::readHeader() {
     profiling_.setTopic(HeaderTopic);
     // A private-profile header is read in one look-up of its section when its lines tell the
     // values beyond doubt; else entry by entry.
-    std::vector<String> lines;
+    String lines;
     String values[3];
     if (profiling_.mode == ProfilingModeWinIni && profiling_.machineStore()) {
-        profiling_.machineStore()->readTopicLines(lines);
+        profiling_.machineStore()->readTopicText(lines, '\0');
     }
     if (valuesOfLines(lines, values)) {
         headerRead_ = true;

@@ -7,26 +7,79 @@
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ovs {
 
 namespace {
 
-// The NUL-separated names of a double-NUL-terminated list of the given length.
-std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
-    std::vector<String> parts;
+// The items of a double-NUL-terminated list of the given length, as one text with a NUL
+// between two items: the list ends at its first empty item or at the length.
+std::string_view listedItems(const char* buffer, std::size_t length) {
     std::size_t start = 0;
+    std::size_t end = 0;
     while (start < length && buffer[start] != '\0') {
-        std::size_t end = start;
-        while (end < length && buffer[end] != '\0')
-            ++end;
-        parts.emplace_back(buffer + start, end - start);
+        const void* nul = std::memchr(buffer + start, '\0', length - start);
+        end = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - buffer) : length;
         start = end + 1;
     }
+    return std::string_view(buffer, end);
+}
+
+// The NUL-separated names of a double-NUL-terminated list of the given length.
+std::vector<String> splitAtNul(const char* buffer, std::size_t length) {
+    const std::string_view items = listedItems(buffer, length);
+    std::vector<String> parts;
+    if (items.empty()) {
+        return parts;
+    }
+    parts.reserve(static_cast<std::size_t>(std::count(items.begin(), items.end(), '\0')) + 1);
+    std::size_t start = 0;
+    for (std::size_t end = items.find('\0'); end != std::string_view::npos; end = items.find('\0', start)) {
+        parts.emplace_back(items.data() + start, end - start);
+        start = end + 1;
+    }
+    parts.emplace_back(items.data() + start, items.size() - start);
     return parts;
 }
+
+// The lines of a section as GetPrivateProfileSectionA hands them out, asked with a buffer
+// that grows until the list fits with room to spare (a list that fills the buffer to its
+// last two bytes may be cut).
+class SectionList {
+public:
+    SectionList(const String& section, const String& file) {
+        DWORD length = GetPrivateProfileSectionA(section.c_str(), first_, sizeof first_, file.c_str());
+        const char* buffer = first_;
+        if (length + 2 >= sizeof first_) {
+            more_.resize(sizeof first_);
+            do {
+                more_.resize(more_.size() + 512);
+                length = GetPrivateProfileSectionA(section.c_str(), more_.data(), static_cast<DWORD>(more_.size()),
+                                                   file.c_str());
+            } while (length + 2 >= more_.size());
+            buffer = more_.data();
+        }
+        buffer_ = buffer;
+        length_ = length;
+    }
+    SectionList(const SectionList&) = delete;
+    SectionList& operator=(const SectionList&) = delete;
+
+    // The lines with a NUL between two of them.
+    std::string_view lines() const { return listedItems(buffer_, length_); }
+    std::vector<String> split() const { return splitAtNul(buffer_, length_); }
+
+private:
+    char first_[1024];
+    std::vector<char> more_;
+    const char* buffer_ = nullptr;
+    std::size_t length_ = 0;
+};
 
 // A private-profile write that failed (the function returned FALSE): the file error of the
 // system's code, so that the message names the file and the cause (access denied, disk full).
@@ -108,16 +161,14 @@ void ProfilingWinIni::writeTopicText(const std::string& text, char separator) {
 }
 
 void ProfilingWinIni::readTopicLines(std::vector<String>& lines) {
-    std::vector<char> buffer(1024);
-    DWORD length = 0;
-    for (;;) {
-        length = GetPrivateProfileSectionA(section_.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                           file_.c_str());
-        if (length + 2 < buffer.size())
-            break;
-        buffer.resize(buffer.size() + 512);
+    lines = SectionList(section_, file_).split();
+}
+
+void ProfilingWinIni::readTopicText(String& text, char separator) {
+    text.assign(SectionList(section_, file_).lines());
+    if (separator != '\0') {
+        std::replace(text.begin(), text.end(), '\0', separator);
     }
-    lines = splitAtNul(buffer.data(), length);
 }
 
 std::int32_t ProfilingWinIni::readInt(const std::string& name) {

@@ -22,6 +22,9 @@ public:
     // Deletes the section, then writes the entries as the section's content.
     void writeTopicText(const std::string& text, char separator) override;
     void readTopicLines(std::vector<String>& lines) override;
+    // One look-up of the section, its lines joined as readTopicLines gives them.
+    void readTopicText(String& text, char separator) override;
+    using ProfilingImpl::readTopicText;
     // GetPrivateProfileIntA with default 0.
     std::int32_t readInt(const std::string& name) override;
     std::int64_t readInt64(const std::string& name) override;
