@@ -10,6 +10,7 @@
 #include "strings/AsciiText.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -37,25 +38,122 @@ String shownVersion(unsigned major, unsigned minor) {
     return text;
 }
 
-const char* const HeaderKeys[3] = {"Guid", "Specification", "Version"};
+// The header's keys by their place in valuesOfLines and checkHeaderValue (which - 1).
+constexpr std::string_view HeaderKeys[3] = {"Guid", "Specification", "Version"};
 
 // The longest value ProfilingWinIni::readEntry gives whole.
 constexpr std::size_t LongestEntry = 511;
 
+// True when every character is printable ASCII (0x20 to 0x7E); eight at a time, since a
+// header's GUID is read for every file: a byte below 0x20 sets its high bit in the first mask
+// (a borrow that only a byte below 0x20 can start), one above 0x7E in the second.
+bool printableAscii(std::string_view text) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if ((((word - ones * 0x20) & ~word) | ((word + ones) | word)) & highs) {
+            return false;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (static_cast<unsigned char>(text[at] - 0x20) > 0x5E) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A text that a private-profile look-up could read otherwise than it is written here: a
 // character that is no printable ASCII, or a quote that the look-up would take off.
 bool doubtful(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
-            return true;
-        }
+    return !printableAscii(text) || (!text.empty() && (text.front() == '"' || text.front() == '\''));
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// trimmedBlanks without its search for a character of a set.
+std::string_view withoutBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
     }
-    return !text.empty() && (text.front() == '"' || text.front() == '\'');
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    c = lowerAscii(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// A GUID in the form guidText writes (hex digits in either case), read without a scanner:
+// any such text reads as the scanner reads it. False for every other form.
+bool guidOfPlainText(std::string_view text, GUID& guid) {
+    if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
+        text[19] != '-' || text[24] != '-') {
+        return false;
+    }
+    std::uint8_t bytes[16];
+    std::size_t at = 1;
+    for (std::uint8_t& byte : bytes) {
+        if (text[at] == '-') {
+            ++at;
+        }
+        const int high = hexDigit(text[at]);
+        const int low = hexDigit(text[at + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        byte = static_cast<std::uint8_t>(high << 4 | low);
+        at += 2;
+    }
+    guid.Data1 =
+        std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 | std::uint32_t(bytes[2]) << 8 | bytes[3];
+    guid.Data2 = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
+    guid.Data3 = static_cast<std::uint16_t>(bytes[6] << 8 | bytes[7]);
+    std::memcpy(guid.Data4, bytes + 8, 8);
+    return true;
+}
+
+// A version of one to four digits, optionally a point and one to four more, read without a
+// scanner as the scanner reads it. False for every other form.
+bool versionOfPlainText(std::string_view text, std::uint32_t& major, std::uint32_t& minor) {
+    auto digits = [&text](std::uint32_t& value) {
+        std::size_t count = 0;
+        value = 0;
+        while (count < text.size() && text[count] >= '0' && text[count] <= '9') {
+            value = value * 10 + static_cast<std::uint32_t>(text[count] - '0');
+            ++count;
+        }
+        text.remove_prefix(count);
+        return count >= 1 && count <= 4;
+    };
+    minor = 0;
+    if (!digits(major)) {
+        return false;
+    }
+    if (text.empty()) {
+        return true;
+    }
+    if (text.front() != '.') {
+        return false;
+    }
+    text.remove_prefix(1);
+    return digits(minor) && text.empty();
 }
 
 } // namespace
 
-bool OrvaCtrlFile::valuesOfLines(std::string_view lines, String values[3]) {
+bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values[3]) {
     bool found[3] = {false, false, false};
     for (std::size_t start = 0; start < lines.size();) {
         std::size_t nul = lines.find('\0', start);
@@ -64,8 +162,8 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, String values[3]) {
         }
         const std::string_view text = lines.substr(start, nul - start);
         start = nul + 1;
-        std::size_t equals = text.find('=');
-        std::string_view name = trimmedBlanks(text.substr(0, equals));
+        const std::size_t equals = text.find('=');
+        const std::string_view name = withoutBlanks(text.substr(0, equals));
         if (doubtful(name)) {
             return false;
         }
@@ -74,13 +172,13 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, String values[3]) {
                 continue;
             }
             std::string_view value =
-                equals == std::string_view::npos ? std::string_view() : trimmedBlanks(text.substr(equals + 1));
+                equals == std::string_view::npos ? std::string_view() : withoutBlanks(text.substr(equals + 1));
             // Only one plain entry of each name counts; anything else is read entry by entry.
             if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
                 return false;
             }
             found[key] = true;
-            values[key].assign(value);
+            values[key] = value;
         }
     }
     return found[0];
@@ -206,7 +304,7 @@ void OrvaCtrlFile::readHeader() {
     // A private-profile header is read in one look-up of its section when its lines tell the
     // values beyond doubt; else entry by entry.
     String lines;
-    String values[3];
+    std::string_view values[3];
     if (profiling_.mode == ProfilingModeWinIni && profiling_.machineStore()) {
         profiling_.machineStore()->readTopicText(lines, '\0');
     }
@@ -238,19 +336,22 @@ void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
     checkHeaderValue(which, text);
 }
 
-void OrvaCtrlFile::checkHeaderValue(int which, const String& text) {
+void OrvaCtrlFile::checkHeaderValue(int which, std::string_view text) {
     if (text.empty()) {
         return;
     }
     switch (which) {
     case 1: {
         GUID guid = {};
-        try {
-            Parsing scanner(text.c_str());
-            scanner.readGuid(guid, ScanGuidBraces);
-            scanner.expectEnd(ScanSkipBlanks);
-        } catch (const Exception&) {
-            throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
+        if (!guidOfPlainText(text, guid)) {
+            try {
+                const String copy(text);
+                Parsing scanner(copy.c_str());
+                scanner.readGuid(guid, ScanGuidBraces);
+                scanner.expectEnd(ScanSkipBlanks);
+            } catch (const Exception&) {
+                throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
+            }
         }
         guid_ = guid;
         guidRead_ = true;
@@ -260,23 +361,27 @@ void OrvaCtrlFile::checkHeaderValue(int which, const String& text) {
         return;
     }
     case 2: {
-        specification_ = text;
+        specification_.assign(text);
         if (type_ && (type_->flags & HeaderFlagCheckSpecification)) {
-            const std::string expected = type_->description ? type_->description : "";
+            const std::string_view expected = type_->description ? type_->description : "";
             if (text != expected) {
-                throw Exception(msg::WrongFileType, " \"" + expected + "\"");
+                throw Exception(msg::WrongFileType, " \"" + std::string(expected) + "\"");
             }
         }
         return;
     }
     case 3: {
-        Parsing scanner(text.c_str());
-        const std::uint32_t major = scanner.readDecimal(ScanNone, 65535);
+        std::uint32_t major = 0;
         std::uint32_t minor = 0;
-        if (scanner.expectChar('.')) {
-            minor = scanner.readDecimal(ScanNone, 65535);
+        if (!versionOfPlainText(text, major, minor)) {
+            const String copy(text);
+            Parsing scanner(copy.c_str());
+            major = scanner.readDecimal(ScanNone, 65535);
+            if (scanner.expectChar('.')) {
+                minor = scanner.readDecimal(ScanNone, 65535);
+            }
+            scanner.expectEnd(ScanSkipBlanks);
         }
-        scanner.expectEnd(ScanSkipBlanks);
         if (!type_) {
             return;
         }

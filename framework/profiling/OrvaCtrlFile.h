@@ -80,12 +80,12 @@ public:
 private:
     bool inMemory() const;
     // The checks of readHeaderValue on the text read.
-    void checkHeaderValue(int which, const String& text);
+    void checkHeaderValue(int which, std::string_view text);
     // The Guid, Specification and Version of the header from its section's lines (a NUL
     // between two lines), where the lines tell them as the entry look-ups would: each at most
     // once, plainly written, and a Guid among them. False where an entry look-up might read
     // them otherwise.
-    static bool valuesOfLines(std::string_view lines, String values[3]);
+    static bool valuesOfLines(std::string_view lines, std::string_view values[3]);
     // Throws the ovs::FileException 1001 (file not found) of the control file's path.
     [[noreturn]] void throwFileNotFound() const;
 
