@@ -85,11 +85,28 @@ DWORD copyList(std::string_view list, LPSTR buffer, DWORD size) {
 // Reads the named file (or takes it from the cache of the last file read while it is
 // unchanged); null (last error set) when it cannot be read, else last error 0.
 std::shared_ptr<const ProfileText> readProfile(LPCSTR fileName) {
-    ProfileLocation location;
-    if (!ovs::posix::resolveProfileLocation(fileName, location)) {
-        return nullptr;
+    // The last name of a file in a named folder that this thread resolved: such a name always
+    // gives the same Unix path (unixPathFrom reads the name alone; only a bare name depends on
+    // the Windows directory), and callers mostly ask one file several times in a row.
+    struct LastLocation {
+        std::string fileName;
+        ProfileLocation location;
+    };
+    thread_local LastLocation last;
+    ProfileLocation resolved;
+    const ProfileLocation* location = &last.location;
+    if (fileName == nullptr || last.location.unixPath.empty() || last.fileName != fileName) {
+        if (!ovs::posix::resolveProfileLocation(fileName, resolved)) {
+            return nullptr;
+        }
+        location = &resolved;
+        if (fileName != nullptr && !resolved.inWindowsDirectory && !resolved.unixPath.empty()) {
+            last.fileName = fileName;
+            last.location = std::move(resolved);
+            location = &last.location;
+        }
     }
-    std::shared_ptr<const ProfileText> profile = ovs::posix::readProfileCached(location);
+    std::shared_ptr<const ProfileText> profile = ovs::posix::readProfileCached(*location);
     if (profile) {
         SetLastError(ERROR_SUCCESS);
     }
