@@ -56,11 +56,12 @@ bool resolveProfileLocation(const char* fileName, ProfileLocation& location) {
 }
 
 bool readProfileText(const ProfileLocation& location, std::string& text, struct stat* status) {
-    std::string bytes;
-    if (!readFile(location.unixPath, bytes, status)) {
+    if (!readFile(location.unixPath, text, status)) {
         return false;
     }
-    text = textFromFileBytes(bytes);
+    if (fileEncodingOf(text) == FileEncoding::Utf16LE) {
+        text = textFromFileBytes(text);
+    }
     return true;
 }
 

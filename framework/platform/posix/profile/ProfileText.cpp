@@ -33,6 +33,9 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
+    if (a == b) { // names are mostly spelt as the file spells them
+        return true;
+    }
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (lowerAscii(a[i]) != lowerAscii(b[i])) {
             return false;
