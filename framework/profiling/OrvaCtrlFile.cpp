@@ -40,6 +40,9 @@ String shownVersion(unsigned major, unsigned minor) {
 
 // The header's keys by their place in valuesOfLines and checkHeaderValue (which - 1).
 constexpr std::string_view HeaderKeys[3] = {"Guid", "Specification", "Version"};
+static_assert(HeaderKeys[0].size() != HeaderKeys[1].size() && HeaderKeys[0].size() != HeaderKeys[2].size() &&
+                  HeaderKeys[1].size() != HeaderKeys[2].size(),
+              "headerKeyOf tells the keys apart by their lengths");
 
 // The longest value ProfilingWinIni::readEntry gives whole.
 constexpr std::size_t LongestEntry = 511;
@@ -87,12 +90,31 @@ std::string_view withoutBlanks(std::string_view text) {
     return text;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// The value of each hexadecimal digit; -1 for any other character.
+struct HexDigits {
+    signed char value[256];
+    constexpr HexDigits() : value() {
+        for (int c = 0; c < 256; ++c) {
+            value[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
+                       : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
+                       : c >= 'A' && c <= 'F' ? static_cast<signed char>(c - 'A' + 10)
+                                              : -1;
+        }
     }
-    c = lowerAscii(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+};
+constexpr HexDigits hexDigits;
+
+int hexDigit(char c) {
+    return hexDigits.value[static_cast<unsigned char>(c)];
+}
+
+// The place of a header key in HeaderKeys (their lengths differ), or -1.
+int headerKeyOf(std::string_view name) {
+    const int key = name.size() == HeaderKeys[0].size()   ? 0
+                    : name.size() == HeaderKeys[1].size() ? 1
+                    : name.size() == HeaderKeys[2].size() ? 2
+                                                          : -1;
+    return key >= 0 && equalIgnoringAsciiCase(name, HeaderKeys[key]) ? key : -1;
 }
 
 // A GUID in the form guidText writes (hex digits in either case), read without a scanner:
@@ -167,19 +189,18 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values
         if (doubtful(name)) {
             return false;
         }
-        for (int key = 0; key < 3; ++key) {
-            if (!equalIgnoringAsciiCase(name, HeaderKeys[key])) {
-                continue;
-            }
-            std::string_view value =
-                equals == std::string_view::npos ? std::string_view() : withoutBlanks(text.substr(equals + 1));
-            // Only one plain entry of each name counts; anything else is read entry by entry.
-            if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
-                return false;
-            }
-            found[key] = true;
-            values[key] = value;
+        const int key = headerKeyOf(name);
+        if (key < 0) {
+            continue;
         }
+        std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : withoutBlanks(text.substr(equals + 1));
+        // Only one plain entry of each name counts; anything else is read entry by entry.
+        if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
+            return false;
+        }
+        found[key] = true;
+        values[key] = value;
     }
     return found[0];
 }
