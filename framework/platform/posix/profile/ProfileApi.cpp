@@ -89,24 +89,22 @@ std::shared_ptr<const ProfileText> readProfile(LPCSTR fileName) {
     // gives the same Unix path (unixPathFrom reads the name alone; only a bare name depends on
     // the Windows directory), and callers mostly ask one file several times in a row.
     struct LastLocation {
+        bool valid = false;
         std::string fileName;
-        ProfileLocation location;
+        ProfileLocation location; // its buffer also serves names that are not kept
     };
     thread_local LastLocation last;
-    ProfileLocation resolved;
-    const ProfileLocation* location = &last.location;
-    if (fileName == nullptr || last.location.unixPath.empty() || last.fileName != fileName) {
-        if (!ovs::posix::resolveProfileLocation(fileName, resolved)) {
+    if (fileName == nullptr || !last.valid || last.fileName != fileName) {
+        last.valid = false;
+        if (!ovs::posix::resolveProfileLocation(fileName, last.location)) {
             return nullptr;
         }
-        location = &resolved;
-        if (fileName != nullptr && !resolved.inWindowsDirectory && !resolved.unixPath.empty()) {
+        if (fileName != nullptr && !last.location.inWindowsDirectory) {
             last.fileName = fileName;
-            last.location = std::move(resolved);
-            location = &last.location;
+            last.valid = true;
         }
     }
-    std::shared_ptr<const ProfileText> profile = ovs::posix::readProfileCached(*location);
+    std::shared_ptr<const ProfileText> profile = ovs::posix::readProfileCached(last.location);
     if (profile) {
         SetLastError(ERROR_SUCCESS);
     }
@@ -192,7 +190,7 @@ DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefa
             return copyList(*keys, lpReturnedString, nSize);
         }
     } else if (profile) {
-        if (std::optional<std::string> value = profile->value(trimSpaces(lpAppName), trimSpaces(lpKeyName))) {
+        if (std::optional<std::string_view> value = profile->value(trimSpaces(lpAppName), trimSpaces(lpKeyName))) {
             return copyString(withoutQuotes(*value), lpReturnedString, nSize);
         }
     }
@@ -212,11 +210,12 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::optional<std::string> lines;
+    thread_local std::string lines; // its buffer serves the next call
+    lines.clear();
     if (std::shared_ptr<const ProfileText> profile = readProfile(lpFileName)) {
-        lines = profile->sectionLines(trimSpaces(lpAppName));
+        profile->sectionLines(trimSpaces(lpAppName), lines);
     }
-    return copyList(lines ? std::string_view(*lines) : std::string_view(), lpReturnedString, nSize);
+    return copyList(lines, lpReturnedString, nSize);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {

@@ -71,20 +71,22 @@ std::shared_ptr<const ProfileText> readProfileCached(const ProfileLocation& loca
     ::clock_gettime(CLOCK_REALTIME, &clock);
     const long long now = nanoseconds(clock);
     // Only a file kept is looked up before reading: its state then decides whether the text
-    // kept is still the file's.
+    // kept is still the file's. The text and the state it was read in are taken together, so
+    // the text answers while the file is in that state, whatever another thread keeps meanwhile.
     Cache& kept = cache();
-    bool keptHere = false;
+    std::shared_ptr<const ProfileText> keptText;
+    FileState keptState;
     {
         std::lock_guard<std::mutex> guard(kept.lock);
-        keptHere = kept.text && kept.path == location.unixPath;
+        if (kept.text && kept.path == location.unixPath) {
+            keptText = kept.text;
+            keptState = kept.state;
+        }
     }
     FileState state;
-    if (keptHere && stateOf(location.unixPath, state)) {
-        std::lock_guard<std::mutex> guard(kept.lock);
-        if (kept.text && kept.path == location.unixPath && kept.state == state) {
-            SetLastError(ERROR_SUCCESS);
-            return kept.text;
-        }
+    if (keptText && stateOf(location.unixPath, state) && state == keptState) {
+        SetLastError(ERROR_SUCCESS);
+        return keptText;
     }
     // The state kept is that of the file opened, taken before its text is read: a change in
     // between makes the kept state older than the text, which costs one more read later but

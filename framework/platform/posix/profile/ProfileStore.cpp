@@ -40,7 +40,8 @@ bool readFile(const std::string& path, std::string& bytes, struct stat* status =
 } // namespace
 
 bool resolveProfileLocation(const char* fileName, ProfileLocation& location) {
-    location = ProfileLocation();
+    location.unixPath.clear(); // its buffer is kept for the new path
+    location.inWindowsDirectory = false;
     const char* name = fileName != nullptr ? fileName : "win.ini";
     if (std::strpbrk(name, "\\/:") == nullptr) {
         std::string folder = windowsDirectory();

@@ -120,7 +120,7 @@ std::optional<std::size_t> ProfileText::findKey(const std::vector<Line>& lines, 
     return std::nullopt;
 }
 
-std::optional<std::string> ProfileText::value(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> ProfileText::value(std::string_view section, std::string_view key) const {
     const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
@@ -130,7 +130,7 @@ std::optional<std::string> ProfileText::value(std::string_view section, std::str
     if (!index) {
         return std::nullopt;
     }
-    return std::string(all[*index].value);
+    return all[*index].value;
 }
 
 std::string ProfileText::sectionNames() const {
@@ -160,29 +160,48 @@ std::optional<std::string> ProfileText::keyNames(std::string_view section) const
     return names;
 }
 
-std::optional<std::string> ProfileText::sectionLines(std::string_view section) const {
+bool ProfileText::sectionLines(std::string_view section, std::string& lines) const {
+    lines.clear();
     const std::vector<Line>& all = lines_;
     std::optional<SectionRange> range = findSection(all, section);
     if (!range) {
-        return std::nullopt;
+        return false;
     }
-    std::string result;
-    // No line grows on the list: its NUL takes the place of its line end (one more byte for
-    // the last line of a file without one).
-    result.reserve(all[range->end - 1].end - all[range->header].end + 1);
+    // The size first, then the bytes in place: one allocation at most, none when the buffer
+    // kept is large enough.
+    auto textOf = [this](const Line& line) {
+        return trimBlanks(std::string_view(bytes_).substr(line.begin, line.contentEnd - line.begin));
+    };
+    std::size_t size = 0;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         const Line& line = all[i];
         if (line.kind == Kind::Entry) {
-            result += line.name;
-            result += '=';
-            result += line.value;
-            result += '\0';
+            size += line.name.size() + line.value.size() + 2;
         } else if (line.kind == Kind::Text) {
-            result += trimBlanks(std::string_view(bytes_).substr(line.begin, line.contentEnd - line.begin));
-            result += '\0';
+            size += textOf(line).size() + 1;
         }
     }
-    return result;
+    lines.resize(size);
+    char* out = lines.data();
+    auto put = [&out](std::string_view text) {
+        if (!text.empty()) {
+            std::memcpy(out, text.data(), text.size());
+            out += text.size();
+        }
+    };
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        const Line& line = all[i];
+        if (line.kind == Kind::Entry) {
+            put(line.name);
+            *out++ = '=';
+            put(line.value);
+            *out++ = '\0';
+        } else if (line.kind == Kind::Text) {
+            put(textOf(line));
+            *out++ = '\0';
+        }
+    }
+    return true;
 }
 
 void ProfileText::insertAfter(const Line& line, const std::string& text) {

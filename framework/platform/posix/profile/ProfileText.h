@@ -32,9 +32,9 @@ public:
     // The current bytes of the file.
     const std::string& bytes() const { return bytes_; }
 
-    // The value of key in section, blanks trimmed, quotes kept; nullopt when the section or
-    // the key is absent.
-    std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The value of key in section, blanks trimmed, quotes kept (a view into the text, valid
+    // while it is unchanged); nullopt when the section or the key is absent.
+    std::optional<std::string_view> value(std::string_view section, std::string_view key) const;
     // Lists in the form the profile functions hand them out: each item followed by a NUL.
     // The names of all section headers in file order, duplicates included.
     std::string sectionNames() const;
@@ -42,9 +42,10 @@ public:
     // out); nullopt when the section is absent.
     std::optional<std::string> keyNames(std::string_view section) const;
     // The section's lines without blank and comment lines, an entry as key "=" value with
-    // the blanks around both removed, any other line with its outer blanks removed; nullopt
-    // when the section is absent.
-    std::optional<std::string> sectionLines(std::string_view section) const;
+    // the blanks around both removed, any other line with its outer blanks removed, as the
+    // whole content of lines (whose buffer a caller may keep for the next list); false, with
+    // lines empty, when the section is absent.
+    bool sectionLines(std::string_view section, std::string& lines) const;
 
     // Sets key in section to value. An existing entry is rewritten as the file's spelling
     // of the key, "=" and value; a new key gets its own line after the last entry of the
