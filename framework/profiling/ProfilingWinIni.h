@@ -55,11 +55,12 @@ public:
     Topic* openTopic(const std::string& name) override;
     Topic* openTopic(const std::string& parent, const std::string& name) override;
 
-    const String& rootName() const { return rootName_; }
+    // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER" as setRoot chose it, empty before.
+    const char* rootName() const { return rootName_; }
 
 private:
     String section_;
-    String rootName_;
+    const char* rootName_ = ""; // a literal: a store is made for every control file read
 };
 
 } // namespace ovs
