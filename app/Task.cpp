@@ -5,6 +5,8 @@
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
+#include <string_view>
+
 namespace {
 
 const char* const TaskTopic = "Task";
@@ -69,7 +71,7 @@ bool accessDenied(const ovs::FileString& path) {
 
 TaskState Task::stateOf(const std::string& text) {
     for (const auto& known : KnownStates) {
-        if (text == known.text) {
+        if (std::string_view(text) == known.text) {
             return known.state;
         }
     }
