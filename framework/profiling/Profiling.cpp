@@ -101,7 +101,6 @@ void Profiling::open(const FileString& path) {
         if (isRegistryMode())
             machine_->setRoot(ProfilingRootMachine);
     }
-    file_ = path;
     if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeUser) && user_)
         user_->setFile(path);
     if ((scope_ == ProfilingScopeBoth || scope_ == ProfilingScopeMachine) && machine_)

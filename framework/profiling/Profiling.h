@@ -70,7 +70,6 @@ public:
 
     ProfilingImpl* userStore() { return user_.get(); }
     ProfilingImpl* machineStore() { return machine_.get(); }
-    const FileString& file() const { return file_; }
 
     // The process-wide default facade (registry store of the current user), created on
     // first demand.
@@ -88,7 +87,6 @@ private:
     std::unique_ptr<ProfilingImpl> user_;
     std::unique_ptr<ProfilingImpl> machine_;
     ProfilingScope scope_ = ProfilingScopeNone;
-    FileString file_;
 };
 
 } // namespace ovs
