@@ -20,6 +20,16 @@ const char* const OrvaCtrlFile::HeaderTopic = "ORVA-SYSTEMS Control File";
 
 namespace {
 
+// HeaderTopic as the store takes it, made once rather than for every header read.
+const std::string& headerTopicName() {
+    static const std::string name(OrvaCtrlFile::HeaderTopic);
+    return name;
+}
+
+} // namespace
+
+namespace {
+
 bool sameGuid(const GUID& a, const GUID& b) {
     if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
         return false;
@@ -298,7 +308,7 @@ void OrvaCtrlFile::throwFileNotFound() const {
 
 void OrvaCtrlFile::writeHeader() {
     try {
-        profiling_.setTopic(HeaderTopic);
+        profiling_.setTopic(headerTopicName());
         std::vector<String> lines;
         if (type_ && type_->typeGuid) {
             lines.push_back("Guid=" + guidText(*type_->typeGuid));
@@ -321,7 +331,7 @@ void OrvaCtrlFile::readHeader() {
     guidRead_ = false;
     specification_.clear();
     const std::uint32_t flags = type_ ? type_->flags : 0;
-    profiling_.setTopic(HeaderTopic);
+    profiling_.setTopic(headerTopicName());
     // A private-profile header is read in one look-up of its section when its lines tell the
     // values beyond doubt; else entry by entry.
     String lines;
