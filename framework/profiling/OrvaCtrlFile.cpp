@@ -26,10 +26,6 @@ const std::string& headerTopicName() {
     return name;
 }
 
-} // namespace
-
-namespace {
-
 bool sameGuid(const GUID& a, const GUID& b) {
     if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
         return false;
@@ -83,21 +79,6 @@ bool printableAscii(std::string_view text) {
 // character that is no printable ASCII, or a quote that the look-up would take off.
 bool doubtful(std::string_view text) {
     return !printableAscii(text) || (!text.empty() && (text.front() == '"' || text.front() == '\''));
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// trimmedBlanks without its search for a character of a set.
-std::string_view withoutBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // The value of each hexadecimal digit; -1 for any other character.
@@ -195,7 +176,7 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values
         const std::string_view text = lines.substr(start, nul - start);
         start = nul + 1;
         const std::size_t equals = text.find('=');
-        const std::string_view name = withoutBlanks(text.substr(0, equals));
+        const std::string_view name = trimmedBlanks(text.substr(0, equals));
         if (doubtful(name)) {
             return false;
         }
@@ -204,7 +185,7 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values
             continue;
         }
         std::string_view value =
-            equals == std::string_view::npos ? std::string_view() : withoutBlanks(text.substr(equals + 1));
+            equals == std::string_view::npos ? std::string_view() : trimmedBlanks(text.substr(equals + 1));
         // Only one plain entry of each name counts; anything else is read entry by entry.
         if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
             return false;
