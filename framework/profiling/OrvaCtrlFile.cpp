@@ -315,7 +315,10 @@ void OrvaCtrlFile::readHeader() {
     profiling_.setTopic(headerTopicName());
     // A private-profile header is read in one look-up of its section when its lines tell the
     // values beyond doubt; else entry by entry.
-    String lines;
+    // The section's text is kept per thread: a header is read for every file of a folder, and
+    // its buffer then serves the next one. The values are views into it, used before it is read again.
+    thread_local String lines;
+    lines.clear();
     std::string_view values[3];
     if (profiling_.mode == ProfilingModeWinIni && profiling_.machineStore()) {
         profiling_.machineStore()->readTopicText(lines, '\0');
