@@ -10,7 +10,8 @@
 // - lpFileName: null means "win.ini"; a name without any folder lives in the Windows
 //   directory (GetWindowsDirectoryA), never in the current folder; other names are Windows
 //   paths on drive Z: (or relative to the current folder).
-// - Nothing is cached: each call reads the file again.
+// - Every call looks at the file on disk again: its text is read anew unless it is provably
+//   the last file read, whose text is kept (ProfileCache.h).
 #pragma once
 #include "platform/posix/base/WinBase.h"
 
