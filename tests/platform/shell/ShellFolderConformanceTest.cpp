@@ -39,7 +39,9 @@ TEST(ShellFolderSubstitute, FolderComesFromXdgConfigHomeThenHomeAndIsMadeOnReque
                  {"", "/home/u", S_OK, "Z:\\home\\u\\.config"},
                  {"", "/home/u/", S_OK, "Z:\\home\\u\\.config"},
                  {"", "", E_FAIL, ""},
-                 {"relative", "", E_FAIL, ""}};
+                 {"relative", "", E_FAIL, ""},
+                 {"", "home/u", E_FAIL, ""},
+                 {"relative/cfg", "./u", E_FAIL, ""}};
     for (const auto& c : cases) {
         xdg.set(c.xdg);
         home.set(c.home);

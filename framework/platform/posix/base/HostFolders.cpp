@@ -36,8 +36,10 @@ std::string applicationDataFolder() {
     if (!xdg.empty() && xdg[0] == '/') {
         return withoutTrailingSlashes(xdg);
     }
+    // A relative HOME, like a relative XDG_CONFIG_HOME, would put the folder below whatever
+    // folder the program happens to run in, where no other program looks: it does not count.
     std::string home = withoutTrailingSlashes(environment("HOME"));
-    if (home.empty()) {
+    if (home.empty() || home[0] != '/') {
         return std::string();
     }
     return (home == "/" ? std::string() : home) + "/.config";
