@@ -2,6 +2,7 @@
 #include "platform/posix/base/KernelObjects.h"
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <thread>
 #include <map>
@@ -11,6 +12,15 @@
 namespace {
 
 thread_local DWORD lastError = 0;
+
+// A write beyond the process's file-size limit (ulimit -f) fails with EFBIG, which maps onto
+// the disk-full error of a Windows write, instead of ending the process with SIGXFSZ: Windows
+// has no such signal, and the program reports a full disk as the file error it is. Programs
+// this layer starts get the signal's default back (ShellExecuteExA, ChildProcess).
+[[maybe_unused]] const bool fileSizeLimitIsAnError = [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    return true;
+}();
 
 struct HandleTable {
     std::mutex mutex;

@@ -120,6 +120,7 @@ ChildProcess::ChildProcess(const Options& options) : state_(new State) {
             (void)!::write(errorPipe[1], &error, sizeof error);
             ::_exit(127);
         }
+        ::signal(SIGXFSZ, SIG_DFL); // ignored by the platform layer, not by the program started
         ::execvpe(program.c_str(), argv.data(), envp.data());
         int error = errno;
         (void)!::write(errorPipe[1], &error, sizeof error);

@@ -8,6 +8,7 @@
 #include "platform/posix/file/ZPath.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -84,6 +85,7 @@ BOOL fail(SHELLEXECUTEINFOA* info, DWORD error, int shellError) {
         sendReport(reportFd, 2, errno);
         ::_exit(127);
     }
+    ::signal(SIGXFSZ, SIG_DFL); // ignored by this layer, not by the program started
     ::execv(file.c_str(), argv);
     sendReport(reportFd, 2, errno);
     ::_exit(127);
