@@ -2,7 +2,10 @@
 #include "platform/posix/base/AtomicRewrite.h"
 #include "platform/posix/base/KernelObjects.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -83,7 +86,22 @@ FolderLock::FolderLock(const std::string& folder) : fd_(::open(folder.c_str(), O
         openError_ = errno;
         return;
     }
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    // Anyone who may read the folder may lock it, another user too: the lock is waited for a
+    // bounded time, then the write fails as one on a file another process holds would.
+    auto deadline = std::chrono::steady_clock::now() + FolderLock::LongestWait;
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            break; // a file system without locks: the write goes on unlocked, as before
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd_);
+            fd_ = -1;
+            openError_ = EBUSY; // ERROR_SHARING_VIOLATION
+            return;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
 }
 

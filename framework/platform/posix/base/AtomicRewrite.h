@@ -5,6 +5,7 @@
 #pragma once
 #include "platform/posix/base/WinBase.h"
 
+#include <chrono>
 #include <string>
 
 #include <sys/stat.h>
@@ -23,9 +24,12 @@ DWORD readWholeFile(const std::string& path, std::string& bytes, struct stat* st
 bool fileMayBeRewritten(const std::string& path, const struct stat& status);
 
 // An exclusive advisory lock (flock) on a folder, held for the object's life. The lock sits on
-// the folder, not on the file, because every write replaces the file by a new one.
+// the folder, not on the file, because every write replaces the file by a new one. A lock that
+// another process keeps for longer than LongestWait is not taken: openError is then EBUSY.
 class FolderLock {
 public:
+    static constexpr std::chrono::milliseconds LongestWait{5000};
+
     explicit FolderLock(const std::string& folder);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
