@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -201,10 +202,54 @@ std::uint32_t RequestTask::submit(const ParameterMap& parameters) {
     return id;
 }
 
+namespace {
+
+// A LastError text as a number: decimal digits with an optional sign, within 32 bits (a value
+// beyond 2^31 - 1 is a number the plug-in may report, read as the signed number it wraps to).
+bool lastErrorNumber(std::string_view text, std::int32_t& number) {
+    bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    std::uint64_t value = std::stoull(std::string(text));
+    if (value > (negative ? 0x80000000ull : 0xFFFFFFFFull)) {
+        return false;
+    }
+    std::uint32_t bits = static_cast<std::uint32_t>(value);
+    number = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+    return true;
+}
+
+} // namespace
+
+std::int32_t RequestTask::resultError() {
+    if (!openForReading()) {
+        return ovs::msg::TaskFileNotAccessible;
+    }
+    ovs::Profiling& store = file_.profiling();
+    store.setTopic("Task");
+    ovs::String text;
+    bool present = store.readEntry("LastError", text);
+    store.flush();
+    if (!present) {
+        return lastError();
+    }
+    // The integer read would give 0 for "abc", an empty value or 4294967296, and a task that
+    // the plug-in failed would then be reported as aborted, with exit code 0.
+    std::int32_t number = 0;
+    if (!lastErrorNumber(text, number)) {
+        throw ovs::Exception(ovs::msg::UnreadableResult, file_.path());
+    }
+    return number;
+}
+
 TaskState RequestTask::pollState() {
     TaskState state = readState();
     if (state == TaskState::Error) {
-        std::int32_t error = lastError();
+        std::int32_t error = resultError();
         if (error != 0) {
             throw ovs::Exception(error, file_.path());
         }

@@ -28,9 +28,13 @@ public:
     std::uint32_t submit(const ParameterMap& parameters);
 
     // The state as the plug-in reports it now. Throws the plug-in's LastError message (with
-    // the task file's full path as %1) for State Error with a non-zero LastError, and 1000
-    // "Unkown state in task request file" for an unknown State; header errors pass on.
+    // the task file's full path as %1) for State Error with a non-zero LastError, 3005 (with
+    // that path) for a LastError that is present but no number, and 1000 "Unkown state in task
+    // request file" for an unknown State; header errors pass on.
     TaskState pollState();
+    // LastError of a task in Error, read strictly: 3003 when the file cannot be opened, 0 for
+    // "0"; a present entry that is empty or no 32-bit number throws 3005.
+    std::int32_t resultError();
 
     // The task folder joined with "Task" + a freshly drawn id + ".ovc"; id receives the id.
     ovs::FileString makeTaskFileName(std::uint32_t& id);

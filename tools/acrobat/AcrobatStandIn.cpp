@@ -133,6 +133,11 @@ void handle(const Script& script, const std::string& file) {
         finishWithError(file, script.lastError);
         say("failed " + file + " with " + std::to_string(script.lastError));
         return;
+    case Behaviour::FailText:
+        writeEntry(file, "Task", "LastError", script.lastErrorText);
+        writeEntry(file, "Task", "State", "Error");
+        say("failed " + file + " with \"" + script.lastErrorText + "\"");
+        return;
     case Behaviour::Finish:
         Sleep(script.documentMs * script.documents);
         writeTask(file, "WholeNumberOfProcessedDocuments", script.documents);

@@ -40,6 +40,9 @@ Script readScript() {
     } else if (behaviour == "fail") {
         script.behaviour = Behaviour::Fail;
         script.lastError = static_cast<std::uint32_t>(std::strtoul(argument.c_str(), nullptr, 10));
+    } else if (behaviour == "fail-text") {
+        script.behaviour = Behaviour::FailText;
+        script.lastErrorText = argument;
     } else if (behaviour == "exit-while-accepted") {
         script.behaviour = Behaviour::ExitWhileAccepted;
     } else if (behaviour == "invalid-state") {

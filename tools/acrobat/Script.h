@@ -9,6 +9,7 @@ enum class Behaviour {
     Finish,            // Finished with the scripted document count, no work
     Abort,             // Error with LastError 0
     Fail,              // Error with the scripted LastError
+    FailText,          // Error with the scripted LastError text as it stands (a broken plug-in)
     ExitWhileAccepted, // end the process right after writing Accepted
     InvalidState,      // write the scripted State text
     HeaderVersion2,    // rewrite the header's Version to 2.00, then finish
@@ -18,6 +19,7 @@ enum class Behaviour {
 struct Script {
     Behaviour behaviour = Behaviour::Process;
     std::uint32_t lastError = 0;        // for Fail
+    std::string lastErrorText;          // for FailText
     std::string stateText = "accepted"; // for InvalidState
     std::string spoiling = "delete";    // for Spoil: delete, truncate, garbage or unreadable
     std::uint32_t documents = 1;        // for Finish
