@@ -4,8 +4,6 @@
 #include "RequestTask.h"
 #include "TaskListing.h"
 #include "TaskTestFolder.h"
-#include "TestPrograms.h"
-#include "platform/ChildProcess.h"
 #include "platform/Win32.h"
 #include "runtime/Messages.h"
 
@@ -145,22 +143,4 @@ TEST(TaskListing, AFolderBeingWrittenByARunningJobIsListedEveryTime) {
         EXPECT_EQ("Finished", task.state);
         EXPECT_EQ(1, task.documents);
     }
-}
-
-TEST(TaskListing, TheProgramExitsWithZeroWhenTheFolderCanBeReadAnd1002WhenItIsMissing) {
-    TaskTestFolder folder;
-    folder.write("Task1.ovc", "damaged");
-    ovs::platform::ChildProcess::Options options;
-    options.program =
-        ovs::test::programPath(ovs::platform::isPosixSubstitute() ? "FraskPdfTasks" : "FraskPdfTasks.exe");
-    options.arguments = {"-folder:" + folder.path()};
-    std::string output;
-    EXPECT_EQ(0u, ovs::platform::runProgram(options, output)) << output;
-    EXPECT_EQ("Task folder " + folder.path() + ": 1 task files\n1  damaged",
-              ovs::test::withoutCarriageReturns(output).substr(0, folder.path().size() + 37));
-    options.arguments = {"-json", "-folder:" + folder.file("missing")};
-    std::uint32_t code = ovs::platform::runProgram(options, output);
-    EXPECT_EQ(ovs::platform::isPosixSubstitute() ? ovs::msg::FolderNotFound % 256u : ovs::msg::FolderNotFound + 0u,
-              code)
-        << output;
 }
