@@ -1,7 +1,9 @@
 #!/bin/sh
 # make dist: the release archives of one commit, the same bytes on every build.
-#   dist/FraskPdfCmd-<version>-win32.zip         the 32-bit Windows programs and README.txt
-#   dist/FraskPdfCmd-<version>-linux-x86_64.tar.gz  the native release tool, inspector and stand-in
+#   dist/FraskPdfCmd-<version>-win32.zip         the 32-bit Windows programs, README.txt, the batch
+#                                                 example protect.cmd and LICENSE.txt
+#   dist/FraskPdfCmd-<version>-linux-x86_64.tar.gz  the native release tool, inspector and stand-in,
+#                                                 README.txt (a quick start), README.md and LICENSE
 # each with a .sha256 file. The version is the FileVersion of resources/FraskPdfCmd.rc; every
 # time stamp is the commit's (SOURCE_DATE_EPOCH), owners are 0, names are sorted.
 set -eu
@@ -34,10 +36,16 @@ linux="$stage/$name-linux-x86_64"
 mkdir -p "$windows" "$linux"
 cp build/win32/bin/FraskPdfCmd.exe build/win32/bin/FraskPdfTasks.exe "$windows/"
 sed 's/$/\r/' tools/dist/README-windows.txt > "$windows/README.txt"
+sed 's/$/\r/' tools/dist/protect.cmd > "$windows/protect.cmd"
+sed 's/$/\r/' LICENSE > "$windows/LICENSE.txt"
 cp build/native-release/bin/FraskPdfCmd build/native-release/bin/FraskPdfTasks \
    build/native-release/bin/Acrobat.exe "$linux/"
 strip "$linux/FraskPdfCmd" "$linux/FraskPdfTasks" "$linux/Acrobat.exe"
 cp README.md "$linux/README.md"
+cp LICENSE "$linux/LICENSE"
+# The quick start states the C library the stand-in needs: the newest symbol version it uses.
+glibc=$(objdump -T "$linux/Acrobat.exe" | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -n 1)
+sed "s/@GLIBC@/$glibc/" tools/dist/README-linux.txt > "$linux/README.txt"
 cp tools/acrobat/README.md "$linux/Acrobat-stand-in.md"
 
 # Modes and times independent of the umask and the clock.
