@@ -2,8 +2,19 @@
 # make demo: one real protection job against the plug-in stand-in, in a private folder
 # (./demo) so that the user's own task folder and registry stay untouched. The tool starts the
 # stand-in itself (-startacrobat) through the App Paths value of a private registry.
+#
+# The tool finds Acrobat by process name, machine-wide, as the tests do: the demo runs under the
+# tests' lock, and its stand-in has ended (or been killed) when the lock is given back.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+lock=${ACROBAT_LOCK:-/tmp/ovs-acrobat.lock}
+if [ -z "${OVS_DEMO_LOCKED:-}" ]; then
+    export OVS_DEMO_LOCKED=1
+    if ! flock -n "$lock" true; then
+        echo "make demo: waiting for $lock (a test run or another demo holds it)"
+    fi
+    exec flock "$lock" sh "$0" "$@"
+fi
 preset=${OVS_DEMO_PRESET:-native-release}
 bin="$root/build/$preset/bin"
 demo="$root/demo"
@@ -35,8 +46,28 @@ acrobat=$(zpath "$bin/Acrobat.exe" | sed 's|\\|\\\\|g')
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe]\r\n@="%s"\r\n\r\n' \
     "$acrobat" > "$demo/registry/HKEY_LOCAL_MACHINE.reg"
 
+# Asks the stand-in to end (it looks for the stop file every 100 ms) and waits, at most
+# stop_wait seconds, until every stand-in the demo started has ended; one that has not is
+# killed, and the demo says so. A process that has ended but not yet been reaped counts as
+# ended, as it does for the tool.
+stop_wait=10
+running() {
+    [ -r "/proc/$1/stat" ] && ! sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | grep -q '^[ZX]'
+}
 stop_acrobat() {
     : > "$demo/stop-acrobat"
+    pids=$(sed -n 's/^started \([0-9][0-9]*\).*/\1/p' "$demo/acrobat.log" 2>/dev/null || true)
+    for pid in $pids; do
+        tries=0
+        while running "$pid" && [ "$tries" -lt $((stop_wait * 10)) ]; do
+            sleep 0.1
+            tries=$((tries + 1))
+        done
+        if running "$pid"; then
+            kill -9 "$pid" 2>/dev/null || true
+            echo "make demo: the stand-in (process $pid) did not end within ${stop_wait} s of its stop file; killed it."
+        fi
+    done
 }
 trap stop_acrobat EXIT
 
@@ -103,5 +134,7 @@ echo "=== Removing the finished task files"
 show FraskPdfCmd -clear:FINISHED
 
 stop_acrobat
+trap - EXIT
 echo
+echo "The stand-in has ended."
 echo "Done. The protected documents are in demo/out; the stand-in's log is demo/acrobat.log."
