@@ -131,12 +131,12 @@ if grep -q "Command line tool for creating encrypted PDF files" "$work/probe.out
 else
     reason=$(grep -v '^$' "$work/probe.out" | head -n 1)
     echo "!!! 32-bit Windows programs cannot run on this machine: the zip's FraskPdfCmd.exe did not start"
-    echo "!!! under Wine (\"$reason\"; a kernel without 32-bit emulation says \"Exec format error\")."
+    echo "!!! under Wine, which said: \"$reason\"."
     echo "!!! The x86 program is NOT checked. The batch checks below run with the win64 build's"
     echo "!!! FraskPdfCmd.exe and Acrobat.exe instead, so that protect.cmd itself is still proven."
     notes="x86: NOT CHECKED, 32-bit programs cannot run here ($reason)"
     echo "--- building the win64 programs (FraskPdfCmd, FraskPdfTasks, Acrobat)"
-    (cd "$source" && cmake --preset win64 -DOVS_BUILD_TESTS=OFF >/dev/null &&
+    (cd "$source" && cmake --preset win64 >/dev/null &&
         cmake --build --preset win64 -j "$jobs" --target FraskPdfCmd FraskPdfTasks Acrobat) \
         > "$work/win64-build.log" 2>&1 || { fail "the win64 programs build ($work/win64-build.log)"; exit 1; }
     programs="$work/win64 programs"
