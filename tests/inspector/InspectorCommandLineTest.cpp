@@ -26,9 +26,9 @@ InspectorRun runInspector(const std::vector<std::string>& arguments) {
 
 // What the caller sees of an exit code: all of it on Windows, its low 8 bits on POSIX.
 std::uint32_t seen(std::uint32_t code) {
-    return ovs::platform::isPosixSubstitute() ? static_cast<std::uint32_t>(ovs::platform::processExitStatus(
-                                                    static_cast<std::int32_t>(code)))
-                                              : code;
+    return ovs::platform::isPosixSubstitute()
+               ? static_cast<std::uint32_t>(ovs::platform::processExitStatus(static_cast<std::int32_t>(code)))
+               : code;
 }
 
 } // namespace
@@ -51,7 +51,10 @@ TEST(InspectorCommandLine, HelpMistakesAndFoldersGiveTheirLineAndExitCode) {
         {{"/?"}, 0, help, false},
         {{"-json", "-HELP"}, 0, help, false},
         {{"-jsn"}, InspectorApp::BadCommandLine, "FraskPdfTasks: unknown option '-jsn'" + unknownTail, false},
-        {{"-json", "extra"}, InspectorApp::BadCommandLine, "FraskPdfTasks: unknown option 'extra'" + unknownTail, false},
+        {{"-json", "extra"},
+         InspectorApp::BadCommandLine,
+         "FraskPdfTasks: unknown option 'extra'" + unknownTail,
+         false},
         {{"-help:x"}, InspectorApp::BadCommandLine, "FraskPdfTasks: unknown option '-help:x'" + unknownTail, false},
         {{"-folder"},
          InspectorApp::BadCommandLine,

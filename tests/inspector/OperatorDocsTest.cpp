@@ -34,7 +34,9 @@ std::string exampleAfter(const fs::path& document, const std::string& marker) {
     return block;
 }
 
-std::vector<std::string> sortedNames(const fs::path& folder) { return TaskTestFolder::namesIn(folder); }
+std::vector<std::string> sortedNames(const fs::path& folder) {
+    return TaskTestFolder::namesIn(folder);
+}
 
 } // namespace
 
@@ -47,16 +49,17 @@ TEST(OperatorDocs, TheLinuxExamplesRunAsPrinted) {
     struct Case {
         const char* name;
         fs::path document;
-        const char* marker; // the line before the example
-        bool copyPrograms;  // the example runs ./FraskPdfCmd from an unpacked archive
+        const char* marker;    // the line before the example
+        bool copyPrograms;     // the example runs ./FraskPdfCmd from an unpacked archive
         const char* documents; // where the example takes its documents from, below the folder
         const char* outputs;
         const char* listing; // the inspector's first line, after the folder's path
     } const cases[] = {
         {"README.md", source / "README.md", "This block is run by tests/inspector/OperatorDocsTest.cpp", false,
          "home folder/docs", "home folder/protected", "home folder/.config/ORVA-SYSTEMS/Veilgard PDF: 1 task file"},
-        {"README.txt of the Linux archive", source / "tools/dist/README-linux.txt", "From this folder, with the stand-in",
-         true, "archive folder/docs", "archive folder/protected", "config/ORVA-SYSTEMS/Veilgard PDF: 1 task file"},
+        {"README.txt of the Linux archive", source / "tools/dist/README-linux.txt",
+         "From this folder, with the stand-in", true, "archive folder/docs", "archive folder/protected",
+         "config/ORVA-SYSTEMS/Veilgard PDF: 1 task file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +104,8 @@ TEST(OperatorDocs, TheLinuxExamplesRunAsPrinted) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         EXPECT_EQ(0u, code) << example << output;
-        EXPECT_TRUE(std::regex_search(output, std::regex("\nTask finished at \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\n")))
+        EXPECT_TRUE(
+            std::regex_search(output, std::regex("\nTask finished at \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\n")))
             << output;
         EXPECT_NE(std::string::npos, output.find("Task folder " + (temp / c.listing).string() + "\n")) << output;
         EXPECT_EQ((std::vector<std::string>{"brochure.pdf", "invoice.pdf", "manual.pdf"}),
