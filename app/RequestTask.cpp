@@ -15,42 +15,11 @@ namespace {
 
 // Candidate names tried in vain, beyond the first, before giving up.
 constexpr unsigned MaximumRetries = 10000;
-// Task ids are drawn from 0 to 9999.
-constexpr std::uint32_t IdCount = 10000;
-// The request version the tool writes.
-constexpr std::uint32_t RequestMajorVersion = 21;
-constexpr std::uint32_t RequestMinorVersion = 2;
 
 [[noreturn]] void refuseCreation() {
     throw ovs::Exception(ovs::msg::FreeFatalError,
                          "Couldn't create a Task file. If there are too much task files in the task folder, "
                          "please use the  -clear option to delete finished task files.");
-}
-
-bool equalsIgnoringCase(const std::string& text, std::size_t at, const char* lower) {
-    for (; *lower != '\0'; ++at, ++lower) {
-        if (std::tolower(static_cast<unsigned char>(text[at])) != *lower) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The id of a name "Task<id>.ovc" as the tool writes it (any case), or IdCount.
-std::uint32_t idOfTaskName(const std::string& name) {
-    const std::size_t digits = name.size() - 8;
-    if (name.size() < 9 || digits > 4 || !equalsIgnoringCase(name, 0, "task") ||
-        !equalsIgnoringCase(name, name.size() - 4, ".ovc") || (digits > 1 && name[4] == '0')) {
-        return IdCount;
-    }
-    std::uint32_t id = 0;
-    for (std::size_t i = 4; i < 4 + digits; ++i) {
-        if (name[i] < '0' || name[i] > '9') {
-            return IdCount;
-        }
-        id = id * 10 + static_cast<std::uint32_t>(name[i] - '0');
-    }
-    return id;
 }
 
 } // namespace
@@ -66,28 +35,27 @@ std::uint32_t RequestTask::drawTaskId() {
     std::uint32_t r2 = static_cast<std::uint32_t>(std::rand());
     std::uint32_t r3 = static_cast<std::uint32_t>(std::rand());
     std::uint32_t r4 = static_cast<std::uint32_t>(std::rand());
-    return (r3 * (r1 * r2) - r4) % 10000u;
+    return (r3 * (r1 * r2) - r4) % taskfile::IdCount;
 }
 
 ovs::FileString RequestTask::makeTaskFileName(std::uint32_t& id) {
     ovs::FileString path = taskFolder();
     id = drawTaskId();
-    return path.join("Task" + std::to_string(id) + ".ovc");
+    return path.join(taskfile::nameOf(id));
 }
 
 void RequestTask::listTakenIds(const ovs::FileString& folder) {
-    taken_.assign(IdCount, false);
+    taken_.assign(taskfile::IdCount, false);
     ovs::FileString pattern = folder;
-    for (const std::string& name : ovs::platform::namesMatching(pattern.join("Task*.ovc"))) {
-        std::uint32_t id = idOfTaskName(name);
-        if (id < IdCount) {
+    for (const std::string& name : ovs::platform::namesMatching(pattern.join(taskfile::Pattern))) {
+        std::uint32_t id = taskfile::idOfName(name);
+        if (id < taskfile::IdCount) {
             taken_[id] = true;
         }
     }
 }
 
 ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::uint32_t& id) {
-    id = drawTaskId();
     while (taken_[id]) {
         if (++retries_ > MaximumRetries) {
             refuseCreation();
@@ -95,7 +63,7 @@ ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::ui
         id = drawTaskId();
     }
     ovs::FileString name = folder;
-    return name.join("Task" + std::to_string(id) + ".ovc").absolute();
+    return name.join(taskfile::nameOf(id)).absolute();
 }
 
 // The request is written completely under a name that no reader of task files looks at and
@@ -104,16 +72,16 @@ ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::ui
 // and let two runs that drew the same id overwrite each other's file.
 std::uint32_t RequestTask::createTaskFile() {
     discardPending();
-    ovs::FileString folder = taskFolder();
+    std::uint32_t id = 0;
+    // The first candidate; a taken one draws again in the same folder.
+    const ovs::FileString folder = makeTaskFileName(id).absolute().folder();
     listTakenIds(folder);
     retries_ = 0;
-    std::uint32_t id = 0;
     taskName_ = nextFreeName(folder, id);
-    // "Task<id>.ovc.<process>-<count>.pending": never matched by "Task*.ovc", so neither the
-    // plug-in nor the cleanup takes it for a task, not even when a killed run leaves it behind.
+    // Neither the plug-in nor the cleanup takes a pending name for a task, not even when a
+    // killed run leaves it behind.
     static unsigned pendingCount = 0;
-    pending_ = ovs::FileString(taskName_ + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(pendingCount++) + ".pending");
+    pending_ = ovs::FileString(taskfile::pendingNameOf(taskName_, GetCurrentProcessId(), pendingCount++));
     try {
         file_.create(pending_);
         writeTaskSection(id);
@@ -126,10 +94,8 @@ std::uint32_t RequestTask::createTaskFile() {
 
 // One write for the whole section: every write of a control file replaces the file.
 void RequestTask::writeTaskSection(std::uint32_t id) {
-    file_.profiling().setTopic("Task");
-    file_.writeTopicLines({"Id=" + std::to_string(id), "State=Request",
-                           "MajorVersion=" + std::to_string(RequestMajorVersion),
-                           "MinorVersion=" + std::to_string(RequestMinorVersion)});
+    file_.profiling().setTopic(taskfile::TaskTopic);
+    file_.writeTopicLines(taskfile::requestLines(id));
 }
 
 std::uint32_t RequestTask::publish(std::uint32_t id) {
@@ -140,9 +106,10 @@ std::uint32_t RequestTask::publish(std::uint32_t id) {
         }
         // Another run took the name since the folder was listed.
         taken_[id] = true;
+        id = drawTaskId();
         taskName_ = nextFreeName(taskName_.folder(), id);
-        file_.profiling().setTopic("Task");
-        file_.writeInteger("Id", id);
+        file_.profiling().setTopic(taskfile::TaskTopic);
+        file_.writeInteger(taskfile::IdKey, id);
     }
     pending_.clear();
     path_ = taskName_;
@@ -191,7 +158,7 @@ std::uint32_t RequestTask::submit(const ParameterMap& parameters) {
     refuseLineBreaks(parameters);
     std::uint32_t id = createTaskFile();
     try {
-        file_.profiling().setTopic("Parameter");
+        file_.profiling().setTopic(taskfile::ParameterTopic);
         writeParameters(parameters);
         file_.profiling().flush();
         id = publish(id);

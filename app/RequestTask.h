@@ -36,7 +36,8 @@ public:
     // "0"; a present entry that is empty or no 32-bit number throws 3005.
     std::int32_t resultError();
 
-    // The task folder joined with "Task" + a freshly drawn id + ".ovc"; id receives the id.
+    // The task folder joined with the task name of a freshly drawn id; id receives the id.
+    // The first candidate of createTaskFile.
     ovs::FileString makeTaskFileName(std::uint32_t& id);
     // Picks a free name and writes the header and the Task section into a pending file that
     // submit completes and publishes under the task name; returns the id.
@@ -55,8 +56,8 @@ public:
 private:
     // Marks the ids of the task files in the folder, from one listing.
     void listTakenIds(const ovs::FileString& folder);
-    // The name of a freshly drawn id not marked taken; throws the creation error when the
-    // retries run out.
+    // The task name in the folder of the first id from the given one on that is not marked
+    // taken, drawing again for a taken one; throws the creation error when the retries run out.
     ovs::FileString nextFreeName(const ovs::FileString& folder, std::uint32_t& id);
     void writeTaskSection(std::uint32_t id);
     // Removes the pending file of a request that was not published.

@@ -1,25 +1,14 @@
 // The reading side of the task-file exchange with the Veilgard PDF plug-in: where task files
 // live, the control-file type they carry, and how their state and integer results are read
 // back while the plug-in works on them.
+// What a task file is (name, type, header, states) is TaskFile's; this class reads one.
 #pragma once
+#include "TaskFile.h"
 #include "files/FileString.h"
 #include "profiling/OrvaCtrlFile.h"
 
 #include <cstdint>
 #include <string>
-
-// What the tool makes of a task file's State entry.
-enum class TaskState : std::int32_t {
-    NotAccessible = 0, // the file cannot be opened for reading
-    Request = 1,
-    Accepted = 2,
-    Finished = 3,
-    Error = 4,
-    Invalid = 5 // State missing, empty or any other text
-};
-
-// {00000000-0000-1100-8000-0000C06B5161}, the type of every task file.
-extern const GUID TaskFileTypeGuid;
 
 class Task {
 public:
@@ -37,13 +26,6 @@ public:
     // Where taskFolder is, without creating anything; empty when there is no application-data
     // folder.
     static ovs::FileString taskFolderLocation();
-    // The TaskState of a State entry's text: exact, case-sensitive comparison; Invalid for
-    // any other text. NotAccessible is never returned.
-    static TaskState stateOf(const std::string& text);
-    // "Request", "Accepted", "Finished", "Error"; "not accessible" and "invalid" for the
-    // other two.
-    static const char* stateName(TaskState state);
-
     // Opens the task file (must exist) and checks its header. Returns false when the file may
     // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
     // askAccess false: whether the file may be read is not asked first, so a file that may not

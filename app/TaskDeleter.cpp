@@ -12,90 +12,6 @@
 
 namespace {
 
-// The header section as the tool writes it takes about 170 bytes; a file whose header does
-// not end within this much is no task file of ours.
-constexpr std::uint32_t HeaderBytes = 1024;
-
-// Blanks around a line's parts, and the line end's carriage return, do not count.
-std::string_view trimmed(std::string_view text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    std::size_t last = text.find_last_not_of(" \t\r");
-    return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
-}
-
-// The first section is the control-file header and names the task-file type.
-bool startsWithTaskHeader(std::string_view head) {
-    static const std::string headerLine = std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]";
-    static const std::string guid = ovs::OrvaCtrlFile::guidText(TaskFileTypeGuid);
-    // The header's first two lines as the tool writes them settle it at once.
-    static const std::string written = headerLine + "\r\nGuid=" + guid + "\r\n";
-    if (head.substr(0, written.size()) == written) {
-        return true;
-    }
-    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    bool inHeader = false;
-    while (at < head.size()) {
-        std::size_t end = head.find('\n', at);
-        if (end == std::string_view::npos) {
-            return false; // the header goes on beyond what was read
-        }
-        std::string_view line = trimmed(head.substr(at, end - at));
-        at = end + 1;
-        if (line.empty()) {
-            continue;
-        }
-        if (line[0] == '[') {
-            if (inHeader) {
-                return false; // the header section ended without the type
-            }
-            inHeader = ovs::equalIgnoringAsciiCase(line, headerLine);
-            if (!inHeader) {
-                return false;
-            }
-        } else if (!inHeader) {
-            return false;
-        } else {
-            std::size_t equals = line.find('=');
-            if (equals != std::string_view::npos &&
-                ovs::equalIgnoringAsciiCase(trimmed(line.substr(0, equals)), "Guid")) {
-                return ovs::equalIgnoringAsciiCase(trimmed(line.substr(equals + 1)), guid);
-            }
-        }
-    }
-    return false;
-}
-
-const std::string PendingSuffix = ".pending";
-
-std::string lowered(std::string text) {
-    for (char& c : text) {
-        c = ovs::lowerAscii(c);
-    }
-    return text;
-}
-
-bool isPendingName(std::string_view name) {
-    return name.size() >= PendingSuffix.size() &&
-           ovs::equalIgnoringAsciiCase(name.substr(name.size() - PendingSuffix.size()), PendingSuffix);
-}
-
-// For a pending name "task<id>.ovc.<process>-<count>.pending" (lower case), under which a run
-// writes its request before publishing it: the process id. 0 for a name of any other form.
-DWORD writerOfPending(const std::string& lowerName) {
-    std::size_t ovc = lowerName.find(".ovc.");
-    std::size_t end = lowerName.size() - PendingSuffix.size();
-    if (ovc == std::string::npos || ovc + 5 > end) {
-        return 0;
-    }
-    std::string middle = lowerName.substr(ovc + 5, end - ovc - 5);
-    std::size_t dash = middle.find('-');
-    bool digits = dash != std::string::npos && dash > 0 && dash <= 10 && dash + 1 < middle.size() &&
-                  middle.find_first_not_of("0123456789") == dash &&
-                  middle.find_first_not_of("0123456789", dash + 1) == std::string::npos;
-    unsigned long long id = digits ? std::stoull(middle.substr(0, dash)) : 0;
-    return id > 0xFFFFFFFFull ? 0 : static_cast<DWORD>(id);
-}
-
 // Whether the process still runs. One that cannot be asked (another user's, say) counts as
 // running: its file is left alone.
 bool stillRunning(DWORD processId) {
@@ -116,13 +32,17 @@ TaskDeleter::TaskDeleter(std::uint32_t deletionMode) : Task(ovs::FileString()), 
 TaskDeleter::~TaskDeleter() = default;
 
 bool TaskDeleter::isTaskFile(const ovs::FileString& path, bool& emptyFile) const {
-    ovs::File file(path);
-    file.open(ovs::File::Read | ovs::File::ReadShared | ovs::File::MustExist);
-    char head[HeaderBytes];
-    std::uint32_t got = file.read(head, HeaderBytes, false);
-    file.close();
+    taskfile::EntryReader file(path);
+    if (!file.isOpen()) {
+        file.raiseOpenError();
+    }
+    char head[taskfile::HeaderBytes];
+    long got = file.readOnce(head, sizeof head);
+    if (got < 0) {
+        ovs::raiseFileError(path, ovs::msg::CannotReadFile, file.error());
+    }
     emptyFile = got == 0;
-    return emptyFile || startsWithTaskHeader(std::string_view(head, got));
+    return emptyFile || taskfile::beginsWithTaskHeader(std::string_view(head, static_cast<std::size_t>(got)));
 }
 
 void TaskDeleter::visit(const ovs::FileString& found) {
@@ -133,13 +53,13 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         // The request of a run that was killed before it published it: nothing will ever take
         // it up, so the ALL mode removes it once its writer has ended, never while it runs.
         // Other names of that pattern are no files of ours.
-        if (isPendingName(found)) {
-            DWORD writer = writerOfPending(lowered(found.fileName()));
+        if (taskfile::isPendingName(found)) {
+            DWORD writer = taskfile::writerOfPending(found);
             if (writer == 0 || mode != 0 || stillRunning(writer)) {
                 return;
             }
         }
-        // Unlike a plain "Task*.ovc" match, only the tool's own task files go: a user's file of
+        // Unlike a plain match of the pattern, only the tool's own task files go: a user's file of
         // such a name in the current folder (no application-data folder) stays.
         bool emptyFile = false;
         if (mode == 1) {

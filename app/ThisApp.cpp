@@ -58,9 +58,9 @@ void RunEnvironment::deleteTaskFiles(std::uint32_t mode) {
     FraskPdfTreeScan<TaskDeleter> scan(&deleter);
     ovs::FileScanSpec spec;
     spec.setFolder(Task::taskFolder(), false);
-    spec.addPattern("Task*.ovc", true);
+    spec.addPattern(taskfile::Pattern, true);
     if (mode == 0) {
-        spec.addPattern("Task*.ovc.*.pending", true); // requests that killed runs left behind
+        spec.addPattern(taskfile::PendingPattern, true); // requests that killed runs left behind
     }
     scan.configure(spec, 0, 0);
     scan.scan();

@@ -31,8 +31,8 @@ public:
     virtual TaskState pollTask(RequestTask& request);
     // Task::processedDocuments (3003 when the task file cannot be opened).
     virtual std::int32_t processedDocuments(RequestTask& request);
-    // Walks the task folder for "Task*.ovc" with a TaskDeleter of the mode (0 all, 1 finished),
-    // in mode 0 also for the unpublished requests "Task*.ovc.*.pending" of ended runs; throws
+    // Walks the task folder for the task files with a TaskDeleter of the mode (0 all, 1
+    // finished), in mode 0 also for the unpublished requests of ended runs; throws
     // the file error of the first task file that could not be removed.
     virtual void deleteTaskFiles(std::uint32_t mode);
 };

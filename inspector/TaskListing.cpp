@@ -3,9 +3,8 @@
 
 #include "FraskPdfTreeScan.h"
 #include "MessageNumbers.h"
-#include "Task.h"
+#include "TaskFile.h"
 #include "platform/Win32.h"
-#include "profiling/OrvaCtrlFile.h"
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
 
@@ -18,50 +17,28 @@ const char* const EmptyState = "empty";
 
 namespace {
 
-// FILETIME counts 100 ns steps from 1601-01-01; 1970-01-01 is this many steps later.
-constexpr std::int64_t UnixEpochInFileTime = 116444736000000000LL;
 // Task files are a few hundred bytes; anything this large is not one.
-constexpr DWORD LargestTaskFile = 1 << 20;
+constexpr std::uint64_t LargestTaskFile = 1 << 20;
 
-// The file's bytes and last write time, through a handle that neither writes nor keeps
-// anyone else from writing, renaming or deleting the file.
+[[noreturn]] void raiseUnreadable(const std::string& file, int number) {
+    ovs::FileException error(number);
+    error.setPath(file);
+    throw error;
+}
+
+// The file's bytes and last write time.
 std::int64_t readWhole(const std::string& file, std::string& bytes) {
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        ovs::FileException error(ovs::msg::FileNotFound);
-        error.setPath(file);
-        throw error;
+    taskfile::EntryReader reader(file);
+    if (!reader.isOpen()) {
+        raiseUnreadable(file, ovs::msg::FileNotFound);
     }
-    struct Closer {
-        HANDLE handle;
-        ~Closer() { CloseHandle(handle); }
-    } closer{handle};
-    FILETIME created, accessed, written;
-    LARGE_INTEGER size;
-    if (!GetFileTime(handle, &created, &accessed, &written) || !GetFileSizeEx(handle, &size) ||
-        size.QuadPart > LargestTaskFile) {
-        ovs::FileException error(ovs::msg::CannotReadFile);
-        error.setPath(file);
-        throw error;
+    std::int64_t modified = 0;
+    std::uint64_t size = 0;
+    if (!reader.status(modified, size) || size > LargestTaskFile ||
+        !reader.read(bytes, static_cast<std::size_t>(size))) {
+        raiseUnreadable(file, ovs::msg::CannotReadFile);
     }
-    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD total = 0;
-    while (total < bytes.size()) {
-        DWORD count = 0;
-        if (!ReadFile(handle, &bytes[total], static_cast<DWORD>(bytes.size()) - total, &count, nullptr)) {
-            ovs::FileException error(ovs::msg::CannotReadFile);
-            error.setPath(file);
-            throw error;
-        }
-        if (count == 0) {
-            break; // shortened meanwhile by its writer
-        }
-        total += count;
-    }
-    bytes.resize(total);
-    std::int64_t ticks = (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-    return (ticks - UnixEpochInFileTime) / 10000000;
+    return modified;
 }
 
 // The text of an exception's message line behind "OV<number> - " (or, for the free-text
@@ -79,12 +56,6 @@ std::string reasonOf(const ovs::Exception& error) {
         line.pop_back();
     }
     return line;
-}
-
-std::string idOf(const std::string& file) {
-    std::string name = file.substr(file.find_last_of("\\/") + 1);
-    std::size_t end = name.size() >= 8 ? name.size() - 4 : name.size();
-    return name.size() >= 8 ? name.substr(4, end - 4) : name;
 }
 
 // Collects the listing of every task file the folder walk finds.
@@ -113,7 +84,7 @@ void appendUnit(std::string& out, unsigned unit) {
 TaskListing readTaskListing(const std::string& file) {
     TaskListing task;
     task.file = file;
-    task.id = idOf(file);
+    task.id = taskfile::idTextOfName(file);
     try {
         std::string bytes;
         task.modified = readWhole(file, bytes);
@@ -122,40 +93,14 @@ TaskListing readTaskListing(const std::string& file) {
             task.state = EmptyState;
             return task;
         }
-        // The task file's own type, checked on an in-memory copy: the store never sees the disk.
-        Task taskType{ovs::FileString()};
-        ControlFileType type = taskType.type();
-        type.flags |= ovs::HeaderFlagInMemory;
-        ovs::OrvaCtrlFile control;
-        control.setType(&type);
-        ovs::Profiling& store = control.profiling();
-        store.open(ovs::FileString(file));
-        store.machineStore()->setText(bytes.data(), bytes.size());
-        control.open(ovs::FileString(file), 0);
-
-        store.setTopic("Task");
-        ovs::String state;
-        if (store.entryExists("State")) {
-            store.readString("State", state);
-        }
-        task.state = Task::stateName(Task::stateOf(state));
-        if (store.entryExists("WholeNumberOfProcessedDocuments")) {
-            task.documents = control.readInteger("WholeNumberOfProcessedDocuments");
-        }
-        if (store.entryExists("LastError")) {
-            task.lastError = static_cast<std::int32_t>(control.readInteger("LastError"));
-        }
+        taskfile::Content content = taskfile::readContent(file, bytes);
+        task.state = taskfile::stateName(content.state);
+        task.documents = content.documents;
+        task.lastError = content.lastError;
         if (task.lastError != 0) {
             task.lastErrorText = ovs::loadMessage(task.lastError);
         }
-        store.setTopic("Parameter");
-        std::vector<ovs::String> lines;
-        store.machineStore()->readTopicLines(lines);
-        for (const ovs::String& line : lines) {
-            std::size_t equals = line.find('=');
-            task.parameters.emplace_back(line.substr(0, equals),
-                                         equals == std::string::npos ? std::string() : line.substr(equals + 1));
-        }
+        task.parameters = std::move(content.parameters);
     } catch (const ovs::Exception& error) {
         task.state = DamagedState;
         task.documents = -1;
@@ -177,7 +122,7 @@ std::vector<TaskListing> listTaskFolder(const ovs::FileString& folder) {
     FraskPdfTreeScan<ListingCollector> scan(&collector);
     ovs::FileScanSpec spec;
     spec.setFolder(folder, false);
-    spec.addPattern("Task*.ovc", true);
+    spec.addPattern(taskfile::Pattern, true);
     scan.configure(spec, 0, 0);
     scan.scan();
     std::stable_sort(collector.tasks.begin(), collector.tasks.end(), [](const TaskListing& a, const TaskListing& b) {

@@ -31,7 +31,7 @@ extern const char* const EmptyState;
 // reason as lastError and lastErrorText.
 TaskListing readTaskListing(const std::string& file);
 
-// The task files ("Task*.ovc") of the folder, oldest first, then by name. Throws
+// The task files of the folder, oldest first, then by name. Throws
 // ovs::FileException 1002 when the folder does not exist.
 std::vector<TaskListing> listTaskFolder(const ovs::FileString& folder);
 

@@ -1,0 +1,148 @@
+// The task file, the one contract between the tool and the Veilgard PDF plug-in: its folder,
+// its name and the names a reader of the folder leaves alone, its control-file type and
+// header, the Task section a request starts with, and how its state and outcome read back.
+// The request (RequestTask), the polls (Task), the clear mode (TaskDeleter) and the inspector
+// (FraskPdfTasks) know task files only through this module.
+#pragma once
+#include "files/FileString.h"
+#include "platform/Win32.h"
+#include "profiling/ControlFileType.h"
+#include "profiling/OrvaCtrlFile.h"
+#include "strings/StringBase.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// What the tool makes of a task file's State entry.
+enum class TaskState : std::int32_t {
+    NotAccessible = 0, // the file cannot be opened for reading
+    Request = 1,
+    Accepted = 2,
+    Finished = 3,
+    Error = 4,
+    Invalid = 5 // State missing, empty or any other text
+};
+
+// {00000000-0000-1100-8000-0000C06B5161}, the type of every task file.
+extern const GUID TaskFileTypeGuid;
+
+namespace taskfile {
+
+// --- The folder and the names in it ---
+
+// Task ids run from 0 to IdCount - 1.
+constexpr std::uint32_t IdCount = 10000;
+// Every task file of a folder.
+extern const char* const Pattern; // "Task*.ovc"
+// The requests that runs write before they publish them (pendingNameOf).
+extern const char* const PendingPattern; // "Task*.ovc.*.pending"
+
+// The user's application-data folder joined with "ORVA-SYSTEMS" and "Veilgard PDF", without
+// creating anything; empty when there is no application-data folder.
+ovs::FileString folderLocation();
+// "Task<id>.ovc": the id in plain decimal.
+std::string nameOf(std::uint32_t id);
+// The id of a name as nameOf writes it, in any letter case ("TASK417.OVC"); IdCount for any
+// other name (leading zeros, more than four digits, other characters).
+std::uint32_t idOfName(std::string_view name);
+// What a listing shows as a task file's id: the name (without folder) between "Task" and
+// ".ovc", whatever it is ("Notes" for TaskNotes.ovc); a name shorter than "Task.ovc" whole.
+std::string idTextOfName(std::string_view path);
+
+// "<task name>.<process>-<count>.pending": the name a request is written under before it is
+// published as the task name. The pattern never matches it, so neither the plug-in nor a
+// clear of task files takes it for a task.
+std::string pendingNameOf(const std::string& taskName, DWORD process, unsigned count);
+// True for a name that ends in ".pending" (any letter case).
+bool isPendingName(std::string_view name);
+// The process that wrote a pending name (folder and letter case do not matter); 0 for a name
+// of any other form.
+DWORD writerOfPending(std::string_view name);
+
+// --- The control-file type, the header and the content a request starts with ---
+
+// The type every task file carries: the header is required and a Specification must equal
+// "ORVA Frask Pdf Task File"; version 1.0, any older one accepted; the Windows private-profile
+// store.
+const ControlFileType& type();
+// How much of a file's beginning beginsWithTaskHeader needs: the header section as the tool
+// writes it takes about 170 bytes.
+constexpr std::size_t HeaderBytes = 1024;
+// True when the text's first section is the control-file header and its Guid names the task
+// file type (blanks, letter case of names and a UTF-8 byte order mark do not matter).
+bool beginsWithTaskHeader(std::string_view head);
+
+// The sections and entries of a task file.
+extern const char* const TaskTopic;             // "Task"
+extern const char* const ParameterTopic;        // "Parameter"
+extern const char* const StateKey;              // "State"
+extern const char* const LastErrorKey;          // "LastError"
+extern const char* const ProcessedDocumentsKey; // "WholeNumberOfProcessedDocuments"
+extern const char* const IdKey;                 // "Id"
+// The lines of section Task as a request starts: Id, State Request, MajorVersion 21,
+// MinorVersion 2.
+std::vector<ovs::String> requestLines(std::uint32_t id);
+
+// --- States ---
+
+// The TaskState of a State entry's text: exact, case-sensitive comparison; Invalid for any
+// other text. NotAccessible is never returned.
+TaskState stateOf(std::string_view text);
+// "Request", "Accepted", "Finished", "Error"; "not accessible" and "invalid" for the other two.
+const char* stateName(TaskState state);
+// The state the State entry of the control file's section Task reads now (the topic stays
+// Task). Throws the store's errors.
+TaskState readState(ovs::OrvaCtrlFile& file);
+
+// What a task file says, read from its bytes.
+struct Content {
+    TaskState state = TaskState::Invalid;
+    std::int64_t documents = -1; // WholeNumberOfProcessedDocuments; -1 when absent
+    std::int32_t lastError = 0;  // LastError; 0 when absent
+    std::vector<std::pair<std::string, std::string>> parameters; // section Parameter, in file order
+};
+// Checks the header of the bytes of the task file at path (as the tool checks it when it
+// polls) and reads its state, outcome and parameters, in memory only. Throws the header
+// errors and the store's errors, with the path as location.
+Content readContent(const std::string& path, const std::string& bytes);
+
+// --- Reading an entry of the task folder ---
+
+// One entry of the task folder, opened for reading through a handle that neither writes nor
+// keeps anyone else from reading, writing, renaming or deleting the file. Every reader of a
+// task file's bytes opens it here.
+class EntryReader {
+public:
+    // Opens the file; isOpen tells whether that worked.
+    explicit EntryReader(const std::string& path);
+    ~EntryReader();
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
+
+    bool isOpen() const;
+    // The Windows error of the open, or of the last call that failed.
+    DWORD error() const { return error_; }
+    // Throws the ovs::FileException of the failed open as the file class raises it for a
+    // file that must exist and is only read: 1001 when the path is no file (no Windows
+    // error), else the mapped number of error() (1004 by default).
+    [[noreturn]] void raiseOpenError() const;
+
+    // The last write, in seconds since 1970-01-01 UTC, and the size; false when either
+    // cannot be asked (error() tells why).
+    bool status(std::int64_t& modified, std::uint64_t& size);
+    // Reads from the current position until limit bytes or the end of the file are reached;
+    // bytes holds what was read. False when a read fails (error() tells why).
+    bool read(std::string& bytes, std::size_t limit);
+    // Up to count bytes in one read call; what was read, or -1 when the call fails.
+    long readOnce(char* buffer, std::size_t count);
+
+private:
+    std::string path_;
+    HANDLE handle_;
+    DWORD error_ = 0;
+};
+
+} // namespace taskfile
