@@ -33,8 +33,8 @@ const std::string_view PendingSuffix = ".pending";
 constexpr std::uint32_t RequestMajorVersion = 21;
 constexpr std::uint32_t RequestMinorVersion = 2;
 
-const ControlFileType Type = {ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskFileTypeGuid, {1, 0},
-                              {0, 0}};
+const ControlFileType Type = {
+    ovs::HeaderFlagCheckSpecification, "ORVA Frask Pdf Task File", &TaskFileTypeGuid, {1, 0}, {0, 0}};
 
 const struct {
     const char* text;
@@ -50,13 +50,6 @@ constexpr std::int64_t UnixEpochInFileTime = 116444736000000000LL;
 std::string_view fileNameOf(std::string_view path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-// Blanks around a line's parts, and the line end's carriage return, do not count.
-std::string_view trimmed(std::string_view text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    std::size_t last = text.find_last_not_of(" \t\r");
-    return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
 }
 
 } // namespace
@@ -137,44 +130,15 @@ const ControlFileType& type() {
 }
 
 bool beginsWithTaskHeader(std::string_view head) {
-    static const std::string headerLine = std::string("[") + ovs::OrvaCtrlFile::HeaderTopic + "]";
-    static const std::string guid = ovs::OrvaCtrlFile::guidText(TaskFileTypeGuid);
-    // The header's first two lines as the tool writes them settle it at once.
-    static const std::string written = headerLine + "\r\nGuid=" + guid + "\r\n";
-    if (head.substr(0, written.size()) == written) {
-        return true;
+    // The section's lines are kept per thread: the clear mode asks this for every file.
+    thread_local ovs::String lines;
+    if (!ovs::OrvaCtrlFile::headerLinesOfText(head, lines)) {
+        return false;
     }
-    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    bool inHeader = false;
-    while (at < head.size()) {
-        std::size_t end = head.find('\n', at);
-        if (end == std::string_view::npos) {
-            return false; // the header goes on beyond what was read
-        }
-        std::string_view line = trimmed(head.substr(at, end - at));
-        at = end + 1;
-        if (line.empty()) {
-            continue;
-        }
-        if (line[0] == '[') {
-            if (inHeader) {
-                return false; // the header section ended without the type
-            }
-            inHeader = ovs::equalIgnoringAsciiCase(line, headerLine);
-            if (!inHeader) {
-                return false;
-            }
-        } else if (!inHeader) {
-            return false;
-        } else {
-            std::size_t equals = line.find('=');
-            if (equals != std::string_view::npos &&
-                ovs::equalIgnoringAsciiCase(trimmed(line.substr(0, equals)), "Guid")) {
-                return ovs::equalIgnoringAsciiCase(trimmed(line.substr(equals + 1)), guid);
-            }
-        }
-    }
-    return false;
+    const ovs::OrvaCtrlFile::HeaderValues values = ovs::OrvaCtrlFile::headerValuesOfLines(lines);
+    GUID guid = {};
+    return values.found[0] && ovs::OrvaCtrlFile::guidOfText(values.value[0], guid) &&
+           ovs::OrvaCtrlFile::sameGuid(guid, TaskFileTypeGuid);
 }
 
 std::vector<ovs::String> requestLines(std::uint32_t id) {
@@ -244,8 +208,9 @@ Content readContent(const std::string& path, const std::string& bytes) {
 // --- Reading an entry of the task folder ---
 
 EntryReader::EntryReader(const std::string& path)
-    : path_(path), handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    : path_(path),
+      handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (handle_ == INVALID_HANDLE_VALUE) {
         error_ = GetLastError();
     }

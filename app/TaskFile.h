@@ -72,7 +72,7 @@ const ControlFileType& type();
 // writes it takes about 170 bytes.
 constexpr std::size_t HeaderBytes = 1024;
 // True when the text's first section is the control-file header and its Guid names the task
-// file type (blanks, letter case of names and a UTF-8 byte order mark do not matter).
+// file type, read as the header check of every control file reads it.
 bool beginsWithTaskHeader(std::string_view head);
 
 // The sections and entries of a task file.
@@ -100,8 +100,8 @@ TaskState readState(ovs::OrvaCtrlFile& file);
 // What a task file says, read from its bytes.
 struct Content {
     TaskState state = TaskState::Invalid;
-    std::int64_t documents = -1; // WholeNumberOfProcessedDocuments; -1 when absent
-    std::int32_t lastError = 0;  // LastError; 0 when absent
+    std::int64_t documents = -1;                                 // WholeNumberOfProcessedDocuments; -1 when absent
+    std::int32_t lastError = 0;                                  // LastError; 0 when absent
     std::vector<std::pair<std::string, std::string>> parameters; // section Parameter, in file order
 };
 // Checks the header of the bytes of the task file at path (as the tool checks it when it

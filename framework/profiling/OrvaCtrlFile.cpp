@@ -26,17 +26,6 @@ const std::string& headerTopicName() {
     return name;
 }
 
-bool sameGuid(const GUID& a, const GUID& b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
-        return false;
-    }
-    for (int i = 0; i < 8; ++i) {
-        if (a.Data4[i] != b.Data4[i])
-            return false;
-    }
-    return true;
-}
-
 // A version as the version messages show it: major directly followed by the two-digit minor.
 String shownVersion(unsigned major, unsigned minor) {
     char text[32];
@@ -44,41 +33,22 @@ String shownVersion(unsigned major, unsigned minor) {
     return text;
 }
 
-// The header's keys by their place in valuesOfLines and checkHeaderValue (which - 1).
+// The header's keys by their place in HeaderValues and checkHeaderValue (which - 1).
 constexpr std::string_view HeaderKeys[3] = {"Guid", "Specification", "Version"};
 static_assert(HeaderKeys[0].size() != HeaderKeys[1].size() && HeaderKeys[0].size() != HeaderKeys[2].size() &&
                   HeaderKeys[1].size() != HeaderKeys[2].size(),
               "headerKeyOf tells the keys apart by their lengths");
 
-// The longest value ProfilingWinIni::readEntry gives whole.
+// The longest value a private-profile look-up into a buffer of 512 characters gives.
 constexpr std::size_t LongestEntry = 511;
 
-// True when every character is printable ASCII (0x20 to 0x7E); eight at a time, since a
-// header's GUID is read for every file: a byte below 0x20 sets its high bit in the first mask
-// (a borrow that only a byte below 0x20 can start), one above 0x7E in the second.
-bool printableAscii(std::string_view text) {
-    constexpr std::uint64_t ones = 0x0101010101010101ULL;
-    constexpr std::uint64_t highs = 0x8080808080808080ULL;
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        if ((((word - ones * 0x20) & ~word) | ((word + ones) | word)) & highs) {
-            return false;
-        }
+// A value as a private-profile look-up gives it: one pair of matching outer quotes taken off,
+// then cut to LongestEntry characters.
+std::string_view lookedUp(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
     }
-    for (; at < text.size(); ++at) {
-        if (static_cast<unsigned char>(text[at] - 0x20) > 0x5E) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A text that a private-profile look-up could read otherwise than it is written here: a
-// character that is no printable ASCII, or a quote that the look-up would take off.
-bool doubtful(std::string_view text) {
-    return !printableAscii(text) || (!text.empty() && (text.front() == '"' || text.front() == '\''));
+    return value.substr(0, LongestEntry);
 }
 
 // The value of each hexadecimal digit; -1 for any other character.
@@ -166,8 +136,8 @@ bool versionOfPlainText(std::string_view text, std::uint32_t& major, std::uint32
 
 } // namespace
 
-bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values[3]) {
-    bool found[3] = {false, false, false};
+OrvaCtrlFile::HeaderValues OrvaCtrlFile::headerValuesOfLines(std::string_view lines) {
+    HeaderValues values;
     for (std::size_t start = 0; start < lines.size();) {
         std::size_t nul = lines.find('\0', start);
         if (nul == std::string_view::npos) {
@@ -176,24 +146,101 @@ bool OrvaCtrlFile::valuesOfLines(std::string_view lines, std::string_view values
         const std::string_view text = lines.substr(start, nul - start);
         start = nul + 1;
         const std::size_t equals = text.find('=');
-        const std::string_view name = trimmedBlanks(text.substr(0, equals));
-        if (doubtful(name)) {
-            return false;
+        if (equals == std::string_view::npos) {
+            continue; // no entry: a look-up never finds it
         }
-        const int key = headerKeyOf(name);
-        if (key < 0) {
+        const int key = headerKeyOf(trimmedBlanks(text.substr(0, equals)));
+        if (key >= 0 && !values.found[key]) {
+            values.found[key] = true;
+            values.value[key] = lookedUp(trimmedBlanks(text.substr(equals + 1)));
+        }
+    }
+    return values;
+}
+
+namespace {
+
+// The blanks a private-profile line loses at either end and around "=".
+std::string_view trimmedLine(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+} // namespace
+
+bool OrvaCtrlFile::headerLinesOfText(std::string_view text, String& lines) {
+    lines.clear();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text.remove_prefix(3);
+    }
+    bool inHeader = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find_first_of("\r\n");
+        const std::string_view line = trimmedLine(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') {
             continue;
         }
-        std::string_view value =
-            equals == std::string_view::npos ? std::string_view() : trimmedBlanks(text.substr(equals + 1));
-        // Only one plain entry of each name counts; anything else is read entry by entry.
-        if (found[key] || equals == std::string_view::npos || doubtful(value) || value.size() > LongestEntry) {
-            return false;
+        if (line.front() == '[') {
+            if (inHeader) {
+                return true; // the next section
+            }
+            const std::size_t close = line.find(']');
+            const std::string_view name = line.substr(1, close == std::string_view::npos ? close : close - 1);
+            inHeader = equalIgnoringAsciiCase(trimmedLine(name), HeaderTopic);
+            if (!inHeader) {
+                return false;
+            }
+            continue;
         }
-        found[key] = true;
-        values[key] = value;
+        if (!inHeader) {
+            return false; // text before the first section
+        }
+        if (!lines.empty()) {
+            lines += '\0';
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            lines += line;
+        } else {
+            lines += trimmedLine(line.substr(0, equals));
+            lines += '=';
+            lines += trimmedLine(line.substr(equals + 1));
+        }
     }
-    return found[0];
+    return inHeader;
+}
+
+bool OrvaCtrlFile::guidOfText(std::string_view text, GUID& guid) {
+    if (guidOfPlainText(text, guid)) {
+        return true;
+    }
+    try {
+        const String copy(text);
+        Parsing scanner(copy.c_str());
+        scanner.readGuid(guid, ScanGuidBraces);
+        scanner.expectEnd(ScanSkipBlanks);
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
+}
+
+bool OrvaCtrlFile::sameGuid(const GUID& a, const GUID& b) {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
+        return false;
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    }
+    return true;
 }
 
 OrvaCtrlFile::OrvaCtrlFile() = default;
@@ -313,32 +360,23 @@ void OrvaCtrlFile::readHeader() {
     specification_.clear();
     const std::uint32_t flags = type_ ? type_->flags : 0;
     profiling_.setTopic(headerTopicName());
-    // A private-profile header is read in one look-up of its section when its lines tell the
-    // values beyond doubt; else entry by entry.
-    // The section's text is kept per thread: a header is read for every file of a folder, and
-    // its buffer then serves the next one. The values are views into it, used before it is read again.
+    // The section is read in one look-up and its values taken from its lines. Its text is kept
+    // per thread: a header is read for every file of a folder, and its buffer then serves the
+    // next one. The values are views into it, used before it is read again.
     thread_local String lines;
     lines.clear();
-    std::string_view values[3];
-    if (profiling_.mode == ProfilingModeWinIni && profiling_.machineStore()) {
+    if (profiling_.machineStore()) {
         profiling_.machineStore()->readTopicText(lines, '\0');
     }
-    if (valuesOfLines(lines, values)) {
-        headerRead_ = true;
-        for (int which = 1; which <= 3; ++which) {
-            checkHeaderValue(which, values[which - 1]);
-        }
-    } else {
-        // A header with its "Guid" is a header that exists: only without one is the section
-        // itself looked up.
-        String guid;
-        if (!profiling_.readEntry("Guid", guid) && !profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
-            throw Exception(msg::RegistryNameNotFound, HeaderTopic);
-        }
-        headerRead_ = true;
-        checkHeaderValue(1, guid);
-        readHeaderValue(2, "Specification");
-        readHeaderValue(3, "Version");
+    const HeaderValues values = headerValuesOfLines(lines);
+    // A header with its "Guid" is a header that exists: only without one is the section
+    // itself looked up.
+    if (!values.found[0] && !profiling_.topicExists() && !(flags & HeaderFlagOptional)) {
+        throw Exception(msg::RegistryNameNotFound, HeaderTopic);
+    }
+    headerRead_ = true;
+    for (int which = 1; which <= 3; ++which) {
+        checkHeaderValue(which, values.value[which - 1]);
     }
     if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
         throw Exception(msg::FileCorrupt, " (no file type GUID specified)");
@@ -358,15 +396,8 @@ void OrvaCtrlFile::checkHeaderValue(int which, std::string_view text) {
     switch (which) {
     case 1: {
         GUID guid = {};
-        if (!guidOfPlainText(text, guid)) {
-            try {
-                const String copy(text);
-                Parsing scanner(copy.c_str());
-                scanner.readGuid(guid, ScanGuidBraces);
-                scanner.expectEnd(ScanSkipBlanks);
-            } catch (const Exception&) {
-                throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
-            }
+        if (!guidOfText(text, guid)) {
+            throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
         }
         guid_ = guid;
         guidRead_ = true;

@@ -72,6 +72,29 @@ public:
     const String& specification() const { return specification_; }
     bool headerRead() const { return headerRead_; }
 
+    // The Guid, Specification and Version of a header (in this order), as views.
+    struct HeaderValues {
+        std::string_view value[3];
+        bool found[3] = {false, false, false};
+    };
+    // The one reader of a header's values, used by readHeader for every store and by anyone
+    // who looks at a control file's text: from the lines of the header section, NULs between
+    // them, each entry "name=value" as the stores hand a section out, the values the way a
+    // private-profile look-up reads them: the first entry of each name (ASCII letter case does
+    // not matter), blanks around name and value removed, one pair of matching outer quotes
+    // taken off, cut to 511 characters. A line without "=" is no entry.
+    static HeaderValues headerValuesOfLines(std::string_view lines);
+    // The lines of the header section when it is the first section of a control file's text,
+    // in the form headerValuesOfLines reads (blank and comment lines left out, a byte order
+    // mark at the start ignored); false when the text holds another section first, text
+    // before its first section, or no section. The header may be cut at the end of the text.
+    static bool headerLinesOfText(std::string_view text, String& lines);
+
+    // A header's Guid text as the header check reads it: in braces, hex digits in either
+    // case, blanks after it allowed. False for a text that is no GUID.
+    static bool guidOfText(std::string_view text, GUID& guid);
+    static bool sameGuid(const GUID& a, const GUID& b);
+
     // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case, 38 characters.
     static String guidText(const GUID& guid);
     // "1.00", "2.05", "3.12": major, a point, minor with at least two digits.
@@ -81,11 +104,6 @@ private:
     bool inMemory() const;
     // The checks of readHeaderValue on the text read.
     void checkHeaderValue(int which, std::string_view text);
-    // The Guid, Specification and Version of the header from its section's lines (a NUL
-    // between two lines), where the lines tell them as the entry look-ups would: each at most
-    // once, plainly written, and a Guid among them. False where an entry look-up might read
-    // them otherwise.
-    static bool valuesOfLines(std::string_view lines, std::string_view values[3]);
     // Throws the ovs::FileException 1001 (file not found) of the control file's path.
     [[noreturn]] void throwFileNotFound() const;
 
