@@ -188,6 +188,11 @@ Content readContent(const std::string& path, const std::string& bytes) {
 
     Content content;
     content.state = readState(control);
+    if ((content.hasStateText = store.entryExists(StateKey))) {
+        ovs::String text;
+        store.readString(StateKey, text);
+        content.stateText = text;
+    }
     if (store.entryExists(ProcessedDocumentsKey)) {
         content.documents = control.readInteger(ProcessedDocumentsKey);
     }

@@ -100,8 +100,10 @@ TaskState readState(ovs::OrvaCtrlFile& file);
 // What a task file says, read from its bytes.
 struct Content {
     TaskState state = TaskState::Invalid;
-    std::int64_t documents = -1;                                 // WholeNumberOfProcessedDocuments; -1 when absent
-    std::int32_t lastError = 0;                                  // LastError; 0 when absent
+    bool hasStateText = false;   // whether there is a State entry
+    std::string stateText;       // the State entry as it stands (the inspector shows an invalid one)
+    std::int64_t documents = -1; // WholeNumberOfProcessedDocuments; -1 when absent
+    std::int32_t lastError = 0;  // LastError; 0 when absent
     std::vector<std::pair<std::string, std::string>> parameters; // section Parameter, in file order
 };
 // Checks the header of the bytes of the task file at path (as the tool checks it when it
