@@ -1,7 +1,7 @@
 // The inspector's run: its command line, the task folder, the listing.
 #include "InspectorApp.h"
 
-#include "Task.h"
+#include "TaskFile.h"
 #include "TaskListing.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
@@ -131,7 +131,7 @@ std::string InspectorApp::helpText(const std::string& defaultFolder) {
 int InspectorApp::run() {
     ovs::Console& out = ovs::console();
     const Request request = readCommandLine(splitArguments(commandLine()));
-    const std::string defaultFolder = ovs::platform::nativePathOf(Task::taskFolderLocation());
+    const std::string defaultFolder = ovs::platform::nativePathOf(taskfile::folderLocation());
     if (!request.error.empty()) {
         out << "FraskPdfTasks: " << request.error << "; FraskPdfTasks -help lists the options." << std::endl;
         return BadCommandLine;
@@ -141,7 +141,7 @@ int InspectorApp::run() {
         return 0;
     }
     try {
-        ovs::FileString folder = request.folderGiven ? folderOf(request.folder) : Task::taskFolderLocation();
+        ovs::FileString folder = request.folderGiven ? folderOf(request.folder) : taskfile::folderLocation();
         const std::string shown = ovs::platform::nativePathOf(folder);
         DWORD attributes = GetFileAttributesA(folder.empty() ? "." : folder.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES &&
@@ -150,7 +150,7 @@ int InspectorApp::run() {
             if (request.json) {
                 out << "[]\n" << std::flush;
             } else {
-                out << "Task folder " << shown << ": no task files (the folder does not exist)" << std::endl;
+                out << listingTitle(shown, {}) << " (the folder does not exist)" << std::endl;
             }
             return 0;
         }
@@ -159,16 +159,8 @@ int InspectorApp::run() {
             out << listingJson(tasks) << std::flush;
             return 0;
         }
-        out << "Task folder " << shown << ": ";
-        if (tasks.empty()) {
-            out << "no task files" << std::endl;
-        } else {
-            out << tasks.size() << (tasks.size() == 1 ? " task file" : " task files") << std::endl;
-        }
-        std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
-        for (const TaskListing& task : tasks) {
-            out << listingLine(task, now) << std::endl;
-        }
+        out << listingTitle(shown, tasks) << "\n"
+            << listingTable(tasks, static_cast<std::int64_t>(std::time(nullptr))) << std::flush;
         return 0;
     } catch (const ovs::Exception& error) {
         out << error.message() << std::endl;

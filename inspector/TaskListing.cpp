@@ -1,9 +1,10 @@
-// Reading task files for the inspector and printing them as text lines or JSON.
+// Reading the task folder for the inspector and printing it as a table or as JSON.
 #include "TaskListing.h"
 
 #include "FraskPdfTreeScan.h"
 #include "MessageNumbers.h"
 #include "TaskFile.h"
+#include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
@@ -19,26 +20,14 @@ namespace {
 
 // Task files are a few hundred bytes; anything this large is not one.
 constexpr std::uint64_t LargestTaskFile = 1 << 20;
+// The temporary files that writers of the task folder leave while they replace a file: "." +
+// the file's name + ".~<process>-<count>.tmp".
+const char* const TemporaryPattern = ".Task*.tmp";
 
 [[noreturn]] void raiseUnreadable(const std::string& file, int number) {
     ovs::FileException error(number);
     error.setPath(file);
     throw error;
-}
-
-// The file's bytes and last write time.
-std::int64_t readWhole(const std::string& file, std::string& bytes) {
-    taskfile::EntryReader reader(file);
-    if (!reader.isOpen()) {
-        raiseUnreadable(file, ovs::msg::FileNotFound);
-    }
-    std::int64_t modified = 0;
-    std::uint64_t size = 0;
-    if (!reader.status(modified, size) || size > LargestTaskFile ||
-        !reader.read(bytes, static_cast<std::size_t>(size))) {
-        raiseUnreadable(file, ovs::msg::CannotReadFile);
-    }
-    return modified;
 }
 
 // The text of an exception's message line behind "OV<number> - " (or, for the free-text
@@ -58,19 +47,79 @@ std::string reasonOf(const ovs::Exception& error) {
     return line;
 }
 
+std::string baseName(const std::string& file) {
+    return file.substr(file.find_last_of("\\/") + 1);
+}
+
+// The task name a pending or temporary file belongs to: its name without a leading point, cut
+// behind ".ovc" (any letter case); the whole name when it holds none.
+std::string taskNameOf(const std::string& file) {
+    std::string name = baseName(file);
+    if (!name.empty() && name[0] == '.') {
+        name.erase(0, 1);
+    }
+    for (std::size_t at = 0; at + 4 <= name.size(); ++at) {
+        if (name[at] == '.' && (name[at + 1] | 0x20) == 'o' && (name[at + 2] | 0x20) == 'v' &&
+            (name[at + 3] | 0x20) == 'c' && (at + 4 == name.size() || name[at + 4] == '.')) {
+            return name.substr(0, at + 4);
+        }
+    }
+    return name;
+}
+
+// The process behind ".~" in a temporary file's name; 0 when there is none.
+DWORD writerOfTemporary(const std::string& file) {
+    std::string name = baseName(file);
+    std::size_t at = name.rfind(".~");
+    DWORD process = 0;
+    for (at = at == std::string::npos ? name.size() : at + 2; at < name.size() && name[at] >= '0' && name[at] <= '9';
+         ++at) {
+        process = process * 10 + static_cast<DWORD>(name[at] - '0');
+    }
+    return process;
+}
+
+// Whether the process still runs; one that may not be asked (another user's) counts as running.
+bool isRunning(DWORD process) {
+    if (process == 0) {
+        return false;
+    }
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (handle == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    DWORD code = 0;
+    bool running = GetExitCodeProcess(handle, &code) && code == STILL_ACTIVE;
+    CloseHandle(handle);
+    return running;
+}
+
 // Collects the listing of every task file the folder walk finds.
 struct ListingCollector {
     std::vector<TaskListing> tasks;
     void visit(const ovs::FileString& path) { tasks.push_back(readTaskListing(path)); }
 };
 
-const std::string* parameter(const TaskListing& task, const char* key) {
-    for (const auto& entry : task.parameters) {
-        if (entry.first == key) {
-            return &entry.second;
-        }
+// The files of the folder that match the pattern, hidden ones included.
+std::vector<std::string> filesMatching(const ovs::FileString& folder, const char* pattern) {
+    std::vector<std::string> files;
+    std::string prefix = folder.empty() ? std::string() : std::string(folder) + "\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((prefix + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return files;
     }
-    return nullptr;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back(prefix + found.cFileName);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+std::string plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 void appendUnit(std::string& out, unsigned unit) {
@@ -79,15 +128,92 @@ void appendUnit(std::string& out, unsigned unit) {
     out += escaped;
 }
 
+std::string stateCell(const TaskListing& task) {
+    if (task.kind != TaskListing::Kind::Task) {
+        std::string cell = task.kind == TaskListing::Kind::Pending ? "pending" : "temporary";
+        if (task.writer != 0) {
+            cell += " (writer " + std::to_string(task.writer) + (task.writerRunning ? " running)" : " ended)");
+        }
+        return cell;
+    }
+    if (task.state == taskfile::stateName(TaskState::Invalid)) {
+        return task.hasStateText ? task.state + ": " + task.stateText : task.state + " (no State)";
+    }
+    return task.state;
+}
+
+std::string typeCell(const TaskListing& task) {
+    if (task.readError != 0 || task.state == EmptyState || task.kind == TaskListing::Kind::Temporary) {
+        return {};
+    }
+    return task.isPermissionCheck() ? "permission check" : "protection";
+}
+
+std::string errorCell(const TaskListing& task) {
+    if (task.readError != 0) {
+        return ovs::messagePrefix() + std::to_string(task.readError) + " " + task.readErrorText;
+    }
+    if (task.lastError != 0) {
+        return ovs::messagePrefix() + std::to_string(task.lastError) + " " + task.lastErrorText;
+    }
+    return {};
+}
+
+std::string filesCell(const TaskListing& task) {
+    const std::string* input = task.parameter("i");
+    const std::string* output = task.parameter("o");
+    if (input == nullptr && output == nullptr) {
+        return {};
+    }
+    return (input ? *input : std::string()) + (output ? " -> " + *output : std::string());
+}
+
+std::string jsonOrNull(bool present, const std::string& json) {
+    return present ? json : "null";
+}
+
 } // namespace
 
-TaskListing readTaskListing(const std::string& file) {
+bool TaskListing::isPermissionCheck() const {
+    return parameter("readpermissions") != nullptr;
+}
+
+const std::string* TaskListing::parameter(const char* key) const {
+    for (const auto& entry : parameters) {
+        if (entry.first == key) {
+            return &entry.second;
+        }
+    }
+    return nullptr;
+}
+
+TaskListing readTaskListing(const std::string& file, TaskListing::Kind kind) {
     TaskListing task;
+    task.kind = kind;
     task.file = file;
-    task.id = taskfile::idTextOfName(file);
+    task.id = taskfile::idTextOfName(kind == TaskListing::Kind::Task ? file : taskNameOf(file));
+    if (kind != TaskListing::Kind::Task) {
+        task.writer = kind == TaskListing::Kind::Pending ? taskfile::writerOfPending(file) : writerOfTemporary(file);
+        task.writerRunning = isRunning(task.writer);
+    }
     try {
+        taskfile::EntryReader reader(file);
+        if (!reader.isOpen()) {
+            reader.raiseOpenError();
+        }
+        std::int64_t modified = 0;
+        std::uint64_t size = 0;
+        if (!reader.status(modified, size)) {
+            raiseUnreadable(file, ovs::msg::CannotReadFile);
+        }
+        task.modified = modified;
+        if (kind == TaskListing::Kind::Temporary) {
+            return task; // a copy being written: its content is no one's yet
+        }
         std::string bytes;
-        task.modified = readWhole(file, bytes);
+        if (size > LargestTaskFile || !reader.read(bytes, static_cast<std::size_t>(size))) {
+            raiseUnreadable(file, ovs::msg::CannotReadFile);
+        }
         if (bytes.empty()) {
             // The tool creates the file a moment before it writes the header.
             task.state = EmptyState;
@@ -95,6 +221,8 @@ TaskListing readTaskListing(const std::string& file) {
         }
         taskfile::Content content = taskfile::readContent(file, bytes);
         task.state = taskfile::stateName(content.state);
+        task.hasStateText = content.hasStateText;
+        task.stateText = content.stateText;
         task.documents = content.documents;
         task.lastError = content.lastError;
         if (task.lastError != 0) {
@@ -103,9 +231,13 @@ TaskListing readTaskListing(const std::string& file) {
         task.parameters = std::move(content.parameters);
     } catch (const ovs::Exception& error) {
         task.state = DamagedState;
+        task.hasStateText = false;
+        task.stateText.clear();
         task.documents = -1;
-        task.lastError = error.number();
-        task.lastErrorText = reasonOf(error);
+        task.lastError = 0;
+        task.lastErrorText.clear();
+        task.readError = error.number();
+        task.readErrorText = reasonOf(error);
         task.parameters.clear();
     }
     return task;
@@ -125,10 +257,91 @@ std::vector<TaskListing> listTaskFolder(const ovs::FileString& folder) {
     spec.addPattern(taskfile::Pattern, true);
     scan.configure(spec, 0, 0);
     scan.scan();
+    for (const std::string& file : filesMatching(folder, taskfile::PendingPattern)) {
+        collector.tasks.push_back(readTaskListing(file, TaskListing::Kind::Pending));
+    }
+    for (const std::string& file : filesMatching(folder, TemporaryPattern)) {
+        collector.tasks.push_back(readTaskListing(file, TaskListing::Kind::Temporary));
+    }
     std::stable_sort(collector.tasks.begin(), collector.tasks.end(), [](const TaskListing& a, const TaskListing& b) {
+        bool aKnown = a.modified != TaskListing::UnknownTime, bKnown = b.modified != TaskListing::UnknownTime;
+        if (aKnown != bKnown) {
+            return aKnown;
+        }
         return a.modified != b.modified ? a.modified < b.modified : a.file < b.file;
     });
     return collector.tasks;
+}
+
+std::string listingTitle(const std::string& folder, const std::vector<TaskListing>& tasks) {
+    std::size_t counts[3] = {0, 0, 0};
+    for (const TaskListing& task : tasks) {
+        ++counts[static_cast<int>(task.kind)];
+    }
+    std::string title = "Task folder " + printable(folder) + ": ";
+    title += counts[0] == 0 ? std::string("no task files") : plural(counts[0], "task file", "task files");
+    if (counts[1] != 0) {
+        title += ", " + plural(counts[1], "pending request", "pending requests");
+    }
+    if (counts[2] != 0) {
+        title += ", " + plural(counts[2], "temporary file", "temporary files");
+    }
+    return title;
+}
+
+std::string listingTable(const std::vector<TaskListing>& tasks, std::int64_t now) {
+    if (tasks.empty()) {
+        return {};
+    }
+    constexpr std::size_t Columns = 7;
+    constexpr std::size_t DocumentsColumn = 3; // numbers, aligned to the right
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"ID", "STATE", "AGE", "DOCUMENTS", "TYPE", "ERROR", "INPUT -> OUTPUT"});
+    for (const TaskListing& task : tasks) {
+        rows.push_back(
+            {task.id, stateCell(task),
+             task.modified == TaskListing::UnknownTime ? std::string("unknown") : ageText(now - task.modified),
+             task.documents < 0 ? std::string() : std::to_string(task.documents), typeCell(task), errorCell(task),
+             filesCell(task)});
+        for (std::string& cell : rows.back()) {
+            cell = printable(cell);
+        }
+    }
+    std::size_t widths[Columns] = {};
+    for (const auto& row : rows) {
+        for (std::size_t column = 0; column < Columns; ++column) {
+            widths[column] = std::max(widths[column], row[column].size());
+        }
+    }
+    std::string table;
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t column = 0; column < Columns; ++column) {
+            std::string padding(widths[column] - row[column].size(), ' ');
+            if (column != 0) {
+                line += "  ";
+            }
+            line += column == DocumentsColumn && &row != &rows.front() ? padding + row[column] : row[column] + padding;
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        table += line + "\n";
+    }
+    return table;
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
 }
 
 std::string ageText(std::int64_t seconds) {
@@ -168,24 +381,6 @@ std::string isoTime(std::int64_t secondsSince1970) {
                   static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(second / 3600),
                   static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
     return text;
-}
-
-std::string listingLine(const TaskListing& task, std::int64_t now) {
-    std::string line = task.id + "  " + task.state + "  " + ageText(now - task.modified) + "  ";
-    line += task.documents < 0 ? std::string("- documents") : std::to_string(task.documents) + " documents";
-    line += "  ";
-    if (task.lastError != 0) {
-        line += ovs::messagePrefix() + std::to_string(task.lastError) + " " + task.lastErrorText;
-    } else {
-        line += "no error";
-    }
-    if (const std::string* input = parameter(task, "i")) {
-        line += "  " + *input;
-        if (const std::string* output = parameter(task, "o")) {
-            line += " -> " + *output;
-        }
-    }
-    return line;
 }
 
 std::string jsonString(const std::string& text) {
@@ -228,21 +423,43 @@ std::string jsonString(const std::string& text) {
 }
 
 std::string listingJson(const std::vector<TaskListing>& tasks) {
+    static const char* const kinds[] = {"task", "pending", "temporary"};
     if (tasks.empty()) {
         return "[]\n";
     }
     std::string out = "[\n";
     for (std::size_t n = 0; n < tasks.size(); ++n) {
         const TaskListing& task = tasks[n];
-        out += "{\"id\":" + jsonString(task.id) + ",\"state\":" + jsonString(task.state) +
-               ",\"modified\":" + jsonString(isoTime(task.modified)) +
-               ",\"documents\":" + (task.documents < 0 ? std::string("null") : std::to_string(task.documents)) +
-               ",\"lastError\":" + std::to_string(task.lastError) +
-               ",\"lastErrorText\":" + jsonString(task.lastErrorText) + ",\"parameters\":{";
-        for (std::size_t p = 0; p < task.parameters.size(); ++p) {
-            out += (p ? "," : "") + jsonString(task.parameters[p].first) + ":" + jsonString(task.parameters[p].second);
+        const bool readable = task.readError == 0 && task.kind != TaskListing::Kind::Temporary;
+        const bool hasContent = readable && task.state != EmptyState;
+        out += "{\"id\":" + jsonString(task.id) + ",\"kind\":\"" + kinds[static_cast<int>(task.kind)] +
+               "\",\"file\":" + jsonString(ovs::platform::nativePathOf(task.file)) +
+               ",\"state\":" + jsonOrNull(task.kind != TaskListing::Kind::Temporary, jsonString(task.state)) +
+               ",\"stateText\":" + jsonOrNull(task.hasStateText, jsonString(task.stateText)) +
+               ",\"type\":" + jsonOrNull(hasContent, task.isPermissionCheck() ? "\"readpermissions\"" : "\"protect\"") +
+               ",\"modified\":" +
+               (task.modified != TaskListing::UnknownTime ? jsonString(isoTime(task.modified)) : "null") +
+               ",\"documents\":" + jsonOrNull(task.documents >= 0, std::to_string(task.documents)) +
+               ",\"lastError\":" + jsonOrNull(task.lastError != 0, std::to_string(task.lastError)) +
+               ",\"lastErrorText\":" + jsonOrNull(task.lastError != 0, jsonString(task.lastErrorText)) +
+               ",\"readError\":" +
+               jsonOrNull(task.readError != 0, "{\"number\":" + std::to_string(task.readError) +
+                                                   ",\"text\":" + jsonString(task.readErrorText) + "}") +
+               ",\"writer\":" +
+               jsonOrNull(task.writer != 0, "{\"process\":" + std::to_string(task.writer) +
+                                                ",\"running\":" + (task.writerRunning ? "true" : "false") + "}") +
+               ",\"parameters\":";
+        if (hasContent) {
+            out += "{";
+            for (std::size_t p = 0; p < task.parameters.size(); ++p) {
+                out +=
+                    (p ? "," : "") + jsonString(task.parameters[p].first) + ":" + jsonString(task.parameters[p].second);
+            }
+            out += "}";
+        } else {
+            out += "null";
         }
-        out += "},\"file\":" + jsonString(task.file) + "}" + (n + 1 < tasks.size() ? ",\n" : "\n");
+        out += std::string("}") + (n + 1 < tasks.size() ? ",\n" : "\n");
     }
     return out + "]\n";
 }

@@ -71,10 +71,10 @@ TEST(InspectorCommandLine, HelpMistakesAndFoldersGiveTheirLineAndExitCode) {
          false},
         {{"-json", "/folder:" + missing}, 0, "[]\n", false},
         // The folder's name holds a blank; damaged files do not change the exit code.
-        {{"-folder:" + folder.path()}, 0, "Task folder " + shown + ": 1 task file\n1 ", true},
-        {{"/FOLDER:" + folder.path(), "/json"}, 0, "[\n{\"id\":\"1\",\"state\":\"damaged\"", true},
+        {{"-folder:" + folder.path()}, 0, "Task folder " + shown + ": 1 task file\nID  STATE    AGE", true},
+        {{"/FOLDER:" + folder.path(), "/json"}, 0, "[\n{\"id\":\"1\",\"kind\":\"task\",\"file\":", true},
         // A Unix path is the host's folder (natively; under Wine the same path in Windows form).
-        {{"-folder:" + shown}, 0, "Task folder " + shown + ": 1 task file\n1 ", true},
+        {{"-folder:" + shown}, 0, "Task folder " + shown + ": 1 task file\nID  STATE    AGE", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.back());

@@ -31,26 +31,41 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> snapshot(const
 
 } // namespace
 
-TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouched) {
+TEST(TaskListing, EachKindOfEntryIsListedOldestFirstAndTheFolderStaysUntouched) {
     TaskTestFolder folder;
+    const std::string self = std::to_string(GetCurrentProcessId());
+    // No process has this id: Linux and Windows ids stay far below it.
+    const std::string ended = "4000000000";
+    using Kind = TaskListing::Kind;
     struct Case {
-        const char* name;
+        std::string name;
         std::string content;
+        Kind kind;
         const char* state;
+        const char* stateText; // null: no State entry was read
         std::int64_t documents;
         std::int32_t lastError;
-        const char* lastErrorText;
+        std::int32_t readError;
+        const char* readErrorText;
+        std::uint32_t writer;
+        bool writerRunning;
     } const cases[] = {
         // clang-format off
-        {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n", "Error", 2, ovs::msg::EncryptionErrors, "There were errors while encrypting a document"},
-        {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", "Request", -1, 0, ""},
-        {"Task44.ovc", "", "empty", -1, 0, ""},
-        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", "Finished", 3, 0, ""},
-        {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", "invalid", -1, 0, ""},
-        {"Task43.ovc", Header + "[Task]\r\nState=Error\r\nLastError=3999\r\n", "Error", -1, 3999, ""},
-        {"Task7.ovc", "not a task file", "damaged", -1, ovs::msg::RegistryNameNotFound, "\"ORVA-SYSTEMS Control File\" in registration not found"},
-        {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", "damaged", -1, ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)"},
-        {"Task9.ovc", taskHeader("2.00"), "damaged", -1, ovs::msg::BadVersion, "file has bad version 200"},
+        {"Task5.ovc", Header + "[Task]\r\nState=Error\r\nWholeNumberOfProcessedDocuments=2\r\nLastError=3505\r\n", Kind::Task, "Error", "Error", 2, ovs::msg::EncryptionErrors, 0, "", 0, false},
+        {"Task40.ovc", Header + "[Task]\r\nState=Request\r\n", Kind::Task, "Request", "Request", -1, 0, 0, "", 0, false},
+        {"Task44.ovc", "", Kind::Task, "empty", nullptr, -1, 0, 0, "", 0, false},
+        {"Task41.ovc", Header + "[Task]\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=3\r\n", Kind::Task, "Finished", "Finished", 3, 0, 0, "", 0, false},
+        {"Task42.ovc", Header + "[Task]\r\nState=accepted\r\n", Kind::Task, "invalid", "accepted", -1, 0, 0, "", 0, false},
+        {"Task45.ovc", Header + "[Task]\r\nId=45\r\n", Kind::Task, "invalid", nullptr, -1, 0, 0, "", 0, false},
+        {"Task43.ovc", Header + "[Task]\r\nState=Error\r\nLastError=3999\r\n", Kind::Task, "Error", "Error", -1, 3999, 0, "", 0, false},
+        {"Task7.ovc", "not a task file", Kind::Task, "damaged", nullptr, -1, 0, ovs::msg::RegistryNameNotFound, "\"ORVA-SYSTEMS Control File\" in registration not found", 0, false},
+        {"Task8.ovc", "[ORVA-SYSTEMS Control File]\r\nGuid={00000000-0000-1100-8000-0000C06B5162}\r\n", Kind::Task, "damaged", nullptr, -1, 0, ovs::msg::FileCorrupt, "file is corrupt (bad file type GUID)", 0, false},
+        {"Task9.ovc", taskHeader("2.00"), Kind::Task, "damaged", nullptr, -1, 0, ovs::msg::BadVersion, "file has bad version 200", 0, false},
+        // A request its run is still writing, and one whose run has ended before publishing it.
+        {"Task46.ovc." + self + "-0.pending", Header + "[Task]\r\nState=Request\r\n[Parameter]\r\ni=C:\\a.pdf\r\n", Kind::Pending, "Request", "Request", -1, 0, 0, "", GetCurrentProcessId(), true},
+        {"Task47.ovc." + ended + "-1.pending", Header + "[Task]\r\nState=Request\r\n", Kind::Pending, "Request", "Request", -1, 0, 0, "", 4000000000u, false},
+        // A writer's temporary copy, left behind when it ended: its content is not read.
+        {".Task48.ovc.~" + ended + "-0.tmp", "[Task", Kind::Temporary, "", nullptr, -1, 0, 0, "", 4000000000u, false},
     };
     // clang-format on
     const auto base = fs::file_time_type::clock::now() - std::chrono::hours(1);
@@ -66,34 +81,136 @@ TEST(TaskListing, EachKindOfTaskFileIsListedOldestFirstAndTheFolderStaysUntouche
 
     ASSERT_EQ(std::size(cases), tasks.size());
     for (std::size_t n = 0; n < tasks.size(); ++n) {
-        SCOPED_TRACE(cases[n].name);
-        EXPECT_EQ(folder.file(cases[n].name), tasks[n].file);
-        EXPECT_EQ(cases[n].state, tasks[n].state);
-        EXPECT_EQ(cases[n].documents, tasks[n].documents);
-        EXPECT_EQ(cases[n].lastError, tasks[n].lastError);
-        if (cases[n].lastErrorText[0] != '\0' || cases[n].lastError == 0) {
-            EXPECT_EQ(cases[n].lastErrorText, tasks[n].lastErrorText);
-        }
+        const Case& c = cases[n];
+        SCOPED_TRACE(c.name);
+        const std::size_t idAt = c.name[0] == '.' ? 5 : 4;
+        EXPECT_EQ(folder.file(c.name), tasks[n].file);
+        EXPECT_EQ(c.name.substr(idAt, c.name.find(".ovc") - idAt), tasks[n].id);
+        EXPECT_EQ(c.kind, tasks[n].kind);
+        EXPECT_EQ(c.state, tasks[n].state);
+        EXPECT_EQ(c.stateText != nullptr, tasks[n].hasStateText);
+        EXPECT_EQ(c.stateText ? c.stateText : "", tasks[n].stateText);
+        EXPECT_EQ(c.documents, tasks[n].documents);
+        EXPECT_EQ(c.lastError, tasks[n].lastError);
+        EXPECT_EQ(c.readError, tasks[n].readError);
+        EXPECT_EQ(c.readErrorText, tasks[n].readErrorText);
+        EXPECT_EQ(c.writer, tasks[n].writer);
+        EXPECT_EQ(c.writerRunning, tasks[n].writerRunning);
+        EXPECT_NE(TaskListing::UnknownTime, tasks[n].modified);
     }
     EXPECT_EQ(before, snapshot(folder)); // nothing written, created (no lock or temporary file) or removed
-    ovs::setMessagePrefix("OV");         // as the inspector's application sets it
-    EXPECT_EQ("5  Error  1h 00m  2 documents  OV3505 There were errors while encrypting a document",
-              listingLine(tasks[0], tasks[0].modified + 3600));
+    // A file that cannot be opened has no time either.
+    TaskListing gone = readTaskListing(folder.file("Task99.ovc"));
+    EXPECT_EQ(DamagedState, gone.state);
+    EXPECT_EQ(TaskListing::UnknownTime, gone.modified);
+    EXPECT_NE(0, gone.readError);
 }
 
-TEST(TaskListing, JsonCarriesParametersEscapedTimesInIso8601AndAges) {
-    TaskTestFolder folder;
-    folder.write("Task12.ovc", Header + "[Task]\r\nId=12\r\nState=Finished\r\nWholeNumberOfProcessedDocuments=1\r\n"
-                                        "[Parameter]\r\ni=C:\\in\\\"a b\".pdf\r\no=C:\\out\r\nperm=\x01\tX\x1f\r\n");
-    std::vector<TaskListing> tasks = listTaskFolder(folder.path());
-    ASSERT_EQ(1u, tasks.size());
-    tasks[0].modified = 1796520589; // fixed for the comparison
-    const std::string escapedFile = std::regex_replace(folder.file("Task12.ovc"), std::regex("\\\\"), "\\\\");
-    EXPECT_EQ("[\n{\"id\":\"12\",\"state\":\"Finished\",\"modified\":\"2026-12-06T01:29:49Z\",\"documents\":1,"
-              "\"lastError\":0,\"lastErrorText\":\"\",\"parameters\":{\"i\":\"C:\\\\in\\\\\\\"a b\\\".pdf\","
-              "\"o\":\"C:\\\\out\",\"perm\":\"\\u0001\\tX\\u001f\"},\"file\":\"" +
-                  escapedFile + "\"}\n]\n",
-              listingJson(tasks));
+namespace {
+
+// One entry of each kind the table and the JSON show differently, with fixed times.
+std::vector<TaskListing> sampleListing(std::int64_t now) {
+    std::vector<TaskListing> tasks(6);
+    tasks[0].id = "4711";
+    tasks[0].file = "C:\\t\\Task4711.ovc";
+    tasks[0].state = "Error";
+    tasks[0].hasStateText = true;
+    tasks[0].stateText = "Error";
+    tasks[0].modified = now - 7500;
+    tasks[0].documents = 1;
+    tasks[0].lastError = 3505;
+    tasks[0].lastErrorText = "There were errors while encrypting a document";
+    tasks[0].parameters = {{"i", "C:\\docs\\*.pdf"}, {"o", "C:\\out"}};
+    tasks[1].id = "12";
+    tasks[1].file = "C:\\t\\Task12.ovc";
+    tasks[1].state = "Request";
+    tasks[1].hasStateText = true;
+    tasks[1].stateText = "Request";
+    tasks[1].modified = now - 35;
+    tasks[1].parameters = {{"i", "C:\\in\\a.pdf"}, {"readpermissions", ""}};
+    tasks[2].id = "5";
+    tasks[2].file = "C:\\t\\Task5.ovc";
+    tasks[2].state = "invalid";
+    tasks[2].hasStateText = true;
+    tasks[2].stateText = "acc\x1b]0;owned\x07";
+    tasks[2].modified = now - 60;
+    tasks[2].parameters = {{"perm", "\x1b[2J"}};
+    tasks[3].id = "7";
+    tasks[3].file = "C:\\t\\Task7.ovc";
+    tasks[3].state = "damaged";
+    tasks[3].readError = 1004;
+    tasks[3].readErrorText = "cannot open file C:\\t\\Task7.ovc";
+    tasks[4].kind = TaskListing::Kind::Pending;
+    tasks[4].id = "9";
+    tasks[4].file = "C:\\t\\Task9.ovc.4242-0.pending";
+    tasks[4].state = "Request";
+    tasks[4].hasStateText = true;
+    tasks[4].stateText = "Request";
+    tasks[4].modified = now;
+    tasks[4].writer = 4242;
+    tasks[4].parameters = {{"i", "C:\\b.pdf"}, {"o", "C:\\out"}};
+    tasks[5].kind = TaskListing::Kind::Temporary;
+    tasks[5].id = "9";
+    tasks[5].file = "C:\\t\\.Task9.ovc.~4242-0.tmp";
+    tasks[5].modified = now - 90000;
+    tasks[5].writer = 4242;
+    tasks[5].writerRunning = true;
+    return tasks;
+}
+
+} // namespace
+
+TEST(TaskListing, TheTableAlignsItsColumnsUnderAHeaderRowAndEscapesControlCharacters) {
+    ovs::setMessagePrefix("OV"); // as the inspector's application sets it
+    const std::int64_t now = 1796520589;
+    // clang-format off
+    EXPECT_EQ(
+        "ID    STATE                            AGE      DOCUMENTS  TYPE              ERROR                                                 INPUT -> OUTPUT\n"
+        "4711  Error                            2h 05m           1  protection        OV3505 There were errors while encrypting a document  C:\\docs\\*.pdf -> C:\\out\n"
+        "12    Request                          35s                 permission check                                                        C:\\in\\a.pdf\n"
+        "5     invalid: acc\\x1b]0;owned\\x07     1m 00s              protection\n"
+        "7     damaged                          unknown                               OV1004 cannot open file C:\\t\\Task7.ovc\n"
+        "9     pending (writer 4242 ended)      0s                  protection                                                              C:\\b.pdf -> C:\\out\n"
+        "9     temporary (writer 4242 running)  1d 01h\n",
+        listingTable(sampleListing(now), now));
+    // clang-format on
+    EXPECT_EQ("", listingTable({}, now));
+    struct Title {
+        std::vector<TaskListing::Kind> kinds;
+        const char* title;
+    } const titles[] = {
+        {{}, "Task folder /t\\x1b: no task files"},
+        {{TaskListing::Kind::Task}, "Task folder /t\\x1b: 1 task file"},
+        {{TaskListing::Kind::Task, TaskListing::Kind::Task, TaskListing::Kind::Pending},
+         "Task folder /t\\x1b: 2 task files, 1 pending request"},
+        {{TaskListing::Kind::Pending, TaskListing::Kind::Pending, TaskListing::Kind::Temporary},
+         "Task folder /t\\x1b: no task files, 2 pending requests, 1 temporary file"},
+        {{TaskListing::Kind::Temporary, TaskListing::Kind::Temporary},
+         "Task folder /t\\x1b: no task files, 2 temporary files"},
+    };
+    for (const Title& t : titles) {
+        std::vector<TaskListing> tasks(t.kinds.size());
+        for (std::size_t n = 0; n < tasks.size(); ++n) {
+            tasks[n].kind = t.kinds[n];
+        }
+        EXPECT_EQ(t.title, listingTitle("/t\x1b", tasks));
+    }
+}
+
+TEST(TaskListing, JsonCarriesStableNamesNullForTheUnknownAndParametersEscaped) {
+    const std::int64_t now = 1796520589;
+    // clang-format off
+    EXPECT_EQ(
+        "[\n"
+        "{\"id\":\"4711\",\"kind\":\"task\",\"file\":\"C:\\\\t\\\\Task4711.ovc\",\"state\":\"Error\",\"stateText\":\"Error\",\"type\":\"protect\",\"modified\":\"2026-12-05T23:24:49Z\",\"documents\":1,\"lastError\":3505,\"lastErrorText\":\"There were errors while encrypting a document\",\"readError\":null,\"writer\":null,\"parameters\":{\"i\":\"C:\\\\docs\\\\*.pdf\",\"o\":\"C:\\\\out\"}},\n"
+        "{\"id\":\"12\",\"kind\":\"task\",\"file\":\"C:\\\\t\\\\Task12.ovc\",\"state\":\"Request\",\"stateText\":\"Request\",\"type\":\"readpermissions\",\"modified\":\"2026-12-06T01:29:14Z\",\"documents\":null,\"lastError\":null,\"lastErrorText\":null,\"readError\":null,\"writer\":null,\"parameters\":{\"i\":\"C:\\\\in\\\\a.pdf\",\"readpermissions\":\"\"}},\n"
+        "{\"id\":\"5\",\"kind\":\"task\",\"file\":\"C:\\\\t\\\\Task5.ovc\",\"state\":\"invalid\",\"stateText\":\"acc\\u001b]0;owned\\u0007\",\"type\":\"protect\",\"modified\":\"2026-12-06T01:28:49Z\",\"documents\":null,\"lastError\":null,\"lastErrorText\":null,\"readError\":null,\"writer\":null,\"parameters\":{\"perm\":\"\\u001b[2J\"}},\n"
+        "{\"id\":\"7\",\"kind\":\"task\",\"file\":\"C:\\\\t\\\\Task7.ovc\",\"state\":\"damaged\",\"stateText\":null,\"type\":null,\"modified\":null,\"documents\":null,\"lastError\":null,\"lastErrorText\":null,\"readError\":{\"number\":1004,\"text\":\"cannot open file C:\\\\t\\\\Task7.ovc\"},\"writer\":null,\"parameters\":null},\n"
+        "{\"id\":\"9\",\"kind\":\"pending\",\"file\":\"C:\\\\t\\\\Task9.ovc.4242-0.pending\",\"state\":\"Request\",\"stateText\":\"Request\",\"type\":\"protect\",\"modified\":\"2026-12-06T01:29:49Z\",\"documents\":null,\"lastError\":null,\"lastErrorText\":null,\"readError\":null,\"writer\":{\"process\":4242,\"running\":false},\"parameters\":{\"i\":\"C:\\\\b.pdf\",\"o\":\"C:\\\\out\"}},\n"
+        "{\"id\":\"9\",\"kind\":\"temporary\",\"file\":\"C:\\\\t\\\\.Task9.ovc.~4242-0.tmp\",\"state\":null,\"stateText\":null,\"type\":null,\"modified\":\"2026-12-05T00:29:49Z\",\"documents\":null,\"lastError\":null,\"lastErrorText\":null,\"readError\":null,\"writer\":{\"process\":4242,\"running\":true},\"parameters\":null}\n"
+        "]\n",
+        listingJson(sampleListing(now)));
+    // clang-format on
     EXPECT_EQ("[]\n", listingJson({}));
     EXPECT_EQ("\"\\\"\\\\\\b\\f\\n\\r\\u007f\"", jsonString("\"\\\b\f\n\r\x7f"));
     EXPECT_EQ("2000-02-29T23:59:59Z", isoTime(951868799));
@@ -103,6 +220,7 @@ TEST(TaskListing, JsonCarriesParametersEscapedTimesInIso8601AndAges) {
              {-5, "0s"}, {59, "59s"}, {60, "1m 00s"}, {3599, "59m 59s"}, {3660, "1h 01m"}, {90000, "1d 01h"}}) {
         EXPECT_EQ(text, ageText(seconds)) << seconds;
     }
+    EXPECT_EQ("a\\x00b\\x1f\\x7f\\x1b[2J\xe9", printable(std::string("a\0b\x1f\x7f\x1b[2J\xe9", 10)));
 }
 
 // The writes of a running job (the tool's request, entry by entry, then the plug-in's state
@@ -124,22 +242,32 @@ TEST(TaskListing, AFolderBeingWrittenByARunningJobIsListedEveryTime) {
     });
     // A request appears complete, under its name only once written. Natively every later write
     // replaces the file at once; Windows rewrites it in place, so a listing may catch a file
-    // emptied or half written (damaged).
+    // emptied or half written (damaged). Before that, it is a pending request, caught at any
+    // point of its writing, and the writes natively go through a writer's temporary file.
     const std::set<std::string> allowed =
         ovs::platform::isPosixSubstitute()
             ? std::set<std::string>{"Request", "Accepted", "Finished"}
             : std::set<std::string>{"Request", "Accepted", "Finished", "invalid", EmptyState, DamagedState};
+    const std::set<std::string> allowedPending = {"Request", "invalid", EmptyState, DamagedState};
     int listings = 0;
     while (!done || listings == 0) {
         for (const TaskListing& task : listTaskFolder(folder.path())) {
-            EXPECT_EQ(1u, allowed.count(task.state)) << task.state << " " << task.lastErrorText;
+            if (task.kind == TaskListing::Kind::Task) {
+                EXPECT_EQ(1u, allowed.count(task.state)) << task.state << " " << task.readErrorText;
+            } else if (task.kind == TaskListing::Kind::Pending) {
+                EXPECT_EQ(1u, allowedPending.count(task.state)) << task.state << " " << task.readErrorText;
+            }
+            if (task.kind != TaskListing::Kind::Task) {
+                EXPECT_EQ(GetCurrentProcessId(), task.writer) << task.file;
+            }
         }
         ++listings;
     }
     job.join();
     std::vector<TaskListing> tasks = listTaskFolder(folder.path());
-    EXPECT_EQ(20u, tasks.size());
+    EXPECT_EQ(20u, tasks.size()); // nothing pending or temporary is left
     for (const TaskListing& task : tasks) {
+        EXPECT_EQ(TaskListing::Kind::Task, task.kind);
         EXPECT_EQ("Finished", task.state);
         EXPECT_EQ(1, task.documents);
     }
