@@ -225,9 +225,9 @@ int ThisApp::processTask() {
     } else if (state == TaskState::Error) {
         out << std::endl << "Task aborted at " << now() << std::endl;
     } else {
-        // The task file could not be read back (deleted, or unreadable): the message says so
-        // and names the file, rather than reporting a state that nobody wrote.
-        throw ovs::Exception(ovs::msg::TaskFileNotAccessible, request.taskFile());
+        // The task file could not be opened at this poll (deleted, or unreadable): the state is
+        // unknown. 3003 belongs to the document count of a task that did finish.
+        throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state");
     }
     restartAcrobatIfDue(request);
     ovs::processCalls().sleep(PollInterval);

@@ -157,7 +157,8 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
     const std::string finished = "\nTask finished at " + DateTimePattern + "\n";
     const std::string notAccepted = "\nTask was not accepted: " + DateTimePattern + "\n";
     const std::string gone = "\n" + quoted(messageOf(msg::AcrobatNotRunning)) + "\n"; // no parentheses
-    const std::string unread = "\n" + quoted(messageOf(msg::TaskFileNotAccessible)) + " \\(\\)\n";
+    // A task file that cannot be opened at a poll leaves the state unknown.
+    const std::string unread = "\n" + quoted(messageOf(msg::FreeFatalError, "Unkown state")) + " \\(Unkown state\\)\n";
     auto missing = [](const char* option, const std::string& usage) {
         return quoted(usage + ("\n" + messageOf(msg::InvalidOption)) + " (Mandatory option '" + option +
                       "' is missing.)\n");
@@ -184,9 +185,9 @@ TEST_F(ThisAppRun, CommandLinesFromOptionSetToTheEndOfTheirTask) {
         {{"-clear:"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}}, // no clear mode without a value
         {{"-f:1", "-p:2", "-k:LS", "-i:C:\\in\\*.pdf", "-o:C:\\out"}, {}, msg::InvalidOption, missing("o", FullUsage), 0, 0, 0, {}},
         {{"-f:abc", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::InvalidOption, missing("f", FullUsage), 0, 0, 0, {}},
-        {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::TaskFileNotAccessible, created + unread, 1, 1, 1, fullNames},
+        {{"-n", "-f:1", "-p:2", "-k:LS", "-o:C:\\out", "-i:C:\\in"}, {}, msg::FreeFatalError, created + unread, 1, 1, 1, fullNames},
         {{"-readpermissions"}, {}, msg::InvalidOption, missing("i", PermissionUsage), 0, 0, 0, {}},
-        {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::TaskFileNotAccessible, extract + unread, 1, 1, 1, checkNames},
+        {{"-f:1", "-readpermissions", "-i:C:\\in\\a.pdf"}, {}, msg::FreeFatalError, extract + unread, 1, 1, 1, checkNames},
         {{"-i:C:\\readpermissions\\a.pdf"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
         {{"-i:C:\\in\\a.pdf", "-readpermissions"}, {}, msg::InvalidOption, missing("readpermissions", PermissionUsage), 0, 0, 0, {}},
         // Arguments with blanks are quoted when the line is joined: a quote before "-i:", "/i:",
