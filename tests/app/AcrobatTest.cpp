@@ -100,9 +100,24 @@ TEST_F(AcrobatControl, ExecutablePathFromAppPathsOrFromTheInstallFolder) {
     EXPECT_EQ("", output());
 }
 
+// Stand-ins for the process calls: WINAPI functions, since a lambda does not convert to the
+// table's stdcall pointers in a 32-bit build.
+BOOL WINAPI failingShellExecuteEx(SHELLEXECUTEINFOA*) {
+    return FALSE;
+}
+
+BOOL WINAPI unexpectedShellExecuteEx(SHELLEXECUTEINFOA*) {
+    ADD_FAILURE() << "launched although Acrobat runs";
+    return FALSE;
+}
+
+BOOL WINAPI failingTerminateProcess(HANDLE, UINT) {
+    return FALSE;
+}
+
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {
     setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
-    calls_.shellExecuteEx = [](SHELLEXECUTEINFOA*) -> BOOL { return FALSE; };
+    calls_.shellExecuteEx = failingShellExecuteEx;
     ovs::ScopedProcessCalls scoped(calls_);
     expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted);
     EXPECT_EQ("Starting acrobat, please wait\n", output());
@@ -119,10 +134,7 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
     auto first = startCopy(folder_, "acrobat.EXE");
     EXPECT_TRUE(Acrobat().isRunning());
     setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
-    calls_.shellExecuteEx = [](SHELLEXECUTEINFOA*) -> BOOL {
-        ADD_FAILURE() << "launched although Acrobat runs";
-        return FALSE;
-    };
+    calls_.shellExecuteEx = unexpectedShellExecuteEx;
     ovs::ScopedProcessCalls scoped(calls_);
     EXPECT_TRUE(Acrobat().start());
     EXPECT_EQ("Acrobat already running\n", output());
@@ -141,7 +153,7 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
 
 TEST_F(AcrobatControl, StopThatCannotTerminateFailsAfterFourTries) {
     auto idle = startCopy(folder_, "Acrobat.exe");
-    calls_.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
+    calls_.terminateProcess = failingTerminateProcess;
     ovs::ScopedProcessCalls scoped(calls_);
     expectError([] { Acrobat().stop(); }, ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
     EXPECT_EQ("\nStopping Acrobat.exe - try 0\n"

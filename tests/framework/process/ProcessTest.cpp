@@ -69,19 +69,32 @@ TEST(Process, FindsByFileNameWhateverTheFolderAndCase) {
     EXPECT_FALSE(Process(current.name().fileName()).find()) << current.name();
 }
 
+// Stand-ins for the process calls. Functions, not lambdas: the table holds WINAPI (stdcall)
+// pointers, which a lambda does not convert to in a 32-bit build.
+std::vector<DWORD> asked;
+DWORD refused;
+
+HANDLE WINAPI recordingOpenProcess(DWORD access, BOOL inherit, DWORD id) {
+    asked.push_back(access);
+    return access == refused ? nullptr : OpenProcess(access, inherit, id);
+}
+
+HANDLE WINAPI refusingOpenProcess(DWORD, BOOL, DWORD) {
+    return nullptr;
+}
+
+BOOL WINAPI failingTerminateProcess(HANDLE, UINT) {
+    return FALSE;
+}
+
 TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     ShownIdle idle("OvsRights.exe");
     ASSERT_TRUE(idle.started());
     Process process("OvsRights.exe");
     ASSERT_TRUE(process.find());
 
-    static std::vector<DWORD> asked;
-    static DWORD refused;
     ovs::ProcessCalls calls = ovs::systemProcessCalls();
-    calls.openProcess = [](DWORD access, BOOL inherit, DWORD id) -> HANDLE {
-        asked.push_back(access);
-        return access == refused ? nullptr : OpenProcess(access, inherit, id);
-    };
+    calls.openProcess = recordingOpenProcess;
     ovs::ScopedProcessCalls scoped(calls);
     refused = 0;
     EXPECT_TRUE(process.isRunning());
@@ -90,7 +103,7 @@ TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     refused = PROCESS_QUERY_INFORMATION;
     EXPECT_TRUE(process.isRunning());
     EXPECT_EQ((std::vector<DWORD>{PROCESS_QUERY_INFORMATION, PROCESS_QUERY_LIMITED_INFORMATION}), asked);
-    calls.openProcess = [](DWORD, BOOL, DWORD) -> HANDLE { return nullptr; };
+    calls.openProcess = refusingOpenProcess;
     ovs::ScopedProcessCalls noAccess(calls);
     EXPECT_FALSE(process.isRunning());
 }
@@ -101,7 +114,7 @@ TEST(Process, TerminateEndsTheFoundProcessWithoutWaitingAndReportsAFailure) {
     Process process("OvsVictim.exe");
     {
         ovs::ProcessCalls calls = ovs::systemProcessCalls();
-        calls.terminateProcess = [](HANDLE, UINT) -> BOOL { return FALSE; };
+        calls.terminateProcess = failingTerminateProcess;
         ovs::ScopedProcessCalls scoped(calls);
         EXPECT_FALSE(process.terminate());
         EXPECT_TRUE(process.isRunning());
