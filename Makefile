@@ -93,13 +93,13 @@ test-native:
 	@cmake --build --preset native-release -j $(JOBS) --target FraskPdfCmd Acrobat >/dev/null
 	@rm -f build/native/ctest-junit.xml
 	@OVS_RELEASE_BIN_DIR=$(CURDIR)/build/native-release/bin \
-	  flock $(ACROBAT_LOCK) ctest --preset native --output-junit $(CURDIR)/build/native/ctest-junit.xml
+	  flock -o $(ACROBAT_LOCK) ctest --preset native --output-junit $(CURDIR)/build/native/ctest-junit.xml
 
 # The prefix's wineserver outlives the tests and would hold their output open: end it.
 test-wine:
 	@echo "=== Windows x64 tests under Wine"
 	@rm -rf build/win64/test-results; mkdir -p build/win64/test-results
-	@rc=0; flock $(ACROBAT_LOCK) ctest --preset win64 --output-junit $(CURDIR)/build/win64/test-results/ctest-junit.xml || rc=$$?; \
+	@rc=0; flock -o $(ACROBAT_LOCK) ctest --preset win64 --output-junit $(CURDIR)/build/win64/test-results/ctest-junit.xml || rc=$$?; \
 	WINEPREFIX=$(CURDIR)/build/win64/wineprefix wineserver -k 2>/dev/null; \
 	exit $$rc
 
@@ -111,7 +111,7 @@ test-wine32:
 	@if ! reason=$$(sh tools/wow64-probe.sh $(WINE32_UNAVAILABLE)); then \
 	  echo "not run: $$reason"; echo "$$reason" >build/win32/test-results/NOT-RUN; exit 0; \
 	fi; \
-	rc=0; flock $(ACROBAT_LOCK) ctest --preset win32 --output-junit $(CURDIR)/build/win32/test-results/ctest-junit.xml || rc=$$?; \
+	rc=0; flock -o $(ACROBAT_LOCK) ctest --preset win32 --output-junit $(CURDIR)/build/win32/test-results/ctest-junit.xml || rc=$$?; \
 	WINEPREFIX=$(CURDIR)/build/win32/wineprefix wineserver -k 2>/dev/null; \
 	exit $$rc
 
@@ -134,7 +134,7 @@ coverage: deps
 	@cmake --build --preset coverage -j $(JOBS)
 	@find build/coverage -name '*.gcda' -delete
 	@rc=0; for s in platform framework app e2e; do \
-	  flock $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
+	  flock -o $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
 	    { echo "$$s tests failed (build/coverage/$$s.log)"; rc=1; }; \
 	done; \
 	gcovr --root . --gcov-ignore-parse-errors --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
