@@ -201,6 +201,43 @@ TEST_F(PrivateProfileWriteTest, ReportsNamesThatCannotBeWritten) {
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr));
 }
 
+TEST_F(PrivateProfileWriteTest, AFileHeldByAHandleIsWrittenAndReadOnlyWhereTheHandleSharesIt) {
+    // The profile functions open the file for a moment, as any other opener: a write needs the
+    // holder to share reading and writing, a read needs it to share reading.
+    const struct {
+        DWORD access, share;
+        bool writes, reads;
+    } rows[] = {{GENERIC_READ, FILE_SHARE_READ, false, true},
+                {GENERIC_READ, FILE_SHARE_WRITE, false, false},
+                {GENERIC_WRITE, FILE_SHARE_READ, false, true},
+                {GENERIC_WRITE, FILE_SHARE_WRITE, false, false},
+                {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, false, true},
+                {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, false, false},
+                {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, true, true},
+                {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true, true},
+                {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true, true},
+                {FILE_READ_ATTRIBUTES, 0, true, true}};
+    const std::string content = "[s]\r\nk=1\r\n";
+    for (const auto& c : rows) {
+        SCOPED_TRACE(&c - rows);
+        writeBytes(content);
+        HANDLE held = CreateFileA(path().c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        char value[8];
+        std::memset(value, bufferSentinel, sizeof value);
+        EXPECT_EQ(c.reads ? 1u : 2u, GetPrivateProfileStringA("s", "k", "no", value, sizeof value, path().c_str()));
+        EXPECT_STREQ(c.reads ? "1" : "no", value);
+        BOOL written = FALSE;
+        const DWORD error = lastErrorOf([&] { written = WritePrivateProfileStringA("s", "k", "2", path().c_str()); });
+        EXPECT_EQ(c.writes, written != FALSE);
+        if (!c.writes) {
+            EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), error);
+        }
+        CloseHandle(held);
+        EXPECT_EQ(c.writes ? "[s]\r\nk=2\r\n" : content, readBytes().value_or("(none)"));
+    }
+}
+
 TEST_F(PrivateProfileWriteTest, RefusesToChangeAReadOnlyFile) {
     if (ovs::platform::isWine()) {
         GTEST_SKIP() << "Wine run by the superuser, as here, writes read-only files";

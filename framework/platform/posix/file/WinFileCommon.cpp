@@ -34,12 +34,46 @@ bool sameFile(const OpenFileKey& a, const OpenFileKey& b) {
     return a.device == b.device && a.inode == b.inode;
 }
 
+// The access that FILE_SHARE_READ, FILE_SHARE_WRITE and FILE_SHARE_DELETE govern. Executing
+// counts as reading; GENERIC_ALL holds all three. A handle with none of them (attributes only,
+// FILE_READ_ATTRIBUTES, FILE_WRITE_ATTRIBUTES) neither hinders nor is hindered.
 bool reads(DWORD access) {
-    return (access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) != 0;
+    return (access & (GENERIC_READ | GENERIC_EXECUTE | GENERIC_ALL | FILE_READ_DATA | FILE_EXECUTE)) != 0;
 }
 
 bool writes(DWORD access) {
     return (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
+}
+
+bool deletes(DWORD access) {
+    return (access & (GENERIC_ALL | DELETE)) != 0;
+}
+
+bool sharedAccess(DWORD access) {
+    return reads(access) || writes(access) || deletes(access);
+}
+
+// True when a handle with one access and sharing and another with the other cannot both be open:
+// each one's access must be shared by the other.
+bool conflict(DWORD access, DWORD share, DWORD otherAccess, DWORD otherShare) {
+    if (!sharedAccess(access) || !sharedAccess(otherAccess)) {
+        return false;
+    }
+    auto allowedBy = [](DWORD wanted, DWORD sharing) {
+        return (!reads(wanted) || (sharing & FILE_SHARE_READ)) && (!writes(wanted) || (sharing & FILE_SHARE_WRITE)) &&
+               (!deletes(wanted) || (sharing & FILE_SHARE_DELETE));
+    };
+    return !allowedBy(access, otherShare) || !allowedBy(otherAccess, share);
+}
+
+// True when an entry of the table (the lock held) conflicts with this access and sharing.
+bool refusedLocked(const ShareTable& table, const OpenFileKey& key, DWORD access, DWORD share) {
+    for (const ShareEntry& entry : table.entries) {
+        if (sameFile(entry.key, key) && conflict(access, share, entry.access, entry.share)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -102,21 +136,17 @@ void fillFindData(const struct stat& info, const std::string& name, WIN32_FIND_D
 bool shareTableAdd(const OpenFileKey& key, DWORD access, DWORD share, const void* owner) {
     ShareTable& table = shareTable();
     std::lock_guard<std::mutex> lock(table.mutex);
-    for (const ShareEntry& entry : table.entries) {
-        // Handles without data access (attributes only) neither hinder nor are hindered.
-        if (!sameFile(entry.key, key) || !(reads(access) || writes(access)) ||
-            !(reads(entry.access) || writes(entry.access))) {
-            continue;
-        }
-        if ((reads(access) && !(entry.share & FILE_SHARE_READ)) ||
-            (writes(access) && !(entry.share & FILE_SHARE_WRITE)) ||
-            (reads(entry.access) && !(share & FILE_SHARE_READ)) ||
-            (writes(entry.access) && !(share & FILE_SHARE_WRITE))) {
-            return false;
-        }
+    if (refusedLocked(table, key, access, share)) {
+        return false;
     }
     table.entries.push_back(ShareEntry{key, access, share, owner});
     return true;
+}
+
+bool shareTableRefuses(const OpenFileKey& key, DWORD access, DWORD share) {
+    ShareTable& table = shareTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    return refusedLocked(table, key, access, share);
 }
 
 void shareTableRemove(const void* owner) {
@@ -126,11 +156,14 @@ void shareTableRemove(const void* owner) {
 }
 
 bool shareTableBlocksDelete(const OpenFileKey& key) {
+    return shareTableRefuses(key, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+bool shareTableHolds(const OpenFileKey& key) {
     ShareTable& table = shareTable();
     std::lock_guard<std::mutex> lock(table.mutex);
     for (const ShareEntry& entry : table.entries) {
-        if (sameFile(entry.key, key) && (reads(entry.access) || writes(entry.access)) &&
-            !(entry.share & FILE_SHARE_DELETE)) {
+        if (sameFile(entry.key, key) && sharedAccess(entry.access)) {
             return true;
         }
     }

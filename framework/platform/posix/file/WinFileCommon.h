@@ -38,7 +38,14 @@ struct OpenFileKey {
 // sharing forbids an existing handle's access): then false, nothing recorded.
 bool shareTableAdd(const OpenFileKey& key, DWORD access, DWORD share, const void* owner);
 void shareTableRemove(const void* owner);
+// True when an opening with this access and sharing would be refused, as shareTableAdd
+// decides, without recording one: the private-profile functions and the renames open the
+// file only for a moment, as Windows' own implementations do.
+bool shareTableRefuses(const OpenFileKey& key, DWORD access, DWORD share);
 // True when some handle of this process holds the file without FILE_SHARE_DELETE.
 bool shareTableBlocksDelete(const OpenFileKey& key);
+// True when some handle of this process holds the file with any data or delete access: a
+// rename onto it is refused (ERROR_ACCESS_DENIED), as Windows refuses to replace a file in use.
+bool shareTableHolds(const OpenFileKey& key);
 
 } // namespace ovs::posix

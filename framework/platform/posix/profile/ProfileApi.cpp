@@ -193,6 +193,9 @@ DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefa
         if (std::optional<std::string_view> value = profile->value(trimSpaces(lpAppName), trimSpaces(lpKeyName))) {
             return copyString(withoutQuotes(*value), lpReturnedString, nSize);
         }
+        // A value not found in a file that exists: Windows (7 and later) reports the default
+        // with ERROR_FILE_NOT_FOUND, as for a missing file.
+        SetLastError(ERROR_FILE_NOT_FOUND);
     }
     return copyString(effectiveDefault(lpDefault), lpReturnedString, nSize);
 }
@@ -213,7 +216,9 @@ DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD 
     thread_local std::string lines; // its buffer serves the next call
     lines.clear();
     if (std::shared_ptr<const ProfileText> profile = readProfile(lpFileName)) {
-        profile->sectionLines(trimSpaces(lpAppName), lines);
+        if (!profile->sectionLines(trimSpaces(lpAppName), lines)) {
+            SetLastError(ERROR_FILE_NOT_FOUND); // a section missing from a file that exists
+        }
     }
     return copyList(lines, lpReturnedString, nSize);
 }

@@ -1,5 +1,6 @@
 // POSIX substitute: the cache of the last private-profile file read.
 #include "platform/posix/profile/ProfileCache.h"
+#include "platform/posix/file/WinFileCommon.h"
 
 #include <mutex>
 #include <string>
@@ -38,6 +39,17 @@ bool stateFrom(const struct stat& status, FileState& state) {
     }
     state = {status.st_dev, status.st_ino, status.st_size, nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
     return true;
+}
+
+// True, with ERROR_SHARING_VIOLATION as the last error, when a handle of this process holds the
+// file without sharing it for reading: Windows opens the file for each call (reading, sharing
+// reads and writes) and falls back to the default when that opening is refused.
+bool heldFromReading(const FileState& state) {
+    if (shareTableRefuses({state.device, state.inode}, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return true;
+    }
+    return false;
 }
 
 bool stateOf(const std::string& path, FileState& state) {
@@ -85,6 +97,9 @@ std::shared_ptr<const ProfileText> readProfileCached(const ProfileLocation& loca
     }
     FileState state;
     if (keptText && stateOf(location.unixPath, state) && state == keptState) {
+        if (heldFromReading(state)) {
+            return nullptr;
+        }
         SetLastError(ERROR_SUCCESS);
         return keptText;
     }
@@ -97,6 +112,9 @@ std::shared_ptr<const ProfileText> readProfileCached(const ProfileLocation& loca
         return nullptr;
     }
     const bool known = stateFrom(status, state);
+    if (known && heldFromReading(state)) {
+        return nullptr;
+    }
     auto profile = std::make_shared<const ProfileText>(std::move(text));
     std::lock_guard<std::mutex> guard(kept.lock);
     if (known && settledAt(state, now)) {

@@ -3,6 +3,7 @@
 #include "platform/posix/base/AtomicRewrite.h"
 #include "platform/posix/base/FileEncoding.h"
 #include "platform/posix/base/KernelObjects.h"
+#include "platform/posix/file/WinFileCommon.h"
 #include "platform/posix/file/ZPath.h"
 
 #include <cerrno>
@@ -103,6 +104,13 @@ bool updateProfile(const ProfileLocation& location, const std::function<void(Pro
 
     std::string bytes;
     if (exists) {
+        // Windows opens the file for reading and writing, sharing both: a handle of this
+        // process that does not share them refuses the write (ERROR_SHARING_VIOLATION).
+        if (shareTableRefuses({status.st_dev, status.st_ino}, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return false;
+        }
         if (!fileMayBeRewritten(target, status)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;

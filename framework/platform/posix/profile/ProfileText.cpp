@@ -9,8 +9,10 @@ namespace {
 
 const char* const lineEnd = "\r\n";
 
+// A NUL byte is a blank too: a file written with its C string's terminator ends in a line that
+// holds only the NUL, and Windows lists no such line among a section's lines.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\0';
 }
 
 std::string_view trimBlanks(std::string_view text) {

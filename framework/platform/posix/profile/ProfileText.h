@@ -12,7 +12,7 @@ namespace ovs::posix {
 
 // How lines are read:
 // - a line ends at CR LF, at a lone LF or at a lone CR; the last line may have no line end;
-// - blanks (space, tab, vertical tab) before the first character are ignored;
+// - blanks (space, tab, vertical tab, NUL) before the first character are ignored;
 // - "[" starts a section header; the name runs to the first "]" (or to the line end when
 //   there is none) with blanks trimmed; text after the "]" is ignored;
 // - ";" starts a comment, which no lookup ever finds;
