@@ -96,8 +96,15 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
     EXPECT_STREQ("C", name);
     EXPECT_EQ(1u, size);
     RegCloseKey(middle);
-    // A missing key fails and nulls the result.
+    // A path with a leading backslash is a bad path name, whether opened or created.
     HKEY result = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExA(HKEY_CURRENT_USER, ("\\" + path_).c_str(), 0, KEY_READ, &result));
+    EXPECT_EQ(nullptr, result);
+    EXPECT_EQ(ERROR_BAD_PATHNAME,
+              RegCreateKeyExA(key_, "\\Lead", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &result, nullptr));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(key_, "Lead", 0, KEY_READ, &result));
+    // A missing key fails and nulls the result.
+    result = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(key_, "Missing", 0, KEY_READ, &result));
     EXPECT_EQ(nullptr, result);
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(key_, "Missing\\Deeper", 0, KEY_READ, &result));
@@ -159,27 +166,44 @@ TEST_F(RegistryConformance, SizesOfShortBuffersNullDataAndMissingValues) {
     set(key_, {"Blob", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8, 9}});
     const char text[] = "abc"; // without its NUL, which the registry counts
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key_, "t", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 3));
+    const char unterminated[] = "abcX"; // "abc" kept without a NUL
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key_, "raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), 3));
+    // bytes: the buffer's first bytes afterwards ("" when not looked at); the size reported
+    // is checked for every case, the type where the value exists.
     const struct {
         const char* name;
         DWORD bufferSize;
         bool withData;
         LSTATUS status;
         DWORD type, reported;
-    } cases[] = {{"Text", 3, true, ERROR_MORE_DATA, REG_SZ, 6},     {"Text", 6, true, ERROR_SUCCESS, REG_SZ, 6},
-                 {"Text", 0, false, ERROR_SUCCESS, REG_SZ, 6},      {"TEXT", 100, false, ERROR_SUCCESS, REG_SZ, 6},
-                 {"Blob", 8, true, ERROR_MORE_DATA, REG_BINARY, 9}, {"Blob", 0, true, ERROR_MORE_DATA, REG_BINARY, 9},
-                 {"Blob", 9, true, ERROR_SUCCESS, REG_BINARY, 9},   {"t", 0, false, ERROR_SUCCESS, REG_SZ, 4},
-                 {"Missing", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}, {nullptr, 0, false, ERROR_FILE_NOT_FOUND, 0, 0},
+        std::string bytes = "";
+    } cases[] = {{"Text", 3, true, ERROR_MORE_DATA, REG_SZ, 6},
+                 {"Text", 6, true, ERROR_SUCCESS, REG_SZ, 6, std::string("hello\0\xCC", 7)},
+                 {"Text", 0, false, ERROR_SUCCESS, REG_SZ, 6},
+                 {"TEXT", 100, false, ERROR_SUCCESS, REG_SZ, 6},
+                 {"Blob", 8, true, ERROR_MORE_DATA, REG_BINARY, 9},
+                 {"Blob", 0, true, ERROR_MORE_DATA, REG_BINARY, 9},
+                 {"Blob", 9, true, ERROR_SUCCESS, REG_BINARY, 9},
+                 {"t", 0, false, ERROR_SUCCESS, REG_SZ, 4},
+                 // A text without its NUL gets one where the buffer has room; the size stays.
+                 {"raw", 4, true, ERROR_SUCCESS, REG_SZ, 3, std::string("abc\0\xCC", 5)},
+                 {"raw", 3, true, ERROR_SUCCESS, REG_SZ, 3, "abc\xCC"},
+                 // A missing value: a size asked alone is set to 0, beside a buffer it stays.
+                 {"Missing", 7, false, ERROR_FILE_NOT_FOUND, 0, 0},
+                 {"Missing", 7, true, ERROR_FILE_NOT_FOUND, 0, 7, "\xCC"},
+                 {nullptr, 0, false, ERROR_FILE_NOT_FOUND, 0, 0},
                  {"", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.name ? c.name : "(null)") << " " << c.bufferSize);
-        BYTE buffer[16] = {};
+        BYTE buffer[16];
+        std::memset(buffer, 0xCC, sizeof buffer);
         DWORD type = 0, size = c.bufferSize;
         EXPECT_EQ(c.status, RegQueryValueExA(key_, c.name, nullptr, &type, c.withData ? buffer : nullptr, &size));
         if (c.status != ERROR_FILE_NOT_FOUND) {
             EXPECT_EQ(c.type, type);
-            EXPECT_EQ(c.reported, size);
         }
+        EXPECT_EQ(c.reported, size);
+        EXPECT_EQ(c.bytes, std::string(reinterpret_cast<const char*>(buffer), c.bytes.size()));
     }
     // The default value, set through a null name, reads through an empty one.
     set(key_, {nullptr, REG_SZ, bytesOf("dflt")});
@@ -225,10 +249,39 @@ TEST_F(RegistryConformance, SubKeysEnumerateInNameOrderRegardlessOfCaseValuesInW
     EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(key_, 3, name, &size, nullptr, nullptr, nullptr, nullptr));
     size = 2;
     EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(key_, 0, small, &size, nullptr, nullptr, nullptr, nullptr));
-    size = sizeof name;
-    dataSize = 2;
-    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(key_, 0, name, &size, nullptr, nullptr, data, &dataSize));
-    EXPECT_EQ(4u, dataSize);
+
+    // "a1" = "one" with a buffer too small for the name, the data or both: ERROR_MORE_DATA. The
+    // type and the data's size are set in every case; a name that does not fit leaves its
+    // length, and data that does not fit leaves the name, its length and the data. Where only
+    // the name is too small, Windows writes the data (older versions leave it) and may write a
+    // cut name: both are accepted.
+    const struct {
+        DWORD nameSize, dataSize;
+        bool nameKept, dataWritten;
+    } overflows[] = {{2, 2, true, false}, {2, 16, false, true}, {16, 2, true, false}};
+    for (const auto& c : overflows) {
+        SCOPED_TRACE(testing::Message() << "name " << c.nameSize << " data " << c.dataSize);
+        std::memset(name, 'x', sizeof name);
+        std::memset(data, 'x', sizeof data);
+        size = c.nameSize;
+        dataSize = c.dataSize;
+        type = 1234;
+        EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(key_, 0, name, &size, nullptr, &type, data, &dataSize));
+        EXPECT_EQ(c.nameSize, size);
+        EXPECT_EQ(DWORD(REG_SZ), type);
+        EXPECT_EQ(4u, dataSize);
+        const std::string nameAfter(name, 4), dataAfter(reinterpret_cast<const char*>(data), 4);
+        if (c.nameKept) {
+            EXPECT_EQ("xxxx", nameAfter);
+        } else {
+            EXPECT_TRUE(nameAfter == "xxxx" || nameAfter == std::string("a\0xx", 4)) << nameAfter;
+        }
+        if (c.dataWritten) {
+            EXPECT_TRUE(dataAfter == std::string("one\0", 4) || dataAfter == "xxxx") << dataAfter;
+        } else {
+            EXPECT_EQ("xxxx", dataAfter);
+        }
+    }
 }
 
 TEST_F(RegistryConformance, WritersAtTheSameTimeKeepEachOthersKeys) {
@@ -283,6 +336,7 @@ TEST_F(RegistryConformance, DeletionAccessRightsAndUnknownHandles) {
     HKEY doomed = create(key_, "Doomed");
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Doomed"));
     EXPECT_EQ(ERROR_KEY_DELETED, querySize(doomed, "x"));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegFlushKey(doomed));
     const BYTE one[] = {1, 0, 0, 0};
     EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExA(doomed, "x", 0, REG_DWORD, one, 4));
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(doomed));

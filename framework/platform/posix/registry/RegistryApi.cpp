@@ -63,6 +63,12 @@ bool keepableName(const char* name) {
     return name == nullptr || std::strpbrk(name, "\r\n") == nullptr;
 }
 
+// A sub-key path that starts with "\\" is refused by Windows with ERROR_BAD_PATHNAME, when
+// opening and when creating, below a root as below any open key.
+bool badSubKeyPath(const char* subKey) {
+    return subKey != nullptr && subKey[0] == '\\';
+}
+
 bool asksForWrite(REGSAM access) {
     return (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | MAXIMUM_ALLOWED)) != 0;
 }
@@ -75,7 +81,9 @@ HKEY newHandle(HKEY root, const std::string& path, REGSAM access) {
     return static_cast<HKEY>(ovs::posix::registerHandle(std::make_unique<OpenRegistryKey>(root, path, kept)));
 }
 
-// Copies a value out as RegQueryValueExA does.
+// Copies a value out as RegQueryValueExA does. A text value (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) stored without its terminating NUL gets one after its data when the buffer has
+// room for it; the size reported stays the stored one.
 LSTATUS copyValue(const RegistryValue& value, LPDWORD type, LPBYTE data, LPDWORD dataSize) {
     if (type != nullptr) {
         *type = value.type;
@@ -87,6 +95,10 @@ LSTATUS copyValue(const RegistryValue& value, LPDWORD type, LPBYTE data, LPDWORD
             result = ERROR_MORE_DATA;
         } else if (size > 0) {
             std::memcpy(data, value.data.data(), size);
+            bool text = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
+            if (text && *dataSize > size && value.data.back() != 0) {
+                data[size] = 0;
+            }
         }
     }
     if (dataSize != nullptr) {
@@ -127,7 +139,7 @@ LSTATUS readKey(HKEY key, REGSAM right,
     if (!resolve(key, ref)) {
         return ERROR_INVALID_HANDLE;
     }
-    if ((ref.access & right) == 0) {
+    if (right != 0 && (ref.access & right) == 0) {
         return ERROR_ACCESS_DENIED;
     }
     FILETIME written{};
@@ -153,6 +165,9 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
     if (!resolve(key, ref)) {
         return ERROR_INVALID_HANDLE;
     }
+    if (badSubKeyPath(subKey)) {
+        return ERROR_BAD_PATHNAME;
+    }
     std::string path = childPath(ref.path, subKey);
     RegistryText hive(ovs::posix::registryRootName(ref.root));
     if (LONG status = ovs::posix::readRegistryRoot(ref.root, hive); status != ERROR_SUCCESS) {
@@ -177,6 +192,9 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
     KeyRef ref;
     if (!resolve(key, ref)) {
         return ERROR_INVALID_HANDLE;
+    }
+    if (badSubKeyPath(subKey)) {
+        return ERROR_BAD_PATHNAME;
     }
     if (!keepableName(subKey)) {
         return ERROR_INVALID_PARAMETER;
@@ -222,7 +240,13 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
     }
     return readKey(key, KEY_QUERY_VALUE, [&](const KeyRef&, RegistryText&, RegistryKeyData& found, const FILETIME&) {
         RegistryValue* value = found.findValue(nameOf(valueName));
-        return value == nullptr ? ERROR_FILE_NOT_FOUND : copyValue(*value, type, data, dataSize);
+        if (value == nullptr) {
+            if (data == nullptr && dataSize != nullptr) {
+                *dataSize = 0; // a size asked for alone is 0; beside a buffer it stays
+            }
+            return LSTATUS(ERROR_FILE_NOT_FOUND);
+        }
+        return copyValue(*value, type, data, dataSize);
     });
 }
 
@@ -291,8 +315,20 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameS
             return LSTATUS(ERROR_NO_MORE_ITEMS);
         }
         const RegistryValue& value = found.values[index];
-        LSTATUS status = copyName(value.name, valueName, valueNameSize);
-        return status != ERROR_SUCCESS ? status : copyValue(value, type, data, dataSize);
+        if (valueName == nullptr || valueNameSize == nullptr) {
+            return LSTATUS(ERROR_INVALID_PARAMETER);
+        }
+        // Windows checks both buffers before it writes either. A name that does not fit is not
+        // written (nor its length), but the type, the data's size and data that fits are; data
+        // that does not fit leaves the name, its length and the data as they were.
+        const bool nameFits = value.name.size() < *valueNameSize;
+        const bool dataFits = data == nullptr || value.data.size() <= *dataSize;
+        LSTATUS status = copyValue(value, type, dataFits ? data : nullptr, dataSize);
+        if (!nameFits || !dataFits) {
+            return LSTATUS(ERROR_MORE_DATA);
+        }
+        copyName(value.name, valueName, valueNameSize);
+        return status;
     });
 }
 
@@ -339,8 +375,10 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
 }
 
 LSTATUS RegFlushKey(HKEY key) {
-    KeyRef ref;
-    return resolve(key, ref) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    // Every change is in the root's file already; only a key deleted since it was opened
+    // (ERROR_KEY_DELETED) or an unknown handle fails.
+    return readKey(
+        key, 0, [](const KeyRef&, RegistryText&, RegistryKeyData&, const FILETIME&) { return LSTATUS(ERROR_SUCCESS); });
 }
 
 LSTATUS RegCloseKey(HKEY key) {
