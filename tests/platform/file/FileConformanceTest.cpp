@@ -21,11 +21,16 @@ const DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
 TEST(FileConformance, DispositionsOnAMissingAndAnExistingFile) {
     // lastError is checked where Windows defines it (the sentinel: only when the call fails);
     // after is the file's content afterwards (nullptr: no file).
+    // CREATE_ALWAYS replaces an existing file even for a handle that may not write;
+    // TRUNCATE_EXISTING asks for GENERIC_WRITE itself (FILE_WRITE_DATA does not do), as
+    // CreateFileA's documentation says of it. Wine 8 opens and empties the file regardless.
     const struct {
         DWORD disposition;
         bool exists, succeeds;
         DWORD lastError;
         const char* after;
+        DWORD access = readWrite;
+        unsigned wine = WineSame;
     } rows[] = {{CREATE_NEW, false, true, lastErrorSentinel, ""},
                 {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
                 {CREATE_ALWAYS, false, true, 0, ""},
@@ -35,19 +40,27 @@ TEST(FileConformance, DispositionsOnAMissingAndAnExistingFile) {
                 {OPEN_ALWAYS, false, true, 0, ""},
                 {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
                 {TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                {TRUNCATE_EXISTING, true, true, lastErrorSentinel, ""}};
+                {TRUNCATE_EXISTING, true, true, lastErrorSentinel, ""},
+                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "", GENERIC_READ},
+                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "", 0},
+                {TRUNCATE_EXISTING, true, false, ERROR_INVALID_PARAMETER, "old", GENERIC_READ, WineAll},
+                {TRUNCATE_EXISTING, true, false, ERROR_INVALID_PARAMETER, "old", FILE_WRITE_DATA, WineAll}};
     for (const auto& c : rows) {
-        SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << (c.exists ? " on old" : " on none"));
+        SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << (c.exists ? " on old" : " on none")
+                                        << " access " << std::hex << c.access);
         InPrivateFolder here;
         if (c.exists) {
             here.makeFile("f.txt", "old");
         }
         HANDLE file = INVALID_HANDLE_VALUE;
-        const DWORD error = lastErrorOf([&] { file = open(here.folder() / "f.txt", readWrite, 0, c.disposition); });
-        EXPECT_EQ(c.succeeds, file != INVALID_HANDLE_VALUE);
-        EXPECT_EQ(c.succeeds && c.lastError == lastErrorSentinel ? error : c.lastError, error);
+        const DWORD error = lastErrorOf([&] { file = open(here.folder() / "f.txt", c.access, 0, c.disposition); });
+        const std::string id = "disposition_" + std::to_string(c.disposition) + "_access_" + std::to_string(c.access);
+        expectPart(c.wine, WineReturn, id, "opened", c.succeeds, file != INVALID_HANDLE_VALUE);
+        expectPart(c.wine, WineLastError, id, "last error",
+                   c.succeeds && c.lastError == lastErrorSentinel ? error : c.lastError, error);
         EXPECT_TRUE(file == INVALID_HANDLE_VALUE || CloseHandle(file));
-        EXPECT_EQ(c.after != nullptr ? c.after : "(none)", here.exists("f.txt") ? here.content("f.txt") : "(none)");
+        expectPart(c.wine, WineFile, id, "content", std::string(c.after != nullptr ? c.after : "(none)"),
+                   here.exists("f.txt") ? here.content("f.txt") : std::string("(none)"));
         // In a folder that does not exist every disposition fails alike.
         EXPECT_TRUE(failsWith(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND,
                               [&] { return open(here.folder() / "missing\\f.txt", readWrite, 0, c.disposition); }));
@@ -57,8 +70,16 @@ TEST(FileConformance, DispositionsOnAMissingAndAnExistingFile) {
 TEST(FileConformance, FoldersAreNoFilesAndTrailingDotsAndSpacesAreDropped) {
     InPrivateFolder here;
     here.makeFolder("sub");
-    EXPECT_TRUE(failsWith(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED,
-                          [&] { return open(here.folder() / "sub", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }));
+    // Windows refuses a folder with 5 for every disposition, CREATE_NEW too; Wine 8 answers
+    // CREATE_NEW with ERROR_FILE_EXISTS.
+    for (DWORD disposition : {OPEN_EXISTING, CREATE_NEW}) {
+        HANDLE folder = INVALID_HANDLE_VALUE;
+        const DWORD error =
+            lastErrorOf([&] { folder = open(here.folder() / "sub", GENERIC_READ, FILE_SHARE_READ, disposition); });
+        EXPECT_EQ(INVALID_HANDLE_VALUE, folder) << disposition;
+        expectPart(disposition == CREATE_NEW ? WineLastError : WineSame, WineLastError, "folder_CREATE_NEW",
+                   "last error", DWORD(ERROR_ACCESS_DENIED), error);
+    }
     HANDLE file = open(here.folder() / "name.txt. .", GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
@@ -74,7 +95,15 @@ TEST(FileConformance, ASecondOpenWhileTheFirstIsHeld) {
                 {GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, FILE_SHARE_READ, false},
                 {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ, FILE_SHARE_READ, false},
                 {readWrite, FILE_SHARE_READ | FILE_SHARE_WRITE, readWrite, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
-                {FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true}};
+                {FILE_READ_ATTRIBUTES, 0, GENERIC_READ, 0, true},
+                // Deleting is shared by FILE_SHARE_DELETE, executing counts as reading.
+                {DELETE, 0, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
+                {GENERIC_READ, FILE_SHARE_READ, DELETE, FILE_SHARE_READ, false},
+                {DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, DELETE, FILE_SHARE_DELETE, true},
+                {GENERIC_EXECUTE, 0, GENERIC_READ, FILE_SHARE_READ, false},
+                {GENERIC_EXECUTE, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
+                {FILE_EXECUTE, FILE_SHARE_WRITE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+                {GENERIC_READ, FILE_SHARE_READ, FILE_EXECUTE, FILE_SHARE_READ, true}};
     InPrivateFolder here;
     here.makeFile("f.txt", "x");
     const std::string path = here.folder() / "f.txt";
@@ -100,6 +129,10 @@ TEST(FileConformance, ASecondOpenWhileTheFirstIsHeld) {
     CloseHandle(held);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_FALSE(here.exists("f.txt"));
+    // An empty name is a path that cannot be found.
+    EXPECT_TRUE(failsWith(FALSE, ERROR_PATH_NOT_FOUND, [] { return DeleteFileA(""); }));
+    EXPECT_TRUE(failsWith(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND,
+                          [] { return open("", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }));
 }
 
 TEST(FileConformance, WriteReadSeekCutAndStampOneHandle) {
@@ -217,39 +250,60 @@ TEST(PathLengthConformance, PathsOfMaxPathCharactersOrMoreAreRefused) {
 
 TEST(MoveConformance, ResultLastErrorAndBothNamesAfterwards) {
     // MoveFileExA from a.txt ("new") onto b.txt, which holds "old", is a folder or is missing.
+    // held: a handle of this process on a.txt ("source") or b.txt ("target") during the move,
+    // with the access and sharing given. Renaming needs the source's FILE_SHARE_DELETE; a target
+    // held open is not replaced at all.
     const struct {
         const char* target; // "file", "folder", "none", "missing-folder" (b.txt in a missing folder)
         DWORD flags;
         DWORD lastError;         // 0: succeeds
         const char* targetAfter; // content of b.txt afterwards; nullptr: not a file
         bool sourceExists = true;
-    } rows[] = {{"none", 0, 0, "new"},
-                {"file", 0, ERROR_ALREADY_EXISTS, "old"},
-                {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
-                {"file", MOVEFILE_REPLACE_EXISTING, 0, "new"},
-                {"folder", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED, nullptr},
-                {"missing-folder", 0, ERROR_PATH_NOT_FOUND, nullptr},
-                {"none", 0, ERROR_FILE_NOT_FOUND, nullptr, false}};
+        const char* held = nullptr;
+        DWORD heldAccess = 0, heldShare = 0;
+    } rows[] = {
+        {"none", 0, 0, "new"},
+        {"file", 0, ERROR_ALREADY_EXISTS, "old"},
+        {"folder", 0, ERROR_ALREADY_EXISTS, nullptr},
+        {"file", MOVEFILE_REPLACE_EXISTING, 0, "new"},
+        {"folder", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED, nullptr},
+        {"missing-folder", 0, ERROR_PATH_NOT_FOUND, nullptr},
+        {"none", 0, ERROR_FILE_NOT_FOUND, nullptr, false},
+        {"file", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED, "old", true, "target", GENERIC_READ, FILE_SHARE_READ},
+        {"none", 0, ERROR_SHARING_VIOLATION, nullptr, true, "source", DELETE, 0},
+        {"none", 0, ERROR_SHARING_VIOLATION, nullptr, true, "source", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE},
+        {"none", 0, 0, "new", true, "source", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+        // A file moved onto its own name: nothing happens, and that succeeds.
+        {"self", 0, 0, "new"}};
     for (const auto& c : rows) {
         SCOPED_TRACE(&c - rows);
         InPrivateFolder here;
         if (c.sourceExists) {
             here.makeFile("a.txt", "new");
         }
-        const std::string target = c.target == std::string("missing-folder") ? "no\\b.txt" : "b.txt";
+        const std::string target = c.target == std::string("missing-folder") ? "no\\b.txt"
+                                   : c.target == std::string("self")         ? "a.txt"
+                                                                             : "b.txt";
         if (c.target == std::string("file")) {
             here.makeFile("b.txt", "old");
         } else if (c.target == std::string("folder")) {
             here.makeFolder("b.txt");
         }
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.held != nullptr) {
+            held = open(here.folder() / (c.held == std::string("source") ? "a.txt" : "b.txt"), c.heldAccess,
+                        c.heldShare, OPEN_EXISTING);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        }
         BOOL moved = FALSE;
         const DWORD error = lastErrorOf(
             [&] { moved = MoveFileExA((here.folder() / "a.txt").c_str(), (here.folder() / target).c_str(), c.flags); });
+        EXPECT_TRUE(held == INVALID_HANDLE_VALUE || CloseHandle(held));
         EXPECT_EQ(c.lastError == 0, moved != FALSE);
         EXPECT_EQ(c.lastError == 0 ? error : c.lastError, error);
-        EXPECT_EQ(c.lastError != 0 && c.sourceExists, here.exists("a.txt"));
+        EXPECT_EQ((c.lastError != 0 && c.sourceExists) || target == "a.txt", here.exists("a.txt"));
         if (c.targetAfter != nullptr) {
-            EXPECT_EQ(c.targetAfter, here.content("b.txt"));
+            EXPECT_EQ(c.targetAfter, here.content(target));
         }
     }
 }

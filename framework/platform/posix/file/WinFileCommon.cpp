@@ -100,7 +100,7 @@ struct timespec timespecFrom(const FILETIME& time) {
 
 bool unixPathOfFileName(LPCSTR fileName, std::string& path) {
     if (fileName == nullptr || *fileName == '\0') {
-        SetLastError(fileName == nullptr ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+        SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
     return unixPathOfFull(fileName, path);

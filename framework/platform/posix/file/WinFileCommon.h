@@ -23,7 +23,8 @@ DWORD attributesOf(const struct stat& info, const std::string& name);
 DWORD hiddenByName(const std::string& name);
 
 // The Unix path of a file name given to CreateFileA, DeleteFileA or GetFileAttributesA: false
-// with their last error for a null name (3), an empty one (2) or one that cannot be a path.
+// with their last error for a null or empty name (3; GetFileAttributesA reports an empty name
+// as 2 itself) or one that cannot be a path.
 bool unixPathOfFileName(LPCSTR fileName, std::string& path);
 
 // Fills a find record from an entry's status and its name.

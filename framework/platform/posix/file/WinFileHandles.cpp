@@ -99,111 +99,192 @@ template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count,
     return succeeded;
 }
 
-} // namespace
+// What CreateFileA is asked for, once its arguments are checked.
+struct OpenRequest {
+    std::string path; // the Unix path
+    DWORD access;
+    DWORD disposition;
+    int flags;          // open(2) flags for the access
+    mode_t permissions; // of a file created
+    bool writes() const { return (flags & O_ACCMODE) != O_RDONLY; }
+    // The dispositions that need the file to exist, and those that empty an existing one.
+    bool needsExisting() const { return disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING; }
+    bool truncates() const { return disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING; }
+};
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
-                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE) {
-    if (creationDisposition < CREATE_NEW || creationDisposition > TRUNCATE_EXISTING) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    int flags = openFlagsFor(desiredAccess) | O_CLOEXEC;
-    bool writes = (flags & O_ACCMODE) != O_RDONLY;
-    if (creationDisposition == TRUNCATE_EXISTING && !writes) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::string path;
-    if (!ovs::posix::unixPathOfFileName(fileName, path)) {
-        return INVALID_HANDLE_VALUE;
-    }
-    if (flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) {
-        flags |= O_DSYNC;
-    }
-    mode_t permissions = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-
+// The file opened for a request: its descriptor and status, and whether it was made new.
+struct Opened {
     int descriptor = -1;
-    struct stat info {};
-    bool existed = false;
-    bool openedAtOnce = false;
-    if (creationDisposition == OPEN_EXISTING && !writes) {
-        // Reading an existing file needs no look beforehand: the status of what was opened
-        // tells a folder apart, and a failed open leaves the errno the status call would have.
-        descriptor = ::open(path.c_str(), flags);
-        existed = descriptor >= 0 && ::fstat(descriptor, &info) == 0;
-        openedAtOnce = existed;
-        if (descriptor >= 0 && (!existed || S_ISDIR(info.st_mode))) {
-            ::close(descriptor);
-            SetLastError(ERROR_ACCESS_DENIED);
-            return INVALID_HANDLE_VALUE;
-        }
-        if (descriptor < 0 && errno == EACCES) {
-            existed = ::stat(path.c_str(), &info) == 0; // the open below decides as before
-        }
-    } else {
-        existed = ::stat(path.c_str(), &info) == 0;
-    }
-    if (existed && descriptor < 0 && S_ISDIR(info.st_mode)) {
-        SetLastError(creationDisposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (existed && creationDisposition != CREATE_NEW && (info.st_mode & S_IWUSR) == 0 &&
-        (writes || creationDisposition == CREATE_ALWAYS)) {
-        SetLastError(ERROR_ACCESS_DENIED); // read-only, also for the superuser
-        return INVALID_HANDLE_VALUE;
-    }
-    if (existed && creationDisposition == CREATE_NEW) {
-        SetLastError(ERROR_FILE_EXISTS);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (!existed && (creationDisposition == OPEN_EXISTING || creationDisposition == TRUNCATE_EXISTING)) {
-        SetLastError(ovs::posix::errorForPath(errno, path));
-        return INVALID_HANDLE_VALUE;
-    }
-
+    struct stat status {};
     bool created = false;
-    if (!existed) {
-        // Created here, or (lost a race) opened as an existing file below.
-        descriptor = ::open(path.c_str(), flags | O_CREAT | O_EXCL, permissions);
-        created = descriptor >= 0;
-        if (descriptor < 0 && (errno != EEXIST || creationDisposition == CREATE_NEW)) {
-            SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ovs::posix::errorForPath(errno, path));
-            return INVALID_HANDLE_VALUE;
-        }
+};
+
+// Checks the arguments; false, with the last error, for an unknown disposition or
+// TRUNCATE_EXISTING without GENERIC_WRITE (87: FILE_WRITE_DATA alone does not do, as Windows
+// asks for the generic right), or a name that cannot be a path.
+bool requestFor(LPCSTR fileName, DWORD access, DWORD disposition, DWORD flagsAndAttributes, OpenRequest& request) {
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+        (disposition == TRUNCATE_EXISTING && (access & GENERIC_WRITE) == 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
     }
-    if (descriptor < 0) {
-        descriptor = ::open(path.c_str(), flags);
-        if (descriptor < 0 && errno == EACCES && (flags & O_ACCMODE) == O_RDONLY &&
-            (desiredAccess & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) == 0) {
-            descriptor = ::open(path.c_str(), O_PATH | O_CLOEXEC); // attributes only
-        }
-        if (descriptor < 0) {
-            SetLastError(ovs::posix::errorForPath(errno, path));
-            return INVALID_HANDLE_VALUE;
-        }
+    if (!ovs::posix::unixPathOfFileName(fileName, request.path)) {
+        return false;
     }
-    struct stat opened = info;
-    if (!openedAtOnce) {
-        ::fstat(descriptor, &opened);
+    request.access = access;
+    request.disposition = disposition;
+    request.flags = openFlagsFor(access) | O_CLOEXEC | ((flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) ? O_DSYNC : 0);
+    request.permissions = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    return true;
+}
+
+// Why the disposition refuses what is at the path (ERROR_SUCCESS when it does not): a folder is
+// never opened as a file (5, also for CREATE_NEW); an existing file is no new one (80); a
+// read-only file is neither written nor replaced (5, also for the superuser); a missing file
+// cannot be opened or emptied (2, or 3 for a missing folder on the way).
+DWORD refusalFor(const OpenRequest& request, bool exists, const struct stat& info, int lookError) {
+    if (!exists) {
+        return request.needsExisting() ? ovs::posix::errorForPath(lookError, request.path) : ERROR_SUCCESS;
     }
-    auto object = std::make_unique<FileObject>(descriptor, desiredAccess, S_ISREG(opened.st_mode));
-    if (!ovs::posix::shareTableAdd({opened.st_dev, opened.st_ino}, desiredAccess, shareMode, object.get())) {
+    if (S_ISDIR(info.st_mode)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (request.disposition == CREATE_NEW) {
+        return ERROR_FILE_EXISTS;
+    }
+    bool readOnly = (info.st_mode & S_IWUSR) == 0;
+    return readOnly && (request.writes() || request.disposition == CREATE_ALWAYS) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+}
+
+// Takes the status of the file opened; false, with the last error, when it cannot be had.
+bool statusTaken(Opened& opened) {
+    if (::fstat(opened.descriptor, &opened.status) != 0) {
+        SetLastError(ovs::posix::errorFromErrno(errno));
+        return false;
+    }
+    return true;
+}
+
+// Opens an existing file. A handle without read or write access (attributes only, or DELETE)
+// also opens a file that may not be read.
+bool openExisting(const OpenRequest& request, Opened& opened) {
+    opened.descriptor = ::open(request.path.c_str(), request.flags);
+    if (opened.descriptor < 0 && errno == EACCES && !request.writes() && (request.access & ReadAccess) == 0) {
+        opened.descriptor = ::open(request.path.c_str(), O_PATH | O_CLOEXEC);
+    }
+    if (opened.descriptor < 0) {
+        SetLastError(ovs::posix::errorForPath(errno, request.path));
+        return false;
+    }
+    return statusTaken(opened);
+}
+
+// Reading an existing file needs no look beforehand: the status of what was opened tells a
+// folder apart, and a failed open leaves the errno a look would have left. True when it
+// decided (opened, or refused with the last error set); false when the general way decides.
+bool openedForReadingAtOnce(const OpenRequest& request, Opened& opened, bool& succeeded) {
+    if (request.disposition != OPEN_EXISTING || request.writes()) {
+        return false;
+    }
+    opened.descriptor = ::open(request.path.c_str(), request.flags);
+    if (opened.descriptor < 0) {
+        if (errno == EACCES) {
+            return false; // a file that may not be read: the general way decides
+        }
+        SetLastError(ovs::posix::errorForPath(errno, request.path));
+        succeeded = false;
+        return true;
+    }
+    succeeded = ::fstat(opened.descriptor, &opened.status) == 0 && !S_ISDIR(opened.status.st_mode);
+    if (!succeeded) {
+        ::close(opened.descriptor);
+        opened.descriptor = -1;
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return true;
+}
+
+// Opens the file as the request's disposition says; false, with the last error, when refused.
+bool openFor(const OpenRequest& request, Opened& opened) {
+    bool succeeded = false;
+    if (openedForReadingAtOnce(request, opened, succeeded)) {
+        return succeeded;
+    }
+    struct stat info {};
+    bool exists = ::stat(request.path.c_str(), &info) == 0;
+    if (DWORD refusal = refusalFor(request, exists, info, errno); refusal != ERROR_SUCCESS) {
+        SetLastError(refusal);
+        return false;
+    }
+    if (exists) {
+        return openExisting(request, opened);
+    }
+    // Created here, or (another process made it in between) opened as an existing file.
+    opened.descriptor = ::open(request.path.c_str(), request.flags | O_CREAT | O_EXCL, request.permissions);
+    if (opened.descriptor >= 0) {
+        opened.created = true;
+        return statusTaken(opened);
+    }
+    if (errno != EEXIST || request.disposition == CREATE_NEW) {
+        SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ovs::posix::errorForPath(errno, request.path));
+        return false;
+    }
+    return openExisting(request, opened);
+}
+
+// Empties an existing file for CREATE_ALWAYS and TRUNCATE_EXISTING. A handle that may not
+// write (CREATE_ALWAYS with GENERIC_READ or no access at all) still replaces the file, as on
+// Windows: the file is cut through its name.
+bool truncateOpened(const OpenRequest& request, const Opened& opened) {
+    int result = request.writes() ? ::ftruncate(opened.descriptor, 0) : ::truncate(request.path.c_str(), 0);
+    if (result != 0) {
+        SetLastError(ovs::posix::errorFromErrno(errno));
+        return false;
+    }
+    return true;
+}
+
+// Makes the handle of a file opened: recorded in the share table (32 when a handle of this
+// process stands in the way, and a file just created is removed again), emptied where the
+// disposition says, and the last error set: 183 for an existing file CREATE_ALWAYS or
+// OPEN_ALWAYS found, else 0.
+HANDLE handleFor(const OpenRequest& request, DWORD shareMode, Opened& opened) {
+    auto object = std::make_unique<FileObject>(opened.descriptor, request.access, S_ISREG(opened.status.st_mode));
+    if (!ovs::posix::shareTableAdd({opened.status.st_dev, opened.status.st_ino}, request.access, shareMode,
+                                   object.get())) {
         object.reset();
-        if (created) {
-            ::unlink(path.c_str());
+        if (opened.created) {
+            ::unlink(request.path.c_str());
         }
         SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
-    bool truncate = !created && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
-    if (truncate && ::ftruncate(descriptor, 0) != 0) {
-        SetLastError(ovs::posix::errorFromErrno(errno));
+    if (!opened.created && request.truncates() && !truncateOpened(request, opened)) {
         return INVALID_HANDLE_VALUE;
     }
     HANDLE handle = ovs::posix::registerHandle(std::move(object));
-    bool reportExisting = !created && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS);
+    bool reportExisting =
+        !opened.created && (request.disposition == CREATE_ALWAYS || request.disposition == OPEN_ALWAYS);
     SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
+}
+
+} // namespace
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE) {
+    OpenRequest request;
+    if (!requestFor(fileName, desiredAccess, creationDisposition, flagsAndAttributes, request)) {
+        return INVALID_HANDLE_VALUE;
+    }
+    Opened opened;
+    if (!openFor(request, opened)) {
+        if (opened.descriptor >= 0) {
+            ::close(opened.descriptor);
+        }
+        return INVALID_HANDLE_VALUE;
+    }
+    return handleFor(request, shareMode, opened);
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {

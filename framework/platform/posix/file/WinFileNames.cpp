@@ -82,6 +82,15 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
         SetLastError(ovs::posix::errorForPath(errno, from));
         return FALSE;
     }
+    if (from == to) {
+        return TRUE; // a file moved onto its own name stays as it is
+    }
+    // Renaming opens the source for DELETE access: a handle of this process that does not
+    // share deleting refuses it.
+    if (ovs::posix::shareTableBlocksDelete({source.st_dev, source.st_ino})) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
     struct stat target;
     bool targetExists = ::lstat(to.c_str(), &target) == 0;
     if (targetExists && (flags & MOVEFILE_REPLACE_EXISTING) == 0) {
@@ -90,6 +99,10 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
     }
     if (targetExists && (S_ISDIR(target.st_mode) || (S_ISREG(target.st_mode) && (target.st_mode & S_IWUSR) == 0))) {
         SetLastError(ERROR_ACCESS_DENIED); // folders, and read-only files
+        return FALSE;
+    }
+    if (targetExists && ovs::posix::shareTableHolds({target.st_dev, target.st_ino})) {
+        SetLastError(ERROR_ACCESS_DENIED); // a file held open is not replaced, whatever it shares
         return FALSE;
     }
     int result = 0;
@@ -118,6 +131,10 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
     std::string path;
+    if (fileName != nullptr && *fileName == '\0') {
+        SetLastError(ERROR_FILE_NOT_FOUND); // unlike CreateFileA's and DeleteFileA's 3
+        return INVALID_FILE_ATTRIBUTES;
+    }
     if (!ovs::posix::unixPathOfFileName(fileName, path)) {
         return INVALID_FILE_ATTRIBUTES;
     }
