@@ -172,6 +172,21 @@ TEST(FileConformance, WriteReadSeekCutAndStampOneHandle) {
     EXPECT_TRUE(failsWith(INVALID_SET_FILE_POINTER, ERROR_NEGATIVE_SEEK,
                           [&] { return SetFilePointer(file, -1, &high, FILE_BEGIN); }));
 
+    // An OVERLAPPED record's offset says where a transfer starts; the position ends after it.
+    OVERLAPPED at{};
+    at.Offset = 8;
+    ASSERT_TRUE(WriteFile(file, "AB", 2, &count, &at));
+    EXPECT_EQ(10u, SetFilePointer(file, 0, nullptr, FILE_CURRENT));
+    at.Offset = 7;
+    std::memset(buffer, '#', sizeof buffer);
+    ASSERT_TRUE(ReadFile(file, buffer, 2, &count, &at));
+    EXPECT_EQ(2u, count);
+    EXPECT_EQ("7A#", std::string(buffer, 3));
+    EXPECT_EQ(9u, SetFilePointer(file, 0, nullptr, FILE_CURRENT));
+    at.Offset = 12; // beyond the end: nothing to read, which a read at an offset reports
+    EXPECT_TRUE(failsWith(FALSE, ERROR_HANDLE_EOF, [&] { return ReadFile(file, buffer, 2, &count, &at); }));
+    EXPECT_EQ(0u, count);
+
     // SetEndOfFile cuts at the position.
     EXPECT_EQ(4u, SetFilePointer(file, 4, nullptr, FILE_BEGIN));
     EXPECT_TRUE(SetEndOfFile(file));

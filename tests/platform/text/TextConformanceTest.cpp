@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 using ovs::test::failsWith;
@@ -67,6 +68,32 @@ TEST(TextConformance, Utf8RoundTripAndItsFailures) {
         EXPECT_TRUE(failsWith(0, ERROR_INVALID_FLAGS, flagged));
         EXPECT_TRUE(failsWith(0, ERROR_INVALID_FLAGS, wideFlagged));
     }
+}
+
+TEST(TextConformance, AnyNegativeLengthMeansNulTerminatedAndWideTextMayBeUnaligned) {
+    // Lengths below -1 stand for -1 both ways, with the last error left as it was.
+    for (int length : {-1, -2, -1000}) {
+        SCOPED_TRACE(length);
+        wchar_t wide[8] = {};
+        EXPECT_TRUE(failsWith(4, ovs::test::lastErrorSentinel,
+                              [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", length, wide, 8); }));
+        EXPECT_EQ(std::wstring(L"abc\0", 4), std::wstring(wide, 4));
+        char narrow[8] = {};
+        EXPECT_TRUE(failsWith(4, ovs::test::lastErrorSentinel, [&] {
+            return WideCharToMultiByte(CP_UTF8, 0, L"abc", length, narrow, 8, nullptr, nullptr);
+        }));
+        EXPECT_EQ(std::string("abc\0", 4), std::string(narrow, 4));
+    }
+    // Wide text at an odd address, read and written: one byte into a buffer.
+    alignas(8) char storage[32] = {};
+    auto* odd = reinterpret_cast<wchar_t*>(storage + 1);
+    ASSERT_EQ(4, MultiByteToWideChar(CP_UTF8, 0, "x\xC3\xA4y", -1, odd, 8));
+    wchar_t copy[4];
+    std::memcpy(copy, storage + 1, sizeof copy);
+    EXPECT_EQ((std::wstring{L'x', wchar_t(0xE4), L'y', L'\0'}), std::wstring(copy, 4));
+    char back[8] = {};
+    EXPECT_EQ(5, WideCharToMultiByte(CP_UTF8, 0, odd, -1, back, sizeof back, nullptr, nullptr));
+    EXPECT_STREQ("x\xC3\xA4y", back);
 }
 
 TEST(TextConformance, AnsiConversionBothWaysAndWhatIsRefused) {

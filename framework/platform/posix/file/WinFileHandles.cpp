@@ -65,13 +65,25 @@ int openFlagsFor(DWORD access) {
 // Moves `count` bytes with `step` (a read or a write on the descriptor) until all are moved, the
 // file ends or an error stops it; as on Windows, the bytes moved are reported even on failure.
 // A short read of a regular file is its end: it is not asked once more to say so.
-template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, Step step) {
+// With an OVERLAPPED record the transfer starts at its offset, and the file's position is left
+// after the bytes moved, as a handle opened for synchronous use does on Windows; such a read
+// that finds nothing to read fails with ERROR_HANDLE_EOF (a read without one succeeds).
+template <typename Step>
+BOOL transfer(HANDLE handle, bool writing, DWORD count, LPDWORD moved, LPOVERLAPPED overlapped, Step step) {
     FileObject* file = fileAllowing(handle, writing);
     if (moved != nullptr) {
         *moved = 0;
     }
     if (file == nullptr) {
         return FALSE;
+    }
+    if (overlapped != nullptr) {
+        const std::uint64_t offset = (static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset;
+        if (offset > static_cast<std::uint64_t>(INT64_MAX) ||
+            ::lseek(file->descriptor(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
     }
     DWORD total = 0;
     BOOL succeeded = TRUE;
@@ -95,6 +107,10 @@ template <typename Step> BOOL transfer(HANDLE handle, bool writing, DWORD count,
     }
     if (moved != nullptr) {
         *moved = total;
+    }
+    if (succeeded && overlapped != nullptr && !writing && count > 0 && total == 0) {
+        SetLastError(ERROR_HANDLE_EOF); // a read at an offset at or past the end fails
+        return FALSE;
     }
     return succeeded;
 }
@@ -287,16 +303,17 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
     return handleFor(request, shareMode, opened);
 }
 
-BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {
-    return transfer(handle, false, bytesToRead, bytesRead, [buffer](int descriptor, DWORD at, DWORD count) {
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped) {
+    return transfer(handle, false, bytesToRead, bytesRead, overlapped, [buffer](int descriptor, DWORD at, DWORD count) {
         return ::read(descriptor, static_cast<char*>(buffer) + at, count);
     });
 }
 
-BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED) {
-    return transfer(handle, true, bytesToWrite, bytesWritten, [buffer](int descriptor, DWORD at, DWORD count) {
-        return ::write(descriptor, static_cast<const char*>(buffer) + at, count);
-    });
+BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped) {
+    return transfer(handle, true, bytesToWrite, bytesWritten, overlapped,
+                    [buffer](int descriptor, DWORD at, DWORD count) {
+                        return ::write(descriptor, static_cast<const char*>(buffer) + at, count);
+                    });
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod) {

@@ -105,6 +105,22 @@ const LanguageName languageNames[] = {
     {"uk", 0x0422},    {"ro", 0x0418},
 };
 
+// Wide text is handed over at any address: Windows takes a WCHAR pointer that is not aligned
+// to the character's size, so units are read and written byte-wise, never through the pointer.
+WCHAR wideAt(LPCWSTR text, std::size_t index) {
+    WCHAR unit;
+    std::memcpy(&unit, reinterpret_cast<const char*>(text) + index * sizeof(WCHAR), sizeof unit);
+    return unit;
+}
+
+std::size_t wideLengthOf(LPCWSTR text) {
+    std::size_t length = 0;
+    while (wideAt(text, length) != 0) {
+        ++length;
+    }
+    return length;
+}
+
 // The end of both conversions: a size of 0 asks for the length; a buffer too small gets what
 // fits and the call fails with 122, as Windows does.
 template <typename Char> int deliver(const std::basic_string<Char>& out, Char* target, int size) {
@@ -112,7 +128,8 @@ template <typename Char> int deliver(const std::basic_string<Char>& out, Char* t
         return static_cast<int>(out.size());
     }
     const bool fits = out.size() <= static_cast<std::size_t>(size);
-    std::copy_n(out.data(), fits ? out.size() : static_cast<std::size_t>(size), target);
+    std::memcpy(static_cast<void*>(target), out.data(),
+                (fits ? out.size() : static_cast<std::size_t>(size)) * sizeof(Char));
     if (!fits) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
@@ -129,7 +146,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLe
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (wideText == nullptr || wideLength == 0 || wideLength < -1 || multiByteSize < 0 ||
+    if (wideText == nullptr || wideLength == 0 || multiByteSize < 0 ||
         (multiByteSize > 0 && multiByteText == nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -148,11 +165,12 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLe
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
-    std::size_t length = wideLength == -1 ? std::wcslen(wideText) + 1 : static_cast<std::size_t>(wideLength);
+    // Any negative length, not only -1, stands for a NUL-terminated text, as on Windows.
+    std::size_t length = wideLength < 0 ? wideLengthOf(wideText) + 1 : static_cast<std::size_t>(wideLength);
     std::string out;
     bool usedDefault = false;
     for (std::size_t i = 0; i < length; ++i) {
-        char32_t c = static_cast<char32_t>(wideText[i]);
+        char32_t c = static_cast<char32_t>(wideAt(wideText, i));
         if (isScalarValue(c)) {
             appendUtf8(out, c);
         } else if (utf8) {
@@ -179,8 +197,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText, int mu
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (multiByteText == nullptr || multiByteLength == 0 || multiByteLength < -1 || wideSize < 0 ||
-        (wideSize > 0 && wideText == nullptr)) {
+    if (multiByteText == nullptr || multiByteLength == 0 || wideSize < 0 || (wideSize > 0 && wideText == nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -190,7 +207,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteText, int mu
         return 0;
     }
     std::size_t length =
-        multiByteLength == -1 ? std::strlen(multiByteText) + 1 : static_cast<std::size_t>(multiByteLength);
+        multiByteLength < 0 ? std::strlen(multiByteText) + 1 : static_cast<std::size_t>(multiByteLength);
     const auto* bytes = reinterpret_cast<const unsigned char*>(multiByteText);
     std::wstring out;
     for (std::size_t at = 0; at < length;) {
