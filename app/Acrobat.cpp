@@ -8,6 +8,7 @@
 #include "profiling/RegistryKey.h"
 #include "runtime/Console.h"
 #include "runtime/Exception.h"
+#include "runtime/SystemInfo.h"
 
 namespace {
 
@@ -25,12 +26,6 @@ const char* const settingsKey64 =
 const DWORD waitMilliseconds = 2000;
 const int startChecks = 30;
 const int stopAttempts = 4;
-
-// IsWow64Process for this process succeeds and says so; a failing call counts as 32-bit.
-bool onWindows64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 bool isExistingFile(const ovs::FileString& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -57,7 +52,9 @@ Acrobat::Acrobat() = default;
 Acrobat::~Acrobat() = default;
 
 ovs::FileString Acrobat::executablePath() {
-    const bool windows64 = onWindows64();
+    // A 32-bit tool on 64-bit Windows reads the keys a 32-bit installer writes there; a failing
+    // IsWow64Process counts as 32-bit Windows.
+    const bool windows64 = ovs::isWow64Process();
     ovs::FileString path = readRegistryText(windows64 ? appPathKey64 : appPathKey32, "");
     if (isExistingFile(path)) {
         return path;

@@ -4,7 +4,8 @@
 namespace ovs {
 
 ProcessCalls systemProcessCalls() {
-    return ProcessCalls{&::OpenProcess, &::GetExitCodeProcess, &::TerminateProcess, &::ShellExecuteExA, &::Sleep};
+    return ProcessCalls{&::OpenProcess, &::GetExitCodeProcess, &::TerminateProcess, &::ShellExecuteExA,
+                        &::Sleep,       &::IsWow64Process};
 }
 
 ProcessCalls& processCalls() {

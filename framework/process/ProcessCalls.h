@@ -1,7 +1,8 @@
 // The system calls that ovs::Process, the Acrobat control and the tool's run flow make
-// directly (not through the run-time table): one table of function pointers, the only seam
-// for them, so that a test can put a failing TerminateProcess or a Sleep that records
-// instead of waiting in place. Production code never changes it.
+// directly (not through the run-time table), and the one WOW64 query behind
+// ovs::isWow64Process: one table of function pointers, the only seam for them, so that a test
+// can put a failing TerminateProcess, a Sleep that records instead of waiting, or an
+// IsWow64Process with another answer in place. Production code never changes it.
 #pragma once
 #include "platform/Win32.h"
 
@@ -13,6 +14,7 @@ struct ProcessCalls {
     BOOL(WINAPI* terminateProcess)(HANDLE process, UINT exitCode);
     BOOL(WINAPI* shellExecuteEx)(SHELLEXECUTEINFOA* info);
     void(WINAPI* sleep)(DWORD milliseconds);
+    BOOL(WINAPI* isWow64Process)(HANDLE process, PBOOL wow64);
 };
 
 // The calls in use (the system's own unless a test replaced some).

@@ -4,6 +4,7 @@
 #include "MessageNumbers.h"
 #include "profiling/Profiling.h"
 #include "runtime/Exception.h"
+#include "runtime/SystemInfo.h"
 
 #include <cstring>
 
@@ -57,11 +58,6 @@ std::vector<String> enumerateValues(HKEY key) {
 }
 
 } // namespace
-
-bool runsUnderWow64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 RegistryValue RegistryValue::query(HKEY key, const std::string& name, Failure failure) {
     RegistryValue value;
@@ -231,7 +227,7 @@ void TopicWinReg::writeUIntList(const std::string& name, const std::vector<std::
 
 // ---- ProfilingWinReg ------------------------------------------------------------------------
 
-ProfilingWinReg::ProfilingWinReg(std::uint32_t mode) : ProfilingWinReg(mode, runsUnderWow64()) {}
+ProfilingWinReg::ProfilingWinReg(std::uint32_t mode) : ProfilingWinReg(mode, isWow64Process()) {}
 
 ProfilingWinReg::ProfilingWinReg(std::uint32_t mode, bool underWow64) : root_(HKEY_CURRENT_USER) {
     if (underWow64) {

@@ -20,9 +20,6 @@ constexpr DWORD RegistryReadWriteAccess = 0x2001F; // KEY_READ | KEY_WRITE
 constexpr DWORD RegistryView64 = 0x100;            // KEY_WOW64_64KEY
 constexpr DWORD RegistryView32 = 0x200;            // KEY_WOW64_32KEY
 
-// True when this process runs under WOW64 (IsWow64Process; false when that fails).
-bool runsUnderWow64();
-
 // One registry value as read by RegistryValue::query.
 struct RegistryValue {
     // Called when a query fails, with the Windows error code and whether it was the second
@@ -86,7 +83,7 @@ private:
 
 class ProfilingWinReg : public ProfilingImpl {
 public:
-    // mode 2 or 3: the 64-bit view under WOW64, mode 6: the 32-bit view.
+    // mode 2 or 3: the 64-bit view under WOW64 (ovs::isWow64Process), mode 6: the 32-bit view.
     explicit ProfilingWinReg(std::uint32_t mode);
     // The same with the WOW64 answer given instead of asked (the view flags follow it).
     ProfilingWinReg(std::uint32_t mode, bool underWow64);

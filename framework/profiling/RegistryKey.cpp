@@ -4,6 +4,7 @@
 #include "MessageNumbers.h"
 #include "profiling/ProfilingWinReg.h"
 #include "runtime/Exception.h"
+#include "runtime/SystemInfo.h"
 
 #include <vector>
 
@@ -66,7 +67,7 @@ void RegistryKey::open(const std::string& path, bool use32BitView) {
     if (!root) {
         return;
     }
-    const REGSAM access = accessFor(readOnly_, use32BitView, runsUnderWow64());
+    const REGSAM access = accessFor(readOnly_, use32BitView, isWow64Process());
     HKEY key = nullptr;
     LONG result = RegOpenKeyExA(root, subKey.c_str(), 0, access, &key);
     if (result == ERROR_SUCCESS) {

@@ -1,6 +1,7 @@
 // System information and queries.
 #include "runtime/SystemInfo.h"
 #include "platform/Win32.h"
+#include "process/ProcessCalls.h"
 #include "runtime/Singleton.h"
 
 #include <cstdlib>
@@ -26,7 +27,7 @@ bool fileApisAreAnsi() {
 
 bool isWow64Process() {
     BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
+    return processCalls().isWow64Process(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
 }
 
 } // namespace ovs

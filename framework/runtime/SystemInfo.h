@@ -24,7 +24,10 @@ SystemInfoImpl& systemInfo();
 
 // True when the Windows file functions use the ANSI code page (AreFileApisANSI).
 bool fileApisAreAnsi();
-// True when this is a 32-bit process on 64-bit Windows; false when the query fails.
+// True when this is a 32-bit process on 64-bit Windows: IsWow64Process for the current
+// process (through ovs::processCalls) succeeds and says so; false when the query fails. The
+// one WOW64 query of the framework and the tool: registry views and the Wow6432Node keys
+// follow it.
 bool isWow64Process();
 
 } // namespace ovs
