@@ -10,9 +10,11 @@
 #include "VisibleProcesses.h"
 #include "process/ProcessCalls.h"
 #include "runtime/Console.h"
+#include "runtime/SystemInfo.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -28,6 +30,27 @@ using ovs::test::VisibleProcesses;
 
 const char* const appPathKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
 const char* const settingsKey = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+// Their twins, which a 32-bit Acrobat's installer fills on 64-bit Windows.
+const char* const appPathTwin = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const char* const settingsTwin =
+    "SOFTWARE\\Wow6432Node\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+
+BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+BOOL WINAPI runsNatively(HANDLE, PBOOL wow64) {
+    *wow64 = FALSE;
+    return TRUE;
+}
+
+// A query that fails although it wrote TRUE.
+BOOL WINAPI wow64QueryFails(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
 
 class AcrobatControl : public testing::Test {
 protected:
@@ -42,6 +65,9 @@ protected:
         ovs::console().rdbuf(saved_);
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appPathKey);
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, settingsKey);
+        for (const char* key : {appPathTwin, settingsTwin}) {
+            ovs::test::deleteKeyTreeInView(HKEY_LOCAL_MACHINE, "SOFTWARE", std::string(key).substr(9), KEY_WOW64_32KEY);
+        }
     }
     // A copy of the idle program under fileName, started and made visible.
     std::unique_ptr<IdleProcess> startCopy(const TempFolder& folder, const std::string& fileName) {
@@ -113,6 +139,67 @@ BOOL WINAPI unexpectedShellExecuteEx(SHELLEXECUTEINFOA*) {
 
 BOOL WINAPI failingTerminateProcess(HANDLE, UINT) {
     return FALSE;
+}
+
+// Under WOW64 the tool reads the Wow6432Node twins in the 32-bit view, where a 32-bit Acrobat's
+// installer writes (the plain path in its own view); a key only a 64-bit installer wrote is not
+// taken. Without WOW64, and when IsWow64Process fails, the plain keys are read in the program's
+// own view. The WOW64 answer is put in place; under Wine the views are Windows' own (the x64
+// build reaches the 32-bit one through the flag the tool adds), natively the substitute's one
+// view, where Wow6432Node is a key name like any other. A row's fixture is the App Paths value
+// (an existing file) or the install folder C:\A\B, written at the plain path or the twin in
+// one view. App Paths is one key in both views from Windows 7 on (see the registry view
+// conformance test), so only its twin is a case of its own.
+TEST_F(AcrobatControl, UnderWow64TheKeysOfA32BitInstallerAreRead) {
+    enum Where { PlainIn32, PlainIn64, TwinIn32 };
+    struct Case {
+        const char* name;
+        BOOL(WINAPI* answer)(HANDLE, PBOOL);
+        bool appPath; // else the install folder
+        Where where;
+        bool oneView, x64, x86; // found natively, by the x64 build, by the x86 build under WOW64
+    } const cases[] = {
+        // clang-format off
+        {"WOW64: a 32-bit installer's folder", runsUnderWow64, false, PlainIn32, false, true, true},
+        {"WOW64: the twin of the folder", runsUnderWow64, false, TwinIn32, true, true, true},
+        {"WOW64: a 64-bit installer's folder", runsUnderWow64, false, PlainIn64, false, false, false},
+        {"WOW64: the twin of App Paths", runsUnderWow64, true, TwinIn32, true, true, true},
+        {"no WOW64: a 64-bit installer's folder", runsNatively, false, PlainIn64, true, true, false},
+        {"no WOW64: a 32-bit installer's folder", runsNatively, false, PlainIn32, true, false, true},
+        {"failing query: a 64-bit installer's folder", wow64QueryFails, false, PlainIn64, true, true, false},
+        {"failing query: the twin of the folder", wow64QueryFails, false, TwinIn32, false, false, true},
+        // clang-format on
+    };
+    const std::string installed = ovs::test::copyIdleProgram(folder_, "Acrobat.exe");
+    const bool twoViews = ovs::test::registryHasTwoViews();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* key : {appPathKey, settingsKey, appPathTwin, settingsTwin}) {
+            for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+                ovs::test::deleteKeyTreeInView(HKEY_LOCAL_MACHINE, "SOFTWARE", std::string(key).substr(9), view);
+            }
+        }
+        const char* key =
+            c.where == TwinIn32 ? (c.appPath ? appPathTwin : settingsTwin) : (c.appPath ? appPathKey : settingsKey);
+        setMachineValue(key, c.appPath ? "" : "InstallFolder", c.appPath ? installed : "C:\\A\\B", REG_SZ,
+                        c.where == PlainIn64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+        calls_.isWow64Process = c.answer;
+        ovs::ScopedProcessCalls scoped(calls_);
+        const bool found = !twoViews ? c.oneView : sizeof(void*) == 4 ? c.x86 : c.x64;
+        EXPECT_EQ(!found ? "" : c.appPath ? installed : "C:\\A\\Acrobat.exe", std::string(Acrobat().executablePath()));
+    }
+}
+
+// The tool's own WOW64 query with the system's IsWow64Process: true for the 32-bit build on
+// 64-bit Windows, whose environment names the machine's architecture in PROCESSOR_ARCHITEW6432
+// ("WOW64 Implementation Details", Microsoft's Win32 documentation); false for any other build.
+TEST_F(AcrobatControl, TheToolRunsUnderWow64ExactlyAsA32BitProgramOn64BitWindows) {
+    const bool wow64 =
+        !ovs::platform::isPosixSubstitute() && sizeof(void*) == 4 && std::getenv("PROCESSOR_ARCHITEW6432") != nullptr;
+    EXPECT_EQ(wow64, ovs::isWow64Process());
+    if (!wow64) {
+        GTEST_SKIP() << "runs under WOW64 only as the 32-bit Windows build on 64-bit Windows";
+    }
 }
 
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {

@@ -22,16 +22,30 @@ private:
     ScopedVariable variable_{"OVS_REGISTRY_DIR", folder_.native().string()};
 };
 
-// Writes a value under HKEY_LOCAL_MACHINE\keyPath, creating the key: a REG_SZ text with its terminating null, any
-// other type with the bytes as given; view adds KEY_WOW64_32KEY or KEY_WOW64_64KEY.
-inline void setMachineValue(const std::string& keyPath, const char* name, const std::string& bytes, DWORD type = REG_SZ,
-                            REGSAM view = 0) {
+// Writes a value under root\keyPath, creating the key: a REG_SZ text with its terminating null, any other type with
+// the bytes as given; view adds KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+inline void setValue(HKEY root, const std::string& keyPath, const char* name, const std::string& bytes,
+                     DWORD type = REG_SZ, REGSAM view = 0) {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE | view,
-                                             nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr));
     EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.c_str()),
                                             static_cast<DWORD>(bytes.size() + (type == REG_SZ ? 1 : 0))));
     RegCloseKey(key);
+}
+
+// The same under HKEY_LOCAL_MACHINE.
+inline void setMachineValue(const std::string& keyPath, const char* name, const std::string& bytes, DWORD type = REG_SZ,
+                            REGSAM view = 0) {
+    setValue(HKEY_LOCAL_MACHINE, keyPath, name, bytes, type, view);
+}
+
+// True when the registry has a 32-bit and a 64-bit view: on 64-bit Windows, for a 64-bit program
+// and for a 32-bit one under WOW64. The substitute has one, as 32-bit Windows has.
+inline bool registryHasTwoViews() {
+    BOOL wow64 = FALSE;
+    return !ovs::platform::isPosixSubstitute() &&
+           (sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64));
 }
 
 // A key name that no other test run uses.
@@ -62,6 +76,16 @@ inline LSTATUS deleteKeyTree(HKEY parent, const std::string& name) {
     }
     RegCloseKey(key);
     return RegDeleteKeyA(parent, name.c_str());
+}
+
+// Deletes root\parent\name with all it holds in the view given: the parent is opened in that view and the key
+// is reached from it.
+inline void deleteKeyTreeInView(HKEY root, const std::string& parent, const std::string& name, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, parent.c_str(), 0, KEY_READ | KEY_WRITE | DELETE | view, &key) == ERROR_SUCCESS) {
+        deleteKeyTree(key, name);
+        RegCloseKey(key);
+    }
 }
 
 } // namespace ovs::test

@@ -6,10 +6,13 @@
 #include "ProfilingTestSupport.h"
 #include "RegistryTestSupport.h"
 #include "profiling/Profiling.h"
+#include "process/ProcessCalls.h"
 #include "profiling/RegistryKey.h"
+#include "runtime/SystemInfo.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -36,7 +39,7 @@ protected:
 };
 
 TEST_F(ProfilingWinRegTest, SettingsLiveBelowCompanyProductApplicationAndVersionByType) {
-    EXPECT_EQ(0u, store_.viewFlags()); // neither build runs under WOW64
+    EXPECT_EQ(ovs::isWow64Process() ? 0x100u : 0u, store_.viewFlags()); // mode 2: the 64-bit view under WOW64
     EXPECT_EQ(0u, store_.setTopic("T"));
     EXPECT_TRUE(store_.isWritable());
     EXPECT_TRUE(store_.topicExists());
@@ -232,3 +235,112 @@ TEST(RegistryKeyTest, UnknownRootsStayClosedAndMissingKeysRaise1140) {
 }
 
 } // namespace
+
+namespace {
+
+BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+BOOL WINAPI runsNatively(HANDLE, PBOOL wow64) {
+    *wow64 = FALSE;
+    return TRUE;
+}
+
+// A query that fails although it wrote TRUE: it counts as no WOW64 all the same.
+BOOL WINAPI wow64QueryFails(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+} // namespace
+
+// A registry store made through the facade in each mode, with IsWow64Process answering as the
+// row says, writes a value and reads it back; the registry then shows in which view it landed.
+// The machine root (HKEY_LOCAL_MACHINE\SOFTWARE) has two views on 64-bit Windows; the user's
+// (HKEY_CURRENT_USER\SOFTWARE) is one key in both, as "Registry Keys Affected by WOW64"
+// (Microsoft's Win32 documentation) lists it. Under Wine the x64 build reaches both views through
+// the flags the store adds; natively the substitute's one view holds everything.
+TEST(ProfilingWinRegViews, ModesTwoAndThreeUseThe64BitViewModeSixThe32BitOneUnderWow64) {
+    ovs::test::PrivateRegistry registry;
+    const bool twoViews = ovs::test::registryHasTwoViews();
+    const DWORD ownView = sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    using Answer = BOOL(WINAPI*)(HANDLE, PBOOL);
+    struct Row {
+        ovs::ProfilingMode mode;
+        Answer answer;
+        ovs::ProfilingScope scope; // machine or user root
+        DWORD flags;               // the store's view flags
+        DWORD view;                // the view the value lands in; 0: both (a shared key)
+    } const rows[] = {
+        {ovs::ProfilingModeRegistry, runsUnderWow64, ovs::ProfilingScopeMachine, 0x100, KEY_WOW64_64KEY},
+        {ovs::ProfilingModeRegistryMachine, runsUnderWow64, ovs::ProfilingScopeMachine, 0x100, KEY_WOW64_64KEY},
+        {ovs::ProfilingModeRegistry32, runsUnderWow64, ovs::ProfilingScopeMachine, 0x200, KEY_WOW64_32KEY},
+        {ovs::ProfilingModeRegistry, runsNatively, ovs::ProfilingScopeMachine, 0, ownView},
+        {ovs::ProfilingModeRegistry32, runsNatively, ovs::ProfilingScopeMachine, 0, ownView},
+        {ovs::ProfilingModeRegistry32, wow64QueryFails, ovs::ProfilingScopeMachine, 0, ownView},
+        {ovs::ProfilingModeRegistry, runsUnderWow64, ovs::ProfilingScopeUser, 0x100, 0},
+        {ovs::ProfilingModeRegistry32, runsUnderWow64, ovs::ProfilingScopeUser, 0x200, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "mode " << row.mode << ", scope " << row.scope << ", flags " << row.flags);
+        const std::string product = ovs::test::uniqueKeyName("ProfilingView");
+        const HKEY root = row.scope == ovs::ProfilingScopeUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        {
+            ovs::ProcessCalls calls = ovs::systemProcessCalls();
+            calls.isWow64Process = row.answer;
+            ovs::ScopedProcessCalls answer(calls);
+            ovs::Profiling profiling;
+            profiling.mode = row.mode;
+            profiling.setScope(row.scope);
+            ovs::ProfilingImpl* store =
+                row.scope == ovs::ProfilingScopeUser ? profiling.userStore() : profiling.machineStore();
+            ASSERT_NE(nullptr, store);
+            EXPECT_EQ(row.flags, static_cast<ovs::ProfilingWinReg*>(store)->viewFlags());
+            store->setProductKey(product);
+            EXPECT_EQ(0u, profiling.setTopic("T"));
+            EXPECT_EQ(0u, profiling.writeString("Where", "here"));
+            EXPECT_EQ("here", ovs::test::textOf(*store, "Where"));
+            profiling.flush();
+        }
+        const std::string topic = "SOFTWARE\\ORVA-SYSTEMS\\" + product + "\\CurrentVersion\\T";
+        for (DWORD view : {DWORD(KEY_WOW64_32KEY), DWORD(KEY_WOW64_64KEY)}) {
+            const bool seen = !twoViews || row.view == 0 || row.view == view;
+            HKEY key = nullptr;
+            EXPECT_EQ(seen ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND,
+                      RegOpenKeyExA(root, topic.c_str(), 0, KEY_READ | view, &key))
+                << "view " << view;
+            RegCloseKey(key);
+        }
+        for (DWORD view : {DWORD(KEY_WOW64_32KEY), DWORD(KEY_WOW64_64KEY)}) {
+            ovs::test::deleteKeyTreeInView(root, "SOFTWARE\\ORVA-SYSTEMS", product, view);
+        }
+    }
+}
+
+// The one WOW64 query of the framework and the tool: a failing IsWow64Process counts as no
+// WOW64, whatever it wrote. The real query is true exactly for a 32-bit program on 64-bit Windows,
+// whose environment names the machine's architecture in PROCESSOR_ARCHITEW6432 ("WOW64
+// Implementation Details", Microsoft's Win32 documentation).
+TEST(ProfilingWinRegViews, TheWow64QueryIsTrueOnlyWhenIsWow64ProcessSucceedsAndSaysSo) {
+    const std::pair<BOOL(WINAPI*)(HANDLE, PBOOL), bool> answers[] = {
+        {runsUnderWow64, true}, {runsNatively, false}, {wow64QueryFails, false}};
+    for (const auto& [answer, expected] : answers) {
+        ovs::ProcessCalls calls = ovs::systemProcessCalls();
+        calls.isWow64Process = answer;
+        ovs::ScopedProcessCalls scoped(calls);
+        EXPECT_EQ(expected, ovs::isWow64Process());
+        EXPECT_EQ(expected ? 0x200u : 0u, ovs::ProfilingWinReg(ovs::ProfilingModeRegistry32).viewFlags());
+    }
+    if (sizeof(void*) == 8 || ovs::platform::isPosixSubstitute()) {
+        EXPECT_FALSE(ovs::isWow64Process());
+        GTEST_SKIP() << "the real query is true only in the 32-bit Windows build under WOW64";
+    }
+    if (std::getenv("PROCESSOR_ARCHITEW6432") == nullptr) {
+        EXPECT_FALSE(ovs::isWow64Process());
+        GTEST_SKIP() << "a 32-bit program on 32-bit Windows: the WOW64 case needs 64-bit Windows";
+    }
+    EXPECT_TRUE(ovs::isWow64Process());
+}
