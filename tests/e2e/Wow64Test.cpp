@@ -1,0 +1,164 @@
+// End-to-end runs of what differs between the builds on 64-bit Windows: Acrobat started from the
+// registry keys in the view the tool reads (for the 32-bit build under WOW64 the Wow6432Node twins,
+// where a 32-bit Acrobat's installer writes; for a 64-bit build and natively the plain keys), exit
+// codes above 255 as the calling program reads them, and names outside ASCII carried in the ANSI
+// code page (1252 on a Western Windows and under Wine, UTF-8 natively).
+#include "EndToEnd.h"
+#include "MessageNumbers.h"
+#include "RegistryTestSupport.h"
+#include "TestPrograms.h"
+#include "platform/PlatformInfo.h"
+#include "platform/Win32.h"
+
+#include <algorithm>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string AppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const std::string AppPathsTwin = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
+const std::string Settings = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
+
+void removeAcrobatKeys() {
+    for (const std::string& key : {AppPaths, AppPathsTwin, Settings}) {
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            ovs::test::deleteKeyTreeInView(HKEY_LOCAL_MACHINE, "SOFTWARE", key.substr(9), view);
+        }
+    }
+}
+
+// A text in the process's ANSI code page.
+std::string ansi(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+// Writes a file through the ANSI file functions, as the tool and the stand-in name files.
+bool writeAnsiFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return wrote && written == bytes.size();
+}
+
+// The names a folder holds as FindFirstFileA gives them, "." and ".." left out.
+std::vector<std::string> ansiNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") {
+            names.push_back(found.cFileName);
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    return names;
+}
+
+} // namespace
+
+// Each row writes Acrobat's keys into the view the tool reads (or only into the other one, where
+// it must not look), runs a task with -startacrobat and expects a line of the output, the exit
+// code as the caller sees it and how often the stand-in was started. The App Paths value is
+// written exactly where the tool reads it: App Paths is one key in both views from Windows 7 on
+// ("Registry Keys Affected by WOW64", Microsoft's Win32 documentation), so it has no other view.
+TEST_F(EndToEnd, AcrobatIsStartedFromTheKeysOfTheViewTheToolReads) {
+    const bool twoViews = ovs::test::registryHasTwoViews();
+    const bool underWow64 = twoViews && sizeof(void*) == 4;
+    const REGSAM toolView = underWow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const REGSAM otherView = toolView == KEY_WOW64_32KEY ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    const std::string standIn = ovs::test::programPath("Acrobat.exe");
+    struct Row {
+        const char* name;
+        bool appPath; // else the install folder
+        bool otherViewOnly;
+        const char* behaviour;
+        std::vector<std::string> options;
+        const char* outputHolds; // a regular expression
+        std::uint32_t exitCode;
+        long starts;
+    } const rows[] = {
+        // clang-format off
+        {"App Paths, finished", true, false, "finish", {}, "\nStarting acrobat, please wait\n[\\s\\S]*\nTask finished at ", 0, 1},
+        {"install folder, a plug-in error above 255", false, false, "fail:3505", {},
+         "\nFraskPdfCmd: error OV3505 - There were errors while encrypting a document", ovs::msg::EncryptionErrors, 1},
+        {"install folder, restart after two documents", false, false, "finish:2", {"-restartacrobatevery:2"},
+         "\n Trying to restart acrobat at .*\n\nStopping Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n", 0, 2},
+        {"install folder in the other view only", false, true, "finish", {},
+         "^[\\s\\S]*\nFraskPdfCmd: error OV3002 - The Adobe Acrobat program could not be started", ovs::msg::AcrobatNotStarted, 0},
+        // clang-format on
+    };
+    removeAcrobatKeys();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.otherViewOnly && !twoViews) {
+            continue; // the substitute has one view
+        }
+        removeAcrobatKeys();
+        std::error_code error;
+        fs::remove(native("stop-acrobat"), error);
+        fs::remove(native("acrobat.log"), error);
+        if (row.appPath) {
+            ovs::test::setMachineValue(underWow64 ? AppPathsTwin : AppPaths, "", standIn, REG_SZ, toolView);
+        } else {
+            const std::string plugIns = standIn.substr(0, standIn.rfind('\\')) + "\\plug_ins";
+            ovs::test::setMachineValue(Settings, "InstallFolder", plugIns, REG_SZ,
+                                       row.otherViewOnly ? otherView : toolView);
+        }
+        std::vector<std::string> arguments = {"-startacrobat",       "-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"),
+                                              "-i:" + work("in.pdf")};
+        arguments.insert(arguments.begin() + 1, row.options.begin(), row.options.end());
+        ToolRun run = runTool(arguments, standInEnvironment(row.behaviour));
+        stopStandIn();
+        EXPECT_TRUE(std::regex_search(run.output, std::regex(row.outputHolds))) << run.output;
+        EXPECT_EQ(seenExitCode(row.exitCode), run.exitCode) << run.output;
+        std::vector<std::string> log = standInLog();
+        EXPECT_EQ(row.starts, std::count_if(log.begin(), log.end(),
+                                            [](const std::string& line) { return line.rfind("started ", 0) == 0; }));
+        tasks_.empty();
+    }
+    removeAcrobatKeys();
+}
+
+// A document and an output folder whose names hold letters outside ASCII that the ANSI code page
+// holds: the task file carries both names in that code page byte for byte, and the output lands
+// in that folder under the document's own name.
+TEST_F(EndToEnd, NamesOutsideAsciiTravelInTheAnsiCodePage) {
+    const std::string books = ansi(L"B\u00fccher"), resume = ansi(L"R\u00e9sum\u00e9.pdf");
+    const std::string output = ansi(L"Ausgabe f\u00fcr B\u00fccher");
+    ASSERT_EQ(ovs::platform::isPosixSubstitute() ? "B\xc3\xbc"
+                                                   "cher"
+                                                 : "B\xfc"
+                                                   "cher",
+              books);
+    const std::string input = work(books) + "\\" + resume;
+    ASSERT_TRUE(CreateDirectoryA(work(books).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(work(output).c_str(), nullptr));
+    const auto document =
+        ovs::test::fileBytes(ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/invoice.pdf")));
+    ASSERT_TRUE(document.has_value());
+    ASSERT_TRUE(writeAnsiFile(input, *document));
+    startStandIn("process");
+    ToolRun run = runTool({"-f:10", "-p:13", "-k:LS", "-o:" + work(output), "-i:" + input});
+    stopStandIn();
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex("^Task finished at "))) << run.output;
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    ASSERT_EQ(1u, tasks_.names().size());
+    const std::string task = tasks_.read(tasks_.names()[0]);
+    EXPECT_NE(std::string::npos, task.find("\r\ni=" + input + "\r\n")) << task;
+    EXPECT_NE(std::string::npos, task.find("\r\no=" + work(output) + "\r\n")) << task;
+    EXPECT_EQ(std::vector<std::string>{resume}, ansiNamesIn(work(output)));
+    EXPECT_EQ(std::vector<std::string>{resume}, ansiNamesIn(work(books)));
+}
