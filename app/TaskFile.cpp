@@ -130,15 +130,10 @@ const ControlFileType& type() {
 }
 
 bool beginsWithTaskHeader(std::string_view head) {
-    // The section's lines are kept per thread: the clear mode asks this for every file.
-    thread_local ovs::String lines;
-    if (!ovs::OrvaCtrlFile::headerLinesOfText(head, lines)) {
-        return false;
-    }
-    const ovs::OrvaCtrlFile::HeaderValues values = ovs::OrvaCtrlFile::headerValuesOfLines(lines);
+    ovs::OrvaCtrlFile::HeaderValues values;
     GUID guid = {};
-    return values.found[0] && ovs::OrvaCtrlFile::guidOfText(values.value[0], guid) &&
-           ovs::OrvaCtrlFile::sameGuid(guid, TaskFileTypeGuid);
+    return ovs::OrvaCtrlFile::headerValuesOfText(head, values, true) && values.found[0] &&
+           ovs::OrvaCtrlFile::guidOfText(values.value[0], guid) && ovs::OrvaCtrlFile::sameGuid(guid, TaskFileTypeGuid);
 }
 
 std::vector<ovs::String> requestLines(std::uint32_t id) {

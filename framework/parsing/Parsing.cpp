@@ -2,6 +2,7 @@
 // position and raises numbered errors that quote the offending text.
 #include "parsing/Parsing.h"
 #include "strings/AsciiText.h"
+#include "strings/NumberText.h"
 
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
@@ -18,19 +19,6 @@ bool isDecimalDigit(char c) {
 
 bool isOctalDigit(char c) {
     return c >= '0' && c <= '7';
-}
-
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 constexpr std::size_t MaximumKeywordLength = 32;

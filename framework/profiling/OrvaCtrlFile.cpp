@@ -8,6 +8,7 @@
 #include "runtime/Exception.h"
 #include "runtime/Messages.h"
 #include "strings/AsciiText.h"
+#include "strings/NumberText.h"
 
 #include <cstdio>
 #include <cstring>
@@ -33,7 +34,7 @@ String shownVersion(unsigned major, unsigned minor) {
     return text;
 }
 
-// The header's keys by their place in HeaderValues and checkHeaderValue (which - 1).
+// The header's keys by their place in HeaderValues (HeaderEntry).
 constexpr std::string_view HeaderKeys[3] = {"Guid", "Specification", "Version"};
 static_assert(HeaderKeys[0].size() != HeaderKeys[1].size() && HeaderKeys[0].size() != HeaderKeys[2].size() &&
                   HeaderKeys[1].size() != HeaderKeys[2].size(),
@@ -49,24 +50,6 @@ std::string_view lookedUp(std::string_view value) {
         value = value.substr(1, value.size() - 2);
     }
     return value.substr(0, LongestEntry);
-}
-
-// The value of each hexadecimal digit; -1 for any other character.
-struct HexDigits {
-    signed char value[256];
-    constexpr HexDigits() : value() {
-        for (int c = 0; c < 256; ++c) {
-            value[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
-                       : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
-                       : c >= 'A' && c <= 'F' ? static_cast<signed char>(c - 'A' + 10)
-                                              : -1;
-        }
-    }
-};
-constexpr HexDigits hexDigits;
-
-int hexDigit(char c) {
-    return hexDigits.value[static_cast<unsigned char>(c)];
 }
 
 // The place of a header key in HeaderKeys (their lengths differ), or -1.
@@ -91,8 +74,8 @@ bool guidOfPlainText(std::string_view text, GUID& guid) {
         if (text[at] == '-') {
             ++at;
         }
-        const int high = hexDigit(text[at]);
-        const int low = hexDigit(text[at + 1]);
+        const int high = hexDigitValue(text[at]);
+        const int low = hexDigitValue(text[at + 1]);
         if (high < 0 || low < 0) {
             return false;
         }
@@ -136,6 +119,39 @@ bool versionOfPlainText(std::string_view text, std::uint32_t& major, std::uint32
 
 } // namespace
 
+namespace {
+
+// The blanks a private-profile line loses at either end and around "=".
+bool isLineBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+std::string_view trimmedLine(std::string_view text) {
+    while (!text.empty() && isLineBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isLineBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// One line of the header section: an entry of a header key that is not known yet is taken as
+// a look-up reads it; any other line changes nothing.
+void takeHeaderLine(std::string_view line, OrvaCtrlFile::HeaderValues& values) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return; // no entry: a look-up never finds it
+    }
+    const int key = headerKeyOf(trimmedLine(line.substr(0, equals)));
+    if (key >= 0 && !values.found[key]) {
+        values.found[key] = true;
+        values.value[key] = lookedUp(trimmedLine(line.substr(equals + 1)));
+    }
+}
+
+} // namespace
+
 OrvaCtrlFile::HeaderValues OrvaCtrlFile::headerValuesOfLines(std::string_view lines) {
     HeaderValues values;
     for (std::size_t start = 0; start < lines.size();) {
@@ -143,47 +159,29 @@ OrvaCtrlFile::HeaderValues OrvaCtrlFile::headerValuesOfLines(std::string_view li
         if (nul == std::string_view::npos) {
             nul = lines.size();
         }
-        const std::string_view text = lines.substr(start, nul - start);
+        takeHeaderLine(lines.substr(start, nul - start), values);
         start = nul + 1;
-        const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos) {
-            continue; // no entry: a look-up never finds it
-        }
-        const int key = headerKeyOf(trimmedBlanks(text.substr(0, equals)));
-        if (key >= 0 && !values.found[key]) {
-            values.found[key] = true;
-            values.value[key] = lookedUp(trimmedBlanks(text.substr(equals + 1)));
-        }
     }
     return values;
 }
 
-namespace {
-
-// The blanks a private-profile line loses at either end and around "=".
-std::string_view trimmedLine(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-} // namespace
-
-bool OrvaCtrlFile::headerLinesOfText(std::string_view text, String& lines) {
-    lines.clear();
+bool OrvaCtrlFile::headerValuesOfText(std::string_view text, HeaderValues& values, bool guidOnly) {
+    values = HeaderValues();
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         text.remove_prefix(3);
     }
     bool inHeader = false;
     while (!text.empty()) {
-        const std::size_t end = text.find_first_of("\r\n");
-        const std::string_view line = trimmedLine(text.substr(0, end));
+        // A line ends at CR LF, at a lone LF or at a lone CR.
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        const std::size_t cr = line.find('\r');
+        if (cr != std::string_view::npos) {
+            end = cr + 1 < text.size() && text[cr + 1] == '\n' ? cr + 1 : cr;
+            line = line.substr(0, cr);
+        }
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        line = trimmedLine(line);
         if (line.empty() || line.front() == ';') {
             continue;
         }
@@ -197,21 +195,13 @@ bool OrvaCtrlFile::headerLinesOfText(std::string_view text, String& lines) {
             if (!inHeader) {
                 return false;
             }
-            continue;
-        }
-        if (!inHeader) {
+        } else if (!inHeader) {
             return false; // text before the first section
-        }
-        if (!lines.empty()) {
-            lines += '\0';
-        }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            lines += line;
         } else {
-            lines += trimmedLine(line.substr(0, equals));
-            lines += '=';
-            lines += trimmedLine(line.substr(equals + 1));
+            takeHeaderLine(line, values);
+            if (guidOnly && values.found[GuidEntry]) {
+                return true; // a later Guid entry would not count
+            }
         }
     }
     return inHeader;
@@ -375,26 +365,20 @@ void OrvaCtrlFile::readHeader() {
         throw Exception(msg::RegistryNameNotFound, HeaderTopic);
     }
     headerRead_ = true;
-    for (int which = 1; which <= 3; ++which) {
-        checkHeaderValue(which, values.value[which - 1]);
+    for (HeaderEntry entry : {GuidEntry, SpecificationEntry, VersionEntry}) {
+        checkHeaderValue(entry, values.value[entry]);
     }
     if (!guidRead_ && type_ && type_->typeGuid && !(flags & HeaderFlagOptional)) {
         throw Exception(msg::FileCorrupt, " (no file type GUID specified)");
     }
 }
 
-void OrvaCtrlFile::readHeaderValue(int which, const std::string& key) {
-    String text;
-    profiling_.readEntry(key, text);
-    checkHeaderValue(which, text);
-}
-
-void OrvaCtrlFile::checkHeaderValue(int which, std::string_view text) {
+void OrvaCtrlFile::checkHeaderValue(HeaderEntry entry, std::string_view text) {
     if (text.empty()) {
         return;
     }
-    switch (which) {
-    case 1: {
+    switch (entry) {
+    case GuidEntry: {
         GUID guid = {};
         if (!guidOfText(text, guid)) {
             throw Exception(msg::FileCorrupt, " (invalid file type GUID)");
@@ -406,7 +390,7 @@ void OrvaCtrlFile::checkHeaderValue(int which, std::string_view text) {
         }
         return;
     }
-    case 2: {
+    case SpecificationEntry: {
         specification_.assign(text);
         if (type_ && (type_->flags & HeaderFlagCheckSpecification)) {
             const std::string_view expected = type_->description ? type_->description : "";
@@ -416,7 +400,7 @@ void OrvaCtrlFile::checkHeaderValue(int which, std::string_view text) {
         }
         return;
     }
-    case 3: {
+    case VersionEntry: {
         std::uint32_t major = 0;
         std::uint32_t minor = 0;
         if (!versionOfPlainText(text, major, minor)) {

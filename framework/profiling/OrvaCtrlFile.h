@@ -33,8 +33,6 @@ public:
     // (missing, invalid or other GUID), 1036 (other Specification), 1113/1114 (version
     // too old/new), scanner errors of the Version text.
     virtual void readHeader();
-    // which: 1 Guid, 2 Specification, 3 Version. An absent or empty entry is ignored.
-    virtual void readHeaderValue(int which, const std::string& key);
     // Writes the header lines as the whole header section. Store errors get the context
     // of addErrorContext and are thrown on.
     virtual void writeHeader();
@@ -84,11 +82,12 @@ public:
     // not matter), blanks around name and value removed, one pair of matching outer quotes
     // taken off, cut to 511 characters. A line without "=" is no entry.
     static HeaderValues headerValuesOfLines(std::string_view lines);
-    // The lines of the header section when it is the first section of a control file's text,
-    // in the form headerValuesOfLines reads (blank and comment lines left out, a byte order
-    // mark at the start ignored); false when the text holds another section first, text
+    // The same values from a control file's text when the header is its first section (blank
+    // and comment lines left out, a byte order mark at the start ignored, a line ending at CR
+    // LF, LF or CR); false, with nothing found, when the text holds another section first, text
     // before its first section, or no section. The header may be cut at the end of the text.
-    static bool headerLinesOfText(std::string_view text, String& lines);
+    // guidOnly: the reading ends at the Guid, for a caller that needs only that.
+    static bool headerValuesOfText(std::string_view text, HeaderValues& values, bool guidOnly = false);
 
     // A header's Guid text as the header check reads it: in braces, hex digits in either
     // case, blanks after it allowed. False for a text that is no GUID.
@@ -102,8 +101,10 @@ public:
 
 private:
     bool inMemory() const;
-    // The checks of readHeaderValue on the text read.
-    void checkHeaderValue(int which, std::string_view text);
+    // The entries of the header that are checked, by their place in HeaderValues.
+    enum HeaderEntry { GuidEntry = 0, SpecificationEntry = 1, VersionEntry = 2 };
+    // Checks the text of one header entry against the type; an absent or empty one is ignored.
+    void checkHeaderValue(HeaderEntry entry, std::string_view text);
     // Throws the ovs::FileException 1001 (file not found) of the control file's path.
     [[noreturn]] void throwFileNotFound() const;
 

@@ -156,8 +156,8 @@ std::size_t ProfilingImpl::readBinary(const std::string& name, void* buffer, std
     unsigned char* out = static_cast<unsigned char*>(buffer);
     std::size_t count = 0;
     while (position < text.size() && count < bufferSize) {
-        int high = hexDigitValue(text[position]);
-        int low = position + 1 < text.size() ? hexDigitValue(text[position + 1]) : 0;
+        int high = upperHexDigitValue(text[position]);
+        int low = position + 1 < text.size() ? upperHexDigitValue(text[position + 1]) : 0;
         if (high < 0 || low < 0) {
             throw Exception(msg::RegistryBadData, name, stored);
         }

@@ -70,8 +70,8 @@ bool Topic::unscramble(const std::string& name, const std::string& stored, Strin
     KeyStream stream(seedOf(name));
     std::string bytes;
     for (std::size_t i = prefixLength; i < stored.size(); i += 2) {
-        int high = hexDigitValue(stored[i]);
-        int low = hexDigitValue(stored[i + 1]);
+        int high = upperHexDigitValue(stored[i]);
+        int low = upperHexDigitValue(stored[i + 1]);
         if (high < 0 || low < 0) {
             return false;
         }

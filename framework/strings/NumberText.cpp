@@ -22,12 +22,8 @@ void appendHexByte(std::string& text, unsigned char byte) {
     text += digits[byte & 0x0F];
 }
 
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+int upperHexDigitValue(char c) {
+    return c >= 'a' && c <= 'f' ? -1 : hexDigitValue(c);
 }
 
 } // namespace ovs
