@@ -76,6 +76,13 @@ public:
             throw std::runtime_error("plain failure");
         } else if (chosen == "AbortByUser" || chosen == "AbortSilently") {
             throw ovs::AbortException(chosen == "AbortByUser" ? 11 : 4);
+        } else if (chosen == "BaseHooks") {
+            // What a derived application inherits: every argument taken, not interactive, idle
+            // time unused, a signal ends with 1; the console's prompt has no line end.
+            onIdle();
+            ovs::console() << "hooks " << acceptArgument("-x") << isInteractive() << onSignal(2) << std::endl;
+            ovs::console().promptForKey();
+            return 0;
         } else if (chosen == "ShutdownOrder") {
             ovs::TSingleton<SingletonTracer>::instance();
             ovs::registerShutdownRelease(releaseTracer);
@@ -103,6 +110,7 @@ const RunCase runs[] = {
     {"FailInitialise", 0, ""},
     {"ShutdownOrder", 0,
      "initialiser created\n" + commandLine + "initialiser cleaned up\nsingleton deleted\nreleased, console gone\n"},
+    {"BaseHooks", 0, commandLine + "hooks 101\n[Press any key to continue]"},
     {"FailFinish", 2, commandLine},
     {"NoApplication", 1, "Aborted: no object\n"},
 };
