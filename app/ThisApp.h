@@ -15,7 +15,9 @@
 
 // What the run flow needs from outside the process: Acrobat, the task file and the task
 // folder. The run flow reaches them only through this object, so that tests can script the
-// task's states. It waits through ovs::processCalls().sleep, the one seam for system calls.
+// task's states. It waits through ovs::processCalls().sleep; the file calls of the task-file
+// code go to the system directly, so a full disk or a refused delete cannot be put in place
+// through this object or that table.
 class RunEnvironment {
 public:
     virtual ~RunEnvironment();

@@ -1,8 +1,11 @@
 // The system calls that ovs::Process, the Acrobat control and the tool's run flow make
 // directly (not through the run-time table), and the one WOW64 query behind
-// ovs::isWow64Process: one table of function pointers, the only seam for them, so that a test
-// can put a failing TerminateProcess, a Sleep that records instead of waiting, or an
-// IsWow64Process with another answer in place. Production code never changes it.
+// ovs::isWow64Process: one table of function pointers, so that a test can put a failing
+// TerminateProcess, a Sleep that records instead of waiting, or an IsWow64Process with another
+// answer in place. Production code never changes it. It is not the seam of every system call:
+// the task-file code (TaskFile, RequestTask, Task, TaskDeleter, whose check of a pending
+// request's writer opens the process itself) and the inspector call the Win32 functions
+// directly, and no file function has a table.
 #pragma once
 #include "platform/Win32.h"
 
