@@ -78,8 +78,8 @@ TEST_F(Neighbourhood, ALockOnTheTaskFolderFailsTheRunInsteadOfHangingIt) {
     ToolRun run = runBounded({"-f:10", "-p:13", "-k:LS", "-o:" + work("out.pdf"), "-i:" + work("in.pdf")}, 30);
     ASSERT_GE(run.lines.size(), 3u) << run.output;
     EXPECT_EQ("Created a task for FraskPdf: Task Id ", run.lines[2]);
-    EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex("fatal error OV1022 - file .*\\\\" + PendingName +
-                                                               "\"? is locked\\.")))
+    EXPECT_TRUE(std::regex_search(run.lines.back(),
+                                  std::regex("fatal error OV1022 - file .*\\\\" + PendingName + "\"? is locked\\.")))
         << run.output;
     EXPECT_EQ(seenExitCode(1022), run.exitCode);
     EXPECT_EQ(std::vector<std::string>(), tasks_.names());
@@ -88,8 +88,9 @@ TEST_F(Neighbourhood, ALockOnTheTaskFolderFailsTheRunInsteadOfHangingIt) {
 // A LastError that is no number is never read as 0, which would report the failed task as
 // aborted and the run as a success; a number with blanks around it is still that number.
 TEST_F(Neighbourhood, ALastErrorThatIsNoNumberFailsTheRun) {
-    const std::string unreadable = "^FraskPdfCmd: error OV3005 - The result of the task could not be read: the "
-                                   "plug-in's LastError in the task file is no valid number\\. \\(.*\\\\Task\\d+\\.ovc\\)$";
+    const std::string unreadable =
+        "^FraskPdfCmd: error OV3005 - The result of the task could not be read: the "
+        "plug-in's LastError in the task file is no valid number\\. \\(.*\\\\Task\\d+\\.ovc\\)$";
     const struct {
         const char* behaviour;
         std::string lastLine;
