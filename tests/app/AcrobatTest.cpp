@@ -23,10 +23,13 @@
 namespace {
 
 using ovs::test::IdleProcess;
+using ovs::test::runsNatively;
+using ovs::test::runsUnderWow64;
 using ovs::test::setMachineValue;
 using ovs::test::SleepRecorder;
 using ovs::test::TempFolder;
 using ovs::test::VisibleProcesses;
+using ovs::test::wow64QueryFails;
 
 const char* const appPathKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
 const char* const settingsKey = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
@@ -34,23 +37,6 @@ const char* const settingsKey = "SOFTWARE\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\
 const char* const appPathTwin = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Acrobat.exe";
 const char* const settingsTwin =
     "SOFTWARE\\Wow6432Node\\ORVA-SYSTEMS\\Veilgard\\Veilgard|PDF\\CurrentVersion\\Settings";
-
-BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {
-    *wow64 = TRUE;
-    return TRUE;
-}
-
-BOOL WINAPI runsNatively(HANDLE, PBOOL wow64) {
-    *wow64 = FALSE;
-    return TRUE;
-}
-
-// A query that fails although it wrote TRUE.
-BOOL WINAPI wow64QueryFails(HANDLE, PBOOL wow64) {
-    *wow64 = TRUE;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
 
 class AcrobatControl : public testing::Test {
 protected:

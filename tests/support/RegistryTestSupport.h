@@ -88,4 +88,23 @@ inline void deleteKeyTreeInView(HKEY root, const std::string& parent, const std:
     }
 }
 
+// Answers for the IsWow64Process slot of ovs::ProcessCalls: a 32-bit program under WOW64, a
+// program outside WOW64, and a query that fails although it wrote TRUE (which counts as no
+// WOW64).
+inline BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+inline BOOL WINAPI runsNatively(HANDLE, PBOOL wow64) {
+    *wow64 = FALSE;
+    return TRUE;
+}
+
+inline BOOL WINAPI wow64QueryFails(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 } // namespace ovs::test

@@ -19,6 +19,9 @@
 namespace {
 
 using ovs::test::expectException;
+using ovs::test::runsNatively;
+using ovs::test::runsUnderWow64;
+using ovs::test::wow64QueryFails;
 
 class ProfilingWinRegTest : public testing::Test {
 protected:
@@ -232,27 +235,6 @@ TEST(RegistryKeyTest, UnknownRootsStayClosedAndMissingKeysRaise1140) {
     EXPECT_EQ(missing, error.argument(1));
     EXPECT_EQ("2", error.argument(2));
     EXPECT_FALSE(reader.isOpen());
-}
-
-} // namespace
-
-namespace {
-
-BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {
-    *wow64 = TRUE;
-    return TRUE;
-}
-
-BOOL WINAPI runsNatively(HANDLE, PBOOL wow64) {
-    *wow64 = FALSE;
-    return TRUE;
-}
-
-// A query that fails although it wrote TRUE: it counts as no WOW64 all the same.
-BOOL WINAPI wow64QueryFails(HANDLE, PBOOL wow64) {
-    *wow64 = TRUE;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
 }
 
 } // namespace
