@@ -8,7 +8,6 @@
 #include "profiling/RegistryKey.h"
 #include "runtime/Console.h"
 #include "runtime/Exception.h"
-#include "runtime/SystemInfo.h"
 
 namespace {
 

@@ -26,6 +26,11 @@ ProcessCalls& processCalls();
 // The system's own calls.
 ProcessCalls systemProcessCalls();
 
+// True when this is a 32-bit process on 64-bit Windows: IsWow64Process for the current
+// process (through processCalls) succeeds and says so; false when the query fails. The one
+// WOW64 query of the framework and the tool: registry views and the Wow6432Node keys follow it.
+bool isWow64Process();
+
 // Puts a set of calls in place for its lifetime and restores the previous set afterwards.
 class ScopedProcessCalls {
 public:

@@ -1,7 +1,6 @@
 // System information and queries.
 #include "runtime/SystemInfo.h"
 #include "platform/Win32.h"
-#include "process/ProcessCalls.h"
 #include "runtime/Singleton.h"
 
 #include <cstdlib>
@@ -23,11 +22,6 @@ SystemInfoImpl& systemInfo() {
 
 bool fileApisAreAnsi() {
     return AreFileApisANSI() != FALSE;
-}
-
-bool isWow64Process() {
-    BOOL wow64 = FALSE;
-    return processCalls().isWow64Process(GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
 }
 
 } // namespace ovs

@@ -1,4 +1,4 @@
-// The system-information singleton and the two system queries beside it.
+// The system-information singleton and the file-function query beside it.
 #pragma once
 #include "strings/StringBase.h"
 
@@ -22,12 +22,8 @@ private:
 // The process-wide system information, created on first request.
 SystemInfoImpl& systemInfo();
 
-// True when the Windows file functions use the ANSI code page (AreFileApisANSI).
+// True when the Windows file functions use the ANSI code page (AreFileApisANSI). The WOW64
+// query (ovs::isWow64Process) sits with the process calls it goes through.
 bool fileApisAreAnsi();
-// True when this is a 32-bit process on 64-bit Windows: IsWow64Process for the current
-// process (through ovs::processCalls) succeeds and says so; false when the query fails. The
-// one WOW64 query of the framework and the tool: registry views and the Wow6432Node keys
-// follow it.
-bool isWow64Process();
 
 } // namespace ovs

@@ -10,7 +10,6 @@
 #include "VisibleProcesses.h"
 #include "process/ProcessCalls.h"
 #include "runtime/Console.h"
-#include "runtime/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,6 @@
 #include "profiling/Profiling.h"
 #include "process/ProcessCalls.h"
 #include "profiling/RegistryKey.h"
-#include "runtime/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "platform/Win32.h"
 #include "strings/NumberText.h"
 #include "strings/StringOld.h"
-#include "strings/Utf8Conversion.h"
+#include "runtime/Utf8Conversion.h"
 
 #include <gtest/gtest.h>
 

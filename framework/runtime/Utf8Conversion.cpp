@@ -1,5 +1,5 @@
 // Conversions between UTF-8, wide and narrow text over the Windows conversion functions.
-#include "strings/Utf8Conversion.h"
+#include "runtime/Utf8Conversion.h"
 #include "platform/Win32.h"
 #include "runtime/Singleton.h"
 
