@@ -1,6 +1,6 @@
 // Test helpers for the registry: a private registry folder for the POSIX build (through
 // OVS_REGISTRY_DIR; the Windows build ignores the variable and works in the registry of the
-// build's own Wine prefix), writing a value, unique key names, and deletion of a key with all it holds.
+// build's own Wine prefix), writing and reading a value, unique key names, and deletion of a key with all it holds.
 #pragma once
 #include "Conformance.h"
 #include "TestFolders.h"
@@ -46,6 +46,22 @@ inline bool registryHasTwoViews() {
     BOOL wow64 = FALSE;
     return !ovs::platform::isPosixSubstitute() &&
            (sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64));
+}
+
+// The bytes of value name under root\path (path "" for root itself), opened with KEY_READ and view; "<no key N>"
+// or "<error N>" with the status where the key cannot be opened or the value read. Its type goes to *type.
+inline std::string queryValue(HKEY root, const std::string& path, const char* name, REGSAM view = 0,
+                              DWORD* type = nullptr) {
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key);
+    if (status != ERROR_SUCCESS) {
+        return "<no key " + std::to_string(status) + ">";
+    }
+    char buffer[512] = {};
+    DWORD size = sizeof buffer;
+    status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::string(buffer, size) : "<error " + std::to_string(status) + ">";
 }
 
 // A key name that no other test run uses.

@@ -82,16 +82,14 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
     HKEY first = create(key_, "Sub", REG_CREATED_NEW_KEY);
     HKEY second = create(key_, "SUB", REG_OPENED_EXISTING_KEY);
     set(first, {"v", REG_DWORD, {1, 0, 0, 0}});
-    DWORD size = 4, value = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(second, "V", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size));
-    EXPECT_EQ(1u, value);
+    EXPECT_EQ(std::string("\1\0\0\0", 4), ovs::test::queryValue(second, "", "V"));
     RegCloseKey(first);
     RegCloseKey(second);
     // Every missing level is made; the middle one lists the last.
     RegCloseKey(create(key_, "A\\B\\C", REG_CREATED_NEW_KEY));
     HKEY middle = open(KEY_READ, "a\\b");
     char name[16];
-    size = sizeof name;
+    DWORD size = sizeof name;
     EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExA(middle, 0, name, &size, nullptr, nullptr, nullptr, nullptr));
     EXPECT_STREQ("C", name);
     EXPECT_EQ(1u, size);
@@ -110,13 +108,9 @@ TEST_F(RegistryConformance, CreateAndOpenKeysWhateverTheCase) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(key_, "Missing\\Deeper", 0, KEY_READ, &result));
     // An empty name or a view flag gives the same key.
     set(key_, {"x", REG_SZ, bytesOf("1")});
-    for (REGSAM access : {REGSAM(KEY_READ), REGSAM(KEY_READ | KEY_WOW64_32KEY), REGSAM(KEY_READ | KEY_WOW64_64KEY)}) {
-        HKEY again = open(access);
-        HKEY same = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(again, "", 0, access, &same)) << access;
-        EXPECT_EQ(ERROR_SUCCESS, querySize(same, "x", &size));
-        EXPECT_EQ(2u, size);
-        RegCloseKey(same);
+    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+        HKEY again = open(KEY_READ | view);
+        EXPECT_EQ(std::string("1", 2), ovs::test::queryValue(again, "", "x", view)) << view;
         RegCloseKey(again);
     }
 }
@@ -136,12 +130,12 @@ TEST_F(RegistryConformance, EveryTypeReadsBackAsWrittenAndTheSubstituteFileHasTh
     }
     HKEY reader = open(KEY_READ);
     for (const TypedValue& value : values) {
-        BYTE buffer[64];
-        std::memset(buffer, 0xCC, sizeof buffer);
-        DWORD type = 0xFFFF, size = sizeof buffer;
-        ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(reader, value.name, nullptr, &type, buffer, &size)) << value.name;
+        std::vector<BYTE> buffer(64, 0xCC);
+        DWORD type = 0xFFFF, size = 64;
+        ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(reader, value.name, nullptr, &type, buffer.data(), &size))
+            << value.name;
         EXPECT_EQ(value.type, type) << value.name;
-        EXPECT_EQ(value.data, std::vector<BYTE>(buffer, buffer + size)) << value.name;
+        EXPECT_EQ(value.data, std::vector<BYTE>(buffer.begin(), buffer.begin() + size)) << value.name;
         EXPECT_EQ(0xCC, buffer[size]) << value.name;
     }
     RegCloseKey(reader);
@@ -195,23 +189,19 @@ TEST_F(RegistryConformance, SizesOfShortBuffersNullDataAndMissingValues) {
                  {"", 0, false, ERROR_FILE_NOT_FOUND, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.name ? c.name : "(null)") << " " << c.bufferSize);
-        BYTE buffer[16];
-        std::memset(buffer, 0xCC, sizeof buffer);
+        std::string buffer(16, '\xCC');
         DWORD type = 0, size = c.bufferSize;
-        EXPECT_EQ(c.status, RegQueryValueExA(key_, c.name, nullptr, &type, c.withData ? buffer : nullptr, &size));
+        EXPECT_EQ(c.status, RegQueryValueExA(key_, c.name, nullptr, &type,
+                                             c.withData ? reinterpret_cast<BYTE*>(buffer.data()) : nullptr, &size));
         if (c.status != ERROR_FILE_NOT_FOUND) {
             EXPECT_EQ(c.type, type);
         }
         EXPECT_EQ(c.reported, size);
-        EXPECT_EQ(c.bytes, std::string(reinterpret_cast<const char*>(buffer), c.bytes.size()));
+        EXPECT_EQ(c.bytes, buffer.substr(0, c.bytes.size()));
     }
     // The default value, set through a null name, reads through an empty one.
     set(key_, {nullptr, REG_SZ, bytesOf("dflt")});
-    char buffer[16] = {};
-    DWORD size = sizeof buffer;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key_, "", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
-    EXPECT_STREQ("dflt", buffer);
-    EXPECT_EQ(5u, size);
+    EXPECT_EQ(std::string("dflt", 5), ovs::test::queryValue(key_, "", ""));
 }
 
 TEST_F(RegistryConformance, SubKeysEnumerateInNameOrderRegardlessOfCaseValuesInWritingOrder) {
@@ -308,13 +298,7 @@ TEST_F(RegistryConformance, WritersAtTheSameTimeKeepEachOthersKeys) {
     for (int writer = 0; writer < writers; ++writer) {
         for (int i = 0; i < keysEach; ++i) {
             const std::string name = nameOf(writer, i);
-            HKEY key = open(KEY_READ, name.c_str());
-            char text[32] = {};
-            DWORD size = sizeof text;
-            EXPECT_EQ(ERROR_SUCCESS,
-                      RegQueryValueExA(key, "n", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size));
-            EXPECT_EQ(name, text);
-            RegCloseKey(key);
+            EXPECT_EQ(name + '\0', ovs::test::queryValue(key_, name, "n"));
         }
     }
 }

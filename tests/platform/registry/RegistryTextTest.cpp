@@ -11,21 +11,11 @@
 
 namespace {
 
+using namespace std::string_literals;
 using ovs::test::fileBytes;
 using ovs::test::writeFileBytes;
 
-// The value's bytes and its type, or "<no key>" or "<error N>".
-std::string queryText(HKEY root, const std::string& path, const char* name, DWORD& type) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return "<no key>";
-    }
-    char buffer[512] = {};
-    DWORD size = sizeof buffer - 1;
-    LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(buffer, size) : "<error " + std::to_string(status) + ">";
-}
+using ovs::test::queryValue;
 
 // The bytes of an ASCII text as UTF-16LE with a byte-order mark, as regedit exports.
 std::string utf16Of(const std::string& text) {
@@ -64,7 +54,7 @@ TEST(RegistryText, HandWrittenFixtureIsReadBack) {
                       {"Blob", "\x01\x02\x03", REG_BINARY}};
         for (const auto& value : values) {
             DWORD type = 0;
-            EXPECT_EQ(value.data, queryText(HKEY_LOCAL_MACHINE, appKey, value.name, type)) << value.name;
+            EXPECT_EQ(value.data, queryValue(HKEY_LOCAL_MACHINE, appKey, value.name, 0, &type)) << value.name;
             EXPECT_EQ(value.type, type) << value.name;
         }
         // Opening for writing and writing what is there already change nothing: the file stays.
@@ -118,11 +108,11 @@ TEST_F(SubstituteRegistryFile, NamesWithLineBreaksAreRefusedEverythingElseReadsB
         const char* key;
         const char* value;
         LSTATUS status;
-        const char* readBack;
-    } cases[] = {{"a]", "b]", ERROR_SUCCESS, "d"},
-                 {"[x] \"q\" ]", " ;=@\t\"\\", ERROR_SUCCESS, "d"},
-                 {"a]\n[HKEY_CURRENT_USER\\Software\\Injected", "v", ERROR_INVALID_PARAMETER, "<no key>"},
-                 {"cr\rkey", "v", ERROR_INVALID_PARAMETER, "<no key>"},
+        std::string readBack;
+    } cases[] = {{"a]", "b]", ERROR_SUCCESS, "d\0"s},
+                 {"[x] \"q\" ]", " ;=@\t\"\\", ERROR_SUCCESS, "d\0"s},
+                 {"a]\n[HKEY_CURRENT_USER\\Software\\Injected", "v", ERROR_INVALID_PARAMETER, "<no key 2>"},
+                 {"cr\rkey", "v", ERROR_INVALID_PARAMETER, "<no key 2>"},
                  {"k", "line\nbreak", ERROR_INVALID_PARAMETER, "<error 2>"},
                  {"k", "cr\r", ERROR_INVALID_PARAMETER, "<error 2>"}};
     for (const auto& c : cases) {
@@ -135,11 +125,10 @@ TEST_F(SubstituteRegistryFile, NamesWithLineBreaksAreRefusedEverythingElseReadsB
             RegCloseKey(key);
         }
         EXPECT_EQ(c.status, status) << c.key << " / " << c.value;
-        DWORD type = 0; // read back from the file, which every call reads anew
-        EXPECT_STREQ(c.readBack, queryText(HKEY_CURRENT_USER, path, c.value, type).c_str()) << c.key;
+        // read back from the file, which every call reads anew
+        EXPECT_EQ(c.readBack, queryValue(HKEY_CURRENT_USER, path, c.value)) << c.key;
     }
-    HKEY injected = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Injected", 0, KEY_READ, &injected));
+    EXPECT_EQ("<no key 2>", queryValue(HKEY_CURRENT_USER, "Software\\Injected", "v"));
 }
 
 TEST_F(SubstituteRegistryFile, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
