@@ -16,12 +16,7 @@ namespace ovs::test {
 
 class InPrivateFolder {
 public:
-    InPrivateFolder() {
-        char buffer[MAX_PATH] = {};
-        GetCurrentDirectoryA(MAX_PATH, buffer);
-        previous_ = buffer;
-        SetCurrentDirectoryA(folder_.path().c_str());
-    }
+    InPrivateFolder() : previous_(current()) { SetCurrentDirectoryA(folder_.path().c_str()); }
     ~InPrivateFolder() { SetCurrentDirectoryA(previous_.c_str()); }
     InPrivateFolder(const InPrivateFolder&) = delete;
     InPrivateFolder& operator=(const InPrivateFolder&) = delete;
@@ -44,8 +39,7 @@ public:
     }
     bool exists(const std::string& relative) const { return std::filesystem::exists(folder_.native() / relative); }
     std::string content(const std::string& relative) const {
-        std::ifstream in(folder_.native() / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return fileBytes(folder_.native() / relative).value_or("");
     }
 
 private:

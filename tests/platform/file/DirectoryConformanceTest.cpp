@@ -11,12 +11,14 @@ namespace {
 
 enum class Call { Delete, Attributes, CreateFolder, SetCurrent, Find };
 
-// Each row runs in a fresh current folder holding file.txt, .hidden and folder\.
+// Each row runs in a fresh current folder holding file.txt, .hidden and folder\, once with the
+// name joined to the folder and once with the name alone, relative to the current folder.
 struct NameCase {
     Call call;
     const char* target;
-    DWORD lastError; // 0: succeeds
-    DWORD kind = 0;  // GetFileAttributesA: the directory, hidden and read-only bits where it succeeds
+    DWORD lastError;          // 0: succeeds
+    DWORD kind = 0;           // GetFileAttributesA: the directory, hidden and read-only bits where it succeeds
+    const char* current = ""; // the current folder afterwards, after the one the row starts in
 };
 
 // The call's result on the name, its attributes going to *attributes.
@@ -51,6 +53,8 @@ TEST(DirectoryConformance, NameFunctionsResultAndLastError) {
                              {Call::CreateFolder, "folder", ERROR_ALREADY_EXISTS},
                              {Call::CreateFolder, "file.txt", ERROR_ALREADY_EXISTS},
                              {Call::CreateFolder, "missing\\b", ERROR_PATH_NOT_FOUND},
+                             {Call::SetCurrent, "folder", 0, 0, "\\folder"},
+                             {Call::SetCurrent, "folder\\..", 0},
                              {Call::SetCurrent, "nothing", ERROR_FILE_NOT_FOUND},
                              {Call::SetCurrent, "nowhere\\deeper", ERROR_PATH_NOT_FOUND},
                              {Call::SetCurrent, "file.txt", ERROR_DIRECTORY},
@@ -60,35 +64,24 @@ TEST(DirectoryConformance, NameFunctionsResultAndLastError) {
                              {Call::Find, "nowhere\\*.*", ERROR_PATH_NOT_FOUND},
                              {Call::Find, "folder\\", ERROR_FILE_NOT_FOUND}};
     for (const NameCase& c : rows) {
-        SCOPED_TRACE(testing::Message() << int(c.call) << " " << c.target);
-        InPrivateFolder here;
-        here.makeFile("file.txt", "x");
-        here.makeFile(".hidden", "x");
-        here.makeFolder("folder");
-        DWORD attributes = 0;
-        bool result = false;
-        const DWORD error = lastErrorOf([&] { result = succeeds(c.call, here.folder() / c.target, &attributes); });
-        EXPECT_EQ(c.lastError == 0, result);
-        EXPECT_EQ(c.lastError == 0 ? error : c.lastError, error);
-        EXPECT_EQ(c.kind, result ? attributes & kindBits : 0) << std::hex << attributes;
-        EXPECT_TRUE(c.lastError != 0 || c.call != Call::Delete || !here.exists(c.target));
-        EXPECT_TRUE(c.lastError != 0 || c.call != Call::CreateFolder || here.exists(c.target));
+        for (bool relative : {false, true}) {
+            SCOPED_TRACE(testing::Message() << int(c.call) << " " << c.target << (relative ? " relative" : ""));
+            InPrivateFolder here;
+            here.makeFile("file.txt", "x");
+            here.makeFile(".hidden", "x");
+            here.makeFolder("folder");
+            const std::string start = here.current(), name = relative ? c.target : here.folder() / c.target;
+            DWORD attributes = 0;
+            bool result = false;
+            const DWORD error = lastErrorOf([&] { result = succeeds(c.call, name, &attributes); });
+            EXPECT_EQ(c.lastError == 0, result);
+            EXPECT_EQ(c.lastError == 0 ? error : c.lastError, error);
+            EXPECT_EQ(c.kind, result ? attributes & kindBits : 0) << std::hex << attributes;
+            EXPECT_TRUE(c.lastError != 0 || c.call != Call::Delete || !here.exists(c.target));
+            EXPECT_TRUE(c.lastError != 0 || c.call != Call::CreateFolder || here.exists(c.target));
+            EXPECT_EQ(start + c.current, here.current()); // a failed change leaves the current folder
+        }
     }
-}
-
-TEST(DirectoryConformance, RelativeNamesFollowTheCurrentFolder) {
-    InPrivateFolder here;
-    here.makeFile("sub/inner.txt");
-    const std::string start = here.current();
-    ASSERT_TRUE(SetCurrentDirectoryA("sub"));
-    EXPECT_EQ(start + "\\sub", here.current());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("inner.txt"));
-    ASSERT_TRUE(SetCurrentDirectoryA(".."));
-    EXPECT_EQ(start, here.current());
-    EXPECT_TRUE(failsWith(FALSE, ERROR_FILE_NOT_FOUND, [] { return SetCurrentDirectoryA("nothing"); }));
-    EXPECT_EQ(start, here.current()); // a failed change leaves the current folder
-    EXPECT_TRUE(CreateDirectoryA("relative", nullptr));
-    EXPECT_TRUE(here.exists("relative"));
 }
 
 TEST(DirectoryConformance, AReadOnlyFileReportsItsAttributeAndRefusesDeletion) {

@@ -18,72 +18,66 @@ HANDLE open(const std::string& path, DWORD access, DWORD share, DWORD dispositio
 
 const DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
 
-TEST(FileConformance, DispositionsOnAMissingAndAnExistingFile) {
+enum Before { NoFile, OldFile, Folder };
+
+TEST(FileConformance, DispositionsOnAMissingAndAnExistingFileAndAFolder) {
     // lastError is checked where Windows defines it (the sentinel: only when the call fails);
     // after is the file's content afterwards (nullptr: no file).
     // CREATE_ALWAYS replaces an existing file even for a handle that may not write;
     // TRUNCATE_EXISTING asks for GENERIC_WRITE itself (FILE_WRITE_DATA does not do), as
     // CreateFileA's documentation says of it. Wine 8 opens and empties the file regardless.
+    // Windows refuses a folder with 5 for every disposition, CREATE_NEW too; Wine 8 answers
+    // CREATE_NEW with ERROR_FILE_EXISTS. Trailing dots and spaces of a name are dropped.
     const struct {
         DWORD disposition;
-        bool exists, succeeds;
+        Before before;
+        bool succeeds;
         DWORD lastError;
         const char* after;
         DWORD access = readWrite;
         unsigned wine = WineSame;
-    } rows[] = {{CREATE_NEW, false, true, lastErrorSentinel, ""},
-                {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
-                {CREATE_ALWAYS, false, true, 0, ""},
-                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
-                {OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                {OPEN_EXISTING, true, true, lastErrorSentinel, "old"},
-                {OPEN_ALWAYS, false, true, 0, ""},
-                {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
-                {TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
-                {TRUNCATE_EXISTING, true, true, lastErrorSentinel, ""},
-                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "", GENERIC_READ},
-                {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "", 0},
-                {TRUNCATE_EXISTING, true, false, ERROR_INVALID_PARAMETER, "old", GENERIC_READ, WineAll},
-                {TRUNCATE_EXISTING, true, false, ERROR_INVALID_PARAMETER, "old", FILE_WRITE_DATA, WineAll}};
+        const char* name = "f.txt";
+    } rows[] = {{CREATE_NEW, NoFile, true, lastErrorSentinel, ""},
+                {CREATE_NEW, OldFile, false, ERROR_FILE_EXISTS, "old"},
+                {CREATE_ALWAYS, NoFile, true, 0, ""},
+                {CREATE_ALWAYS, OldFile, true, ERROR_ALREADY_EXISTS, ""},
+                {OPEN_EXISTING, NoFile, false, ERROR_FILE_NOT_FOUND, nullptr},
+                {OPEN_EXISTING, OldFile, true, lastErrorSentinel, "old"},
+                {OPEN_ALWAYS, NoFile, true, 0, ""},
+                {OPEN_ALWAYS, OldFile, true, ERROR_ALREADY_EXISTS, "old"},
+                {TRUNCATE_EXISTING, NoFile, false, ERROR_FILE_NOT_FOUND, nullptr},
+                {TRUNCATE_EXISTING, OldFile, true, lastErrorSentinel, ""},
+                {CREATE_ALWAYS, OldFile, true, ERROR_ALREADY_EXISTS, "", GENERIC_READ},
+                {CREATE_ALWAYS, OldFile, true, ERROR_ALREADY_EXISTS, "", 0},
+                {TRUNCATE_EXISTING, OldFile, false, ERROR_INVALID_PARAMETER, "old", GENERIC_READ, WineAll},
+                {TRUNCATE_EXISTING, OldFile, false, ERROR_INVALID_PARAMETER, "old", FILE_WRITE_DATA, WineAll},
+                {OPEN_EXISTING, Folder, false, ERROR_ACCESS_DENIED, nullptr, GENERIC_READ},
+                {CREATE_NEW, Folder, false, ERROR_ACCESS_DENIED, nullptr, GENERIC_READ, WineLastError},
+                {CREATE_NEW, NoFile, true, lastErrorSentinel, "", GENERIC_WRITE, WineSame, "f.txt. ."}};
     for (const auto& c : rows) {
-        SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << (c.exists ? " on old" : " on none")
-                                        << " access " << std::hex << c.access);
+        SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << " on " << c.before << " access "
+                                        << std::hex << c.access << " " << c.name);
         InPrivateFolder here;
-        if (c.exists) {
+        if (c.before == OldFile) {
             here.makeFile("f.txt", "old");
+        } else if (c.before == Folder) {
+            here.makeFolder("f.txt");
         }
         HANDLE file = INVALID_HANDLE_VALUE;
-        const DWORD error = lastErrorOf([&] { file = open(here.folder() / "f.txt", c.access, 0, c.disposition); });
-        const std::string id = "disposition_" + std::to_string(c.disposition) + "_access_" + std::to_string(c.access);
+        const DWORD error = lastErrorOf([&] { file = open(here.folder() / c.name, c.access, 0, c.disposition); });
+        const std::string id = (c.before == Folder ? "folder_disposition_" : "disposition_") +
+                               std::to_string(c.disposition) + "_access_" + std::to_string(c.access);
         expectPart(c.wine, WineReturn, id, "opened", c.succeeds, file != INVALID_HANDLE_VALUE);
         expectPart(c.wine, WineLastError, id, "last error",
                    c.succeeds && c.lastError == lastErrorSentinel ? error : c.lastError, error);
         EXPECT_TRUE(file == INVALID_HANDLE_VALUE || CloseHandle(file));
         expectPart(c.wine, WineFile, id, "content", std::string(c.after != nullptr ? c.after : "(none)"),
-                   here.exists("f.txt") ? here.content("f.txt") : std::string("(none)"));
+                   std::filesystem::is_regular_file(here.folder().native() / "f.txt") ? here.content("f.txt")
+                                                                                      : std::string("(none)"));
         // In a folder that does not exist every disposition fails alike.
         EXPECT_TRUE(failsWith(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND,
                               [&] { return open(here.folder() / "missing\\f.txt", readWrite, 0, c.disposition); }));
     }
-}
-
-TEST(FileConformance, FoldersAreNoFilesAndTrailingDotsAndSpacesAreDropped) {
-    InPrivateFolder here;
-    here.makeFolder("sub");
-    // Windows refuses a folder with 5 for every disposition, CREATE_NEW too; Wine 8 answers
-    // CREATE_NEW with ERROR_FILE_EXISTS.
-    for (DWORD disposition : {OPEN_EXISTING, CREATE_NEW}) {
-        HANDLE folder = INVALID_HANDLE_VALUE;
-        const DWORD error =
-            lastErrorOf([&] { folder = open(here.folder() / "sub", GENERIC_READ, FILE_SHARE_READ, disposition); });
-        EXPECT_EQ(INVALID_HANDLE_VALUE, folder) << disposition;
-        expectPart(disposition == CREATE_NEW ? WineLastError : WineSame, WineLastError, "folder_CREATE_NEW",
-                   "last error", DWORD(ERROR_ACCESS_DENIED), error);
-    }
-    HANDLE file = open(here.folder() / "name.txt. .", GENERIC_WRITE, 0, CREATE_NEW);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
-    EXPECT_TRUE(here.exists("name.txt"));
 }
 
 TEST(FileConformance, ASecondOpenWhileTheFirstIsHeld) {

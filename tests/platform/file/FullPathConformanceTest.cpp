@@ -39,11 +39,10 @@ TEST_P(FullPathConformance, ResultAndFilePart) {
     ovs::test::InPrivateFolder here;
     const std::string input = expand(c.input, here.current());
     const std::string expected = expand(c.expected, here.current());
-    char buffer[MAX_PATH + 1];
-    std::memset(buffer, '#', sizeof buffer);
+    std::string buffer(MAX_PATH + 1, '#');
     LPSTR filePart = reinterpret_cast<LPSTR>(1);
-    ASSERT_EQ(expected.size(), GetFullPathNameA(input.c_str(), MAX_PATH, buffer, &filePart)) << input;
-    EXPECT_EQ(expected, std::string(buffer)) << input;
+    ASSERT_EQ(expected.size(), GetFullPathNameA(input.c_str(), MAX_PATH, buffer.data(), &filePart)) << input;
+    EXPECT_EQ(expected + '\0', buffer.substr(0, expected.size() + 1)) << input;
     const std::string part = c.filePart == nullptr             ? "(none)"
                              : c.filePart == std::string("$L") ? expected.substr(expected.find_last_of('\\') + 1)
                                                                : c.filePart;
@@ -77,42 +76,38 @@ TEST(FullPathConformance, ShortBufferOrEmptyNameTouchNothing) {
     ovs::test::InPrivateFolder here;
     const std::string expected = here.current() + "\\foo";
     const DWORD needed = static_cast<DWORD>(expected.size() + 1);
-    // A short buffer gets the size with the NUL; an empty name gives zero.
+    // A short buffer gets the size with the NUL and is left alone; an empty name gives zero.
     for (auto [name, size, result] : {std::tuple<const char*, DWORD, DWORD>{"foo", 0, needed},
                                       {"foo", 5, needed},
                                       {"foo", needed - 1, needed},
-                                      {"", 8, 0}}) {
-        char buffer[MAX_PATH];
-        std::memset(buffer, '#', sizeof buffer);
+                                      {"", 8, 0},
+                                      {"foo", needed, needed - 1},
+                                      {"foo", needed + 1, needed - 1}}) {
+        std::string buffer(MAX_PATH, '#');
         LPSTR filePart = reinterpret_cast<LPSTR>(1);
-        EXPECT_EQ(result, GetFullPathNameA(name, size, buffer, &filePart)) << size;
-        EXPECT_EQ('#', buffer[0]) << size;
-        EXPECT_EQ(reinterpret_cast<LPSTR>(1), filePart) << size;
-    }
-    for (DWORD size : {needed, needed + 1}) {
-        char buffer[MAX_PATH];
-        LPSTR filePart = nullptr;
-        EXPECT_EQ(needed - 1, GetFullPathNameA("foo", size, buffer, &filePart)) << size;
-        EXPECT_EQ(expected, buffer);
-        EXPECT_STREQ("foo", filePart == nullptr ? "(none)" : filePart);
+        EXPECT_EQ(result, GetFullPathNameA(name, size, buffer.data(), &filePart)) << size;
+        const bool written = result == needed - 1;
+        EXPECT_EQ(written ? expected + '\0' : "#", buffer.substr(0, written ? needed : 1)) << size;
+        // The file part points at "foo" in the buffer where the name was written; else it is left alone.
+        const void* part = written ? buffer.data() + expected.size() - 3 : reinterpret_cast<void*>(1);
+        EXPECT_EQ(part, static_cast<const void*>(filePart)) << size;
     }
 }
 
 TEST(FullPathConformance, CurrentDirectoryWithBufferRules) {
     ovs::test::InPrivateFolder here;
     const std::string& expected = here.folder().path();
-    char buffer[MAX_PATH];
-    std::memset(buffer, '#', sizeof buffer);
+    std::string buffer(MAX_PATH, '#');
     const DWORD needed = static_cast<DWORD>(expected.size() + 1);
     EXPECT_EQ(needed, GetCurrentDirectoryA(0, nullptr));
-    EXPECT_EQ(needed, GetCurrentDirectoryA(needed - 1, buffer));
-    EXPECT_EQ(needed - 1, GetCurrentDirectoryA(needed, buffer));
+    EXPECT_EQ(needed, GetCurrentDirectoryA(needed - 1, buffer.data()));
+    EXPECT_EQ(needed - 1, GetCurrentDirectoryA(needed, buffer.data()));
     // The current folder as the system names it: the same text up to the case of its letters.
     auto lower = [](std::string text) {
         std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
         return text;
     };
-    EXPECT_EQ(lower(expected), lower(buffer));
+    EXPECT_EQ(lower(expected), lower(buffer.c_str()));
 }
 
 } // namespace
