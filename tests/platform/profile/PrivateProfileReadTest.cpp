@@ -34,8 +34,8 @@ struct ReadCase {
     DWORD result;
     std::string buffer;    // expected first bytes of the buffer (sentinel where untouched)
     DWORD size = MAX_PATH; // the buffer's size as passed
-    std::optional<DWORD> lastError = std::nullopt;
     unsigned wine = WineSame;
+    std::optional<DWORD> lastError = std::nullopt;
     Api api = Api::String;
 };
 
@@ -68,20 +68,22 @@ protected:
 // A row of GetPrivateProfileSectionA.
 ReadCase section(const char* id, std::optional<std::string> content, const char* name, DWORD size, DWORD result,
                  std::string buffer, std::optional<DWORD> lastError = std::nullopt, unsigned wine = WineSame) {
-    return ReadCase{id,   std::move(content), name, nullptr,     nullptr, result, std::move(buffer),
-                    size, lastError,          wine, Api::Section};
+    return ReadCase{id,   std::move(content), name,        nullptr, nullptr, result, std::move(buffer), size,
+                    wine, lastError,          Api::Section};
 }
 
 TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuffer) {
     const std::string long600 = "[s]\r\nk=" + std::string(600, 'x') + "\r\n";
+    const std::string longLine = "[s]\r\nk=" + std::string(3000, 'y') + "\r\nk2=after\r\n";
+    const std::string twoBlocks = "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n";
     run({
-        {"A01", F1, "section1", "name1", "default", 4, "val1\0"s, MAX_PATH, ERROR_SUCCESS},
+        {"A01", F1, "section1", "name1", "default", 4, "val1\0"s, MAX_PATH, WineSame, ERROR_SUCCESS},
         {"A01 CR", F1r, "section1", "name1", "default", 4, "val1\0"s},
         {"A01 LF", F1n, "section1", "name1", "default", 4, "val1\0"s},
         // Neither the section nor the key name is matched by case.
         {"A03", F5, "sectionname", "TESTKEY", "d", 9, "TestValue\0"s},
         {"A04", F1, "notasection", "name1", "default", 7, "default\0"s},
-        {"A06", std::nullopt, "SectionName", "TestKey", "defaultValue", 12, "defaultValue\0"s, MAX_PATH,
+        {"A06", std::nullopt, "SectionName", "TestKey", "defaultValue", 12, "defaultValue\0"s, MAX_PATH, WineSame,
          ERROR_FILE_NOT_FOUND},
         {"A08", F1, "section1", "notakey", nullptr, 0, "\0"s},
         // The default loses its trailing blanks, never its inner ones.
@@ -95,34 +97,31 @@ TEST_F(PrivateProfileReadTest, LooksUpValuesFallsBackToTheDefaultAndCutsToTheBuf
         {"A17 line without =", F1, "section1", "name3", "default", 7, "default\0"s},
         // Windows leaves the last error or (7 and later) sets ERROR_FILE_NOT_FOUND; Wine 8 sets
         // 0 (todo_wine in Wine's own kernel32 profile tests).
-        {"A18", F1, "section2", "DoesntExist", "", 0, "\0"s, MAX_PATH, ERROR_FILE_NOT_FOUND, WineLastError},
+        {"A18", F1, "section2", "DoesntExist", "", 0, "\0"s, MAX_PATH, WineLastError, ERROR_FILE_NOT_FOUND},
         {"A20 empty value", F2, "s", "name2", "d", 0, "\0"s},
         {"A21 blank value", "[sec]\r\nkey4 =   \r\n", "sec", "key4", "d", 0, "\0"s},
         {"A22 key spaces", F5, "SectionName", " TestKey ", "d", 9, "TestValue\0"s},
         {"A22 section spaces", F5, "  SectionName  ", "TestKey", "d", 9, "TestValue\0"s},
-        {"A23 key tab", F5, "SectionName", "TestKey\t", "d", 1, "d\0"s, MAX_PATH, std::nullopt, WineAll},
-        {"A24 section tab", F5, "\tSectionName", "TestKey", "d", 1, "d\0"s, MAX_PATH, std::nullopt, WineAll},
-        {"A27 first", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "k", "d", 5,
-         "first\0"s},
-        {"A27 second block", "[s]\r\nk=first\r\nK=second\r\n[t]\r\nx=1\r\n[S]\r\nk=third\r\ny=2\r\n", "s", "y", "d", 1,
-         "d\0"s},
+        {"A23 key tab", F5, "SectionName", "TestKey\t", "d", 1, "d\0"s, MAX_PATH, WineAll},
+        {"A24 section tab", F5, "\tSectionName", "TestKey", "d", 1, "d\0"s, MAX_PATH, WineAll},
+        {"A27 first", twoBlocks, "s", "k", "d", 5, "first\0"s},
+        {"A27 second block", twoBlocks, "s", "y", "d", 1, "d\0"s},
         {"A28 first =", "[sec]\r\n my key = a = b \r\n", "sec", "my key", "d", 5, "a = b\0"s},
         {"A28 bracket", "[S]\r\nTestKey=value]\r\n", "S", "TestKey", "d", 6, "value]\0"s},
         {"A29 quoted key", "[S]\r\n'TestKey'=TestValue\r\n", "S", "'TestKey'", "d", 9, "TestValue\0"s},
         {"A29 unquoted", "[S]\r\n\"TestKey\"=TestValue\r\n", "S", "TestKey", nullptr, 0, "\0"s},
         {"A30", "[\"SectionName\"]\r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", 1, "d\0"s},
-        {"B10 long line", "[s]\r\nk=" + std::string(3000, 'y') + "\r\nk2=after\r\n", "s", "k2", "d", 5, "after\0"s},
+        {"B10 long line", longLine, "s", "k2", "d", 5, "after\0"s},
         // Values cut to the buffer.
         {"B02", F1, "section1", "name1", "default", 3, "val\0"s, 4},
         {"B03", F1, "section1", "name1", "default", 4, "val1\0"s, 5},
         {"B04", F1, "section1", "name4", "default", 1, "a\0"s},
         {"B04 size 1", F1, "section1", "name4", "default", 0, "\0"s, 1},
-        {"B05", F5, "SectionName", "TestKey", "d", 4, "Test\0"s, 5, ERROR_MORE_DATA, WineLastError},
+        {"B05", F5, "SectionName", "TestKey", "d", 4, "Test\0"s, 5, WineLastError, ERROR_MORE_DATA},
         // size 0 (B01, B06): nothing written, not even the terminator
-        {"B06", F5, "SectionName", "TestKey", "d", 0, "\xCC"s, 0, ERROR_MORE_DATA, WineLastError},
-        {"B10", "[s]\r\nk=" + std::string(3000, 'y') + "\r\nk2=after\r\n", "s", "k", "d", 3000,
-         std::string(3000, 'y') + '\0', 4000},
-        {"511 of 600", long600, "s", "k", "", 511, std::string(511, 'x') + '\0', 512, ERROR_MORE_DATA, WineLastError},
+        {"B06", F5, "SectionName", "TestKey", "d", 0, "\xCC"s, 0, WineLastError, ERROR_MORE_DATA},
+        {"B10", longLine, "s", "k", "d", 3000, std::string(3000, 'y') + '\0', 4000},
+        {"511 of 600", long600, "s", "k", "", 511, std::string(511, 'x') + '\0', 512, WineLastError, ERROR_MORE_DATA},
     });
 }
 
@@ -132,10 +131,10 @@ TEST_F(PrivateProfileReadTest, ListsNamesAndReadsWholeSections) {
         {"C01 LF", F1n, nullptr, nullptr, "default", 18, "section1\0section2\0\0"s},
         {"C02", F1, "section1", nullptr, "default", 18, "name1\0name2\0name4\0\0"s},
         {"C03", F2, "s", nullptr, "", 18, "name1\0name2\0name4\0\0"s, 100},
-        {"C04", F1, nullptr, "name1", "default", 14, "section1\0secti\0\0"s, 16, std::nullopt, WineBuffer},
-        {"C05", F1, "section1", nullptr, "default", 14, "name1\0name2\0na\0\0"s, 16, std::nullopt, WineBuffer},
-        {"C06 sections", F5, nullptr, nullptr, "", 8, "SectionN\0\0"s, 10, std::nullopt, WineBuffer},
-        {"C07 size 2", F5, "SectionName", nullptr, "d", 0, "\0\0"s, 2, std::nullopt, WineAll},
+        {"C04", F1, nullptr, "name1", "default", 14, "section1\0secti\0\0"s, 16, WineBuffer},
+        {"C05", F1, "section1", nullptr, "default", 14, "name1\0name2\0na\0\0"s, 16, WineBuffer},
+        {"C06 sections", F5, nullptr, nullptr, "", 8, "SectionN\0\0"s, 10, WineBuffer},
+        {"C07 size 2", F5, "SectionName", nullptr, "d", 0, "\0\0"s, 2, WineAll},
         {"C07 size 1", F5, "SectionName", nullptr, "d", 0, "\0"s, 1},
         {"C08", "[S]\r\nTestKey=value\r\nTestKey2=value2\r\nTestKey=value3", "S", nullptr, "", 25,
          "TestKey\0TestKey2\0TestKey\0\0"s},
@@ -145,9 +144,8 @@ TEST_F(PrivateProfileReadTest, ListsNamesAndReadsWholeSections) {
         {"C12 no keys", F1, "section2", nullptr, "default", 7, "default\0"s},
         {"C12 no section", F1, "nosuch", nullptr, "default", 7, "default\0"s},
         {"D11 trimmed", F4, nullptr, nullptr, "", 27, "section1\0section2\0section3\0\0"s, 29},
-        {"D12 exact fit", F4, nullptr, nullptr, "", 26, "section1\0section2\0section3\0\0"s, 28, std::nullopt,
-         WineBuffer},
-        {"D13", F4, nullptr, nullptr, "", 25, "section1\0section2\0section\0\0"s, 27, std::nullopt, WineBuffer},
+        {"D12 exact fit", F4, nullptr, nullptr, "", 26, "section1\0section2\0section3\0\0"s, 28, WineBuffer},
+        {"D13", F4, nullptr, nullptr, "", 25, "section1\0section2\0section\0\0"s, 27, WineBuffer},
         {"D14 no file", std::nullopt, nullptr, nullptr, "", 0, "\0\xCC"s, 10},
         // Whole sections through GetPrivateProfileSectionA.
         section("D01", F3, "section1", 100, 35, "name1=val1\0name2=\0name3\0name4=val4\0\0"s, ERROR_SUCCESS),
@@ -184,31 +182,32 @@ TEST_F(PrivateProfileReadTest, ParsesBlanksQuotesCommentsAndHeaders) {
         {"E11 lone quote", "[S]\r\nk=\"\r\n", "S", "k", "d", 1, "\"\0"s},
         {"E11 empty quotes", "[S]\r\nk=\"\"\r\n", "S", "k", "d", 0, "\0"s},
         {"E12 comment key", "[S]\r\n;key=TestValue\r\n", "S", "key", "default", 7, "default\0"s},
-        {"E13", "[S]\r\n \t;TestKey=v\r\n", "S", ";TestKey", "default", 7, "default\0"s, MAX_PATH, std::nullopt,
-         WineAll},
+        {"E13", "[S]\r\n \t;TestKey=v\r\n", "S", ";TestKey", "default", 7, "default\0"s, MAX_PATH, WineAll},
         {"E14", "[S]\r\nTestKey=;nocomment\r\n", "S", "TestKey", "d", 10, ";nocomment\0"s},
         {"E15", "[s]\r\nk1=v1 ;not comment\r\n", "s", "k1", "d", 15, "v1 ;not comment\0"s},
         // "#" and "//" start no comment: such names are ordinary keys.
         {"E16 listed", "[S]\r\n#comment=x\r\n//k4=v4\r\n", "S", nullptr, "", 14, "#comment\0//k4\0\0"s},
         {"E17", "[SectionName]TestKey=TestValue\r\n", "SectionName", "TestKey", "d", 1, "d\0"s},
         {"E18", "TestKey=TestValue\r\n[SectionName]\r\nTestKey2=TestValue2\r\n", "", "TestKey", "d", 1, "d\0"s,
-         MAX_PATH, std::nullopt, WineAll},
-        {"E19", "[]\r\nTestKey=TestValue\r\n", "", "TestKey", "d", 9, "TestValue\0"s, MAX_PATH, std::nullopt, WineAll},
+         MAX_PATH, WineAll},
+        {"E19", "[]\r\nTestKey=TestValue\r\n", "", "TestKey", "d", 9, "TestValue\0"s, MAX_PATH, WineAll},
         {"E20", "\r\nkey=val_no_section\r\n[]\r\nkey=val_e_section\r\n[s]\r\n=val_no_key\r\n[t]\r\n", "s", "", "", 10,
          "val_no_key\0"s},
         {"E21", "[S0]\r\n[SectionName   \r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", 9, "TestValue\0"s,
-         MAX_PATH, std::nullopt, WineAll},
+         MAX_PATH, WineAll},
         {"E22", "SectionName]\r\nTestKey=TestValue\r\n", "SectionName", "TestKey", "d", 1, "d\0"s},
-        {"E23", "[sec]whoops]\r\nTestKey=x\r\n", "sec", "TestKey", "d", 1, "x\0"s, MAX_PATH, std::nullopt, WineAll},
+        {"E23", "[sec]whoops]\r\nTestKey=x\r\n", "sec", "TestKey", "d", 1, "x\0"s, MAX_PATH, WineAll},
         {"E25", "[[sec]\r\nTestKey=x\r\n", "[sec", "TestKey", "d", 1, "x\0"s},
         {"E28", "[section2]\nk=v", "section2", "k", "d", 1, "v\0"s},
         {"E29 UTF-16LE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0a\0l\0\r\0\n\0"s, "S", "k", "d", 3, "val\0"s},
-        {"E30 UTF-8 mark", "\xEF\xBB\xBF" + F5, "SectionName", "TestKey", "d", 1, "d\0"s, MAX_PATH, std::nullopt,
-         WineAll},
+        {"E30 UTF-8 mark", "\xEF\xBB\xBF" + F5, "SectionName", "TestKey", "d", 1, "d\0"s, MAX_PATH, WineAll},
         {"E30 after it", "\xEF\xBB\xBF" + F5, "SectionName2", "TestKey2", "d", 10, "TestValue2\0"s},
-        {"E31 UTF-16BE", "\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v"s, "S", "k", "d", 1, "d\0"s, MAX_PATH, std::nullopt,
-         WineAll},
+        {"E31 UTF-16BE", "\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v"s, "S", "k", "d", 1, "d\0"s, MAX_PATH, WineAll},
         {"E32", "[s]\r\nk=caf\xE9 \xFC\r\n", "s", "k", "d", 6, "caf\xE9 \xFC\0"s},
+        {"E32 UTF-8", "[s]\r\nk=caf\xC3\xA9\r\n", "s", "k", "d", 5, "caf\xC3\xA9\0"s},
+        {"value like a header", "[s]\r\nk=[not a section]\r\n", "s", "k", "d", 15, "[not a section]\0"s},
+        {"value with backslashes", "[s]\r\nk=C:\\Docs\\a.pdf\r\n", "s", "k", "d", 13, "C:\\Docs\\a.pdf\0"s},
+        {"quoted value", "[s]\r\nk=\"quoted\"\r\n", "s", "k", "d", 6, "quoted\0"s},
     });
 }
 
