@@ -62,7 +62,6 @@ public:
 
     bool started() const { return process_ != nullptr; }
     DWORD id() const { return id_; }
-    HANDLE handle() const { return process_; }
 
     bool running() const {
         DWORD code = 0;

@@ -78,17 +78,14 @@ TEST(ResourceConformance, LoadsTextsOfTheMessageTable) {
     for (const auto& c : cases) {
         // The null module means the program itself.
         for (HMODULE module : {GetModuleHandleA(nullptr), HMODULE(nullptr)}) {
-            char buffer[512];
-            std::memset(buffer, 'x', sizeof buffer);
-            const int length = LoadStringA(module, c.id, buffer, sizeof buffer);
+            std::string buffer(512, 'x');
+            const int length = LoadStringA(module, c.id, buffer.data(), static_cast<int>(buffer.size()));
             EXPECT_EQ(c.text ? static_cast<int>(std::strlen(c.text)) : 0, length) << c.id;
-            EXPECT_STREQ(c.text ? c.text : "", c.text ? buffer : "") << c.id;
+            EXPECT_STREQ(c.text ? c.text : "", c.text ? buffer.c_str() : "") << c.id;
         }
     }
     // A short buffer gets the text cut and terminated, and nothing beyond.
-    char buffer[8];
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(4, LoadStringA(GetModuleHandleA(nullptr), msg::FileNotFound, buffer, 5));
-    EXPECT_STREQ("file", buffer);
-    EXPECT_EQ('x', buffer[5]);
+    std::string buffer(8, 'x');
+    EXPECT_EQ(4, LoadStringA(GetModuleHandleA(nullptr), msg::FileNotFound, buffer.data(), 5));
+    EXPECT_EQ(std::string("file\0x", 6), buffer.substr(0, 6));
 }
