@@ -1,6 +1,6 @@
 // Conformance of the Win32 file-handle functions: CreateFileA's dispositions and their last
 // errors, sharing between handles, reading, writing, positioning, sizes and file times, the
-// path-length limit and MoveFileExA.
+// answer to a handle that was never opened, the path-length limit and MoveFileExA.
 #include "FileTestSupport.h"
 #include "platform/PlatformInfo.h"
 
@@ -201,7 +201,7 @@ TEST(FileConformance, WriteReadSeekCutAndStampOneHandle) {
     EXPECT_EQ("0123", here.content("f.bin"));
 }
 
-TEST(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
+TEST(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedForAndUnknownHandles) {
     InPrivateFolder here;
     here.makeFile("f.txt", "data");
     const std::string path = here.folder() / "f.txt";
@@ -221,6 +221,16 @@ TEST(FileConformance, HandlesRefuseTheAccessTheyWereNotOpenedFor) {
     EXPECT_TRUE(failsWith(FALSE, ERROR_ACCESS_DENIED, [&] { return ReadFile(writer, buffer, 4, &count, nullptr); }));
     CloseHandle(writer);
     EXPECT_EQ("data", here.content("f.txt"));
+    // A handle that was never opened is refused by every handle function. (SetLastError and
+    // GetLastError themselves are exercised by every sentinel check.)
+    HANDLE unknown = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FFFFFF0));
+    LARGE_INTEGER size;
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return CloseHandle(unknown); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return ReadFile(unknown, buffer, 4, &count, nullptr); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return GetFileSizeEx(unknown, &size); }));
+    EXPECT_TRUE(failsWith(INVALID_SET_FILE_POINTER, ERROR_INVALID_HANDLE,
+                          [&] { return SetFilePointer(unknown, 0, nullptr, FILE_BEGIN); }));
+    EXPECT_TRUE(failsWith(FALSE, ERROR_INVALID_HANDLE, [&] { return FindClose(unknown); }));
 }
 
 // A 32-bit program without a long-path manifest: a path has room for MAX_PATH characters

@@ -82,24 +82,40 @@ protected:
     ovs::test::PrivateRegistry registry;
 };
 
-TEST_F(SubstituteRegistryFile, AFileThatIsNoRegistryFileFailsEveryCallAndStays) {
+// A file that is no registry file fails every call, one that may not be written every call that
+// would write it, whatever access the call asks for; neither is ever rewritten.
+TEST_F(SubstituteRegistryFile, AFileThatIsNoRegistryFileOrIsReadOnlyFailsAndStays) {
     const std::string good = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=dword:00000001\n";
-    for (const std::string& content : {
-             std::string("not a registry file\n"),
-             utf16Of("REGEDIT4\r\n").substr(2),           // UTF-16 without its byte-order mark
-             good + "\"w\"=dword:123456789\n",            // a value that cannot be read
-             good + "\"w\"\n",                            // a value line without "="
-             good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n", // a key line without "]"
-             std::string("REGEDIT4\n\"v\"=\"outside any key\"\n"),
-         }) {
-        writeFileBytes(file("HKEY_LOCAL_MACHINE"), content);
+    const struct {
+        std::string content;
+        bool readOnly = false;
+    } files[] = {
+        {"not a registry file\n"},
+        {utf16Of("REGEDIT4\r\n").substr(2)},           // UTF-16 without its byte-order mark
+        {good + "\"w\"=dword:123456789\n"},            // a value that cannot be read
+        {good + "\"w\"\n"},                            // a value line without "="
+        {good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n"}, // a key line without "]"
+        {"REGEDIT4\n\"v\"=\"outside any key\"\n"},
+        {good, true},
+    };
+    const BYTE one[] = {1, 0, 0, 0};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.content);
+        writeFileBytes(file("HKEY_LOCAL_MACHINE"), f.content);
+        std::filesystem::permissions(file("HKEY_LOCAL_MACHINE"), f.readOnly ? std::filesystem::perms::owner_read
+                                                                            : std::filesystem::perms::owner_all);
+        const LSTATUS error = f.readOnly ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_CORRUPT;
         HKEY key = nullptr;
-        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key)) << content;
-        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, nullptr, 0,
-                                                          KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A"));
-        EXPECT_EQ(content, fileBytes(file("HKEY_LOCAL_MACHINE")));
+        EXPECT_EQ(f.readOnly ? ERROR_SUCCESS : error, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key));
+        EXPECT_TRUE(!f.readOnly || RegCloseKey(key) == ERROR_SUCCESS);
+        EXPECT_EQ(error, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", 0, KEY_READ | KEY_WRITE, &key));
+        EXPECT_EQ(error,
+                  RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
+        EXPECT_EQ(error, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A"));
+        EXPECT_EQ(error, RegSetValueExA(HKEY_LOCAL_MACHINE, "v", 0, REG_DWORD, one, 4));
+        EXPECT_EQ(f.content, fileBytes(file("HKEY_LOCAL_MACHINE")));
     }
+    std::filesystem::permissions(file("HKEY_LOCAL_MACHINE"), std::filesystem::perms::owner_all);
 }
 
 // Windows keeps such names; a .reg line cannot.
@@ -129,22 +145,6 @@ TEST_F(SubstituteRegistryFile, NamesWithLineBreaksAreRefusedEverythingElseReadsB
         EXPECT_EQ(c.readBack, queryValue(HKEY_CURRENT_USER, path, c.value)) << c.key;
     }
     EXPECT_EQ("<no key 2>", queryValue(HKEY_CURRENT_USER, "Software\\Injected", "v"));
-}
-
-TEST_F(SubstituteRegistryFile, AReadOnlyFileIsNotRewrittenWhoeverAsks) {
-    const std::string content = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n";
-    writeFileBytes(file("HKEY_CURRENT_USER"), content);
-    std::filesystem::permissions(file("HKEY_CURRENT_USER"),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ | KEY_WRITE, &key));
-    const BYTE one[] = {1, 0, 0, 0};
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_DWORD, one, 4));
-    EXPECT_EQ(ERROR_ACCESS_DENIED,
-              RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
-    EXPECT_EQ(content, fileBytes(file("HKEY_CURRENT_USER")));
-    std::filesystem::permissions(file("HKEY_CURRENT_USER"), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
 }
 
 } // namespace
