@@ -85,8 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = input.substr(cut + 1);
     const std::string dos = dosMaskFrom(mask);
     Reference reference{dos, name, name.find_last_of('.'), {}};
-    const bool matches = dosMaskMatches(dos, name);
+    DosMask prepared(dos);
+    const bool matches = prepared.matches(name);
     if (matches != reference.match(0, 0)) {
+        std::abort();
+    }
+    // A mask answers each name alone: another name before it changes nothing.
+    prepared.matches(dos + name);
+    if (prepared.matches(name) != matches) {
         std::abort();
     }
     // Without wildcards a mask names one file: the name itself, less trailing dots and spaces.

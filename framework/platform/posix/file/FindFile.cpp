@@ -159,8 +159,9 @@ void matching(const std::string& folder, const std::string& dosMask, const std::
               std::vector<Entry>& names, bool sorted, Pick pick) {
     // The matches are ordered as pointers, so that sorting a large folder moves no names.
     std::vector<const ListedEntry*> hits;
+    DosMask mask(dosMask);
     for (const ListedEntry& entry : listed) {
-        if (dosMaskMatches(dosMask, entry.names.windowsName)) {
+        if (mask.matches(entry.names.windowsName)) {
             hits.push_back(&entry);
         }
     }

@@ -60,6 +60,14 @@ wchar_t upper(wchar_t c) {
     return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), utf8));
 }
 
+bool isWildcard(wchar_t token) {
+    return token == '*' || token == dosStar || token == dosQm || token == dosDot;
+}
+
+inline bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 } // namespace
 
 std::string dosMaskFrom(const std::string& mask) {
@@ -89,169 +97,154 @@ std::string dosMaskFrom(const std::string& mask) {
     return result;
 }
 
-bool dosMaskMatches(const std::string& maskText, const std::string& nameText) {
-    // A folder search matches every name against one mask: the buffers of the last call, and
-    // what it learnt of its mask, serve the next one.
-    struct Buffers {
-        std::string lastMask;
-        std::vector<wchar_t> dosMask;
-        std::vector<wchar_t> upperMask;
-        std::size_t star = 0;   // the one star of a mask of letters around it, else the mask's size
-        std::size_t head = 0;   // the letters before the mask's first wildcard
-        std::size_t tail = 0;   // the letters behind its last one (none when it has none)
-        bool asciiMask = false; // the mask is ASCII throughout
-        std::vector<wchar_t> name;
-        std::vector<wchar_t> upperName;
-        std::vector<char> reachable;
-        std::vector<char> next;
-    };
-    thread_local Buffers buffers;
-    // References, not a structured binding: the lambdas below capture them.
-    std::string& lastMask = buffers.lastMask;
-    std::vector<wchar_t>& dosMask = buffers.dosMask;
-    std::vector<wchar_t>& upperMask = buffers.upperMask;
-    std::size_t& star = buffers.star;
-    std::size_t& head = buffers.head;
-    std::size_t& tail = buffers.tail;
-    bool& asciiMask = buffers.asciiMask;
-    std::vector<wchar_t>& name = buffers.name;
-    std::vector<wchar_t>& upperName = buffers.upperName;
-    std::vector<char>& reachable = buffers.reachable;
-    std::vector<char>& next = buffers.next;
-    if (upperMask.empty() || maskText != lastMask) {
-        codePointsOf(maskText, dosMask);
-        upperMask.clear();
-        for (wchar_t c : dosMask) {
-            upperMask.push_back(upper(c));
-        }
-        lastMask = maskText;
-        asciiMask = std::all_of(maskText.begin(), maskText.end(), [](char c) { return (c & 0x80) == 0; });
-        auto wildcard = [](wchar_t token) {
-            return token == '*' || token == dosStar || token == dosQm || token == dosDot;
-        };
-        const std::size_t size = dosMask.size();
-        head = std::find_if(dosMask.begin(), dosMask.end(), wildcard) - dosMask.begin();
-        tail = head == size ? 0 : std::find_if(dosMask.rbegin(), dosMask.rend(), wildcard) - dosMask.rbegin();
-        // A mask of letters around one star needs no search.
-        const bool oneStar = head + tail + 1 == size && (dosMask[head] == '*' || dosMask[head] == dosStar);
-        star = oneStar ? head : size;
+DosMask::DosMask(const std::string& dosMask) : ascii_(isAscii(dosMask)) {
+    codePointsOf(dosMask, tokens_);
+    for (wchar_t c : tokens_) {
+        upperTokens_.push_back(upper(c));
     }
-    const std::size_t m = dosMask.size();
-    // Every letter stands for one character: those before the mask's first wildcard begin the
-    // name and those behind its last one end it, or nothing matches.
-    auto lettersMatch = [&](std::size_t n, auto upperNameAt) {
-        if (n < head + tail) {
+    const std::size_t size = tokens_.size();
+    head_ = std::find_if(tokens_.begin(), tokens_.end(), isWildcard) - tokens_.begin();
+    tail_ = head_ == size ? 0 : std::find_if(tokens_.rbegin(), tokens_.rend(), isWildcard) - tokens_.rbegin();
+    oneStar_ = head_ + tail_ + 1 == size && (tokens_[head_] == '*' || tokens_[head_] == dosStar);
+}
+
+// The cheapest step that decides comes first: the letters at the two ends of an ASCII name are
+// compared in place, a mask of letters around one star needs no more than its ends, and any
+// other mask is searched position by position.
+bool DosMask::matches(const std::string& name) {
+    if (ascii_ && isAscii(name)) {
+        // An ASCII name is its own code points: its letters are compared without a conversion.
+        const auto upperAt = [&name](std::size_t k) { return upper(static_cast<wchar_t>(name[k])); };
+        if (!endsMatch(name.size(), upperAt)) {
             return false;
         }
-        for (std::size_t i = 0; i < head; ++i) {
-            if (upperNameAt(i) != upperMask[i]) {
-                return false;
-            }
-        }
-        for (std::size_t i = 0; i < tail; ++i) {
-            if (upperNameAt(n - tail + i) != upperMask[m - tail + i]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    // Around one star the letters decide, but that a DOS star's run holds no last dot.
-    auto starRunTakes = [&](std::size_t n, std::size_t lastDot) {
-        return dosMask[star] == '*' || lastDot == std::string::npos || lastDot < star || lastDot >= n - tail;
-    };
-    if (asciiMask && std::all_of(nameText.begin(), nameText.end(), [](char c) { return (c & 0x80) == 0; })) {
-        // An ASCII name is its own code points: no conversion needed.
-        const std::size_t n = nameText.size();
-        if (!lettersMatch(n, [&nameText](std::size_t k) { return upper(static_cast<wchar_t>(nameText[k])); })) {
-            return false;
-        }
-        if (star < m) {
-            return starRunTakes(n, nameText.rfind('.'));
+        if (oneStar_) {
+            return starRunTakes(name.size(), name.rfind('.'));
         }
     }
-    codePointsOf(nameText, name);
-    const std::size_t n = name.size();
+    takeName(name);
+    if (oneStar_) {
+        const auto upperAt = [this](std::size_t k) { return upperName_[k]; };
+        return endsMatch(name_.size(), upperAt) && starRunTakes(name_.size(), lastDot_);
+    }
+    return searchMatches();
+}
+
+// Every letter stands for one character: those before the mask's first wildcard begin the
+// name and those behind its last one end it, or nothing matches.
+template <class UpperAt> bool DosMask::endsMatch(std::size_t length, UpperAt upperAt) const {
+    if (length < head_ + tail_) {
+        return false;
+    }
+    for (std::size_t i = 0; i < head_; ++i) {
+        if (upperAt(i) != upperTokens_[i]) {
+            return false;
+        }
+    }
+    const std::size_t size = tokens_.size();
+    for (std::size_t i = 0; i < tail_; ++i) {
+        if (upperAt(length - tail_ + i) != upperTokens_[size - tail_ + i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Around one star the letters decide, but that a DOS star's run holds no last dot.
+bool DosMask::starRunTakes(std::size_t length, std::size_t lastDot) const {
+    return tokens_[head_] == '*' || lastDot == std::string::npos || lastDot < head_ || lastDot >= length - tail_;
+}
+
+void DosMask::takeName(const std::string& name) {
+    codePointsOf(name, name_);
+    const std::size_t n = name_.size();
     std::size_t lastDot = std::string::npos;
-    upperName.clear();
+    upperName_.resize(n);
     for (std::size_t k = 0; k < n; ++k) {
-        if (name[k] == L'.') {
+        if (name_[k] == L'.') {
             lastDot = k;
         }
-        upperName.push_back(upper(name[k]));
+        upperName_[k] = upper(name_[k]);
     }
-    if (star < m) {
-        return lettersMatch(n, [&](std::size_t k) { return upperName[k]; }) && starRunTakes(n, lastDot);
+    lastDot_ = lastDot;
+}
+
+// The positions [from, to] of the name in hand that a token of the mask leads to from
+// position at; false when it leads nowhere.
+bool DosMask::leads(wchar_t token, wchar_t upperToken, std::size_t at, std::size_t& from, std::size_t& to) const {
+    const std::size_t n = name_.size();
+    from = at;
+    to = at;
+    switch (token) {
+    case '*': to = n; return true;
+    case dosStar:
+        // Before the last dot the run stops in front of it; behind it, anything goes.
+        to = (lastDot_ == std::string::npos || at > lastDot_) ? n : lastDot_;
+        return true;
+    case dosQm:
+        if (at < n && name_[at] != '.') {
+            from = to = at + 1;
+        }
+        return true;
+    case dosDot:
+        if (at == n) {
+            return true;
+        }
+        from = to = at + 1;
+        return name_[at] == '.';
+    default: from = to = at + 1; return at < n && upperName_[at] == upperToken;
     }
-    // reachable[j]: the mask prefix handled so far can end at name position j. Such positions
-    // lie within [low, high]; none is left when low > high.
-    reachable.assign(n + 1, 0);
-    next.assign(n + 1, 0);
-    reachable[0] = 1;
+}
+
+// The general search, token by token over the name in hand.
+bool DosMask::searchMatches() {
+    // reachable_[j]: the tokens handled so far can end at name position j. Such positions lie
+    // within [low, high]; none is left when low > high.
+    const std::size_t n = name_.size();
+    reachable_.assign(n + 1, 0);
+    next_.assign(n + 1, 0);
+    reachable_[0] = 1;
     std::size_t low = 0;
     std::size_t high = 0;
-    for (std::size_t i = 0; i < m; ++i) {
-        const wchar_t token = dosMask[i];
-        std::fill(next.begin(), next.end(), 0);
+    for (std::size_t i = 0; i < tokens_.size(); ++i) {
+        const wchar_t token = tokens_[i];
+        const wchar_t upperToken = upperTokens_[i];
+        // Through plain pointers: a store of a char could otherwise be a store into this object.
+        const char* const reachable = reachable_.data();
+        char* const next = next_.data();
+        std::fill(next, next + n + 1, 0);
         std::size_t nextLow = n + 1;
         std::size_t nextHigh = 0;
-        auto reach = [&](std::size_t from, std::size_t to) {
+        for (std::size_t j = low; j <= high; ++j) {
+            std::size_t from = 0;
+            std::size_t to = 0;
+            if (!reachable[j] || !leads(token, upperToken, j, from, to)) {
+                continue;
+            }
             for (std::size_t k = from; k <= to; ++k) {
                 next[k] = 1;
             }
             nextLow = std::min(nextLow, from);
             nextHigh = std::max(nextHigh, to);
-        };
-        for (std::size_t j = low; j <= high; ++j) {
-            if (!reachable[j]) {
-                continue;
-            }
-            switch (token) {
-            case '*':
-                // Everything from the first position reached on: no later one adds anything.
-                reach(j, n);
-                j = high;
-                break;
-            case dosStar: {
-                // Before the last dot the run stops in front of it; behind it, anything goes.
-                std::size_t limit = (lastDot == std::string::npos || j > lastDot) ? n : lastDot;
-                reach(j, limit);
-                break;
-            }
-            case dosQm:
-                if (j == n || name[j] == '.') {
-                    reach(j, j);
-                } else {
-                    reach(j + 1, j + 1);
-                }
-                break;
-            case dosDot:
-                if (j == n) {
-                    reach(j, j);
-                } else if (name[j] == '.') {
-                    reach(j + 1, j + 1);
-                }
-                break;
-            default:
-                if (j < n && upperName[j] == upperMask[i]) {
-                    reach(j + 1, j + 1);
-                }
-                break;
+            if (token == '*') {
+                break; // a star reaches everything from the first position on: later ones add nothing
             }
         }
-        reachable.swap(next);
+        reachable_.swap(next_);
         if (nextLow > nextHigh) {
             return false;
         }
         low = nextLow;
         high = nextHigh;
     }
-    return reachable[n] != 0;
+    return reachable_[n] != 0;
 }
 
 bool dosMaskListsDotEntries(const std::string& dosMask) {
     // Windows lists "." and ".." exactly for the masks that accept the name "." or, reading a
     // dosQm as nothing, the empty name ("?" lists them, "a?" does not).
-    return dosMaskMatches(dosMask, ".") || dosMaskMatches(dosMask, "");
+    DosMask mask(dosMask);
+    return mask.matches(".") || mask.matches("");
 }
 
 } // namespace ovs::posix
