@@ -1,6 +1,7 @@
 // ovs::Process against real processes (copies of the idle program), in both builds: finding
 // by file name, the running check with its two access rights, termination, launching with
-// the working-folder rule and injected failures.
+// the working-folder rule and injected failures. A termination that fails, and one of a
+// process found by name, are Acrobat's stop (AcrobatControl).
 #include "process/Process.h"
 #include "ProcessTestSupport.h"
 #include "VisibleProcesses.h"
@@ -83,10 +84,6 @@ HANDLE WINAPI refusingOpenProcess(DWORD, BOOL, DWORD) {
     return nullptr;
 }
 
-BOOL WINAPI failingTerminateProcess(HANDLE, UINT) {
-    return FALSE;
-}
-
 TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     ShownIdle idle("OvsRights.exe");
     ASSERT_TRUE(idle.started());
@@ -105,23 +102,6 @@ TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     EXPECT_EQ((std::vector<DWORD>{PROCESS_QUERY_INFORMATION, PROCESS_QUERY_LIMITED_INFORMATION}), asked);
     calls.openProcess = refusingOpenProcess;
     ovs::ScopedProcessCalls noAccess(calls);
-    EXPECT_FALSE(process.isRunning());
-}
-
-TEST(Process, TerminateEndsTheFoundProcessWithoutWaitingAndReportsAFailure) {
-    ShownIdle idle("OvsVictim.exe");
-    ASSERT_TRUE(idle.started());
-    Process process("OvsVictim.exe");
-    {
-        ovs::ProcessCalls calls = ovs::systemProcessCalls();
-        calls.terminateProcess = failingTerminateProcess;
-        ovs::ScopedProcessCalls scoped(calls);
-        EXPECT_FALSE(process.terminate());
-        EXPECT_TRUE(process.isRunning());
-    }
-    EXPECT_TRUE(process.terminate());
-    EXPECT_EQ(idle.id(), process.id());
-    EXPECT_TRUE(idle.waitForEnd());
     EXPECT_FALSE(process.isRunning());
 }
 

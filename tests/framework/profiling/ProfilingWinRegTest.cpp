@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,7 +40,6 @@ protected:
 };
 
 TEST_F(ProfilingWinRegTest, SettingsLiveBelowCompanyProductApplicationAndVersionByType) {
-    EXPECT_EQ(ovs::isWow64Process() ? 0x100u : 0u, store_.viewFlags()); // mode 2: the 64-bit view under WOW64
     EXPECT_EQ(0u, store_.setTopic("T"));
     EXPECT_TRUE(store_.isWritable());
     EXPECT_TRUE(store_.topicExists());
@@ -110,7 +108,7 @@ TEST_F(ProfilingWinRegTest, TextToNumberIsTheSameOnEveryTarget) {
     }
 }
 
-TEST_F(ProfilingWinRegTest, SubTopicsTopicDeletionHandlesAndFacade) {
+TEST_F(ProfilingWinRegTest, SubTopicsTopicDeletionAndHandles) {
     store_.setTopic("Top");
     store_.writeString("a", "1");
     store_.enterSubTopic("Child");
@@ -138,16 +136,6 @@ TEST_F(ProfilingWinRegTest, SubTopicsTopicDeletionHandlesAndFacade) {
     ovs::String value;
     EXPECT_TRUE(topic->readSecureString("Key", value));
     EXPECT_EQ("secret", value);
-
-    ovs::Profiling profiling;
-    profiling.mode = ovs::ProfilingModeRegistry;
-    profiling.setScope(ovs::ProfilingScopeUser);
-    profiling.userStore()->setProductKey(product_);
-    profiling.userStore()->setApplicationKey("App");
-    profiling.setTopic("Handle");
-    EXPECT_TRUE(profiling.entryExists("v"));
-    profiling.writeInteger("n", 9);
-    EXPECT_EQ(9u, profiling.readInteger("n"));
 }
 
 TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
@@ -168,12 +156,8 @@ TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
               ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\CurrentVersion\\" + name));
 }
 
-TEST(RegistryKeyTest, ViewFlagsAndAccessMasks) {
-    const std::tuple<std::uint32_t, bool, DWORD> views[] = {
-        {2, true, 0x100}, {3, true, 0x100}, {6, true, 0x200}, {2, false, 0}, {6, false, 0}};
-    for (const auto& [mode, wow64, flags] : views) {
-        EXPECT_EQ(flags, ovs::ProfilingWinReg(mode, wow64).viewFlags()) << mode << wow64;
-    }
+// The store's view flags per mode and WOW64 answer are the facade's rows in ProfilingWinRegViews.
+TEST(RegistryKeyTest, AccessMasks) {
     struct {
         bool readOnly, use32BitView, wow64;
         REGSAM access;
@@ -185,7 +169,7 @@ TEST(RegistryKeyTest, ViewFlagsAndAccessMasks) {
     }
 }
 
-TEST(RegistryKeyTest, OpensByFullPathAndReadsText) {
+TEST(RegistryKeyTest, OpensByFullPathReadsTextAndKeepsUnknownRootsClosedAndMissingKeysRaise1140) {
     ovs::test::PrivateRegistry registry;
     const std::string sub = "Software\\OvsProfiling\\" + ovs::test::uniqueKeyName("Key");
     const std::string path = "HKEY_CURRENT_USER\\" + sub;
@@ -213,20 +197,16 @@ TEST(RegistryKeyTest, OpensByFullPathAndReadsText) {
     }
     EXPECT_EQ((std::vector<std::string>{"C:\\Tools", "", std::string(400, 'z')}), texts);
     ovs::String text;
-    ovs::Exception error = expectException(ovs::msg::RegistryNameNotFound, [&] { key.readString("Missing", text); });
-    EXPECT_EQ("Missing", error.argument(1));
+    ovs::Exception unnamed = expectException(ovs::msg::RegistryNameNotFound, [&] { key.readString("Missing", text); });
+    EXPECT_EQ("Missing", unnamed.argument(1));
     key.close();
     ovs::test::deleteKeyTree(HKEY_CURRENT_USER, sub);
-}
-
-TEST(RegistryKeyTest, UnknownRootsStayClosedAndMissingKeysRaise1140) {
-    ovs::test::PrivateRegistry registry;
-    for (const char* path : {"HKLM\\SOFTWARE", "HKEY_CURRENT_CONFIG\\Software", "Software"}) {
-        SCOPED_TRACE(path);
-        ovs::RegistryKey key(false);
-        EXPECT_NO_THROW(key.open(path, false));
-        EXPECT_FALSE(key.isOpen());
-        EXPECT_EQ("", key.path());
+    for (const char* unknown : {"HKLM\\SOFTWARE", "HKEY_CURRENT_CONFIG\\Software", "Software"}) {
+        SCOPED_TRACE(unknown);
+        ovs::RegistryKey closed(false);
+        EXPECT_NO_THROW(closed.open(unknown, false));
+        EXPECT_FALSE(closed.isOpen());
+        EXPECT_EQ("", closed.path());
     }
     const std::string missing = "HKEY_CURRENT_USER\\Software\\OvsProfiling\\" + ovs::test::uniqueKeyName("None");
     ovs::RegistryKey reader(true);
@@ -299,29 +279,4 @@ TEST(ProfilingWinRegViews, ModesTwoAndThreeUseThe64BitViewModeSixThe32BitOneUnde
             ovs::test::deleteKeyTreeInView(root, "SOFTWARE\\ORVA-SYSTEMS", product, view);
         }
     }
-}
-
-// The one WOW64 query of the framework and the tool: a failing IsWow64Process counts as no
-// WOW64, whatever it wrote. The real query is true exactly for a 32-bit program on 64-bit Windows,
-// whose environment names the machine's architecture in PROCESSOR_ARCHITEW6432 ("WOW64
-// Implementation Details", Microsoft's Win32 documentation).
-TEST(ProfilingWinRegViews, TheWow64QueryIsTrueOnlyWhenIsWow64ProcessSucceedsAndSaysSo) {
-    const std::pair<BOOL(WINAPI*)(HANDLE, PBOOL), bool> answers[] = {
-        {runsUnderWow64, true}, {runsNatively, false}, {wow64QueryFails, false}};
-    for (const auto& [answer, expected] : answers) {
-        ovs::ProcessCalls calls = ovs::systemProcessCalls();
-        calls.isWow64Process = answer;
-        ovs::ScopedProcessCalls scoped(calls);
-        EXPECT_EQ(expected, ovs::isWow64Process());
-        EXPECT_EQ(expected ? 0x200u : 0u, ovs::ProfilingWinReg(ovs::ProfilingModeRegistry32).viewFlags());
-    }
-    if (sizeof(void*) == 8 || ovs::platform::isPosixSubstitute()) {
-        EXPECT_FALSE(ovs::isWow64Process());
-        GTEST_SKIP() << "the real query is true only in the 32-bit Windows build under WOW64";
-    }
-    if (std::getenv("PROCESSOR_ARCHITEW6432") == nullptr) {
-        EXPECT_FALSE(ovs::isWow64Process());
-        GTEST_SKIP() << "a 32-bit program on 32-bit Windows: the WOW64 case needs 64-bit Windows";
-    }
-    EXPECT_TRUE(ovs::isWow64Process());
 }
