@@ -38,8 +38,14 @@ TEST(InspectorCommandLine, HelpMistakesAndFoldersGiveTheirLineAndExitCode) {
     folder.write("Task1.ovc", "damaged");
     const std::string shown = ovs::platform::nativePathOf(folder.path());
     const std::string missing = folder.temp() / "never created";
+    const std::string noFolder =
+        "Task folder " + ovs::platform::nativePathOf(missing) + ": no task files (the folder does not exist)\n";
     const std::string help = InspectorApp::helpText(shown);
-    const std::string unknownTail = "; FraskPdfTasks -help lists the options.\n";
+    const std::uint32_t Bad = InspectorApp::BadCommandLine;
+    const auto refused = [](const std::string& what) {
+        return "FraskPdfTasks: " + what + "; FraskPdfTasks -help lists the options.\n";
+    };
+    const std::string unknown = "unknown option ", needs = " needs a folder: -folder:FOLDER";
     struct Case {
         std::vector<std::string> arguments;
         std::uint32_t exitCode;
@@ -50,25 +56,13 @@ TEST(InspectorCommandLine, HelpMistakesAndFoldersGiveTheirLineAndExitCode) {
         {{"-h"}, 0, help, false},
         {{"/?"}, 0, help, false},
         {{"-json", "-HELP"}, 0, help, false},
-        {{"-jsn"}, InspectorApp::BadCommandLine, "FraskPdfTasks: unknown option '-jsn'" + unknownTail, false},
-        {{"-json", "extra"},
-         InspectorApp::BadCommandLine,
-         "FraskPdfTasks: unknown option 'extra'" + unknownTail,
-         false},
-        {{"-help:x"}, InspectorApp::BadCommandLine, "FraskPdfTasks: unknown option '-help:x'" + unknownTail, false},
-        {{"-folder"},
-         InspectorApp::BadCommandLine,
-         "FraskPdfTasks: option '-folder' needs a folder: -folder:FOLDER" + unknownTail,
-         false},
-        {{"-folder:"},
-         InspectorApp::BadCommandLine,
-         "FraskPdfTasks: option '-folder:' needs a folder: -folder:FOLDER" + unknownTail,
-         false},
+        {{"-jsn"}, Bad, refused(unknown + "'-jsn'"), false},
+        {{"-json", "extra"}, Bad, refused(unknown + "'extra'"), false},
+        {{"-help:x"}, Bad, refused(unknown + "'-help:x'"), false},
+        {{"-folder"}, Bad, refused("option '-folder'" + needs), false},
+        {{"-folder:"}, Bad, refused("option '-folder:'" + needs), false},
         // A folder that was never created holds no tasks: not an error.
-        {{"-folder:" + missing},
-         0,
-         "Task folder " + ovs::platform::nativePathOf(missing) + ": no task files (the folder does not exist)\n",
-         false},
+        {{"-folder:" + missing}, 0, noFolder, false},
         {{"-json", "/folder:" + missing}, 0, "[]\n", false},
         // The folder's name holds a blank; damaged files do not change the exit code.
         {{"-folder:" + folder.path()}, 0, "Task folder " + shown + ": 1 task file\nID  STATE    AGE", true},

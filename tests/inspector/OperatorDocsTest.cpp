@@ -34,10 +34,6 @@ std::string exampleAfter(const fs::path& document, const std::string& marker) {
     return block;
 }
 
-std::vector<std::string> sortedNames(const fs::path& folder) {
-    return TaskTestFolder::namesIn(folder);
-}
-
 } // namespace
 
 TEST(OperatorDocs, TheLinuxExamplesRunAsPrinted) {
@@ -109,6 +105,6 @@ TEST(OperatorDocs, TheLinuxExamplesRunAsPrinted) {
             << output;
         EXPECT_NE(std::string::npos, output.find("Task folder " + (temp / c.listing).string() + "\n")) << output;
         EXPECT_EQ((std::vector<std::string>{"brochure.pdf", "invoice.pdf", "manual.pdf"}),
-                  sortedNames(temp / c.outputs));
+                  TaskTestFolder::namesIn(temp / c.outputs));
     }
 }

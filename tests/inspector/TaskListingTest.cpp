@@ -110,52 +110,24 @@ namespace {
 
 // One entry of each kind the table and the JSON show differently, with fixed times.
 std::vector<TaskListing> sampleListing(std::int64_t now) {
-    std::vector<TaskListing> tasks(6);
-    tasks[0].id = "4711";
-    tasks[0].file = "C:\\t\\Task4711.ovc";
-    tasks[0].state = "Error";
-    tasks[0].hasStateText = true;
-    tasks[0].stateText = "Error";
-    tasks[0].modified = now - 7500;
-    tasks[0].documents = 1;
-    tasks[0].lastError = 3505;
-    tasks[0].lastErrorText = "There were errors while encrypting a document";
-    tasks[0].parameters = {{"i", "C:\\docs\\*.pdf"}, {"o", "C:\\out"}};
-    tasks[1].id = "12";
-    tasks[1].file = "C:\\t\\Task12.ovc";
-    tasks[1].state = "Request";
-    tasks[1].hasStateText = true;
-    tasks[1].stateText = "Request";
-    tasks[1].modified = now - 35;
-    tasks[1].parameters = {{"i", "C:\\in\\a.pdf"}, {"readpermissions", ""}};
-    tasks[2].id = "5";
-    tasks[2].file = "C:\\t\\Task5.ovc";
-    tasks[2].state = "invalid";
-    tasks[2].hasStateText = true;
-    tasks[2].stateText = "acc\x1b]0;owned\x07";
-    tasks[2].modified = now - 60;
-    tasks[2].parameters = {{"perm", "\x1b[2J"}};
-    tasks[3].id = "7";
-    tasks[3].file = "C:\\t\\Task7.ovc";
-    tasks[3].state = "damaged";
-    tasks[3].readError = 1004;
-    tasks[3].readErrorText = "cannot open file C:\\t\\Task7.ovc";
-    tasks[4].kind = TaskListing::Kind::Pending;
-    tasks[4].id = "9";
-    tasks[4].file = "C:\\t\\Task9.ovc.4242-0.pending";
-    tasks[4].state = "Request";
-    tasks[4].hasStateText = true;
-    tasks[4].stateText = "Request";
-    tasks[4].modified = now;
-    tasks[4].writer = 4242;
-    tasks[4].parameters = {{"i", "C:\\b.pdf"}, {"o", "C:\\out"}};
-    tasks[5].kind = TaskListing::Kind::Temporary;
-    tasks[5].id = "9";
-    tasks[5].file = "C:\\t\\.Task9.ovc.~4242-0.tmp";
-    tasks[5].modified = now - 90000;
-    tasks[5].writer = 4242;
-    tasks[5].writerRunning = true;
-    return tasks;
+    using Kind = TaskListing::Kind;
+    // clang-format off
+    return {
+        // kind, file, id, state, hasStateText, stateText, modified, documents, lastError, lastErrorText, readError,
+        // readErrorText, writer, writerRunning, parameters
+        {Kind::Task, "C:\\t\\Task4711.ovc", "4711", "Error", true, "Error", now - 7500, 1, 3505,
+         "There were errors while encrypting a document", 0, "", 0, false, {{"i", "C:\\docs\\*.pdf"}, {"o", "C:\\out"}}},
+        {Kind::Task, "C:\\t\\Task12.ovc", "12", "Request", true, "Request", now - 35, -1, 0, "", 0, "", 0, false,
+         {{"i", "C:\\in\\a.pdf"}, {"readpermissions", ""}}},
+        {Kind::Task, "C:\\t\\Task5.ovc", "5", "invalid", true, "acc\x1b]0;owned\x07", now - 60, -1, 0, "", 0, "", 0, false,
+         {{"perm", "\x1b[2J"}}},
+        {Kind::Task, "C:\\t\\Task7.ovc", "7", "damaged", false, "", TaskListing::UnknownTime, -1, 0, "", 1004,
+         "cannot open file C:\\t\\Task7.ovc", 0, false, {}},
+        {Kind::Pending, "C:\\t\\Task9.ovc.4242-0.pending", "9", "Request", true, "Request", now, -1, 0, "", 0, "", 4242, false,
+         {{"i", "C:\\b.pdf"}, {"o", "C:\\out"}}},
+        {Kind::Temporary, "C:\\t\\.Task9.ovc.~4242-0.tmp", "9", "", false, "", now - 90000, -1, 0, "", 0, "", 4242, true, {}},
+    };
+    // clang-format on
 }
 
 } // namespace
@@ -175,25 +147,22 @@ TEST(TaskListing, TheTableAlignsItsColumnsUnderAHeaderRowAndEscapesControlCharac
         listingTable(sampleListing(now), now));
     // clang-format on
     EXPECT_EQ("", listingTable({}, now));
-    struct Title {
-        std::vector<TaskListing::Kind> kinds;
-        const char* title;
-    } const titles[] = {
-        {{}, "Task folder /t\\x1b: no task files"},
-        {{TaskListing::Kind::Task}, "Task folder /t\\x1b: 1 task file"},
-        {{TaskListing::Kind::Task, TaskListing::Kind::Task, TaskListing::Kind::Pending},
-         "Task folder /t\\x1b: 2 task files, 1 pending request"},
-        {{TaskListing::Kind::Pending, TaskListing::Kind::Pending, TaskListing::Kind::Temporary},
-         "Task folder /t\\x1b: no task files, 2 pending requests, 1 temporary file"},
-        {{TaskListing::Kind::Temporary, TaskListing::Kind::Temporary},
-         "Task folder /t\\x1b: no task files, 2 temporary files"},
+    // The entries' kinds: t a task file, p a pending request, m a temporary file.
+    const std::pair<std::string, const char*> titles[] = {
+        {"", "no task files"},
+        {"t", "1 task file"},
+        {"ttp", "2 task files, 1 pending request"},
+        {"ppm", "no task files, 2 pending requests, 1 temporary file"},
+        {"mm", "no task files, 2 temporary files"},
     };
-    for (const Title& t : titles) {
-        std::vector<TaskListing> tasks(t.kinds.size());
+    for (const auto& [kinds, title] : titles) {
+        std::vector<TaskListing> tasks(kinds.size());
         for (std::size_t n = 0; n < tasks.size(); ++n) {
-            tasks[n].kind = t.kinds[n];
+            tasks[n].kind = kinds[n] == 't'   ? TaskListing::Kind::Task
+                            : kinds[n] == 'p' ? TaskListing::Kind::Pending
+                                              : TaskListing::Kind::Temporary;
         }
-        EXPECT_EQ(t.title, listingTitle("/t\x1b", tasks));
+        EXPECT_EQ("Task folder /t\\x1b: " + std::string(title), listingTitle("/t\x1b", tasks));
     }
 }
 
