@@ -16,10 +16,13 @@ namespace {
 // A process id beyond any that Linux or Windows hands out: the writer of a request that has
 // certainly ended.
 const std::string Ended = "1073741820";
+// The program's first two lines, on every run.
+const std::vector<std::string> Banner = {"FraskPdfCmd Version 21.02 of Feb/17/2021 (Build 4548)",
+                                         "Copyright (c) 2007-2021 ORVA-SYSTEMS"};
 
 } // namespace
 
-// Each row adds files, runs the tool and expects the lines after the banner (the last one, with
+// Each row adds files, runs the tool and expects the banner and the lines after it (the last one, with
 // an error, as a regular expression) and the exit code. Exactly the files that a "Removed
 // file" line names are gone afterwards.
 TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
@@ -114,6 +117,7 @@ TEST_F(EndToEnd, ClearRunsRemoveOnlyTheTaskFilesTheirModeNames) {
                               row.setting == ReadOnlyFolder ? ordinaryUser() : std::vector<std::string>());
         fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
         ASSERT_GE(run.lines.size(), 3u) << run.output;
+        EXPECT_EQ(Banner, std::vector<std::string>(run.lines.begin(), run.lines.begin() + 2));
         std::vector<std::string> lines(run.lines.begin() + 2, run.lines.end());
         auto files = std::find(lines.begin(), lines.end(), ""); // the walk's order is the file system's
         std::sort(std::min(lines.begin() + 1, files), files);

@@ -93,8 +93,9 @@ TEST_F(EndToEnd, AcrobatIsStartedFromTheKeysOfTheViewTheToolReads) {
         {"App Paths, finished", true, false, "finish", {}, "\nStarting acrobat, please wait\n[\\s\\S]*\nTask finished at ", 0, 1},
         {"install folder, a plug-in error above 255", false, false, "fail:3505", {},
          "\nFraskPdfCmd: error OV3505 - There were errors while encrypting a document", ovs::msg::EncryptionErrors, 1},
-        {"install folder, restart after two documents", false, false, "finish:2", {"-restartacrobatevery:2"},
-         "\n Trying to restart acrobat at .*\n\nStopping Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n", 0, 2},
+        {"App Paths, restart after two documents", true, false, "finish:2", {"-restartacrobatevery:2"},
+         "\nStarting acrobat, please wait\n[\\s\\S]*\n Whole number of processed documents: 2\n Trying to restart acrobat at .*\n"
+         "\nStopping Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n", 0, 2},
         {"install folder in the other view only", false, true, "finish", {},
          "^[\\s\\S]*\nFraskPdfCmd: error OV3002 - The Adobe Acrobat program could not be started", ovs::msg::AcrobatNotStarted, 0},
         // clang-format on
