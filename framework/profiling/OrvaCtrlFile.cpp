@@ -136,6 +136,12 @@ std::string_view trimmedLine(std::string_view text) {
     return text;
 }
 
+// A section name, a key or a value as a private-profile reading takes it: cut at the first NUL
+// (each is a C string there), then blanks trimmed.
+std::string_view profileName(std::string_view text) {
+    return trimmedLine(text.substr(0, text.find('\0')));
+}
+
 // One line of the header section: an entry of a header key that is not known yet is taken as
 // a look-up reads it; any other line changes nothing.
 void takeHeaderLine(std::string_view line, OrvaCtrlFile::HeaderValues& values) {
@@ -143,10 +149,10 @@ void takeHeaderLine(std::string_view line, OrvaCtrlFile::HeaderValues& values) {
     if (equals == std::string_view::npos) {
         return; // no entry: a look-up never finds it
     }
-    const int key = headerKeyOf(trimmedLine(line.substr(0, equals)));
+    const int key = headerKeyOf(profileName(line.substr(0, equals)));
     if (key >= 0 && !values.found[key]) {
         values.found[key] = true;
-        values.value[key] = lookedUp(trimmedLine(line.substr(equals + 1)));
+        values.value[key] = lookedUp(profileName(line.substr(equals + 1)));
     }
 }
 
@@ -167,9 +173,6 @@ OrvaCtrlFile::HeaderValues OrvaCtrlFile::headerValuesOfLines(std::string_view li
 
 bool OrvaCtrlFile::headerValuesOfText(std::string_view text, HeaderValues& values, bool guidOnly) {
     values = HeaderValues();
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text.remove_prefix(3);
-    }
     bool inHeader = false;
     while (!text.empty()) {
         // A line ends at CR LF, at a lone LF or at a lone CR.
@@ -182,8 +185,8 @@ bool OrvaCtrlFile::headerValuesOfText(std::string_view text, HeaderValues& value
         }
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         line = trimmedLine(line);
-        if (line.empty() || line.front() == ';') {
-            continue;
+        if ((profileName(line).empty() && line.find('=') == std::string_view::npos) || line.front() == ';') {
+            continue; // a line that is blank up to its first NUL, or a comment
         }
         if (line.front() == '[') {
             if (inHeader) {
@@ -191,7 +194,7 @@ bool OrvaCtrlFile::headerValuesOfText(std::string_view text, HeaderValues& value
             }
             const std::size_t close = line.find(']');
             const std::string_view name = line.substr(1, close == std::string_view::npos ? close : close - 1);
-            inHeader = equalIgnoringAsciiCase(trimmedLine(name), HeaderTopic);
+            inHeader = equalIgnoringAsciiCase(profileName(name), HeaderTopic);
             if (!inHeader) {
                 return false;
             }

@@ -79,13 +79,14 @@ public:
     // who looks at a control file's text: from the lines of the header section, NULs between
     // them, each entry "name=value" as the stores hand a section out, the values the way a
     // private-profile look-up reads them: the first entry of each name (ASCII letter case does
-    // not matter), blanks around name and value removed, one pair of matching outer quotes
-    // taken off, cut to 511 characters. A line without "=" is no entry.
+    // not matter), name and value each cut at its first NUL and their blanks removed, one pair
+    // of matching outer quotes taken off, cut to 511 characters. A line without "=" is no entry.
     static HeaderValues headerValuesOfLines(std::string_view lines);
     // The same values from a control file's text when the header is its first section (blank
-    // and comment lines left out, a byte order mark at the start ignored, a line ending at CR
-    // LF, LF or CR); false, with nothing found, when the text holds another section first, text
-    // before its first section, or no section. The header may be cut at the end of the text.
+    // and comment lines left out, a line ending at CR LF, LF or CR); false, with nothing found,
+    // when the text holds another section first, text before its first section, or no section.
+    // A byte order mark is text before the first section, as the private-profile functions
+    // read it (they do not see a header behind it). The header may be cut at the end of the text.
     // guidOnly: the reading ends at the Guid, for a caller that needs only that.
     static bool headerValuesOfText(std::string_view text, HeaderValues& values, bool guidOnly = false);
 

@@ -9,13 +9,16 @@ namespace {
 
 const char* const lineEnd = "\r\n";
 
-// A NUL byte is a blank too: a file written with its C string's terminator ends in a line that
-// holds only the NUL, and Windows lists no such line among a section's lines.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\0';
+    return c == ' ' || c == '\t' || c == '\v';
 }
 
+// Cut at the first NUL, then blanks trimmed: a name, a value and the text of a line are C
+// strings, so that a look-up hands out what the section list holds. A file written with its C
+// string's terminator thus ends in an empty line, and Windows lists no such line. (Wine 8 trims
+// before it cuts: "k=a \0b" gives "a " there.)
 std::string_view trimBlanks(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
     while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
     }
@@ -90,7 +93,7 @@ std::vector<ProfileText::Line> ProfileText::split() const {
             line.name = trimBlanks(std::string_view(text + first, equals - first));
             line.value = trimBlanks(std::string_view(text + equals + 1, stop - equals - 1));
         } else {
-            line.kind = Kind::Text;
+            line.kind = trimBlanks(std::string_view(text + first, stop - first)).empty() ? Kind::Blank : Kind::Text;
         }
         result.push_back(line);
         pos = line.end;

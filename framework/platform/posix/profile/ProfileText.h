@@ -12,12 +12,14 @@ namespace ovs::posix {
 
 // How lines are read:
 // - a line ends at CR LF, at a lone LF or at a lone CR; the last line may have no line end;
-// - blanks (space, tab, vertical tab, NUL) before the first character are ignored;
+// - blanks (space, tab, vertical tab) before the first character are ignored;
 // - "[" starts a section header; the name runs to the first "]" (or to the line end when
 //   there is none) with blanks trimmed; text after the "]" is ignored;
 // - ";" starts a comment, which no lookup ever finds;
 // - a line with "=" is an entry: the key is the text before the first "=", the value the
 //   text after it, both with blanks trimmed; any other line is neither key nor comment;
+// - a name, a value and the text of a line end at their first NUL, and their blanks are
+//   trimmed after that cut; a line with nothing but blanks before a NUL is blank;
 // - lines before the first header belong to no section; only the first section of a name
 //   is searched, and in it only the first entry of a key;
 // - section and key names compare without regard to ASCII letter case.
