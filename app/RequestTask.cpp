@@ -4,6 +4,7 @@
 #include "files/File.h"
 #include "files/FileError.h"
 #include "platform/FolderNames.h"
+#include "platform/GuardedFiles.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -22,12 +23,41 @@ constexpr unsigned MaximumRetries = 10000;
                          "please use the  -clear option to delete finished task files.");
 }
 
+// A section as the private-profile functions write it: its name in brackets, then one line
+// per entry, every line ended by CR LF. A section without entries is not written.
+void appendSection(std::string& text, const char* name, const std::vector<ovs::String>& lines) {
+    if (lines.empty()) {
+        return;
+    }
+    text.append("[").append(name).append("]\r\n");
+    for (const ovs::String& line : lines) {
+        text.append(line).append("\r\n");
+    }
+}
+
+// The control-file header's entries for the type, in the order the control file writes them.
+std::vector<ovs::String> headerLines(const ControlFileType& type) {
+    std::vector<ovs::String> lines;
+    if (type.typeGuid) {
+        lines.push_back("Guid=" + ovs::OrvaCtrlFile::guidText(*type.typeGuid));
+    }
+    if (type.description) {
+        lines.push_back(ovs::String("Description=") + type.description);
+    }
+    if (type.version.major != 0) {
+        lines.push_back("Version=" + ovs::OrvaCtrlFile::versionText(type.version.major, type.version.minor));
+    }
+    lines.push_back("Encoding=UTF-8");
+    return lines;
+}
+
 } // namespace
 
 RequestTask::RequestTask(const ovs::FileString& path) : Task(path) {}
 
 RequestTask::~RequestTask() {
     discardPending();
+    removeMarker();
 }
 
 std::uint32_t RequestTask::drawTaskId() {
@@ -69,56 +99,103 @@ ovs::FileString RequestTask::nextFreeName(const ovs::FileString& folder, std::ui
 // The request is written completely under a name that no reader of task files looks at and
 // then moved to its task name only while that name is free. Creating Task<id>.ovc in place,
 // entry by entry, let the plug-in take a request whose parameters were not all written yet,
-// and let two runs that drew the same id overwrite each other's file.
+// and let two runs that drew the same id overwrite each other's file. The whole request is
+// written at once, through the handle that made the file: whoever else may write the task
+// folder can swap the name for a link, but never make the run write through it.
 std::uint32_t RequestTask::createTaskFile() {
     discardPending();
     std::uint32_t id = 0;
     // The first candidate; a taken one draws again in the same folder.
     const ovs::FileString folder = makeTaskFileName(id).absolute().folder();
+    if (ovs::platform::othersMaySwapEntries(folder)) {
+        throw ovs::Exception(ovs::msg::UnsafeTaskFolder, folder);
+    }
     listTakenIds(folder);
     retries_ = 0;
     taskName_ = nextFreeName(folder, id);
-    // Neither the plug-in nor the cleanup takes a pending name for a task, not even when a
-    // killed run leaves it behind.
-    static unsigned pendingCount = 0;
-    pending_ = ovs::FileString(taskfile::pendingNameOf(taskName_, GetCurrentProcessId(), pendingCount++));
-    try {
-        file_.create(pending_);
-        writeTaskSection(id);
-    } catch (...) {
-        discardPending();
-        throw;
-    }
+    writePending(id);
     return id;
 }
 
-// One write for the whole section: every write of a control file replaces the file.
-void RequestTask::writeTaskSection(std::uint32_t id) {
-    file_.profiling().setTopic(taskfile::TaskTopic);
-    file_.writeTopicLines(taskfile::requestLines(id));
+void RequestTask::writePending(std::uint32_t id) {
+    // Neither the plug-in nor the cleanup takes a pending name for a task, not even when a
+    // killed run leaves it behind.
+    static unsigned pendingCount = 0;
+    const ovs::FileString pending(taskfile::pendingNameOf(taskName_, GetCurrentProcessId(), pendingCount++));
+    std::string text;
+    appendSection(text, ovs::OrvaCtrlFile::HeaderTopic, headerLines(type_));
+    appendSection(text, taskfile::TaskTopic, taskfile::requestLines(id));
+    appendSection(text, taskfile::ParameterTopic, parameterLines_);
+    DWORD error = ovs::platform::createFileWith(pending, text, pendingIdentity_);
+    if (error != ERROR_SUCCESS) {
+        ovs::raiseFileError(pending, ovs::msg::FileCannotBeCreated, error);
+    }
+    pending_ = pending;
+}
+
+void RequestTask::refuseForeign(const ovs::FileString& name, const ovs::platform::FileIdentity& own) {
+    ovs::platform::FileIdentity now;
+    if (!ovs::platform::regularFileIdentity(name, now) || now != own) {
+        const ovs::FileString foreign = name; // may be pending_ itself
+        pending_.clear();                     // not ours: left as it is
+        throw ovs::Exception(ovs::msg::RequestReplaced, foreign);
+    }
 }
 
 std::uint32_t RequestTask::publish(std::uint32_t id) {
-    while (!MoveFileExA(pending_.c_str(), taskName_.c_str(), 0)) {
+    for (;;) {
+        placeMarker();
+        refuseForeign(pending_, pendingIdentity_);
+        if (MoveFileExA(pending_.c_str(), taskName_.c_str(), 0)) {
+            break;
+        }
         DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
             raiseFileError(taskName_, ovs::msg::FileCannotBeCreated, error);
         }
-        // Another run took the name since the folder was listed.
+        // Another run took the name since the folder was listed: the request is written anew
+        // under the next free id, and the one of the taken id goes.
         taken_[id] = true;
         id = drawTaskId();
         taskName_ = nextFreeName(taskName_.folder(), id);
-        file_.profiling().setTopic(taskfile::TaskTopic);
-        file_.writeInteger(taskfile::IdKey, id);
+        const ovs::FileString taken = pending_;
+        const ovs::platform::FileIdentity takenIdentity = pendingIdentity_;
+        writePending(id);
+        ovs::platform::removeOwnFile(taken, takenIdentity);
     }
     pending_.clear();
     path_ = taskName_;
+    // A neighbour may have swapped the pending name between the look and the move: then the
+    // task name holds that neighbour's file, which stays as it is.
+    refuseForeign(taskName_, pendingIdentity_);
     return id;
+}
+
+// The marker names the run that waits for the task: a clear of finished tasks leaves the task
+// file alone while that run lives (TaskDeleter).
+void RequestTask::placeMarker() {
+    const ovs::FileString marker(taskfile::waitingNameOf(taskName_, GetCurrentProcessId()));
+    if (marker == marker_) {
+        return;
+    }
+    removeMarker();
+    DWORD error = ovs::platform::createFileWith(marker, std::string(), markerIdentity_);
+    if (error != ERROR_SUCCESS) {
+        ovs::raiseFileError(marker, ovs::msg::FileCannotBeCreated, error);
+    }
+    marker_ = marker;
+}
+
+void RequestTask::removeMarker() {
+    if (!marker_.empty()) {
+        ovs::platform::removeOwnFile(marker_, markerIdentity_);
+        marker_.clear();
+    }
 }
 
 void RequestTask::discardPending() {
     if (!pending_.empty()) {
-        DeleteFileA(pending_.c_str());
+        ovs::platform::removeOwnFile(pending_, pendingIdentity_);
         pending_.clear();
     }
 }
@@ -141,14 +218,18 @@ void RequestTask::refuseLineBreaks(const ParameterMap& parameters) {
     }
 }
 
+// The entries go into the request's section Parameter, which createTaskFile writes with the
+// rest of the request.
 void RequestTask::writeParameters(const ParameterMap& parameters) {
     for (const auto& [name, value] : parameters) {
         switch (value.type()) {
-        case OptionValue::Type::Empty: file_.writeInteger(name, 1); continue;
-        case OptionValue::Type::Character: file_.writeText(name, std::string(1, value.asCharacter())); continue;
-        case OptionValue::Type::Number: file_.writeInteger(name, value.asNumber()); continue;
-        case OptionValue::Type::Text: file_.writeText(name, value.asText()); continue;
-        case OptionValue::Type::Path: file_.writeText(name, value.asPath()); continue;
+        case OptionValue::Type::Empty: parameterLines_.push_back(name + "=1"); continue;
+        case OptionValue::Type::Character: parameterLines_.push_back(name + "=" + value.asCharacter()); continue;
+        case OptionValue::Type::Number:
+            parameterLines_.push_back(name + "=" + std::to_string(value.asNumber()));
+            continue;
+        case OptionValue::Type::Text: parameterLines_.push_back(name + "=" + value.asText()); continue;
+        case OptionValue::Type::Path: parameterLines_.push_back(name + "=" + value.asPath()); continue;
         }
         throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown type");
     }
@@ -156,11 +237,10 @@ void RequestTask::writeParameters(const ParameterMap& parameters) {
 
 std::uint32_t RequestTask::submit(const ParameterMap& parameters) {
     refuseLineBreaks(parameters);
+    parameterLines_.clear();
+    writeParameters(parameters);
     std::uint32_t id = createTaskFile();
     try {
-        file_.profiling().setTopic(taskfile::ParameterTopic);
-        writeParameters(parameters);
-        file_.profiling().flush();
         id = publish(id);
     } catch (...) {
         discardPending();
@@ -169,46 +249,15 @@ std::uint32_t RequestTask::submit(const ParameterMap& parameters) {
     return id;
 }
 
-namespace {
-
-// A LastError text as a number: decimal digits with an optional sign, within 32 bits (a value
-// beyond 2^31 - 1 is a number the plug-in may report, read as the signed number it wraps to).
-bool lastErrorNumber(std::string_view text, std::int32_t& number) {
-    bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string_view::npos) {
-        return false;
-    }
-    std::uint64_t value = std::stoull(std::string(text));
-    if (value > (negative ? 0x80000000ull : 0xFFFFFFFFull)) {
-        return false;
-    }
-    std::uint32_t bits = static_cast<std::uint32_t>(value);
-    number = static_cast<std::int32_t>(negative ? 0u - bits : bits);
-    return true;
-}
-
-} // namespace
-
 std::int32_t RequestTask::resultError() {
-    if (!openForReading()) {
-        return ovs::msg::TaskFileNotAccessible;
-    }
-    ovs::Profiling& store = file_.profiling();
-    store.setTopic("Task");
-    ovs::String text;
-    bool present = store.readEntry("LastError", text);
-    store.flush();
-    if (!present) {
+    if (!content_.hasLastError) {
         return lastError();
     }
     // The integer read would give 0 for "abc", an empty value or 4294967296, and a task that
     // the plug-in failed would then be reported as aborted, with exit code 0.
     std::int32_t number = 0;
-    if (!lastErrorNumber(text, number)) {
-        throw ovs::Exception(ovs::msg::UnreadableResult, file_.path());
+    if (!taskfile::lastErrorNumber(content_.lastErrorText, number)) {
+        throw ovs::Exception(ovs::msg::UnreadableResult, path_);
     }
     return number;
 }
@@ -218,7 +267,7 @@ TaskState RequestTask::pollState() {
     if (state == TaskState::Error) {
         std::int32_t error = resultError();
         if (error != 0) {
-            throw ovs::Exception(error, file_.path());
+            throw ovs::Exception(error, path_);
         }
     } else if (state == TaskState::Invalid) {
         throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state in task request file");

@@ -4,6 +4,7 @@
 #pragma once
 #include "Task.h"
 #include "parsing/OptionDesc.h"
+#include "platform/GuardedFiles.h"
 
 #include <cstdint>
 #include <map>
@@ -32,21 +33,24 @@ public:
     // that path) for a LastError that is present but no number, and 1000 "Unkown state in task
     // request file" for an unknown State; header errors pass on.
     TaskState pollState();
-    // LastError of a task in Error, read strictly: 3003 when the file cannot be opened, 0 for
-    // "0"; a present entry that is empty or no 32-bit number throws 3005.
+    // LastError of the task as the last readState found it, read strictly: a present entry
+    // that is empty or no 32-bit number throws 3005; an absent one is read as lastError does.
     std::int32_t resultError();
 
     // The task folder joined with the task name of a freshly drawn id; id receives the id.
     // The first candidate of createTaskFile.
     ovs::FileString makeTaskFileName(std::uint32_t& id);
-    // Picks a free name and writes the header and the Task section into a pending file that
-    // submit completes and publishes under the task name; returns the id.
+    // Picks a free name and writes the whole request (header, Task section and the parameters
+    // writeParameters took) into a new pending file, through the handle that made it; returns
+    // the id. Throws 3007 with the folder for a task folder whose entries other users may swap.
     std::uint32_t createTaskFile();
-    // Writes every parameter into the current topic, in key order.
+    // Takes every parameter, in key order, into the request's section Parameter.
     void writeParameters(const ParameterMap& parameters);
-    // Moves the file that createTaskFile started to its task name without ever replacing a
-    // file; a name taken in the meantime draws another id (Id is rewritten, the retries count
-    // on). Returns the id published.
+    // Moves the pending file to its task name without ever replacing a file; a name taken in
+    // the meantime draws another id (the request is written anew, the retries count on).
+    // Before the move the pending name, and after it the task name, must still be the file the
+    // run made: else 3006 with that name, and the file found there is left alone. Returns the
+    // id published.
     std::uint32_t publish(std::uint32_t id);
 
     // A task id from the C runtime's generator: r3 * (r1 * r2) - r4 modulo 10000, in unsigned
@@ -59,8 +63,14 @@ private:
     // The task name in the folder of the first id from the given one on that is not marked
     // taken, drawing again for a taken one; throws the creation error when the retries run out.
     ovs::FileString nextFreeName(const ovs::FileString& folder, std::uint32_t& id);
-    void writeTaskSection(std::uint32_t id);
-    // Removes the pending file of a request that was not published.
+    // Writes the request with that id into a new pending file beside the task name.
+    void writePending(std::uint32_t id);
+    // Throws 3006 with the name unless it is the regular file of that identity.
+    void refuseForeign(const ovs::FileString& name, const ovs::platform::FileIdentity& own);
+    // The marker beside the task name that names this process, while it waits for the task.
+    void placeMarker();
+    void removeMarker();
+    // Removes the pending file of a request that was not published, if it is still the run's.
     void discardPending();
     static void refuseLineBreaks(const ParameterMap& parameters);
 
@@ -68,4 +78,8 @@ private:
     unsigned retries_ = 0;
     ovs::FileString taskName_;
     ovs::FileString pending_;
+    ovs::platform::FileIdentity pendingIdentity_;
+    std::vector<ovs::String> parameterLines_;
+    ovs::FileString marker_;
+    ovs::platform::FileIdentity markerIdentity_;
 };

@@ -3,7 +3,10 @@
 #include "MessageNumbers.h"
 #include "files/File.h"
 #include "platform/Win32.h"
+#include "platform/GuardedFiles.h"
 #include "runtime/Exception.h"
+
+#include <string>
 
 Task::Task(const ovs::FileString& path) : path_(path), type_(taskfile::type()) {
     file_.setType(&type_);
@@ -29,7 +32,8 @@ namespace {
 // access counts: a file that another process holds for a moment is read as usual.
 bool accessDenied(const ovs::FileString& path) {
     taskfile::EntryReader probe(path);
-    return !probe.isOpen() && probe.error() == ERROR_ACCESS_DENIED;
+    return !probe.isOpen() &&
+           (probe.error() == ERROR_ACCESS_DENIED || probe.error() == ovs::platform::ErrorNotARegularFile);
 }
 
 } // namespace
@@ -46,16 +50,46 @@ bool Task::openForReading(bool askAccess) {
     return true;
 }
 
-TaskState Task::readState(bool askAccess) {
-    if (!openForReading(askAccess)) {
+// The file is read once, through a reader that opens only regular files and never waits, and
+// at most to the longest task file: a FIFO, a device or a huge file put in its place can
+// neither hang the poll nor fill the memory. What it says is read from those bytes.
+bool Task::readContent(taskfile::Content& content) {
+    taskfile::EntryReader reader(path_);
+    std::string bytes;
+    if (!reader.isOpen() || !reader.read(bytes, taskfile::LongestTaskFile + 1)) {
+        return false;
+    }
+    if (bytes.size() > taskfile::LongestTaskFile) {
+        ovs::Exception error(ovs::msg::FileCorrupt,
+                             " (longer than " + std::to_string(taskfile::LongestTaskFile) + " bytes)");
+        error.setLocation(path_);
+        throw error;
+    }
+    content = taskfile::readContent(path_, bytes);
+    return true;
+}
+
+TaskState Task::readState() {
+    content_ = taskfile::Content();
+    if (!readContent(content_)) {
         return TaskState::NotAccessible;
     }
-    TaskState state = taskfile::readState(file_);
-    file_.profiling().flush();
-    return state;
+    return content_.state;
 }
 
 std::int32_t Task::readTaskInteger(const std::string& key) {
+    taskfile::Content content;
+    if (!readContent(content)) {
+        return ovs::msg::TaskFileNotAccessible;
+    }
+    if (key == taskfile::ProcessedDocumentsKey && content.documents >= 0) {
+        return static_cast<std::int32_t>(content.documents);
+    }
+    if (key == taskfile::LastErrorKey && content.hasLastError) {
+        return content.lastError;
+    }
+    // An entry that is not there is asked for in the file itself, whose store then reports
+    // it with the file, topic and value named.
     if (!openForReading()) {
         return ovs::msg::TaskFileNotAccessible;
     }

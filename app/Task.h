@@ -31,9 +31,10 @@ public:
     // askAccess false: whether the file may be read is not asked first, so a file that may not
     // be read gives a header error; for a caller that then looks at the file itself.
     bool openForReading(bool askAccess = true);
-    // The state as the State entry reads now; NotAccessible when the file cannot be opened.
-    // Throws header errors. askAccess as for openForReading.
-    TaskState readState(bool askAccess = true);
+    // The state as the State entry reads now; NotAccessible when the file cannot be opened (it
+    // is missing, may not be read, or is no regular file). Throws header errors, and 1031 for a
+    // file longer than taskfile::LongestTaskFile. Keeps what the file said (content_).
+    TaskState readState();
     // The integer entry of section Task; 3003 when the file cannot be opened. Throws the
     // store's error (with file, topic and value named) for a missing or malformed entry.
     std::int32_t readTaskInteger(const std::string& key);
@@ -49,7 +50,12 @@ public:
     const ControlFileType& type() const { return type_; }
 
 protected:
+    // Reads the file's bytes (at most the longest task file) and what they say; false when it
+    // cannot be opened or read. Throws header errors and 1031 for a longer file.
+    bool readContent(taskfile::Content& content);
+
     ovs::FileString path_;
+    taskfile::Content content_;
     ControlFileType type_;
     ovs::OrvaCtrlFile file_;
 };

@@ -3,10 +3,13 @@
 #include "MessageNumbers.h"
 #include "files/File.h"
 #include "files/FileError.h"
+#include "platform/FolderNames.h"
+#include "platform/GuardedFiles.h"
 #include "platform/Win32.h"
 #include "runtime/Console.h"
 #include "strings/AsciiText.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -25,6 +28,33 @@ bool stillRunning(DWORD processId) {
     return !asked || code == STILL_ACTIVE;
 }
 
+std::string lowered(std::string text) {
+    for (char& c : text) {
+        c = ovs::lowerAscii(c);
+    }
+    return text;
+}
+
+// A file that is not there (any more) needs no removal: another clear took it, or the name is
+// a link to nothing.
+bool gone(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The leftovers of a writer beside the task files, which the ALL mode removes once it has
+// ended: the pending request of a run killed before it published it, the marker of a run that
+// waited for its task, the temporary of a write. 0 for any other name, and for a name of these
+// forms that no writer of ours makes.
+DWORD writerOfLeftover(const ovs::FileString& found) {
+    if (taskfile::isPendingName(found)) {
+        return taskfile::writerOfPending(found);
+    }
+    if (taskfile::isWaitingName(found)) {
+        return taskfile::writerOfWaiting(found);
+    }
+    return taskfile::writerOfTemporary(found);
+}
+
 } // namespace
 
 TaskDeleter::TaskDeleter(std::uint32_t deletionMode) : Task(ovs::FileString()), mode(deletionMode) {}
@@ -34,6 +64,9 @@ TaskDeleter::~TaskDeleter() = default;
 bool TaskDeleter::isTaskFile(const ovs::FileString& path, bool& emptyFile) const {
     taskfile::EntryReader file(path);
     if (!file.isOpen()) {
+        if (file.error() == ovs::platform::ErrorNotARegularFile) {
+            return false; // a FIFO, a device: no task file, and not read
+        }
         file.raiseOpenError();
     }
     char head[taskfile::HeaderBytes];
@@ -45,41 +78,54 @@ bool TaskDeleter::isTaskFile(const ovs::FileString& path, bool& emptyFile) const
     return emptyFile || taskfile::beginsWithTaskHeader(std::string_view(head, static_cast<std::size_t>(got)));
 }
 
+bool TaskDeleter::runWaitsFor(const ovs::FileString& path) {
+    // The markers are listed once, at the first finished task: a run places its marker before
+    // it publishes its task file, so every task file the scan found has its marker by then.
+    if (!markersListed_) {
+        markersListed_ = true;
+        ovs::FileString pattern = path.folder();
+        for (const std::string& name : ovs::platform::namesMatching(pattern.join(taskfile::WaitingPattern))) {
+            if (DWORD writer = taskfile::writerOfWaiting(name)) {
+                markers_.emplace(lowered(taskfile::taskNameOfWaiting(name)), writer);
+            }
+        }
+    }
+    auto [first, last] = markers_.equal_range(lowered(path.fileName()));
+    return std::any_of(first, last, [](const auto& marker) { return stillRunning(marker.second); });
+}
+
 void TaskDeleter::visit(const ovs::FileString& found) {
     // The scan gives a bare name when there is no application-data folder and the task folder
     // is the current one; the control file would look such a name up in the Windows folder.
     const ovs::FileString path = found.absolute();
     try {
-        // The request of a run that was killed before it published it: nothing will ever take
-        // it up, so the ALL mode removes it once its writer has ended, never while it runs.
-        // Other names of that pattern are no files of ours.
-        if (taskfile::isPendingName(found)) {
-            DWORD writer = taskfile::writerOfPending(found);
+        bool emptyFile = false;
+        if (taskfile::isPendingName(found) || taskfile::isWaitingName(found) || taskfile::isTemporaryName(found)) {
+            // Nothing will ever take these up once their writer has ended; never while it runs.
+            DWORD writer = writerOfLeftover(found);
             if (writer == 0 || mode != 0 || stillRunning(writer)) {
                 return;
             }
-        }
-        // Unlike a plain match of the pattern, only the tool's own task files go: a user's file of
-        // such a name in the current folder (no application-data folder) stays.
-        bool emptyFile = false;
-        if (mode == 1) {
+        } else if (mode == 1) {
+            // Unlike a plain match of the pattern, only the tool's own task files go: a user's
+            // file of such a name in the current folder (no application-data folder) stays.
             // The state is read first; the file itself is looked at only when the state would
-            // remove it, cannot be read, or comes with a header error (which ends the run only
-            // for a task file: any other file is left alone).
+            // remove it or comes with a header error (which ends the run only for a task file:
+            // any other file is left alone). A file that cannot be opened is kept, silently.
             TaskState state = TaskState::NotAccessible;
             try {
                 Task task(path);
-                state = task.readState(false);
+                state = task.readState();
             } catch (const ovs::Exception&) {
                 if (isTaskFile(path, emptyFile) && !emptyFile) {
                     throw;
                 }
                 return;
             }
-            if (state != TaskState::Finished && state != TaskState::NotAccessible) {
-                return;
-            }
-            if (!isTaskFile(path, emptyFile) || emptyFile || state != TaskState::Finished) {
+            // A run that still waits for this task reads its outcome next: the file stays until
+            // that run has read it. Removing every Finished file at once, as a plain FINISHED
+            // clear would, failed the runs in flight on a server that clears while jobs run.
+            if (state != TaskState::Finished || !isTaskFile(path, emptyFile) || emptyFile || runWaitsFor(path)) {
                 return;
             }
         } else if (!isTaskFile(path, emptyFile)) {
@@ -91,9 +137,13 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         }
         ovs::raiseFileError(path, ovs::msg::BadFileOrFolder);
     } catch (const ovs::FileException& error) {
+        // A file that is gone meanwhile (another clear removed it) needs no removal and is no
+        // failure; any other failure is reported and fails the run.
+        if (gone(error.systemError()) || error.number() == ovs::msg::FileNotFound) {
+            return;
+        }
         ovs::console() << "Couldn't remove file " << found << std::endl;
-        // A file that is gone meanwhile needs no removal; any other failure fails the run.
-        if (!firstFailure_ && error.systemError() != ERROR_FILE_NOT_FOUND) {
+        if (!firstFailure_) {
             firstFailure_ = std::make_unique<ovs::FileException>(error);
         }
     }

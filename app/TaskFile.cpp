@@ -9,6 +9,7 @@
 #include "runtime/Exception.h"
 #include "strings/AsciiText.h"
 
+#include <algorithm>
 #include <string>
 
 const GUID TaskFileTypeGuid = {0x00000000, 0x0000, 0x1100, {0x80, 0x00, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
@@ -17,6 +18,8 @@ namespace taskfile {
 
 const char* const Pattern = "Task*.ovc";
 const char* const PendingPattern = "Task*.ovc.*.pending";
+const char* const WaitingPattern = "Task*.ovc.*.waiting";
+const char* const TemporaryPattern = ".Task*.tmp";
 const char* const TaskTopic = "Task";
 const char* const ParameterTopic = "Parameter";
 const char* const StateKey = "State";
@@ -29,6 +32,8 @@ namespace {
 const char* const Prefix = "Task";
 const char* const Extension = ".ovc";
 const std::string_view PendingSuffix = ".pending";
+const std::string_view WaitingSuffix = ".waiting";
+const std::string_view TemporarySuffix = ".tmp";
 // The request version the tool writes.
 constexpr std::uint32_t RequestMajorVersion = 21;
 constexpr std::uint32_t RequestMinorVersion = 2;
@@ -43,9 +48,6 @@ const struct {
                    {"Accepted", TaskState::Accepted},
                    {"Finished", TaskState::Finished},
                    {"Error", TaskState::Error}};
-
-// FILETIME counts 100 ns steps from 1601-01-01; 1970-01-01 is this many steps later.
-constexpr std::int64_t UnixEpochInFileTime = 116444736000000000LL;
 
 std::string_view fileNameOf(std::string_view path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -123,6 +125,75 @@ DWORD writerOfPending(std::string_view path) {
     return id > 0xFFFFFFFFull ? 0 : static_cast<DWORD>(id);
 }
 
+namespace {
+
+bool endsWithIgnoringCase(std::string_view name, std::string_view suffix) {
+    return name.size() >= suffix.size() &&
+           ovs::equalIgnoringAsciiCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
+// A process id in decimal, 1 to 10 digits within 32 bits; 0 for anything else.
+DWORD processOf(std::string_view digits) {
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return 0;
+    }
+    unsigned long long id = std::stoull(std::string(digits));
+    return id > 0xFFFFFFFFull ? 0 : static_cast<DWORD>(id);
+}
+
+} // namespace
+
+std::string waitingNameOf(const std::string& taskName, DWORD process) {
+    return taskName + "." + std::to_string(process) + std::string(WaitingSuffix);
+}
+
+bool isWaitingName(std::string_view name) {
+    return endsWithIgnoringCase(name, WaitingSuffix);
+}
+
+std::string taskNameOfWaiting(std::string_view path) {
+    std::string_view rest = path.substr(0, path.size() - std::min(path.size(), WaitingSuffix.size()));
+    std::size_t dot = rest.find_last_of('.');
+    return std::string(dot == std::string_view::npos ? rest : rest.substr(0, dot));
+}
+
+DWORD writerOfWaiting(std::string_view path) {
+    const std::string_view name = fileNameOf(path);
+    if (!isWaitingName(name)) {
+        return 0;
+    }
+    const std::string task = taskNameOfWaiting(name);
+    const std::string_view rest = name.substr(0, name.size() - WaitingSuffix.size());
+    if (idOfName(task) >= IdCount || rest.size() <= task.size() + 1) {
+        return 0;
+    }
+    return processOf(rest.substr(task.size() + 1));
+}
+
+bool isTemporaryName(std::string_view path) {
+    return writerOfTemporary(path) != 0;
+}
+
+DWORD writerOfTemporary(std::string_view path) {
+    const std::string_view name = fileNameOf(path);
+    const std::size_t tilde = name.rfind(".~");
+    if (name.size() < 2 || name[0] != '.' || !endsWithIgnoringCase(name, TemporarySuffix) ||
+        tilde == std::string_view::npos) {
+        return 0;
+    }
+    const std::string_view inner = name.substr(1, tilde - 1);
+    const std::string_view tail = name.substr(tilde + 2, name.size() - tilde - 2 - TemporarySuffix.size());
+    const std::size_t dash = tail.find('-');
+    const std::string_view count = dash == std::string_view::npos ? std::string_view() : tail.substr(dash + 1);
+    if (count.empty() || count.find_first_not_of("0123456789") != std::string_view::npos) {
+        return 0;
+    }
+    if (idOfName(inner) >= IdCount && writerOfPending(inner) == 0) {
+        return 0;
+    }
+    return processOf(tail.substr(0, dash));
+}
+
 // --- The control-file type, the header and the content a request starts with ---
 
 const ControlFileType& type() {
@@ -170,6 +241,23 @@ TaskState readState(ovs::OrvaCtrlFile& file) {
     return stateOf(state);
 }
 
+bool lastErrorNumber(std::string_view text, std::int32_t& number) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    const std::uint64_t value = std::stoull(std::string(text));
+    if (value > (negative ? 0x80000000ull : 0xFFFFFFFFull)) {
+        return false;
+    }
+    const std::uint32_t bits = static_cast<std::uint32_t>(value);
+    number = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+    return true;
+}
+
 Content readContent(const std::string& path, const std::string& bytes) {
     // The task file's own type, checked on an in-memory copy: the store never sees the disk.
     ControlFileType inMemory = Type;
@@ -191,8 +279,11 @@ Content readContent(const std::string& path, const std::string& bytes) {
     if (store.entryExists(ProcessedDocumentsKey)) {
         content.documents = control.readInteger(ProcessedDocumentsKey);
     }
-    if (store.entryExists(LastErrorKey)) {
-        content.lastError = static_cast<std::int32_t>(control.readInteger(LastErrorKey));
+    ovs::String lastError;
+    content.hasLastError = store.readEntry(LastErrorKey, lastError);
+    if (content.hasLastError) {
+        content.lastErrorText = lastError;
+        lastErrorNumber(content.lastErrorText, content.lastError);
     }
     store.setTopic(ParameterTopic);
     std::vector<ovs::String> lines;
@@ -207,23 +298,14 @@ Content readContent(const std::string& path, const std::string& bytes) {
 
 // --- Reading an entry of the task folder ---
 
-EntryReader::EntryReader(const std::string& path)
-    : path_(path),
-      handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
-    if (handle_ == INVALID_HANDLE_VALUE) {
-        error_ = GetLastError();
-    }
+EntryReader::EntryReader(const std::string& path) : path_(path), reader_(path) {
+    error_ = reader_.error();
 }
 
-EntryReader::~EntryReader() {
-    if (handle_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(handle_);
-    }
-}
+EntryReader::~EntryReader() = default;
 
 bool EntryReader::isOpen() const {
-    return handle_ != INVALID_HANDLE_VALUE;
+    return reader_.isOpen();
 }
 
 void EntryReader::raiseOpenError() const {
@@ -237,25 +319,19 @@ void EntryReader::raiseOpenError() const {
 }
 
 bool EntryReader::status(std::int64_t& modified, std::uint64_t& size) {
-    FILETIME created, accessed, written;
-    LARGE_INTEGER length;
-    if (!GetFileTime(handle_, &created, &accessed, &written) || !GetFileSizeEx(handle_, &length)) {
-        error_ = GetLastError();
+    if (!reader_.status(modified, size)) {
+        error_ = reader_.error();
         return false;
     }
-    std::int64_t ticks = (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-    modified = (ticks - UnixEpochInFileTime) / 10000000;
-    size = static_cast<std::uint64_t>(length.QuadPart);
     return true;
 }
 
 long EntryReader::readOnce(char* buffer, std::size_t count) {
-    DWORD got = 0;
-    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &got, nullptr)) {
-        error_ = GetLastError();
-        return -1;
+    long got = reader_.readOnce(buffer, count);
+    if (got < 0) {
+        error_ = reader_.error();
     }
-    return static_cast<long>(got);
+    return got;
 }
 
 bool EntryReader::read(std::string& bytes, std::size_t limit) {

@@ -5,6 +5,7 @@
 // (FraskPdfTasks) know task files only through this module.
 #pragma once
 #include "files/FileString.h"
+#include "platform/GuardedFiles.h"
 #include "platform/Win32.h"
 #include "profiling/ControlFileType.h"
 #include "profiling/OrvaCtrlFile.h"
@@ -62,6 +63,28 @@ bool isPendingName(std::string_view name);
 // of any other form.
 DWORD writerOfPending(std::string_view name);
 
+// "<task name>.<process>.waiting": the marker a run keeps beside its task file while it waits
+// for the task (RequestTask); a clear of finished tasks leaves the task file alone while that
+// process runs. Outside the pattern, like a pending name.
+extern const char* const WaitingPattern; // "Task*.ovc.*.waiting"
+std::string waitingNameOf(const std::string& taskName, DWORD process);
+// True for a name that ends in ".waiting" (any letter case).
+bool isWaitingName(std::string_view name);
+// The process a marker names (folder and letter case do not matter); 0 for a name of any
+// other form.
+DWORD writerOfWaiting(std::string_view name);
+// The task name a marker stands beside, with its folder: the path without ".<process>.waiting".
+std::string taskNameOfWaiting(std::string_view path);
+
+// ".<file name>.~<process>-<count>.tmp": the temporary under which a writer (the POSIX
+// profile functions) puts the new text of a task file or pending request in place. Hidden,
+// and outside the pattern.
+extern const char* const TemporaryPattern; // ".Task*.tmp"
+// True for a name of that form (any letter case) around a task name or a pending name.
+bool isTemporaryName(std::string_view name);
+// The process that wrote such a temporary; 0 for a name of any other form.
+DWORD writerOfTemporary(std::string_view name);
+
 // --- The control-file type, the header and the content a request starts with ---
 
 // The type every task file carries: the header is required and a Specification must equal
@@ -97,13 +120,24 @@ const char* stateName(TaskState state);
 // Task). Throws the store's errors.
 TaskState readState(ovs::OrvaCtrlFile& file);
 
+// A LastError text as a number: decimal digits with an optional sign, within 32 bits (a value
+// beyond 2^31 - 1 is one the plug-in may report, read as the signed number it wraps to).
+// False for anything else: an empty text, other characters, a value out of range.
+bool lastErrorNumber(std::string_view text, std::int32_t& number);
+
+// The longest task file a poll reads. A request holds the header, section Task and the
+// command line's options, a few kilobytes at most; a longer file is damaged (1031).
+constexpr std::size_t LongestTaskFile = 1 << 20;
+
 // What a task file says, read from its bytes.
 struct Content {
     TaskState state = TaskState::Invalid;
     bool hasStateText = false;   // whether there is a State entry
     std::string stateText;       // the State entry as it stands (the inspector shows an invalid one)
     std::int64_t documents = -1; // WholeNumberOfProcessedDocuments; -1 when absent
-    std::int32_t lastError = 0;  // LastError; 0 when absent
+    std::int32_t lastError = 0;  // LastError; 0 when absent or no number (lastErrorNumber)
+    bool hasLastError = false;   // whether the entry is there
+    std::string lastErrorText;   // as it stands
     std::vector<std::pair<std::string, std::string>> parameters; // section Parameter, in file order
 };
 // Checks the header of the bytes of the task file at path (as the tool checks it when it
@@ -115,7 +149,8 @@ Content readContent(const std::string& path, const std::string& bytes);
 
 // One entry of the task folder, opened for reading through a handle that neither writes nor
 // keeps anyone else from reading, writing, renaming or deleting the file. Every reader of a
-// task file's bytes opens it here.
+// task file's bytes opens it here. Only a regular file is opened, and the open never waits: a
+// FIFO or a device put at a task name fails with ovs::platform::ErrorNotARegularFile.
 class EntryReader {
 public:
     // Opens the file; isOpen tells whether that worked.
@@ -143,7 +178,7 @@ public:
 
 private:
     std::string path_;
-    HANDLE handle_;
+    ovs::platform::RegularFileReader reader_;
     DWORD error_ = 0;
 };
 

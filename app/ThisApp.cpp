@@ -60,9 +60,13 @@ void RunEnvironment::deleteTaskFiles(std::uint32_t mode) {
     spec.setFolder(Task::taskFolder(), false);
     spec.addPattern(taskfile::Pattern, true);
     if (mode == 0) {
-        spec.addPattern(taskfile::PendingPattern, true); // requests that killed runs left behind
+        // What ended runs and writers left behind: requests never published, markers of runs
+        // that waited, temporaries of a write (hidden names, hence the hidden entries too).
+        spec.addPattern(taskfile::PendingPattern, true);
+        spec.addPattern(taskfile::WaitingPattern, true);
+        spec.addPattern(taskfile::TemporaryPattern, true);
     }
-    scan.configure(spec, 0, 0);
+    scan.configure(spec, 0, mode == 0 ? ovs::FileTreeScan::HiddenEntries : 0);
     scan.scan();
     // A clear run that left a task file behind against its mode has failed: its first file
     // error (access denied, for one) is reported and becomes the exit code, so that a script

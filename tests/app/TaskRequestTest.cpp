@@ -50,7 +50,12 @@ TEST(TaskRequest, TakenNamesAreSkippedAndEachTaskGetsItsOwnFile) {
     EXPECT_EQ("taken too", folder.read(name(1)));
     EXPECT_EQ(taskText("State=Request\r\n", ids[2]), folder.read(name(2)));
     EXPECT_EQ(TaskState::Request, RequestTask(ovs::FileString(folder.file(name(2)))).readState());
-    EXPECT_EQ(3u, folder.names().size());
+    // Beside the task file, while the request lives, the marker of the run that waits for it.
+    const std::string marker = name(2) + "." + std::to_string(GetCurrentProcessId()) + ".waiting";
+    std::vector<std::string> expected{name(0), name(1), name(2), marker};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, folder.names());
+    EXPECT_EQ("", folder.read(marker));
 }
 
 // A line break would end the entry and start another one in the task file: the run ends with 3004 naming the option.
