@@ -101,9 +101,10 @@ void TaskDeleter::visit(const ovs::FileString& found) {
     try {
         bool emptyFile = false;
         if (taskfile::isPendingName(found) || taskfile::isWaitingName(found) || taskfile::isTemporaryName(found)) {
-            // Nothing will ever take these up once their writer has ended; never while it runs.
+            // Nothing will ever take these up once their writer has ended; never while it runs,
+            // and only when the file is what such a writer leaves: empty or a task file.
             DWORD writer = writerOfLeftover(found);
-            if (writer == 0 || mode != 0 || stillRunning(writer)) {
+            if (writer == 0 || mode != 0 || stillRunning(writer) || !isTaskFile(path, emptyFile)) {
                 return;
             }
         } else if (mode == 1) {

@@ -5,6 +5,7 @@
 #include "process/Process.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -24,6 +25,21 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 } // namespace
+
+bool EndToEnd::useReleaseBuild() {
+    const char* release = std::getenv("OVS_RELEASE_BIN_DIR");
+    if (!ovs::platform::isPosixSubstitute() || release == nullptr || *release == '\0') {
+        return false;
+    }
+    for (const char* program : {"FraskPdfCmd", "Acrobat.exe"}) {
+        if (!fs::is_regular_file(fs::path(release) / program)) {
+            ADD_FAILURE() << "no release " << program << " in OVS_RELEASE_BIN_DIR " << release;
+            return false;
+        }
+    }
+    programs_ = ovs::platform::windowsPathOf(release) + "\\";
+    return true;
+}
 
 Variables EndToEnd::standInEnvironment(const std::string& behaviour) const {
     return {{"OVS_ACROBAT_BEHAVIOUR", behaviour},

@@ -274,10 +274,10 @@ TEST_F(Neighbourhood, ClearsAndTheInspectorPassOverFifosDevicesHugeFilesAndDangl
     }
 }
 
-// Two clears at once over the same finished tasks: each file is removed by one of them, a file
-// that the other removed first is no failure, and both end with 0.
+// Two clears at once over the same finished tasks: each file is removed, a file that the other
+// removed first is no failure, and both end with 0.
 TEST_F(Neighbourhood, TwoClearsAtOnceShareTheWorkWithoutFailing) {
-    const int count = ovs::platform::isPosixSubstitute() ? 2000 : 400;
+    const int count = ovs::platform::isPosixSubstitute() ? 600 : 200;
     std::set<std::string> all;
     for (int id = 0; id < count; ++id) {
         tasks_.write("Task" + std::to_string(id) + ".ovc", taskText("State=Finished\r\n", id));
@@ -297,7 +297,12 @@ TEST_F(Neighbourhood, TwoClearsAtOnceShareTheWorkWithoutFailing) {
             EXPECT_EQ(std::string("Clearing old task files (") + (clear + 7) + ")", run.lines[2]);
             removed.insert(run.lines.begin() + 3, run.lines.end());
         }
-        EXPECT_EQ(std::multiset<std::string>(all.begin(), all.end()), removed);
+        // An unlink succeeds once; on Windows two deletes that both open the file before either
+        // closes it both succeed, and both clears then say so.
+        EXPECT_EQ(all, std::set<std::string>(removed.begin(), removed.end()));
+        if (ovs::platform::isPosixSubstitute()) {
+            EXPECT_EQ(std::multiset<std::string>(all.begin(), all.end()), removed);
+        }
         EXPECT_EQ(std::vector<std::string>(), tasks_.names());
         for (int id = 0; id < count; ++id) { // again, for the other mode
             tasks_.write("Task" + std::to_string(id) + ".ovc", taskText("State=Finished\r\n", id));
@@ -308,18 +313,11 @@ TEST_F(Neighbourhood, TwoClearsAtOnceShareTheWorkWithoutFailing) {
 // Maintenance while jobs run: 100 runs in flight and a FINISHED clear every 0.2 s. A clear
 // never takes a finished task away from the run that is about to read it, so every run reports
 // the plug-in's verdict; the task files go with a clear once their runs have read them.
-// Natively the release build when it is there and fresh (100 runs of the sanitizer build need
-// most of two cores for a minute), else this build; under Wine 30 runs of this build.
+// Natively the release build that make test names (100 runs of the sanitizer build need most of
+// two cores for a minute), else this build; under Wine 30 runs of this build.
 TEST_F(Neighbourhood, ClearsWhileRunsAreInFlightLeaveEveryRunItsOutcome) {
     const int count = ovs::platform::isPosixSubstitute() ? 100 : 30;
-    if (ovs::platform::isPosixSubstitute()) {
-        const std::string release = ovs::test::sourcePath("build/native-release/bin/");
-        std::error_code error;
-        if (fs::last_write_time(ovs::platform::nativePathOf(release + "FraskPdfCmd"), error) >=
-            fs::last_write_time(ovs::platform::nativePathOf(ovs::test::programPath("FraskPdfCmd")))) {
-            programs_ = release;
-        }
-    }
+    useReleaseBuild();
     startStandIn("finish");
     std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
     for (int n = 0; n < count; ++n) {
