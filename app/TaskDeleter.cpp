@@ -15,19 +15,6 @@
 
 namespace {
 
-// Whether the process still runs. One that cannot be asked (another user's, say) counts as
-// running: its file is left alone.
-bool stillRunning(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) {
-        return GetLastError() != ERROR_INVALID_PARAMETER;
-    }
-    DWORD code = 0;
-    BOOL asked = GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    return !asked || code == STILL_ACTIVE;
-}
-
 std::string lowered(std::string text) {
     for (char& c : text) {
         c = ovs::lowerAscii(c);
@@ -86,12 +73,12 @@ bool TaskDeleter::runWaitsFor(const ovs::FileString& path) {
         ovs::FileString pattern = path.folder();
         for (const std::string& name : ovs::platform::namesMatching(pattern.join(taskfile::WaitingPattern))) {
             if (DWORD writer = taskfile::writerOfWaiting(name)) {
-                markers_.emplace(lowered(taskfile::taskNameOfWaiting(name)), writer);
+                markers_.emplace(lowered(taskfile::taskNameOfLeftover(name)), writer);
             }
         }
     }
     auto [first, last] = markers_.equal_range(lowered(path.fileName()));
-    return std::any_of(first, last, [](const auto& marker) { return stillRunning(marker.second); });
+    return std::any_of(first, last, [](const auto& marker) { return taskfile::writerRuns(marker.second); });
 }
 
 void TaskDeleter::visit(const ovs::FileString& found) {
@@ -104,7 +91,7 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // Nothing will ever take these up once their writer has ended; never while it runs,
             // and only when the file is what such a writer leaves: empty or a task file.
             DWORD writer = writerOfLeftover(found);
-            if (writer == 0 || mode != 0 || stillRunning(writer) || !isTaskFile(path, emptyFile)) {
+            if (writer == 0 || mode != 0 || taskfile::writerRuns(writer) || !isTaskFile(path, emptyFile)) {
                 return;
             }
         } else if (mode == 1) {

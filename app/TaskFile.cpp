@@ -151,18 +151,12 @@ bool isWaitingName(std::string_view name) {
     return endsWithIgnoringCase(name, WaitingSuffix);
 }
 
-std::string taskNameOfWaiting(std::string_view path) {
-    std::string_view rest = path.substr(0, path.size() - std::min(path.size(), WaitingSuffix.size()));
-    std::size_t dot = rest.find_last_of('.');
-    return std::string(dot == std::string_view::npos ? rest : rest.substr(0, dot));
-}
-
 DWORD writerOfWaiting(std::string_view path) {
     const std::string_view name = fileNameOf(path);
     if (!isWaitingName(name)) {
         return 0;
     }
-    const std::string task = taskNameOfWaiting(name);
+    const std::string task = taskNameOfLeftover(name);
     const std::string_view rest = name.substr(0, name.size() - WaitingSuffix.size());
     if (idOfName(task) >= IdCount || rest.size() <= task.size() + 1) {
         return 0;
@@ -192,6 +186,35 @@ DWORD writerOfTemporary(std::string_view path) {
         return 0;
     }
     return processOf(tail.substr(0, dash));
+}
+
+std::string taskNameOfLeftover(std::string_view path) {
+    std::string_view name = fileNameOf(path);
+    if (!name.empty() && name[0] == '.') {
+        name.remove_prefix(1);
+    }
+    for (std::size_t at = name.find('.'); at != std::string_view::npos; at = name.find('.', at + 1)) {
+        const std::string_view rest = name.substr(at);
+        if (rest.size() >= 4 && ovs::equalIgnoringAsciiCase(rest.substr(0, 4), Extension) &&
+            (rest.size() == 4 || rest[4] == '.')) {
+            return std::string(name.substr(0, at + 4));
+        }
+    }
+    return std::string(name);
+}
+
+bool writerRuns(DWORD process) {
+    if (process == 0) {
+        return false;
+    }
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (handle == nullptr) {
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    }
+    DWORD code = 0;
+    const BOOL asked = GetExitCodeProcess(handle, &code);
+    CloseHandle(handle);
+    return !asked || code == STILL_ACTIVE;
 }
 
 // --- The control-file type, the header and the content a request starts with ---

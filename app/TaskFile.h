@@ -73,8 +73,6 @@ bool isWaitingName(std::string_view name);
 // The process a marker names (folder and letter case do not matter); 0 for a name of any
 // other form.
 DWORD writerOfWaiting(std::string_view name);
-// The task name a marker stands beside, with its folder: the path without ".<process>.waiting".
-std::string taskNameOfWaiting(std::string_view path);
 
 // ".<file name>.~<process>-<count>.tmp": the temporary under which a writer (the POSIX
 // profile functions) puts the new text of a task file or pending request in place. Hidden,
@@ -84,6 +82,15 @@ extern const char* const TemporaryPattern; // ".Task*.tmp"
 bool isTemporaryName(std::string_view name);
 // The process that wrote such a temporary; 0 for a name of any other form.
 DWORD writerOfTemporary(std::string_view name);
+
+// The task name (without folder) that a pending request, a marker or a temporary belongs to:
+// the file name without a leading point, cut behind the first ".ovc" (any letter case) that
+// ends it or that a point follows; the whole name when it holds none.
+std::string taskNameOfLeftover(std::string_view path);
+
+// Whether the process that wrote a leftover still runs. One that cannot be asked (another
+// user's) counts as running, so that nothing of it is taken away; 0 never runs.
+bool writerRuns(DWORD process);
 
 // --- The control-file type, the header and the content a request starts with ---
 

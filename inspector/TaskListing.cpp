@@ -18,12 +18,6 @@ const char* const EmptyState = "empty";
 
 namespace {
 
-// Task files are a few hundred bytes; anything this large is not one.
-constexpr std::uint64_t LargestTaskFile = 1 << 20;
-// The temporary files that writers of the task folder leave while they replace a file: "." +
-// the file's name + ".~<process>-<count>.tmp".
-const char* const TemporaryPattern = ".Task*.tmp";
-
 [[noreturn]] void raiseUnreadable(const std::string& file, int number) {
     ovs::FileException error(number);
     error.setPath(file);
@@ -45,53 +39,6 @@ std::string reasonOf(const ovs::Exception& error) {
         line.pop_back();
     }
     return line;
-}
-
-std::string baseName(const std::string& file) {
-    return file.substr(file.find_last_of("\\/") + 1);
-}
-
-// The task name a pending or temporary file belongs to: its name without a leading point, cut
-// behind ".ovc" (any letter case); the whole name when it holds none.
-std::string taskNameOf(const std::string& file) {
-    std::string name = baseName(file);
-    if (!name.empty() && name[0] == '.') {
-        name.erase(0, 1);
-    }
-    for (std::size_t at = 0; at + 4 <= name.size(); ++at) {
-        if (name[at] == '.' && (name[at + 1] | 0x20) == 'o' && (name[at + 2] | 0x20) == 'v' &&
-            (name[at + 3] | 0x20) == 'c' && (at + 4 == name.size() || name[at + 4] == '.')) {
-            return name.substr(0, at + 4);
-        }
-    }
-    return name;
-}
-
-// The process behind ".~" in a temporary file's name; 0 when there is none.
-DWORD writerOfTemporary(const std::string& file) {
-    std::string name = baseName(file);
-    std::size_t at = name.rfind(".~");
-    DWORD process = 0;
-    for (at = at == std::string::npos ? name.size() : at + 2; at < name.size() && name[at] >= '0' && name[at] <= '9';
-         ++at) {
-        process = process * 10 + static_cast<DWORD>(name[at] - '0');
-    }
-    return process;
-}
-
-// Whether the process still runs; one that may not be asked (another user's) counts as running.
-bool isRunning(DWORD process) {
-    if (process == 0) {
-        return false;
-    }
-    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
-    if (handle == nullptr) {
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    }
-    DWORD code = 0;
-    bool running = GetExitCodeProcess(handle, &code) && code == STILL_ACTIVE;
-    CloseHandle(handle);
-    return running;
 }
 
 // Collects the listing of every task file the folder walk finds.
@@ -191,10 +138,11 @@ TaskListing readTaskListing(const std::string& file, TaskListing::Kind kind) {
     TaskListing task;
     task.kind = kind;
     task.file = file;
-    task.id = taskfile::idTextOfName(kind == TaskListing::Kind::Task ? file : taskNameOf(file));
+    task.id = taskfile::idTextOfName(kind == TaskListing::Kind::Task ? file : taskfile::taskNameOfLeftover(file));
     if (kind != TaskListing::Kind::Task) {
-        task.writer = kind == TaskListing::Kind::Pending ? taskfile::writerOfPending(file) : writerOfTemporary(file);
-        task.writerRunning = isRunning(task.writer);
+        task.writer =
+            kind == TaskListing::Kind::Pending ? taskfile::writerOfPending(file) : taskfile::writerOfTemporary(file);
+        task.writerRunning = taskfile::writerRuns(task.writer);
     }
     try {
         taskfile::EntryReader reader(file);
@@ -211,7 +159,7 @@ TaskListing readTaskListing(const std::string& file, TaskListing::Kind kind) {
             return task; // a copy being written: its content is no one's yet
         }
         std::string bytes;
-        if (size > LargestTaskFile || !reader.read(bytes, static_cast<std::size_t>(size))) {
+        if (size > taskfile::LongestTaskFile || !reader.read(bytes, static_cast<std::size_t>(size))) {
             raiseUnreadable(file, ovs::msg::CannotReadFile);
         }
         if (bytes.empty()) {
@@ -260,7 +208,7 @@ std::vector<TaskListing> listTaskFolder(const ovs::FileString& folder) {
     for (const std::string& file : filesMatching(folder, taskfile::PendingPattern)) {
         collector.tasks.push_back(readTaskListing(file, TaskListing::Kind::Pending));
     }
-    for (const std::string& file : filesMatching(folder, TemporaryPattern)) {
+    for (const std::string& file : filesMatching(folder, taskfile::TemporaryPattern)) {
         collector.tasks.push_back(readTaskListing(file, TaskListing::Kind::Temporary));
     }
     std::stable_sort(collector.tasks.begin(), collector.tasks.end(), [](const TaskListing& a, const TaskListing& b) {
