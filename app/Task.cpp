@@ -38,8 +38,8 @@ bool accessDenied(const ovs::FileString& path) {
 
 } // namespace
 
-bool Task::openForReading(bool askAccess) {
-    if (askAccess && accessDenied(path_)) {
+bool Task::openForReading() {
+    if (accessDenied(path_)) {
         return false;
     }
     try {

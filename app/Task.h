@@ -28,9 +28,7 @@ public:
     static ovs::FileString taskFolderLocation();
     // Opens the task file (must exist) and checks its header. Returns false when the file may
     // not be read or cannot be opened (an ovs::FileException); a bad header throws its ovs::Exception.
-    // askAccess false: whether the file may be read is not asked first, so a file that may not
-    // be read gives a header error; for a caller that then looks at the file itself.
-    bool openForReading(bool askAccess = true);
+    bool openForReading();
     // The state as the State entry reads now; NotAccessible when the file cannot be opened (it
     // is missing, may not be read, or is no regular file). Throws header errors, and 1031 for a
     // file longer than taskfile::LongestTaskFile. Keeps what the file said (content_).

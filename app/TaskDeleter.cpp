@@ -91,10 +91,10 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // Nothing will ever take these up once their writer has ended; never while it runs,
             // and only when the file is what such a writer leaves: empty or a task file.
             DWORD writer = writerOfLeftover(found);
-            if (writer == 0 || mode != 0 || taskfile::writerRuns(writer) || !isTaskFile(path, emptyFile)) {
+            if (writer == 0 || mode != ClearAll || taskfile::writerRuns(writer) || !isTaskFile(path, emptyFile)) {
                 return;
             }
-        } else if (mode == 1) {
+        } else if (mode == ClearFinished) {
             // Unlike a plain match of the pattern, only the tool's own task files go: a user's
             // file of such a name in the current folder (no application-data folder) stays.
             // The state is read first; the file itself is looked at only when the state would

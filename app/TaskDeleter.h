@@ -11,19 +11,21 @@
 
 class TaskDeleter : public Task {
 public:
-    // Mode 0 removes every task file it is given ("ALL"); mode 1 only those whose state is
-    // Finished ("FINISHED").
+    // The modes: every task file it is given ("ALL"), or only those whose state is Finished
+    // ("FINISHED").
+    static constexpr std::uint32_t ClearAll = 0;
+    static constexpr std::uint32_t ClearFinished = 1;
     explicit TaskDeleter(std::uint32_t mode);
     ~TaskDeleter() override;
 
     // Removes the task file at the full path when the mode says so and prints "Removed file "
     // with the path. Only task files are touched: an empty file or one that begins with the
-    // task file's header (isTaskFile); any other file is left alone silently. Mode 1 keeps,
+    // task file's header (isTaskFile); any other file is left alone silently. Mode ClearFinished keeps,
     // silently, a file it cannot open and a finished task whose run still waits to read it (a
     // live marker, taskfile::waitingNameOf). A writer's leftovers (a pending request, a
-    // marker, a temporary) go only in mode 0, once their process has ended. A file already
+    // marker, a temporary) go only in mode ClearAll, once their process has ended. A file already
     // gone is no failure; any other file error prints "Couldn't remove file " with the path
-    // and is remembered (firstFailure); any other error (a damaged header in mode 1) passes on.
+    // and is remembered (firstFailure); any other error (a damaged header in mode ClearFinished) passes on.
     void visit(const ovs::FileString& path);
 
     // True for an empty file or one whose first section is the control-file header of the

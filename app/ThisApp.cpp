@@ -59,14 +59,14 @@ void RunEnvironment::deleteTaskFiles(std::uint32_t mode) {
     ovs::FileScanSpec spec;
     spec.setFolder(Task::taskFolder(), false);
     spec.addPattern(taskfile::Pattern, true);
-    if (mode == 0) {
+    if (mode == TaskDeleter::ClearAll) {
         // What ended runs and writers left behind: requests never published, markers of runs
         // that waited, temporaries of a write (hidden names, hence the hidden entries too).
         spec.addPattern(taskfile::PendingPattern, true);
         spec.addPattern(taskfile::WaitingPattern, true);
         spec.addPattern(taskfile::TemporaryPattern, true);
     }
-    scan.configure(spec, 0, mode == 0 ? ovs::FileTreeScan::HiddenEntries : 0);
+    scan.configure(spec, 0, mode == TaskDeleter::ClearAll ? ovs::FileTreeScan::HiddenEntries : 0);
     scan.scan();
     // A clear run that left a task file behind against its mode has failed: its first file
     // error (access denied, for one) is reported and becomes the exit code, so that a script
@@ -164,9 +164,9 @@ int ThisApp::clearTaskFiles(const std::string& value) {
     ovs::Console& out = ovs::console();
     std::uint32_t mode;
     if (value == "ALL") {
-        mode = 0;
+        mode = TaskDeleter::ClearAll;
     } else if (value == "FINISHED") {
-        mode = 1;
+        mode = TaskDeleter::ClearFinished;
     } else {
         out << "Unkown option for clear:" << value << std::endl;
         return 1;
