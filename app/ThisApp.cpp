@@ -195,35 +195,10 @@ int ThisApp::processTask() {
 
     out << "Waiting for finish " << std::flush;
     ovs::processCalls().sleep(PollInterval);
-    int acceptance = AcceptancePolls;
-    int aliveCheck = AliveCheckPolls;
-    bool waiting = true;
     TaskState state;
-    for (;;) {
-        state = environment_->pollTask(request);
-        if (state == TaskState::Request) {
-            out << "." << std::flush;
-            if (--acceptance == 0) {
-                out << std::endl << "Task was not accepted: " << now() << std::endl;
-                waiting = false;
-            }
-        } else if (state == TaskState::Accepted) {
-            out << "!" << std::flush;
-            if (--aliveCheck == 0) {
-                aliveCheck = AliveCheckPolls;
-                if (!environment_->acrobatIsRunning(*acrobat_)) {
-                    throw ovs::Exception(ovs::msg::AcrobatNotRunning);
-                }
-            }
-        } else {
-            break;
-        }
-        ovs::processCalls().sleep(PollInterval);
-        if (!waiting) {
-            return ovs::msg::FreeFatalError;
-        }
+    if (!awaitOutcome(request, state)) {
+        return ovs::msg::FreeFatalError;
     }
-
     if (state == TaskState::Finished) {
         out << std::endl << "Task finished at " << now() << std::endl;
     } else if (state == TaskState::Error) {
@@ -236,6 +211,33 @@ int ThisApp::processTask() {
     restartAcrobatIfDue(request);
     ovs::processCalls().sleep(PollInterval);
     return 0;
+}
+
+bool ThisApp::awaitOutcome(RequestTask& request, TaskState& state) {
+    ovs::Console& out = ovs::console();
+    int acceptance = AcceptancePolls;
+    int aliveCheck = AliveCheckPolls;
+    for (;; ovs::processCalls().sleep(PollInterval)) {
+        state = environment_->pollTask(request);
+        if (state == TaskState::Request) {
+            out << "." << std::flush;
+            if (--acceptance == 0) {
+                out << std::endl << "Task was not accepted: " << now() << std::endl;
+                ovs::processCalls().sleep(PollInterval); // the pause that follows every poll
+                return false;
+            }
+        } else if (state == TaskState::Accepted) {
+            out << "!" << std::flush;
+            if (--aliveCheck == 0) {
+                aliveCheck = AliveCheckPolls;
+                if (!environment_->acrobatIsRunning(*acrobat_)) {
+                    throw ovs::Exception(ovs::msg::AcrobatNotRunning);
+                }
+            }
+        } else {
+            return true;
+        }
+    }
 }
 
 void ThisApp::restartAcrobatIfDue(RequestTask& request) {

@@ -72,6 +72,11 @@ public:
     int processTask();
     // Restarts Acrobat when restartacrobatevery is given and the task processed at least that
     // many documents.
+    // Polls the task every PollInterval until it leaves Request and Accepted, printing "." and
+    // "!" and checking every AliveCheckPolls polls that Acrobat still runs (3000 otherwise);
+    // state receives where it ended. False once the plug-in has not taken the task within
+    // AcceptancePolls polls ("Task was not accepted").
+    bool awaitOutcome(RequestTask& request, TaskState& state);
     void restartAcrobatIfDue(RequestTask& request);
 
     // Moves a double quote that stands before "-i:", "/i:", "-o:" or "/o:" behind the colon.
