@@ -79,10 +79,11 @@ test: build
 	python3 tools/test-summary.py build || rc=1; \
 	exit $$rc
 
-# The layout .clang-format gives (clang-format 14, as Debian 12 has it).
+# The layout .clang-format gives (clang-format 14, as Debian 12 has it), and includes that
+# point down the floors only (tools/floors.py).
 test-format:
 	@echo "=== format check"
-	@sh tools/format.sh --check
+	@rc=0; sh tools/format.sh --check || rc=1; python3 tools/floors.py || rc=1; exit $$rc
 
 # The test runs start Acrobat.exe and look processes up by name: one machine-wide at a time.
 # The 500 runs at once use the release tool (the sanitizer build's runs would need some 9 GB):

@@ -1,7 +1,7 @@
 // Control of the Acrobat process ("Acrobat.exe") in which the Veilgard PDF plug-in runs:
 // where it is installed, whether it runs, starting it, stopping it and restarting it.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // What a task file is (name, type, header, states) is TaskFile's; this class reads one.
 #pragma once
 #include "TaskFile.h"
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "profiling/OrvaCtrlFile.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 // The request (RequestTask), the polls (Task), the clear mode (TaskDeleter) and the inspector
 // (FraskPdfTasks) know task files only through this module.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "platform/GuardedFiles.h"
 #include "platform/Win32.h"
 #include "profiling/ControlFileType.h"

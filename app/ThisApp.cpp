@@ -9,7 +9,7 @@
 #include "process/ProcessCalls.h"
 #include "runtime/Console.h"
 #include "runtime/VersionInfo.h"
-#include "strings/DateTime.h"
+#include "runtime/DateTime.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -2,7 +2,7 @@
 // runs have not yet published, and the temporary files of writers), read without writing,
 // locking or creating anything, and the two forms it prints: an aligned table or JSON.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <cstdint>
 #include <string>

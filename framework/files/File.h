@@ -3,7 +3,7 @@
 // Every failure raises ovs::FileException with the file's path attached.
 #pragma once
 #include "files/FileImpl.h"
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 // The mapping of Windows error codes onto file messages: two tables choose the message number
 // (the first shows the path, the second the drive); other codes keep the caller's default.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // operation that fails raises ovs::FileException through raiseFileError with the number the
 // caller gives as default.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "MessageNumbers.h"
 #include "files/File.h"
 #include "files/FileError.h"
-#include "files/FileTimes.h"
+#include "runtime/FileTimes.h"
 
 namespace ovs {
 

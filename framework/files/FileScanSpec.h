@@ -1,7 +1,7 @@
 // What a directory walk visits: a start folder, name patterns (each with a wildcard bit)
 // and a recursion flag. The command-line file-list reader fills the same record.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 
 #include <cstdint>
 #include <vector>

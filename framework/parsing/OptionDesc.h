@@ -1,7 +1,7 @@
 // One registered command-line option: its name, kind, help text and, once the option was met
 // on the line, its typed value.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "strings/StringBase.h"
 
 #include <cstdint>

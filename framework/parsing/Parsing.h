@@ -3,7 +3,7 @@
 // failure is an ovs::Exception whose %1 quotes the offending piece of the text.
 #pragma once
 #include "files/FileScanSpec.h"
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "platform/Win32.h"
 #include "strings/StringBase.h"
 

@@ -2,7 +2,7 @@
 // whatever the folder and the case, never this program itself), asked whether it runs,
 // terminated, or launched through the shell. Nothing here throws.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "process/ProcessApi.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // with their header, checks the header on open, and offers typed entry access that names
 // file, topic and value in every error.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "profiling/ControlFileType.h"
 #include "profiling/Profiling.h"
 #include "strings/StringBase.h"

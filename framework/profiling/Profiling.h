@@ -2,7 +2,7 @@
 // it. It holds up to two stores, one for the current user and one for the machine; with
 // both (scope 1) queries ask the user's store first and fall back to the machine's.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "profiling/ProfilingImpl.h"
 #include "strings/StringBase.h"
 

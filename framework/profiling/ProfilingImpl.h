@@ -4,7 +4,7 @@
 // as decimal text, the version key name, the file) are implemented here on top of the
 // store-specific ones.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "profiling/Topic.h"
 #include "strings/StringBase.h"
 

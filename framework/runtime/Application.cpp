@@ -10,7 +10,7 @@
 #include "runtime/ShutdownRelease.h"
 #include "runtime/Singleton.h"
 #include "runtime/SystemInfo.h"
-#include "strings/DateTime.h"
+#include "runtime/DateTime.h"
 
 #include <cstring>
 #include <vector>

@@ -2,7 +2,7 @@
 // arguments and a location; its words are looked up in the message table only when the
 // message is composed (ovs::Exception::message).
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "strings/StringBase.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // and an optional language module searched first for message texts, plus the user
 // interface language code.
 #pragma once
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "platform/Win32.h"
 #include "strings/StringBase.h"
 

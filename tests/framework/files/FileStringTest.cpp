@@ -1,5 +1,5 @@
 // Path texts: joining, splitting, drives, absolute forms and the display form of messages.
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "FileTestSupport.h"
 
 #include <gtest/gtest.h>

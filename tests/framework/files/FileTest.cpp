@@ -4,7 +4,7 @@
 #include "FileTestSupport.h"
 #include "RuntimeTestSupport.h"
 #include "files/FileError.h"
-#include "files/FileTimes.h"
+#include "runtime/FileTimes.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Date checks, forms and text of DateTime.
-#include "strings/DateTime.h"
+#include "runtime/DateTime.h"
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
 

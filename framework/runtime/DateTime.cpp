@@ -1,8 +1,8 @@
 // Moments with a zone offset: checks, UTC and local forms, text form, and the start-up
 // initialiser.
-#include "strings/DateTime.h"
+#include "runtime/DateTime.h"
 #include "MessageNumbers.h"
-#include "files/FileTimes.h"
+#include "runtime/FileTimes.h"
 #include "platform/CRuntimeTime.h"
 #include "runtime/Exception.h"
 #include "strings/NumberText.h"

@@ -1,6 +1,6 @@
 // Path texts: joining, splitting, the absolute form through GetFullPathNameA and the display
 // form used in messages.
-#include "files/FileString.h"
+#include "strings/FileString.h"
 #include "platform/Win32.h"
 
 #include <cctype>

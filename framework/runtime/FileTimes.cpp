@@ -1,6 +1,6 @@
 // Conversion between Windows file times and the framework's seconds since 2000.
-#include "files/FileTimes.h"
-#include "strings/DateTime.h"
+#include "runtime/FileTimes.h"
+#include "runtime/DateTime.h"
 
 namespace ovs {
 
