@@ -5,6 +5,7 @@
 #include "Acrobat.h"
 #include "RequestTask.h"
 #include "Task.h"
+#include "Version.h"
 #include "parsing/OptionCommandParsing.h"
 #include "platform/Win32.h"
 #include "runtime/Application.h"
@@ -41,15 +42,15 @@ public:
 
 class ThisApp : public ovs::Application {
 public:
-    // Version data of the banner.
-    static constexpr int VersionMajor = 21;
-    static constexpr int VersionMinor = 2;
-    static constexpr int VersionBuild = 4548;
-    static constexpr int VersionLevel = 500;
-    static constexpr int BuildYear = 21;
-    static constexpr int BuildMonth = 2;
-    static constexpr int BuildDay = 17;
-    static constexpr int FirstYear = 7;
+    // Version data of the banner, from the project's version (Version.h).
+    static constexpr int VersionMajor = OVS_VERSION_MAJOR;
+    static constexpr int VersionMinor = OVS_VERSION_MINOR;
+    static constexpr int VersionBuild = OVS_VERSION_BUILD;
+    static constexpr int VersionLevel = OVS_VERSION_LEVEL;
+    static constexpr int BuildYear = OVS_VERSION_YEAR;
+    static constexpr int BuildMonth = OVS_VERSION_MONTH;
+    static constexpr int BuildDay = OVS_VERSION_DAY;
+    static constexpr int FirstYear = OVS_FIRST_YEAR;
     // Every wait of the run flow, in milliseconds.
     static constexpr DWORD PollInterval = 2000;
 

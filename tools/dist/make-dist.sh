@@ -4,18 +4,13 @@
 #                                                 example protect.cmd and LICENSE.txt
 #   dist/FraskPdfCmd-<version>-linux-x86_64.tar.gz  the native release tool, inspector and stand-in,
 #                                                 README.txt (a quick start), README.md and LICENSE
-# each with a .sha256 file. The version is the FileVersion of resources/FraskPdfCmd.rc; every
+# each with a .sha256 file. The version is the file version CMake writes into Version.h; every
 # time stamp is the commit's (SOURCE_DATE_EPOCH), owners are 0, names are sorted.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 jobs=${JOBS:-2}
 
-version=$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' resources/FraskPdfCmd.rc)
-if [ -z "$version" ]; then
-    echo "make dist: resources/FraskPdfCmd.rc holds no FileVersion" >&2
-    exit 1
-fi
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 fi
@@ -23,6 +18,11 @@ export SOURCE_DATE_EPOCH
 
 echo "=== build win32 (FraskPdfCmd, FraskPdfTasks)"
 cmake --preset win32 >/dev/null
+version=$(sed -n 's/^#define OVS_FILE_VERSION_TEXT "\([0-9.]*\)"$/\1/p' build/win32/generated/Version.h)
+if [ -z "$version" ]; then
+    echo "make dist: build/win32/generated/Version.h holds no OVS_FILE_VERSION_TEXT" >&2
+    exit 1
+fi
 cmake --build --preset win32 -j "$jobs" --target FraskPdfCmd FraskPdfTasks
 echo "=== build native-release (FraskPdfCmd, FraskPdfTasks, Acrobat)"
 cmake --preset native-release -DOVS_BUILD_TESTS=OFF >/dev/null
