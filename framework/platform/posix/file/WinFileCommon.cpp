@@ -2,6 +2,7 @@
 #include "platform/posix/file/WinFileCommon.h"
 #include "platform/posix/file/ZPath.h"
 
+#include <atomic>
 #include <cstring>
 #include <list>
 #include <mutex>
@@ -23,6 +24,9 @@ struct ShareEntry {
 struct ShareTable {
     std::mutex mutex;
     std::list<ShareEntry> entries;
+    // How many entries there are, written with the lock held: a look-up of a table without
+    // entries (the usual case of a private-profile read) takes no lock.
+    std::atomic<std::size_t> count{0};
 };
 
 ShareTable& shareTable() {
@@ -140,11 +144,15 @@ bool shareTableAdd(const OpenFileKey& key, DWORD access, DWORD share, const void
         return false;
     }
     table.entries.push_back(ShareEntry{key, access, share, owner});
+    table.count.store(table.entries.size());
     return true;
 }
 
 bool shareTableRefuses(const OpenFileKey& key, DWORD access, DWORD share) {
     ShareTable& table = shareTable();
+    if (table.count.load() == 0) {
+        return false;
+    }
     std::lock_guard<std::mutex> lock(table.mutex);
     return refusedLocked(table, key, access, share);
 }
@@ -153,6 +161,7 @@ void shareTableRemove(const void* owner) {
     ShareTable& table = shareTable();
     std::lock_guard<std::mutex> lock(table.mutex);
     table.entries.remove_if([owner](const ShareEntry& entry) { return entry.owner == owner; });
+    table.count.store(table.entries.size());
 }
 
 bool shareTableBlocksDelete(const OpenFileKey& key) {
