@@ -358,20 +358,20 @@ long EntryReader::readOnce(char* buffer, std::size_t count) {
 }
 
 bool EntryReader::read(std::string& bytes, std::size_t limit) {
-    bytes.assign(limit, '\0');
-    std::size_t total = 0;
-    while (total < limit) {
-        long got = readOnce(&bytes[total], limit - total);
+    // Read in parts and appended, so that only what arrives takes memory: the limit is a
+    // megabyte, a task file a few hundred bytes, and a clear reads thousands of them.
+    char part[16384];
+    bytes.clear();
+    while (bytes.size() < limit) {
+        long got = readOnce(part, std::min(sizeof part, limit - bytes.size()));
         if (got < 0) {
-            bytes.resize(total);
             return false;
         }
         if (got == 0) {
             break; // the end, or shortened meanwhile by its writer
         }
-        total += static_cast<std::size_t>(got);
+        bytes.append(part, static_cast<std::size_t>(got));
     }
-    bytes.resize(total);
     return true;
 }
 
