@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -57,7 +58,8 @@ void compare(const char* what, const ovs::OrvaCtrlFile::HeaderValues& values, co
 
 void compareWithLookUps(const std::string& text) {
     static const std::string folder = [] {
-        char name[] = "/tmp/ovs-fuzz-header-XXXXXX";
+        static char name[] = "/tmp/ovs-fuzz-header-XXXXXX"; // removed again when the run ends
+        std::atexit([] { std::filesystem::remove_all(name); });
         return std::string(mkdtemp(name));
     }();
     // A new name for every input: the profile functions keep the last file they read.
