@@ -65,6 +65,7 @@ bool Task::readContent(taskfile::Content& content) {
         error.setLocation(path_);
         throw error;
     }
+    head_.assign(bytes, 0, taskfile::HeaderBytes);
     content = taskfile::readContent(path_, bytes);
     return true;
 }

@@ -41,6 +41,10 @@ public:
     // readTaskInteger of WholeNumberOfProcessedDocuments.
     std::int32_t processedDocuments();
 
+    // The first taskfile::HeaderBytes bytes of the file as the last read found it, for a header
+    // check that needs no second read (TaskDeleter).
+    const std::string& head() const { return head_; }
+
     // The task file's full path: the one given, or the one a request was published under.
     const ovs::FileString& taskFile() const { return path_; }
 
@@ -54,6 +58,7 @@ protected:
 
     ovs::FileString path_;
     taskfile::Content content_;
+    std::string head_;
     ControlFileType type_;
     ovs::OrvaCtrlFile file_;
 };

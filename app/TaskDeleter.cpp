@@ -100,9 +100,9 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // The state is read first; the file itself is looked at only when the state would
             // remove it or comes with a header error (which ends the run only for a task file:
             // any other file is left alone). A file that cannot be opened is kept, silently.
+            Task task(path);
             TaskState state = TaskState::NotAccessible;
             try {
-                Task task(path);
                 state = task.readState();
             } catch (const ovs::Exception&) {
                 if (isTaskFile(path, emptyFile) && !emptyFile) {
@@ -113,7 +113,8 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // A run that still waits for this task reads its outcome next: the file stays until
             // that run has read it. Removing every Finished file at once, as a plain FINISHED
             // clear would, failed the runs in flight on a server that clears while jobs run.
-            if (state != TaskState::Finished || !isTaskFile(path, emptyFile) || emptyFile || runWaitsFor(path)) {
+            // The header is checked on the bytes the state was read from.
+            if (state != TaskState::Finished || !taskfile::beginsWithTaskHeader(task.head()) || runWaitsFor(path)) {
                 return;
             }
         } else if (!isTaskFile(path, emptyFile)) {

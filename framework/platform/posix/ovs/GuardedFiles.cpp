@@ -96,7 +96,7 @@ RegularFileReader::RegularFileReader(const std::string& path) {
         error_ = ErrorNotARegularFile;
         return;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK stays: a regular file's reads do not wait on it.
     handle_ = fd;
     open_ = true;
 }
