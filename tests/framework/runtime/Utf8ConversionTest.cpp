@@ -1,13 +1,10 @@
-// Conversions between wide, UTF-8 and narrow text, decimal texts and the shared strings.
+// Conversions between wide, UTF-8 and narrow text, and the shared strings.
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
-#include "strings/NumberText.h"
-#include "strings/StringOld.h"
 #include "runtime/Utf8Conversion.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -59,25 +56,10 @@ TEST(Conversion, Utf8ToWideAndNarrow) {
     EXPECT_EQ(std::wstring(L"ab"), ovs::wideFrom(L"abc", 2));
 }
 
-TEST(NumberText, DecimalFormsAndSharedStrings) {
-    EXPECT_EQ(
-        (std::vector<std::string>{"0", "-2147483648", "1234567", "007", "-07", "2021"}),
-        (std::vector<std::string>{ovs::decimalText(0), ovs::decimalText(-2147483647 - 1), ovs::decimalText(1234567),
-                                  ovs::decimalText(7, 3), ovs::decimalText(-7, 3), ovs::decimalText(2021, 2)}));
+TEST(SharedStrings, OneEmptyStringAndTheLineEnd) {
     EXPECT_EQ("", ovs::emptyString());
     EXPECT_EQ(&ovs::emptyString(), &ovs::emptyString());
     EXPECT_EQ("\r\n", ovs::lineEnd());
-}
-
-TEST(StringOld, OwnsABufferFromTheCRuntime) {
-    ovs::StringOld text("start");
-    EXPECT_EQ(nullptr, text.buffer());
-    std::strcpy(text.buffer(16), "formatted");
-    text.takeBuffer();
-    EXPECT_EQ("formatted", text);
-    ovs::StringBase<char>* owned = new ovs::StringOld(text);
-    EXPECT_EQ("formatted", *owned);
-    delete owned; // released through the base
 }
 
 } // namespace
