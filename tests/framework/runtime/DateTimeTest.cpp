@@ -1,7 +1,8 @@
-// Date checks, forms and text of DateTime.
+// Date checks, forms and text of DateTime, and the file times in seconds since 2000.
 #include "runtime/DateTime.h"
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
+#include "runtime/FileTimes.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,21 @@ TEST(DateTime, NowIsCloseToTheSystemClock) {
     std::uint64_t difference = ticksOf(now.utc()) - ticksOf(beforeTicks);
     EXPECT_LT(difference, 50000000ull); // five seconds
     EXPECT_EQ(19u, now.text().size());
+}
+
+TEST(FileTimes, SecondsSince2000SaturateAndComeBack) {
+    const ULONGLONG at2000 = (946684800ULL + 11644473600ULL) * 10000000ULL, second = 10000000ULL;
+    // clang-format off
+    const std::pair<ULONGLONG, std::uint32_t> cases[] = {
+        {at2000, 0},               {at2000 + 9999999, 0}, {at2000 + second, 1}, {at2000 - 1, 0xFFFFFFFEu},
+        {0, 0xFFFFFFFEu},          {at2000 + 4294967293ULL * second, 4294967293u},
+        {at2000 + 4294967294ULL * second, 0xFFFFFFFEu}, {at2000 + 4294967295ULL * second, 0xFFFFFFFEu}};
+    // clang-format on
+    for (const auto& [units, seconds] : cases) {
+        FILETIME time{static_cast<DWORD>(units & 0xFFFFFFFFu), static_cast<DWORD>(units >> 32)};
+        EXPECT_EQ(seconds, ovs::secondsSince2000(time)) << units;
+    }
+    EXPECT_EQ(at2000 + second, ticksOf(ovs::fileTimeOfSecondsSince2000(1)));
 }
 
 } // namespace
