@@ -220,7 +220,12 @@ TEST_F(ProfilingIniTest, SecureValuesAreStoredScrambledAndReadBack) {
     ovs::String value;
     EXPECT_TRUE(topic->readSecureString("Plain", value));
     EXPECT_EQ("visible", value);
+    // Either form counts as present: the plain one, then (after the write) the secure one alone.
+    EXPECT_EQ((std::vector<bool>{true, true, false}),
+              (std::vector<bool>{topic->secureEntryExists("Plain"), topic->secureEntryExists("Limit"),
+                                 topic->secureEntryExists("Nothing")}));
     topic->writeSecureUInt("Limit", 42);
+    EXPECT_TRUE(topic->secureEntryExists("Limit"));
     EXPECT_FALSE(topic->entryExists("Limit"));
     EXPECT_TRUE(topic->entryExists("LimitSecure"));
     EXPECT_EQ(std::string::npos, ovs::test::textOf(*topic, "LimitSecure").find("42"));

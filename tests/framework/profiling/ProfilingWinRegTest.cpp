@@ -123,6 +123,13 @@ TEST_F(ProfilingWinRegTest, SubTopicsTopicDeletionAndHandles) {
     std::vector<ovs::String> names;
     store_.listTopics(names);
     EXPECT_EQ((std::vector<ovs::String>{"Child"}), names);
+    // A key handle lists its own sub-keys only, not theirs.
+    for (const auto& [topic, subKeys] : {std::pair<const char*, std::vector<ovs::String>>{"Top", {"Child"}},
+                                         {"Top\\Child", {"Grand"}},
+                                         {"Top\\Child\\Grand", {}}}) {
+        static_cast<ovs::TopicWinReg*>(store_.openTopic(topic))->listSubKeys(names);
+        EXPECT_EQ(subKeys, names) << topic;
+    }
     store_.deleteTopic();
     EXPECT_FALSE(store_.topicExists());
     HKEY key = nullptr;

@@ -32,17 +32,38 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{nullptr, "a", nullptr, ""}),
     ovs::test::namedBy(&FormatCase::format));
 
-TEST(LoadMessage, FindsTableTextsAndReportsMissingOnes) {
+// Texts come from the language module where it has them, else from the instance module; a
+// module without string resources (PSAPI) stands for the one that lacks the text. Numbers
+// outside the 16 bits of a string resource's id are never found.
+TEST(LoadMessage, TakesTheLanguageModuleThenTheInstanceModule) {
     ovs::test::TestStartUp startUp;
-    bool found = false;
-    EXPECT_EQ("file %1 not found", ovs::loadMessage(ovs::msg::FileNotFound, &found));
-    EXPECT_TRUE(found);
-    EXPECT_EQ("Version %1 of %2", ovs::loadMessage(ovs::msg::VersionOfDate, &found));
-    EXPECT_TRUE(found);
-    for (int missing : {4711, 0, -1, 65536 + 1001}) {
-        EXPECT_EQ("", ovs::loadMessage(missing, &found)) << missing;
-        EXPECT_FALSE(found) << missing;
+    const HMODULE program = GetModuleHandleA(nullptr);
+    const HMODULE textless = LoadLibraryA("PSAPI.DLL");
+    ASSERT_NE(nullptr, textless);
+    const struct {
+        HMODULE instance, language;
+        int number;
+        const char* text;
+    } rows[] = {{textless, nullptr, ovs::msg::FileNotFound, ""},
+                {textless, program, ovs::msg::FileNotFound, "file %1 not found"},
+                {program, textless, ovs::msg::VersionOfDate, "Version %1 of %2"},
+                {program, nullptr, ovs::msg::FileNotFound, "file %1 not found"},
+                {program, program, 4711, ""},
+                {program, nullptr, 0, ""},
+                {program, nullptr, -1, ""},
+                {program, nullptr, 65536 + ovs::msg::FileNotFound, ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.number);
+        startUp.setInstanceModule(row.instance);
+        startUp.setLanguageModule(row.language, false);
+        EXPECT_EQ(row.language, startUp.languageModule());
+        bool found = row.text[0] == '\0';
+        EXPECT_EQ(row.text, ovs::loadMessage(row.number, &found));
+        EXPECT_EQ(row.text[0] != '\0', found);
     }
+    // Not owned: the start-up object left the module loaded; an owned one it frees at its end.
+    EXPECT_TRUE(FreeLibrary(textless));
+    startUp.setLanguageModule(LoadLibraryA("PSAPI.DLL"), true, ovs::FileString("PSAPI.DLL"));
 }
 
 TEST(LoadMessage, WorksWithoutStartUpObject) {
