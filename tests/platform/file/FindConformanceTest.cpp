@@ -6,6 +6,7 @@
 // these DOS rules: under Wine a differing mask row is recorded as Wine's known deviation
 // instead of failing.
 #include "FileTestSupport.h"
+#include "platform/FolderNames.h"
 #include "platform/PlatformInfo.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,31 @@ std::vector<std::string> findAll(const std::string& pattern) {
     }
     EXPECT_TRUE(search == INVALID_HANDLE_VALUE || FindClose(search));
     return names;
+}
+
+// One reading of a folder serves the patterns that name it one after another, at most 32 at a
+// time; each list must still be what that pattern's own search hands out.
+TEST(FindConformance, EntriesMatchingListsForEachPatternWhatItsSearchFinds) {
+    InPrivateFolder here;
+    for (const char* name : {"a/one.txt", "a/two.log", "a/x.txt", "b/three.txt", "b/x.log"}) {
+        here.makeFile(name);
+    }
+    const std::string a = here.folder() / "a", b = here.folder() / "b";
+    std::vector<std::string> patterns = {a + "\\*.txt", a + "\\x*", b + "\\*", a + "\\*.log", here.folder() / "none\\*",
+                                         a + "\\"};
+    for (int i = 0; i < 40; ++i) {
+        patterns.push_back(a + (i % 2 ? "\\*" : "\\t*"));
+    }
+    const std::vector<std::vector<ovs::platform::FoundEntry>> found = ovs::platform::entriesMatching(patterns);
+    ASSERT_EQ(patterns.size(), found.size());
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        std::vector<std::string> names;
+        for (const ovs::platform::FoundEntry& entry : found[i]) {
+            names.push_back(entry.name);
+        }
+        EXPECT_EQ(findAll(patterns[i]), names) << patterns[i];
+    }
+    EXPECT_EQ((std::vector<std::string>{"one.txt", "x.txt"}), findAll(patterns[0]));
 }
 
 TEST(FindConformance, DotEntriesFirstThenEveryNameOnceThenNoMoreFiles) {

@@ -53,11 +53,16 @@ std::string sortKey(const std::string& name) {
     return key;
 }
 
-// One entry of a folder reading: its names and its kind as the reading gives it.
+// One entry of a folder reading: its names, its kind as the reading gives it, and which masks
+// of the reading match it (bit i for the i-th).
 struct ListedEntry {
     ovs::posix::FolderEntry names;
     unsigned char kind;
+    std::uint32_t matched;
 };
+
+// The most masks one folder reading matches at once.
+constexpr std::size_t MasksPerReading = 32;
 
 constexpr DWORD Gone = 0xFFFFFFFF;
 
@@ -131,37 +136,46 @@ bool searchOf(const char* fileName, std::string& folder, std::string& dosMask) {
     return true;
 }
 
-// Every entry of the folder but "." and "..", with its kind as the folder reading gives it
-// (DT_UNKNOWN where the file system tells none).
-bool readFolder(const std::string& folder, std::vector<ListedEntry>& entries) {
+// The entries of the folder but "." and ".." that one of the converted masks (at most
+// MasksPerReading) matches, with their kind as the folder reading gives it (DT_UNKNOWN where the
+// file system tells none). Only matches are kept: a search for the few markers beside ten
+// thousand task files holds no name of those.
+bool readFolder(const std::string& folder, const std::vector<std::string>& dosMasks,
+                std::vector<ListedEntry>& entries) {
     entries.clear();
     DIR* directory = ::opendir(folder.c_str());
     if (directory == nullptr) {
         SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
         return false;
     }
+    std::vector<DosMask> masks(dosMasks.begin(), dosMasks.end());
     while (dirent* entry = ::readdir(directory)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..") {
             continue;
         }
         std::string windowsName = windowsNameFrom(name);
-        entries.push_back({{std::move(windowsName), std::move(name)}, entry->d_type});
+        std::uint32_t matched = 0;
+        for (std::size_t i = 0; i < masks.size(); ++i) {
+            matched |= masks[i].matches(windowsName) ? std::uint32_t{1} << i : 0;
+        }
+        if (matched != 0) {
+            entries.push_back({{std::move(windowsName), std::move(name)}, entry->d_type, matched});
+        }
     }
     ::closedir(directory);
     return true;
 }
 
-// The entries whose Windows names match the mask, in Windows' order when sorted ("." and ".."
-// first when the mask takes them).
+// The entries that the reading's mask number `mask` matched, in Windows' order when sorted
+// ("." and ".." first when the mask takes them).
 template <class Entry, class Pick>
-void matching(const std::string& folder, const std::string& dosMask, const std::vector<ListedEntry>& listed,
-              std::vector<Entry>& names, bool sorted, Pick pick) {
+void matching(const std::string& folder, const std::string& dosMask, std::size_t mask,
+              const std::vector<ListedEntry>& listed, std::vector<Entry>& names, bool sorted, Pick pick) {
     // The matches are ordered as pointers, so that sorting a large folder moves no names.
     std::vector<const ListedEntry*> hits;
-    DosMask mask(dosMask);
     for (const ListedEntry& entry : listed) {
-        if (mask.matches(entry.names.windowsName)) {
+        if ((entry.matched >> mask) & 1) {
             hits.push_back(&entry);
         }
     }
@@ -200,8 +214,8 @@ void matching(const std::string& folder, const std::string& dosMask, const std::
     const bool dotEntries = folder != "/" && dosMaskListsDotEntries(dosMask);
     names.reserve(hits.size() + (dotEntries ? 2 : 0));
     if (dotEntries) {
-        names.push_back(pick(ListedEntry{{".", "."}, DT_DIR}));
-        names.push_back(pick(ListedEntry{{"..", ".."}, DT_DIR}));
+        names.push_back(pick(ListedEntry{{".", "."}, DT_DIR, 0}));
+        names.push_back(pick(ListedEntry{{"..", ".."}, DT_DIR, 0}));
     }
     for (const ListedEntry* entry : hits) {
         names.push_back(pick(*entry));
@@ -214,40 +228,47 @@ bool readFolderEntries(const char* fileName, std::string& folder, std::vector<Fo
     names.clear();
     std::string dosMask;
     std::vector<ListedEntry> listed;
-    if (!searchOf(fileName, folder, dosMask) || !readFolder(folder, listed)) {
+    if (!searchOf(fileName, folder, dosMask) || !readFolder(folder, {dosMask}, listed)) {
         return false;
     }
-    matching(folder, dosMask, listed, names, sorted, [](const ListedEntry& entry) { return entry.names; });
+    matching(folder, dosMask, 0, listed, names, sorted, [](const ListedEntry& entry) { return entry.names; });
     return true;
 }
 
 std::vector<std::vector<ovs::platform::FoundEntry>> entriesMatching(const std::vector<std::string>& patterns) {
     std::vector<std::vector<ovs::platform::FoundEntry>> found(patterns.size());
-    std::string listedFolder;
-    bool listed = false;
-    bool listedOk = false;
     std::vector<ListedEntry> entries;
-    for (std::size_t i = 0; i < patterns.size(); ++i) {
+    for (std::size_t next = 0; next < patterns.size();) {
+        // The patterns from here on that search one folder share one reading of it.
         std::string folder;
-        std::string dosMask;
-        if (!searchOf(patterns[i].c_str(), folder, dosMask)) {
+        std::vector<std::string> dosMasks;
+        std::vector<std::size_t> patternOf;
+        for (; next < patterns.size() && dosMasks.size() < MasksPerReading; ++next) {
+            std::string itsFolder;
+            std::string dosMask;
+            if (!searchOf(patterns[next].c_str(), itsFolder, dosMask)) {
+                continue;
+            }
+            if (!dosMasks.empty() && itsFolder != folder) {
+                break;
+            }
+            folder = std::move(itsFolder);
+            dosMasks.push_back(std::move(dosMask));
+            patternOf.push_back(next);
+        }
+        if (dosMasks.empty() || !readFolder(folder, dosMasks, entries)) {
             continue;
         }
-        if (!listed || folder != listedFolder) {
-            listed = true;
-            listedFolder = folder;
-            listedOk = readFolder(folder, entries);
-        }
-        if (!listedOk) {
-            continue;
-        }
-        matching(folder, dosMask, entries, found[i], true, [&folder](const ListedEntry& entry) {
-            return ovs::platform::FoundEntry{entry.names.windowsName, kindOf(folder, entry)};
-        });
-        // An entry gone since the folder was read is no longer found, as FindNextFileA skips it.
-        found[i].erase(std::remove_if(found[i].begin(), found[i].end(),
+        for (std::size_t mask = 0; mask < dosMasks.size(); ++mask) {
+            std::vector<ovs::platform::FoundEntry>& list = found[patternOf[mask]];
+            matching(folder, dosMasks[mask], mask, entries, list, true, [&folder](const ListedEntry& entry) {
+                return ovs::platform::FoundEntry{entry.names.windowsName, kindOf(folder, entry)};
+            });
+            // An entry gone since the folder was read is no longer found, as FindNextFileA skips it.
+            list.erase(std::remove_if(list.begin(), list.end(),
                                       [](const ovs::platform::FoundEntry& entry) { return entry.attributes == Gone; }),
-                       found[i].end());
+                       list.end());
+        }
     }
     return found;
 }
