@@ -8,6 +8,7 @@
 #include "runtime/Exception.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ovs {
 
@@ -147,7 +148,8 @@ String valueOfRawText(std::string_view raw) {
 }
 
 // Tells whether a key comes twice among the lines of one block, without an allocation per
-// line: a table of line numbers, stamped with the block so that it is never cleared.
+// line: a table of line numbers, stamped with the block so that it is never cleared. It grows
+// with the block, so that the few lines of a small file fill no large table.
 class RepeatedKeyCheck {
 public:
     void startBlock() {
@@ -156,12 +158,28 @@ public:
     }
     // False when the key was seen in this block, or when the block is too long to tell.
     template <class Lines> bool firstOfBlock(const Lines& lines, std::uint32_t line) {
-        if (++used_ > Slots / 2) {
-            return false;
+        if (used_ >= slots_.size() / 2) {
+            if (slots_.size() == MaxSlots) {
+                return false;
+            }
+            grow(lines);
         }
+        ++used_;
+        return place(lines, line);
+    }
+
+private:
+    static constexpr std::size_t MaxSlots = 4096;
+    struct Slot {
+        std::uint32_t stamp;
+        std::uint32_t line;
+    };
+
+    // Takes the line into the table; false when a line of the block has the same key.
+    template <class Lines> bool place(const Lines& lines, std::uint32_t line) {
+        const std::size_t mask = slots_.size() - 1;
         const std::string_view key = lines[line].keyText();
-        std::size_t slot = std::hash<std::string_view>()(key) & (Slots - 1);
-        for (;; slot = (slot + 1) & (Slots - 1)) {
+        for (std::size_t slot = std::hash<std::string_view>()(key) & mask;; slot = (slot + 1) & mask) {
             if (slots_[slot].stamp != stamp_) {
                 slots_[slot] = {stamp_, line};
                 return true;
@@ -171,14 +189,18 @@ public:
             }
         }
     }
+    // Doubles the table, keeping the lines of the block.
+    template <class Lines> void grow(const Lines& lines) {
+        std::vector<Slot> old(slots_.empty() ? 16 : 2 * slots_.size(), Slot{0, 0});
+        old.swap(slots_);
+        for (const Slot& slot : old) {
+            if (slot.stamp == stamp_) {
+                place(lines, slot.line);
+            }
+        }
+    }
 
-private:
-    static constexpr std::size_t Slots = 4096;
-    struct Slot {
-        std::uint32_t stamp;
-        std::uint32_t line;
-    };
-    std::vector<Slot> slots_ = std::vector<Slot>(Slots, Slot{0, 0});
+    std::vector<Slot> slots_;
     std::uint32_t stamp_ = 0;
     std::size_t used_ = 0;
 };
@@ -222,11 +244,23 @@ void ProfilingIni::parse(String&& text) {
 
     const char* const data = text_.data();
     const std::size_t size = text_.size();
+    // The next CR and the next LF from a position on (size when there is none), each looked for
+    // again only once a line has passed it.
+    auto next = [&](char c, std::size_t from) {
+        const void* at = std::memchr(data + from, c, size - from);
+        return at == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(at) - data);
+    };
+    std::size_t nextCr = next('\r', 0);
+    std::size_t nextLf = next('\n', 0);
     std::size_t position = 0;
     while (position < size) {
-        std::size_t lineEnd = position;
-        while (lineEnd < size && data[lineEnd] != '\r' && data[lineEnd] != '\n')
-            ++lineEnd;
+        if (nextCr < position) {
+            nextCr = next('\r', position);
+        }
+        if (nextLf < position) {
+            nextLf = next('\n', position);
+        }
+        const std::size_t lineEnd = std::min(nextCr, nextLf);
         std::size_t begin = position;
         std::size_t end = lineEnd;
         position = lineEnd + 1;
