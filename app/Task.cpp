@@ -53,7 +53,7 @@ bool Task::openForReading() {
 // The file is read once, through a reader that opens only regular files and never waits, and
 // at most to the longest task file: a FIFO, a device or a huge file put in its place can
 // neither hang the poll nor fill the memory. What it says is read from those bytes.
-bool Task::readContent(taskfile::Content& content) {
+bool Task::readContent(taskfile::Content& content, taskfile::Reading what) {
     taskfile::EntryReader reader(path_);
     std::string bytes;
     if (!reader.isOpen() || !reader.read(bytes, taskfile::LongestTaskFile + 1)) {
@@ -66,13 +66,13 @@ bool Task::readContent(taskfile::Content& content) {
         throw error;
     }
     head_.assign(bytes, 0, taskfile::HeaderBytes);
-    content = taskfile::readContent(path_, bytes);
+    content = reader_.read(path_, bytes, what);
     return true;
 }
 
-TaskState Task::readState() {
+TaskState Task::readState(taskfile::Reading what) {
     content_ = taskfile::Content();
-    if (!readContent(content_)) {
+    if (!readContent(content_, what)) {
         return TaskState::NotAccessible;
     }
     return content_.state;
@@ -80,7 +80,7 @@ TaskState Task::readState() {
 
 std::int32_t Task::readTaskInteger(const std::string& key) {
     taskfile::Content content;
-    if (!readContent(content)) {
+    if (!readContent(content, taskfile::Reading::Outcome)) {
         return ovs::msg::TaskFileNotAccessible;
     }
     if (key == taskfile::ProcessedDocumentsKey && content.documents >= 0) {
@@ -89,15 +89,10 @@ std::int32_t Task::readTaskInteger(const std::string& key) {
     if (key == taskfile::LastErrorKey && content.hasLastError) {
         return content.lastError;
     }
-    // An entry that is not there is asked for in the file itself, whose store then reports
-    // it with the file, topic and value named.
-    if (!openForReading()) {
-        return ovs::msg::TaskFileNotAccessible;
-    }
-    file_.profiling().setTopic(taskfile::TaskTopic);
-    std::int32_t value = file_.readInteger(key);
-    file_.profiling().flush();
-    return value;
+    // An entry that is not there is asked for in the bytes just read, whose store then reports
+    // it with the file, topic and value named. The file is not opened again: what is there now
+    // may be something else.
+    return reader_.readInteger(key);
 }
 
 std::int32_t Task::lastError() {

@@ -31,8 +31,9 @@ public:
     bool openForReading();
     // The state as the State entry reads now; NotAccessible when the file cannot be opened (it
     // is missing, may not be read, or is no regular file). Throws header errors, and 1031 for a
-    // file longer than taskfile::LongestTaskFile. Keeps what the file said (content_).
-    TaskState readState();
+    // file longer than taskfile::LongestTaskFile. Keeps what the file said (content_): with
+    // Reading::Outcome also the outcome a poll goes on with.
+    TaskState readState(taskfile::Reading what = taskfile::Reading::Outcome);
     // The integer entry of section Task; 3003 when the file cannot be opened. Throws the
     // store's error (with file, topic and value named) for a missing or malformed entry.
     std::int32_t readTaskInteger(const std::string& key);
@@ -47,6 +48,9 @@ public:
 
     // The task file's full path: the one given, or the one a request was published under.
     const ovs::FileString& taskFile() const { return path_; }
+    // Makes path the task file that the reads after it go to: a clear reads each task file of
+    // the folder through one Task.
+    void setTaskFile(const ovs::FileString& path) { path_ = path; }
 
     // The control-file type of task files.
     const ControlFileType& type() const { return type_; }
@@ -54,11 +58,12 @@ public:
 protected:
     // Reads the file's bytes (at most the longest task file) and what they say; false when it
     // cannot be opened or read. Throws header errors and 1031 for a longer file.
-    bool readContent(taskfile::Content& content);
+    bool readContent(taskfile::Content& content, taskfile::Reading what);
 
     ovs::FileString path_;
     taskfile::Content content_;
     std::string head_;
     ControlFileType type_;
     ovs::OrvaCtrlFile file_;
+    taskfile::ContentReader reader_; // every read of the file's bytes
 };

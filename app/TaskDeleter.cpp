@@ -100,10 +100,10 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // The state is read first; the file itself is looked at only when the state would
             // remove it or comes with a header error (which ends the run only for a task file:
             // any other file is left alone). A file that cannot be opened is kept, silently.
-            Task task(path);
+            setTaskFile(path);
             TaskState state = TaskState::NotAccessible;
             try {
-                state = task.readState();
+                state = readState(taskfile::Reading::State);
             } catch (const ovs::Exception&) {
                 if (isTaskFile(path, emptyFile) && !emptyFile) {
                     throw;
@@ -114,7 +114,7 @@ void TaskDeleter::visit(const ovs::FileString& found) {
             // that run has read it. Removing every Finished file at once, as a plain FINISHED
             // clear would, failed the runs in flight on a server that clears while jobs run.
             // The header is checked on the bytes the state was read from.
-            if (state != TaskState::Finished || !taskfile::beginsWithTaskHeader(task.head()) || runWaitsFor(path)) {
+            if (state != TaskState::Finished || !taskfile::beginsWithTaskHeader(head()) || runWaitsFor(path)) {
                 return;
             }
         } else if (!isTaskFile(path, emptyFile)) {

@@ -281,32 +281,44 @@ bool lastErrorNumber(std::string_view text, std::int32_t& number) {
     return true;
 }
 
-Content readContent(const std::string& path, const std::string& bytes) {
+ContentReader::ContentReader() : type_(Type) {
     // The task file's own type, checked on an in-memory copy: the store never sees the disk.
-    ControlFileType inMemory = Type;
-    inMemory.flags |= ovs::HeaderFlagInMemory;
-    ovs::OrvaCtrlFile control;
-    control.setType(&inMemory);
-    ovs::Profiling& store = control.profiling();
-    store.open(ovs::FileString(path));
+    type_.flags |= ovs::HeaderFlagInMemory;
+    control_.setType(&type_);
+}
+
+Content ContentReader::read(const std::string& path, const std::string& bytes, Reading what) {
+    const ovs::FileString file(path);
+    ovs::Profiling& store = control_.profiling();
+    if (store.machineStore() == nullptr) {
+        // The store is made once: it never reads a file, and the errors name the control
+        // file's path, which each open below sets.
+        store.open(file);
+    }
     store.machineStore()->setText(bytes.data(), bytes.size());
-    control.open(ovs::FileString(path), 0);
+    control_.open(file, 0);
 
     Content content;
-    content.state = readState(control);
-    if ((content.hasStateText = store.entryExists(StateKey))) {
-        ovs::String text;
-        store.readString(StateKey, text);
-        content.stateText = text;
+    content.state = readState(control_);
+    if (what == Reading::State) {
+        return content;
     }
     if (store.entryExists(ProcessedDocumentsKey)) {
-        content.documents = control.readInteger(ProcessedDocumentsKey);
+        content.documents = control_.readInteger(ProcessedDocumentsKey);
     }
     ovs::String lastError;
     content.hasLastError = store.readEntry(LastErrorKey, lastError);
     if (content.hasLastError) {
         content.lastErrorText = lastError;
         lastErrorNumber(content.lastErrorText, content.lastError);
+    }
+    if (what == Reading::Outcome) {
+        return content;
+    }
+    if ((content.hasStateText = store.entryExists(StateKey))) {
+        ovs::String text;
+        store.readString(StateKey, text);
+        content.stateText = text;
     }
     store.setTopic(ParameterTopic);
     std::vector<ovs::String> lines;
@@ -317,6 +329,15 @@ Content readContent(const std::string& path, const std::string& bytes) {
                                         equals == std::string::npos ? std::string() : line.substr(equals + 1));
     }
     return content;
+}
+
+std::int32_t ContentReader::readInteger(const std::string& key) {
+    control_.profiling().setTopic(TaskTopic);
+    return static_cast<std::int32_t>(control_.readInteger(key));
+}
+
+Content readContent(const std::string& path, const std::string& bytes) {
+    return ContentReader().read(path, bytes);
 }
 
 // --- Reading an entry of the task folder ---

@@ -147,9 +147,34 @@ struct Content {
     std::string lastErrorText;   // as it stands
     std::vector<std::pair<std::string, std::string>> parameters; // section Parameter, in file order
 };
-// Checks the header of the bytes of the task file at path (as the tool checks it when it
-// polls) and reads its state, outcome and parameters, in memory only. Throws the header
-// errors and the store's errors, with the path as location.
+// How much of a task file a read takes in: the state alone (a clear), the state and the
+// outcome (a poll), or everything the inspector shows (also the State text and section
+// Parameter).
+enum class Reading { State, Outcome, Everything };
+
+// Reads what task files say from their bytes, in memory only, through one control file of
+// the task file type that serves every file it is given: a clear reads thousands, and a
+// control file and its stores cost more to make than a task file's few lines to read.
+class ContentReader {
+public:
+    ContentReader();
+    ContentReader(const ContentReader&) = delete;
+    ContentReader& operator=(const ContentReader&) = delete;
+
+    // Checks the header of the bytes of the task file at path (as the tool checks it when it
+    // polls) and reads what `what` asks for. Throws the header errors and the store's errors,
+    // with the path as location.
+    Content read(const std::string& path, const std::string& bytes, Reading what = Reading::Everything);
+    // The integer entry of section Task in the bytes read last, read as the control file reads
+    // integers: throws the store's error, with file, topic and value named, when it is missing.
+    std::int32_t readInteger(const std::string& key);
+
+private:
+    ControlFileType type_;
+    ovs::OrvaCtrlFile control_;
+};
+
+// ContentReader::read of everything, through a reader of its own.
 Content readContent(const std::string& path, const std::string& bytes);
 
 // --- Reading an entry of the task folder ---
