@@ -176,10 +176,17 @@ if [ "${1:-}" = make-tasks ]; then
     exit 0
 fi
 
-build
+# BENCH_ONLY="p2 p3" measures just those (native release only; no Wine build for P5 then).
 WINE_NOTE=""
 FLOOR_NOTE=""
-p1; p2; p3; p4; p5; p6; p7
+if [ -n "${BENCH_ONLY:-}" ]; then
+    cmake --build --preset native-release -j2 --target FraskPdfCmd ProfileReadBench TaskIdBench ProfilingIniBench \
+        ClearFloor >&2 || exit 1
+    for p in $BENCH_ONLY; do "$p"; done
+else
+    build
+    p1; p2; p3; p4; p5; p6; p7
+fi
 echo
 printf '| %-3s | %-44s | %12s | %12s | %7s | %-26s | %s |\n' "#" "Work" "Ours" "Anchor" "Ratio" "Target" "Result"
 printf '|-----|----------------------------------------------|--------------|--------------|---------|----------------------------|-------|\n'
