@@ -1,7 +1,8 @@
 // Shared pieces of the conformance tests (tests/platform), which run natively against the
 // substitute and under Wine against the real API: sentinels, the last-error check, the
 // record of Wine's known deviations from Windows (asserted natively, recorded under Wine),
-// a file's raw bytes and a variable of the environment set for a test's duration.
+// a file's raw bytes, file times and UTF-16 text as numbers and bytes, and a variable of the environment set for a
+// test's duration.
 #pragma once
 #include "platform/ChildProcess.h"
 #include "platform/PlatformInfo.h"
@@ -85,6 +86,20 @@ void expectPart(unsigned wineDiffers, WineDiffers part, const std::string& caseI
 inline std::optional<std::string> fileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
+}
+
+// A FILETIME as one number of 100-nanosecond units.
+inline std::uint64_t ticksOf(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The bytes of an ASCII text in UTF-16, little-endian unless told, without a byte-order mark.
+inline std::string utf16Of(const std::string& ascii, bool bigEndian = false) {
+    std::string bytes;
+    for (char c : ascii) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return bytes;
 }
 
 // Replaces a file's content with bytes through the host's file system.

@@ -28,6 +28,14 @@ struct SleepRecorder {
     static inline DWORD realWait_ = 0;
 };
 
+// Waits up to five seconds for a file a started program writes; true when it is there.
+inline bool waitForFile(const std::filesystem::path& file) {
+    for (int i = 0; i < 250 && !std::filesystem::exists(file); ++i) {
+        Sleep(20);
+    }
+    return std::filesystem::exists(file);
+}
+
 // Copies the idle program of this build into folder under fileName; returns the copy's Windows path.
 inline std::string copyIdleProgram(const TempFolder& folder, const std::string& fileName) {
     std::filesystem::path source =

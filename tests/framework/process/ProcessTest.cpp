@@ -19,13 +19,7 @@ using ovs::Process;
 using ovs::test::IdleProcess;
 using ovs::test::TempFolder;
 using ovs::test::VisibleProcesses;
-
-bool waitForFile(const std::filesystem::path& file) {
-    for (int i = 0; i < 250 && !std::filesystem::exists(file); ++i) {
-        Sleep(20);
-    }
-    return std::filesystem::exists(file);
-}
+using ovs::test::waitForFile;
 
 // A copy of the idle program running under the given name, shown to the process list.
 struct ShownFolder {

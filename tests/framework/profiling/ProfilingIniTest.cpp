@@ -15,6 +15,7 @@
 namespace {
 
 using Names = std::vector<ovs::String>;
+using ovs::test::utf16Of;
 
 class ProfilingIniTest : public testing::Test {
 protected:
@@ -32,14 +33,6 @@ protected:
     ovs::test::InPrivateFolder here_;
     std::unique_ptr<ovs::ProfilingIni> store_ = std::make_unique<ovs::ProfilingIni>();
 };
-
-std::string utf16(const std::string& ascii, bool bigEndian) {
-    std::string out;
-    for (char c : ascii) {
-        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
-    }
-    return out;
-}
 
 TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
     struct Case {
@@ -72,10 +65,10 @@ TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
         {"semicolon line is a key", "[s]\r\n;note\r\n", "s", ";note", "", true},
         {"missing section", plain, "t", "k", "", false},
         {"UTF-8 mark", "\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "v", true},
-        {"UTF-16LE with mark", "\xFF\xFE" + utf16(plain, false), "s", "k", "v", true},
-        {"UTF-16BE with mark", "\xFE\xFF" + utf16(plain, true), "s", "k", "v", true},
-        {"UTF-16LE without mark", utf16(plain, false), "s", "k", "v", true},
-        {"UTF-16BE without mark", utf16(plain, true), "s", "k", "v", true},
+        {"UTF-16LE with mark", "\xFF\xFE" + utf16Of(plain), "s", "k", "v", true},
+        {"UTF-16BE with mark", "\xFE\xFF" + utf16Of(plain, true), "s", "k", "v", true},
+        {"UTF-16LE without mark", utf16Of(plain), "s", "k", "v", true},
+        {"UTF-16BE without mark", utf16Of(plain, true), "s", "k", "v", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,5 +1,6 @@
 // Date checks, forms and text of DateTime, and the file times in seconds since 2000.
 #include "runtime/DateTime.h"
+#include "Conformance.h"
 #include "MessageNumbers.h"
 #include "runtime/Exception.h"
 #include "runtime/FileTimes.h"
@@ -10,9 +11,7 @@
 
 namespace {
 
-std::uint64_t ticksOf(const FILETIME& time) {
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+using ovs::test::ticksOf;
 
 TEST(DateTime, RefusesInvalidFieldsWithTheirText) {
     const struct {

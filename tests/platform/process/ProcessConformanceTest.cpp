@@ -69,10 +69,7 @@ TEST(ProcessConformance, ShellStartsTheProgramInTheRequestedFolderOrReportsItMis
     std::string program = ovs::test::copyIdleProgram(programFolder, "OvsProbe.exe");
     ovs::test::IdleProcess idle(program, "300 started.txt", workFolder.path());
     ASSERT_TRUE(idle.started());
-    for (int i = 0; i < 250 && !std::filesystem::exists(workFolder.native() / "started.txt"); ++i) {
-        Sleep(20);
-    }
-    EXPECT_TRUE(std::filesystem::exists(workFolder.native() / "started.txt"));
+    EXPECT_TRUE(ovs::test::waitForFile(workFolder.native() / "started.txt"));
     EXPECT_FALSE(std::filesystem::exists(programFolder.native() / "started.txt"));
     EXPECT_EQ(GetCurrentProcessId(), GetProcessId(GetCurrentProcess()));
 

@@ -17,14 +17,7 @@ using ovs::test::writeFileBytes;
 
 using ovs::test::queryValue;
 
-// The bytes of an ASCII text as UTF-16LE with a byte-order mark, as regedit exports.
-std::string utf16Of(const std::string& text) {
-    std::string bytes("\xFF\xFE", 2);
-    for (char c : text) {
-        bytes += std::string{c, '\0'};
-    }
-    return bytes;
-}
+using ovs::test::utf16Of;
 
 TEST(RegistryText, HandWrittenFixtureIsReadBack) {
     for (bool exported : {false, true}) { // as an installer writes it; as regedit exports it
@@ -37,7 +30,7 @@ TEST(RegistryText, HandWrittenFixtureIsReadBack) {
                                  "@=\"C:\\\\Programs\\\\Acrobat\\\\Acrobat.exe\"\r\n"
                                  "\"Path\"=\"C:\\\\Programs\\\\Acrobat\"\r\n\"Flags\"=dword:00000010\r\n"
                                  "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n";
-        const std::string fixture = exported ? utf16Of(text) : text;
+        const std::string fixture = exported ? "\xFF\xFE" + utf16Of(text) : text; // as regedit exports
         const std::filesystem::path file = registry.folder().native() / "HKEY_LOCAL_MACHINE.reg";
         ovs::test::TempFolder source;
         writeFileBytes(ovs::platform::isPosixSubstitute() ? file : source.native() / "fixture.reg", fixture);
@@ -91,7 +84,7 @@ TEST_F(SubstituteRegistryFile, AFileThatIsNoRegistryFileOrIsReadOnlyFailsAndStay
         bool readOnly = false;
     } files[] = {
         {"not a registry file\n"},
-        {utf16Of("REGEDIT4\r\n").substr(2)},           // UTF-16 without its byte-order mark
+        {utf16Of("REGEDIT4\r\n")},                     // UTF-16 without its byte-order mark
         {good + "\"w\"=dword:123456789\n"},            // a value that cannot be read
         {good + "\"w\"\n"},                            // a value line without "="
         {good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\n"}, // a key line without "]"

@@ -11,9 +11,7 @@
 
 namespace {
 
-std::uint64_t ticksOf(const FILETIME& time) {
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+using ovs::test::ticksOf;
 
 std::string shown(const SYSTEMTIME& t) {
     return std::to_string(t.wYear) + "-" + std::to_string(t.wMonth) + "-" + std::to_string(t.wDay) + " " +
