@@ -3,6 +3,7 @@
 // is the build prefix's own, emptied before and after each test. Also the bytes of a task file as the tool writes it.
 #pragma once
 #include "Conformance.h"
+#include "RuntimeTestSupport.h"
 #include "Task.h"
 #include "TestFolders.h"
 #include "platform/PlatformInfo.h"
@@ -79,17 +80,9 @@ private:
 };
 
 // Expects action to raise an ovs::Exception with number and, unless null, first argument;
-// returns the exception's message ("" when none was raised).
+// returns the exception's message.
 template <class Action> std::string expectError(Action action, int number, const char* argument = nullptr) {
-    try {
-        action();
-        ADD_FAILURE() << "no error " << number;
-    } catch (const ovs::Exception& error) {
-        EXPECT_EQ(number, error.number());
-        if (argument != nullptr) {
-            EXPECT_EQ(argument, std::string(error.argument(1)));
-        }
-        return error.message();
-    }
-    return "";
+    const ovs::Exception error = ovs::test::expectException(number, action);
+    EXPECT_TRUE(argument == nullptr || argument == std::string(error.argument(1))) << error.argument(1);
+    return error.message();
 }
