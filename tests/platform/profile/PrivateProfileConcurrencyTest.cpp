@@ -62,7 +62,7 @@ TEST_F(PrivateProfileConcurrencyTest, APollingReaderAlwaysSeesACompleteFile) {
         ASSERT_GT(GetPrivateProfileStringA("Task", "State", "", state, sizeof state, file.c_str()), 0u)
             << "State missing at poll " << polls;
         const std::string bytes = readBytes().value_or("(no file)");
-        ASSERT_EQ(0u, bytes.rfind("[Task]\r\nState=", 0)) << visible(bytes.substr(0, 40));
+        ASSERT_EQ(0u, bytes.rfind("[Task]\r\nState=", 0)) << testing::PrintToString(bytes.substr(0, 40));
         ASSERT_NE(std::string::npos, bytes.find("Padding=" + padding + "\r\n"));
     }
     writer.join();

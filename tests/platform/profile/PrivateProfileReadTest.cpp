@@ -55,7 +55,7 @@ protected:
             std::string head = buffer.substr(0, c.buffer.size());
 
             expectPart(c.wine, WineReturn, c.id, "returns", c.result, result);
-            expectPart(c.wine, WineBuffer, c.id, "buffer", visible(c.buffer), visible(head));
+            expectPart(c.wine, WineBuffer, c.id, "buffer", c.buffer, head);
             if (c.lastError) {
                 expectPart(c.wine, WineLastError, c.id, "last error", *c.lastError, lastError);
             }

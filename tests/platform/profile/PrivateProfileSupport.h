@@ -1,5 +1,6 @@
 // Shared pieces of the private-profile conformance tests: a private folder with raw file
-// access and readable bytes; sentinels and Wine's deviations come from Conformance.h.
+// access; sentinels and Wine's deviations come from Conformance.h. Failure messages show bytes
+// as GoogleTest prints strings, with \r, \n, \0 and other non-printing bytes escaped.
 #pragma once
 #include "Conformance.h"
 #include "TestFolders.h"
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -42,18 +42,5 @@ private:
     ScopedVariable windowsDirectoryVariable_{"OVS_WINDOWS_DIR", windowsDirectory_.path()};
     TempFolder folder_;
 };
-
-// Bytes shown readably in failure messages: \r, \n, \0, \\ and non-printing bytes escaped.
-inline std::string visible(const std::string& bytes) {
-    std::string out;
-    for (char c : bytes) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        const std::string named = c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0" : c == '\\' ? "\\\\" : "";
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "\\x%02X", u);
-        out += !named.empty() ? named : (u < 0x20 || u >= 0x7F) ? std::string(hex) : std::string(1, c);
-    }
-    return out;
-}
 
 } // namespace ovs::test
