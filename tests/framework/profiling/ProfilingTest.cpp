@@ -17,10 +17,15 @@ namespace {
 using ovs::test::expectException;
 using ovs::test::textOf;
 
-void setText(ovs::ProfilingImpl* store, const std::string& text) {
-    ASSERT_NE(nullptr, store);
-    store->setText(text.data(), text.size());
+// Both scopes over in-memory stores that hold the texts given.
+void useMemoryStores(ovs::Profiling& profiling, const std::string& user, const std::string& machine) {
+    profiling.mode = ovs::ProfilingModeIniMemory;
+    profiling.setScope(ovs::ProfilingScopeBoth);
+    ASSERT_TRUE(profiling.userStore() != nullptr && profiling.machineStore() != nullptr);
+    profiling.userStore()->setText(user.data(), user.size());
+    profiling.machineStore()->setText(machine.data(), machine.size());
 }
+
 TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
     ovs::Profiling profiling;
     EXPECT_EQ(ovs::ProfilingScopeNone, profiling.scope());
@@ -64,10 +69,7 @@ TEST(ProfilingTest, ReadIntegerFallsBackFromUserToMachine) {
     for (const FallbackCase& c : cases) {
         SCOPED_TRACE(c.what);
         ovs::Profiling profiling;
-        profiling.mode = ovs::ProfilingModeIniMemory;
-        profiling.setScope(ovs::ProfilingScopeBoth);
-        setText(profiling.userStore(), c.user);
-        setText(profiling.machineStore(), c.machine);
+        useMemoryStores(profiling, c.user, c.machine);
         profiling.setScope(c.scope);
         profiling.setTopic("t");
         EXPECT_EQ(c.expected >= 0, profiling.entryExists("n"));
@@ -81,10 +83,7 @@ TEST(ProfilingTest, ReadIntegerFallsBackFromUserToMachine) {
 
 TEST(ProfilingTest, ScopeBothReadsAndWritesTextOnlyInTheUserStore) {
     ovs::Profiling profiling;
-    profiling.mode = ovs::ProfilingModeIniMemory;
-    profiling.setScope(ovs::ProfilingScopeBoth);
-    setText(profiling.machineStore(), "[t]\r\ns=machine\r\n");
-    setText(profiling.userStore(), "[u]\r\nx=1\r\n");
+    useMemoryStores(profiling, "[u]\r\nx=1\r\n", "[t]\r\ns=machine\r\n");
     profiling.setTopic("t");
     EXPECT_TRUE(profiling.topicExists()); // machine has it
     const std::string before = textOf(profiling, "s");
