@@ -194,9 +194,8 @@ TEST(FileConformance, WriteReadSeekCutAndStampOneHandle) {
     ASSERT_TRUE(SetFileTime(file, nullptr, &written, &written));
     FILETIME created, accessed, lastWrite;
     ASSERT_TRUE(GetFileTime(file, &created, &accessed, &lastWrite));
-    EXPECT_EQ(written.dwLowDateTime, lastWrite.dwLowDateTime);
-    EXPECT_EQ(written.dwHighDateTime, lastWrite.dwHighDateTime);
-    EXPECT_EQ(written.dwLowDateTime, accessed.dwLowDateTime);
+    EXPECT_EQ(units, ticksOf(lastWrite));
+    EXPECT_EQ(units, ticksOf(accessed));
     CloseHandle(file);
     EXPECT_EQ("0123", here.content("f.bin"));
 }
