@@ -51,12 +51,7 @@ TEST(RegistryText, HandWrittenFixtureIsReadBack) {
             EXPECT_EQ(value.type, type) << value.name;
         }
         // Opening for writing and writing what is there already change nothing: the file stays.
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, appKey.c_str(), 0, nullptr, 0,
-                                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
-        const BYTE flags[] = {0x10, 0, 0, 0};
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "flags", 0, REG_DWORD, flags, 4));
-        RegCloseKey(key);
+        ovs::test::setValue(HKEY_LOCAL_MACHINE, appKey, "flags", std::string("\x10\0\0\0", 4), REG_DWORD);
         EXPECT_TRUE(!ovs::platform::isPosixSubstitute() || fixture == fileBytes(file)) << exported;
         EXPECT_EQ(ERROR_SUCCESS, ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appKey.substr(0, appKey.rfind('\\'))));
     }
