@@ -2,7 +2,7 @@
 // number and quoted token it raises for bad input.
 #include "parsing/Parsing.h"
 
-#include "RowNames.h"
+#include "RuntimeTestSupport.h"
 #include "profiling/OrvaCtrlFile.h"
 #include "runtime/Exception.h"
 
@@ -34,15 +34,16 @@ std::string outcome(Parsing& parser, const Reader& read) {
     }
 }
 
-class Scan : public testing::TestWithParam<Case> {};
-
-TEST_P(Scan, GivesResultOrErrorAndLeavesTheRest) {
-    const Case& c = GetParam();
-    Parsing parser(c.text);
-    EXPECT_EQ(c.expected, outcome(parser, c.read));
-    if (c.rest != nullptr) {
-        EXPECT_STREQ(c.rest, parser.position());
-        EXPECT_EQ(*c.rest == '\0', parser.atEnd());
+// Each row's result or error, and the rest it leaves.
+template <class... Cases> void scan(const Cases&... cases) {
+    for (const Case& c : {cases...}) {
+        SCOPED_TRACE(c.text);
+        Parsing parser(c.text);
+        EXPECT_EQ(c.expected, outcome(parser, c.read));
+        if (c.rest != nullptr) {
+            EXPECT_STREQ(c.rest, parser.position());
+            EXPECT_EQ(*c.rest == '\0', parser.atEnd());
+        }
     }
 }
 
@@ -122,113 +123,100 @@ const std::uint32_t Hex = ovs::ScanHexadecimal;
 const std::uint32_t Full = ovs::ScanFullKeyword;
 const std::uint32_t Skip = ovs::ScanSkipBlanks;
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, Scan,
-    testing::Values(
-        Case{"0x1F", number(), "31", ""}, Case{"0X1f", number(), "31", ""}, Case{"010", number(), "10", ""},
-        Case{"010", number(Octal), "8", ""}, Case{"08", number(Octal), "8", ""},
-        Case{"037777777777", number(Octal), "4294967295", ""},
-        Case{"040000000000", number(Octal), "#2005 040000000000", nullptr},
-        Case{"4294967295", number(), "4294967295", ""}, Case{"4294967296 x", number(), "#2005 4294967296", nullptr},
-        Case{"4294967296", number(ovs::ScanNoOverflow), "4294967295", ""},
-        Case{"0xFFFFFFFF", number(), "4294967295", ""}, Case{"0x100000000", number(), "#2005 0x100000000", nullptr},
-        Case{"0x", number(), "#2021 0x", nullptr}, Case{"0xg1 z", number(), "#2021 0xg1", nullptr},
-        Case{"+5", number(), "#2020 +5", nullptr}, Case{"-5 x", number(), "#2020 -5", nullptr},
-        Case{"", number(), "#2020 ", nullptr}, Case{"1a2B", number(Hex), "6699", ""},
-        Case{"0123", number(Hex), "291", ""}, Case{"FFFF", number(Hex, 0xFFFF), "65535", ""},
-        Case{"10000", number(Hex, 0xFFFF), "#2005 10000", nullptr},
-        Case{"123456789", number(Hex), "#2005 123456789", nullptr}, Case{"100", number(0, 99), "#2005 100", nullptr},
-        Case{"99", number(0, 99), "99", ""}, Case{"12abc", number(), "12", "abc"}, Case{"0x1Fz", number(), "31", "z"},
-        Case{"  7  x", number(Skip), "7", "x"}, Case{"7  x", number(), "7", "  x"}, Case{"0x10", decimal(), "0", "x10"},
-        Case{"abc def", decimal(), "#2020 abc", nullptr}),
-    ovs::test::namedBy(&Case::text));
+TEST(Scan, Numbers) {
+    scan(Case{"0x1F", number(), "31", ""}, Case{"0X1f", number(), "31", ""}, Case{"010", number(), "10", ""},
+         Case{"010", number(Octal), "8", ""}, Case{"08", number(Octal), "8", ""},
+         Case{"037777777777", number(Octal), "4294967295", ""},
+         Case{"040000000000", number(Octal), "#2005 040000000000", nullptr},
+         Case{"4294967295", number(), "4294967295", ""}, Case{"4294967296 x", number(), "#2005 4294967296", nullptr},
+         Case{"4294967296", number(ovs::ScanNoOverflow), "4294967295", ""},
+         Case{"0xFFFFFFFF", number(), "4294967295", ""}, Case{"0x100000000", number(), "#2005 0x100000000", nullptr},
+         Case{"0x", number(), "#2021 0x", nullptr}, Case{"0xg1 z", number(), "#2021 0xg1", nullptr},
+         Case{"+5", number(), "#2020 +5", nullptr}, Case{"-5 x", number(), "#2020 -5", nullptr},
+         Case{"", number(), "#2020 ", nullptr}, Case{"1a2B", number(Hex), "6699", ""},
+         Case{"0123", number(Hex), "291", ""}, Case{"FFFF", number(Hex, 0xFFFF), "65535", ""},
+         Case{"10000", number(Hex, 0xFFFF), "#2005 10000", nullptr},
+         Case{"123456789", number(Hex), "#2005 123456789", nullptr}, Case{"100", number(0, 99), "#2005 100", nullptr},
+         Case{"99", number(0, 99), "99", ""}, Case{"12abc", number(), "12", "abc"}, Case{"0x1Fz", number(), "31", "z"},
+         Case{"  7  x", number(Skip), "7", "x"}, Case{"7  x", number(), "7", "  x"},
+         Case{"0x10", decimal(), "0", "x10"}, Case{"abc def", decimal(), "#2020 abc", nullptr});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Keywords, Scan,
-    testing::Values(
-        Case{"AD", keyword(Algs, Full), "2", ""}, Case{"a", keyword(Algs, Full), "-1", "a"},
-        Case{"al x", keyword(), "1", " x"}, Case{"e", keyword(), "3", ""}, Case{"ed:5", keyword(Algs, Full), "3", ":5"},
-        Case{"ad5", keyword(Algs, Full), "2", "5"},
-        Case{"ad5", keyword(Algs, Full | ovs::ScanKeywordDigits), "-1", "ad5"},
-        Case{"A1", keyword("a1\tb", Full | ovs::ScanKeywordDigits), "1", ""}, Case{"x", keyword(), "-1", "x"},
-        Case{"9", keyword(), "0", "9"}, Case{"", keyword(), "0", ""}, Case{"ad", keyword(""), "-1", "ad"},
-        Case{"b", keyword("a\tb\t", Full), "2", ""},
-        Case{"abcdefghijklmnopqrstuvwxyzabcdefXYZ!", keyword("x\tabcdefghijklmnopqrstuvwxyzabcdef", Full), "2", "!"},
-        Case{"abcdefghijklmnopqrstuvwxyzabcdefq", keyword("abcdefghijklmnopqrstuvwxyzabcdef", Full), "1", nullptr},
-        Case{"  ab  c", keyword("ab", Skip), "1", "c"}, Case{"  xy  c", keyword("ab", Skip), "-1", "xy  c"},
-        Case{"a", keyword(), "#2025 a", nullptr}, Case{"-nw", optionKeyword(), "2", ""},
-        Case{"/NW:x", optionKeyword(), "2", ":x"}, Case{"nw", optionKeyword(), "0", "nw"},
-        Case{"-n", optionKeyword(), "-1", "-n"}, Case{"-", optionKeyword(), "0", "-"},
-        Case{"-5", optionKeyword(), "0", "-5"}),
-    ovs::test::namedBy(&Case::text));
+TEST(Scan, Keywords) {
+    scan(Case{"AD", keyword(Algs, Full), "2", ""}, Case{"a", keyword(Algs, Full), "-1", "a"},
+         Case{"al x", keyword(), "1", " x"}, Case{"e", keyword(), "3", ""},
+         Case{"ed:5", keyword(Algs, Full), "3", ":5"}, Case{"ad5", keyword(Algs, Full), "2", "5"},
+         Case{"ad5", keyword(Algs, Full | ovs::ScanKeywordDigits), "-1", "ad5"},
+         Case{"A1", keyword("a1\tb", Full | ovs::ScanKeywordDigits), "1", ""}, Case{"x", keyword(), "-1", "x"},
+         Case{"9", keyword(), "0", "9"}, Case{"", keyword(), "0", ""}, Case{"ad", keyword(""), "-1", "ad"},
+         Case{"b", keyword("a\tb\t", Full), "2", ""},
+         Case{"abcdefghijklmnopqrstuvwxyzabcdefXYZ!", keyword("x\tabcdefghijklmnopqrstuvwxyzabcdef", Full), "2", "!"},
+         Case{"abcdefghijklmnopqrstuvwxyzabcdefq", keyword("abcdefghijklmnopqrstuvwxyzabcdef", Full), "1", nullptr},
+         Case{"  ab  c", keyword("ab", Skip), "1", "c"}, Case{"  xy  c", keyword("ab", Skip), "-1", "xy  c"},
+         Case{"a", keyword(), "#2025 a", nullptr}, Case{"-nw", optionKeyword(), "2", ""},
+         Case{"/NW:x", optionKeyword(), "2", ":x"}, Case{"nw", optionKeyword(), "0", "nw"},
+         Case{"-n", optionKeyword(), "-1", "-n"}, Case{"-", optionKeyword(), "0", "-"},
+         Case{"-5", optionKeyword(), "0", "-5"});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    HexBytesAndGuids, Scan,
-    testing::Values(
-        Case{"ABC", hexBytes(), "2 0ABC", ""}, Case{"1234567", hexBytes(), "2 1234", "567"},
-        Case{"f", hexBytes(), "1 000F", ""}, Case{"xyz", hexBytes(), "0 0000", "xyz"},
-        Case{"ABC", hexBytes(ovs::ScanAllHexDigits), "#2021 ABC", nullptr},
-        Case{"{00000000-0000-1100-8000-0000C06B5161} rest", guid(ovs::ScanGuidBraces | Skip),
-             "{00000000-0000-1100-8000-0000C06B5161}", "rest"},
-        Case{"12345678-9ABC-DEF0-0102-030405060708", guid(0), "{12345678-9ABC-DEF0-0102-030405060708}", ""},
-        Case{"00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 00000000-0000-1100-8000-0000C06B5161", nullptr},
-        Case{"{00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 {00000000-0000-1100-8000-0000C06B5161", nullptr},
-        Case{"{00000000-0000-1100-80000000C06B5161}", guid(), "#2023 {00000000-0000-1100-80000000C06B5161}", nullptr},
-        Case{"{00000000-0000--8000-0000C06B5161}", guid(), "#2023 {00000000-0000--8000-0000C06B5161}", nullptr},
-        Case{"{00000000-0000-1100-8000-}", guid(), "#2023 {00000000-0000-1100-8000-}", nullptr},
-        Case{"{}", guid(), "#2023 {}", nullptr},
-        Case{"{00000000-10000-1100-8000-0000C06B5161}", guid(), "#2005 10000", nullptr}),
-    ovs::test::namedBy(&Case::text));
+TEST(Scan, HexBytesAndGuids) {
+    scan(Case{"ABC", hexBytes(), "2 0ABC", ""}, Case{"1234567", hexBytes(), "2 1234", "567"},
+         Case{"f", hexBytes(), "1 000F", ""}, Case{"xyz", hexBytes(), "0 0000", "xyz"},
+         Case{"ABC", hexBytes(ovs::ScanAllHexDigits), "#2021 ABC", nullptr},
+         Case{"{00000000-0000-1100-8000-0000C06B5161} rest", guid(ovs::ScanGuidBraces | Skip),
+              "{00000000-0000-1100-8000-0000C06B5161}", "rest"},
+         Case{"12345678-9ABC-DEF0-0102-030405060708", guid(0), "{12345678-9ABC-DEF0-0102-030405060708}", ""},
+         Case{"00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 00000000-0000-1100-8000-0000C06B5161", nullptr},
+         Case{"{00000000-0000-1100-8000-0000C06B5161", guid(), "#2023 {00000000-0000-1100-8000-0000C06B5161", nullptr},
+         Case{"{00000000-0000-1100-80000000C06B5161}", guid(), "#2023 {00000000-0000-1100-80000000C06B5161}", nullptr},
+         Case{"{00000000-0000--8000-0000C06B5161}", guid(), "#2023 {00000000-0000--8000-0000C06B5161}", nullptr},
+         Case{"{00000000-0000-1100-8000-}", guid(), "#2023 {00000000-0000-1100-8000-}", nullptr},
+         Case{"{}", guid(), "#2023 {}", nullptr},
+         Case{"{00000000-10000-1100-8000-0000C06B5161}", guid(), "#2005 10000", nullptr});
+}
 
 // Errors quote the whole rest of the line.
-INSTANTIATE_TEST_SUITE_P(
-    Strings, Scan,
-    testing::Values(Case{"abc def", string(), "abc", " def"}, Case{"a-b/c\td", string(), "a-b/c", "\td"},
-                    Case{"a\\tb", string(), "a\tb", ""}, Case{"a\\nb", string(), "a\r\nb", ""},
-                    Case{"a\\qb", string(), "aqb", ""},
-                    Case{"\\v\\b\\r\\f\\a\\?\\'", string(), "\x0B\x08\r\x0C\x07?'", ""},
-                    Case{"\\x41\\101\\\\", string(), "AA\\", ""}, Case{"\\x1fFz", string(), "\xFFz", ""},
-                    Case{"\\1017", string(), "A7", ""}, Case{"ab\\", string(), "ab", ""},
-                    Case{"\"ab\"\"cd\" x", string(), "abcd", " x"}, Case{"\"a b/c\"-x", string(), "a b/c", "-x"},
-                    Case{"\"a\\\"b\"", string(), "a\"b", ""}, Case{"a\"b", string(), "a\"b", ""},
-                    Case{"\"\"", string(), "", ""}, Case{"\"a\tb\"", string(), "#2006 \"a\tb\"", nullptr},
-                    Case{"\"abc", string(), "#2006 \"abc", "\"abc"}, Case{"ab\x01", string(), "#2006 ab\x01", nullptr},
-                    Case{" x", string(), "#2024  x", nullptr}, Case{"", string(), "#2024 ", nullptr},
-                    Case{"abcdef", string(ovs::ScanBlankEndsText, 4), "abcd", "ef"},
-                    Case{"\"abcd\"x", string(ovs::ScanBlankEndsText, 4), "abcd", "x"},
-                    Case{"\"abcdef\"", string(ovs::ScanBlankEndsText, 4), "#2006 \"abcdef\"", nullptr},
-                    Case{"a b", string(0), "a b", ""}),
-    ovs::test::namedBy(&Case::text));
+TEST(Scan, Strings) {
+    scan(Case{"abc def", string(), "abc", " def"}, Case{"a-b/c\td", string(), "a-b/c", "\td"},
+         Case{"a\\tb", string(), "a\tb", ""}, Case{"a\\nb", string(), "a\r\nb", ""}, Case{"a\\qb", string(), "aqb", ""},
+         Case{"\\v\\b\\r\\f\\a\\?\\'", string(), "\x0B\x08\r\x0C\x07?'", ""},
+         Case{"\\x41\\101\\\\", string(), "AA\\", ""}, Case{"\\x1fFz", string(), "\xFFz", ""},
+         Case{"\\1017", string(), "A7", ""}, Case{"ab\\", string(), "ab", ""},
+         Case{"\"ab\"\"cd\" x", string(), "abcd", " x"}, Case{"\"a b/c\"-x", string(), "a b/c", "-x"},
+         Case{"\"a\\\"b\"", string(), "a\"b", ""}, Case{"a\"b", string(), "a\"b", ""}, Case{"\"\"", string(), "", ""},
+         Case{"\"a\tb\"", string(), "#2006 \"a\tb\"", nullptr}, Case{"\"abc", string(), "#2006 \"abc", "\"abc"},
+         Case{"ab\x01", string(), "#2006 ab\x01", nullptr}, Case{" x", string(), "#2024  x", nullptr},
+         Case{"", string(), "#2024 ", nullptr}, Case{"abcdef", string(ovs::ScanBlankEndsText, 4), "abcd", "ef"},
+         Case{"\"abcd\"x", string(ovs::ScanBlankEndsText, 4), "abcd", "x"},
+         Case{"\"abcdef\"", string(ovs::ScanBlankEndsText, 4), "#2006 \"abcdef\"", nullptr},
+         Case{"a b", string(0), "a b", ""});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    FileSpecs, Scan,
-    testing::Values(Case{"C:/x", fileSpec(), "0 C:", "/x"}, Case{"C:\\a\\b c", fileSpec(), "0 C:\\a\\b", " c"},
-                    Case{"\"C:\\a b/c\\\" -x", fileSpec(), "0 C:\\a b/c\\", " -x"},
-                    Case{"\"C:\\a b", fileSpec(), "0 C:\\a b", ""},
-                    Case{"C:\\in\\*.pdf", fileSpec(), "#2023 C:\\in\\*.pdf", nullptr},
-                    Case{"C:\\in\\?.pdf", fileSpec(ovs::ScanWildcards), "1 C:\\in\\?.pdf", ""},
-                    Case{"x.pdf", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 C:\\base\\x.pdf", ""},
-                    Case{"D:\\y.pdf", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 D:\\y.pdf", ""},
-                    Case{"\\\\srv\\s", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 \\\\srv\\s", ""},
-                    Case{"", fileSpec(), "#2019 ", nullptr}, Case{"\"\" x", fileSpec(), "#2023 \"\"", nullptr},
-                    Case{"/x", fileSpec(), "#2023 ", nullptr},
-                    Case{"report", fileSpec(0, nullptr, "pdf"), "0 report.pdf", ""},
-                    Case{"report.", fileSpec(0, nullptr, "pdf"), "0 report.", ""},
-                    Case{"C:\\report", fileSpec(0, nullptr, "pdf"), "0 C:\\report", ""},
-                    Case{"C:\\in\\*.pdf -o:C:\\out  b?.pdf", fileList(), "C:\\in: *.pdf+ -o:C:\\out b?.pdf+", ""},
-                    Case{"C:\\in\\a.pdf D:\\x.pdf", fileList(), "#2023 D:\\x.pdf", nullptr},
-                    Case{"", fileList(), ":", ""}, Case{"C:\\in\\*.pdf/S", fileList(true), "C:\\in: *.pdf+ /s", ""}),
-    ovs::test::namedBy(&Case::text));
+TEST(Scan, FileSpecs) {
+    scan(Case{"C:/x", fileSpec(), "0 C:", "/x"}, Case{"C:\\a\\b c", fileSpec(), "0 C:\\a\\b", " c"},
+         Case{"\"C:\\a b/c\\\" -x", fileSpec(), "0 C:\\a b/c\\", " -x"}, Case{"\"C:\\a b", fileSpec(), "0 C:\\a b", ""},
+         Case{"C:\\in\\*.pdf", fileSpec(), "#2023 C:\\in\\*.pdf", nullptr},
+         Case{"C:\\in\\?.pdf", fileSpec(ovs::ScanWildcards), "1 C:\\in\\?.pdf", ""},
+         Case{"x.pdf", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 C:\\base\\x.pdf", ""},
+         Case{"D:\\y.pdf", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 D:\\y.pdf", ""},
+         Case{"\\\\srv\\s", fileSpec(ovs::ScanMakeAbsolute, "C:\\base"), "0 \\\\srv\\s", ""},
+         Case{"", fileSpec(), "#2019 ", nullptr}, Case{"\"\" x", fileSpec(), "#2023 \"\"", nullptr},
+         Case{"/x", fileSpec(), "#2023 ", nullptr}, Case{"report", fileSpec(0, nullptr, "pdf"), "0 report.pdf", ""},
+         Case{"report.", fileSpec(0, nullptr, "pdf"), "0 report.", ""},
+         Case{"C:\\report", fileSpec(0, nullptr, "pdf"), "0 C:\\report", ""},
+         Case{"C:\\in\\*.pdf -o:C:\\out  b?.pdf", fileList(), "C:\\in: *.pdf+ -o:C:\\out b?.pdf+", ""},
+         Case{"C:\\in\\a.pdf D:\\x.pdf", fileList(), "#2023 D:\\x.pdf", nullptr}, Case{"", fileList(), ":", ""},
+         Case{"C:\\in\\*.pdf/S", fileList(true), "C:\\in: *.pdf+ /s", ""});
+}
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Ends, Scan,
-    testing::Values(Case{"  \t ", expectEnd(Skip), "end", ""}, Case{"  x y", expectEnd(), "#2022   x y", nullptr},
+TEST(Scan, Ends) {
+    scan(Case{"  \t ", expectEnd(Skip), "end", ""}, Case{"  x y", expectEnd(), "#2022   x y", nullptr},
                     Case{"  x y", expectEnd(Skip), "#2022 x y", nullptr}, Case{" ", isBlank(), "blank", " "},
                     Case{"\t", isBlank(), "blank", "\t"}, Case{"\r", isBlank(), "blank", nullptr},
                     Case{"\n", isBlank(), "blank", nullptr}, Case{"x", isBlank(), "no", "x"},
-                    Case{"", isBlank(), "no", ""}),
-    ovs::test::namedBy(&Case::text));
+                    Case{"", isBlank(), "no", ""});
+}
 // clang-format on
 
 // A scanner that turns "\u" into "<u>" itself and leaves other escapes to the base.
@@ -286,11 +274,7 @@ TEST(RaiseError, TokenEndRules) {
     parser.setPosition(parser.text() + 1);
     parser.setTokenEnd(ovs::TokenEnd::ToNearer);
     EXPECT_EQ("a", parser.tokenText());
-    try {
-        parser.raiseError(2005, "second");
-    } catch (const ovs::Exception& error) {
-        EXPECT_EQ("second", error.argument(2));
-    }
+    EXPECT_EQ("second", ovs::test::expectException(2005, [&] { parser.raiseError(2005, "second"); }).argument(2));
     parser.setTokenStart(parser.text() + 3); // no token end set since: up to the next blank
     EXPECT_EQ("cd", parser.tokenText());
 }

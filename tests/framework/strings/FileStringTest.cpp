@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <tuple>
 
 namespace {
@@ -71,9 +73,14 @@ TEST(FileString, AbsoluteFolderComponentsAndTestsFollowTheCurrentFolder) {
                                  FileString("none").isFile(), FileString("none").isFolder()}));
 }
 
-TEST(FileStringDisplay, WithoutTheCurrentFolder) {
+// Without the current folder, and relative to it (flag 1) where the path lies below it.
+TEST(FileStringDisplay, WithOrWithoutTheCurrentFolder) {
+    ovs::test::InPrivateFolder here;
+    const std::string current = here.current(), drive = current.substr(0, 2), rest = current.substr(2);
+    std::string lower = current;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     // clang-format off
-    const std::tuple<const char*, unsigned, unsigned, const char*> cases[] = {
+    const std::tuple<std::string, unsigned, unsigned, std::string> cases[] = {
         {"", 0, 1, "<none>"},                                      {"", 0, 0, ""},
         {"c:\\x\\y.txt", 0, 0, "C:\\x\\y.txt"},                    {"/usr/a.txt", 0, 1, "/usr/a.txt"},
         {"C:\\my dir\\y.txt", 0, 0, "\"C:\\my dir\\y.txt\""},       {"C:\\my dir\\y.txt", 0, 2, "C:\\my dir\\y.txt"},
@@ -83,33 +90,16 @@ TEST(FileStringDisplay, WithoutTheCurrentFolder) {
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 2, 0, "C:\\...\\file.txt"},
         {"C:\\alpha\\beta\\gamma\\delta\\file.txt", 40, 0, "C:\\alpha\\beta\\gamma\\delta\\file.txt"},
         {"C:\\alpha\\long name\\file.txt", 12, 0, "\"C:\\...\\file.txt\""},
-        {"averyveryverylongname", 5, 0, "averyveryverylongname"}};
+        {"averyveryverylongname", 5, 0, "averyveryverylongname"},
+        {current + "\\a.txt", 0, 1, "a.txt"},                   {current, 0, 1, "."},
+        {current + "\\my file.txt", 0, 1, "\"my file.txt\""},   {current + "\\sub\\b.txt", 0, 1, "sub\\b.txt"},
+        {lower + "\\a.txt", 0, 1, "a.txt"},                     {drive + "\\other\\x", 0, 1, "\\other\\x"},
+        {current + "x\\a.txt", 0, 1, rest + "x\\a.txt"},        {"x.txt", 0, 1, "x.txt"},
+        {rest + "\\a.txt", 0, 1, "a.txt"}};
     // clang-format on
     for (const auto& [path, maximum, flags, expected] : cases) {
         EXPECT_EQ(expected, FileString(path).displayForm(maximum, flags))
             << path << " max " << maximum << " flags " << flags;
-    }
-}
-
-TEST(FileStringDisplay, RelativeToTheCurrentFolder) {
-    ovs::test::InPrivateFolder here;
-    const std::string current = here.current();
-    const std::string drive = current.substr(0, 2);
-    const std::string rest = current.substr(2);
-    std::string lower = current;
-    for (char& c : lower) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    // clang-format off
-    const std::pair<std::string, std::string> cases[] = {
-        {current + "\\a.txt", "a.txt"},           {current, "."},
-        {current + "\\my file.txt", "\"my file.txt\""}, {current + "\\sub\\b.txt", "sub\\b.txt"},
-        {lower + "\\a.txt", "a.txt"},             {drive + "\\other\\x", "\\other\\x"},
-        {current + "x\\a.txt", rest + "x\\a.txt"},  {"x.txt", "x.txt"},
-        {rest + "\\a.txt", "a.txt"}};
-    // clang-format on
-    for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(expected, FileString(path).displayForm(0, 1)) << path;
         EXPECT_EQ(current, here.current()) << "the current folder is left as it was";
     }
 }
