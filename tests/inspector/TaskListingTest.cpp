@@ -29,6 +29,28 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> snapshot(const
     return files;
 }
 
+// One entry of each kind the table and the JSON show differently, with fixed times.
+std::vector<TaskListing> sampleListing(std::int64_t now) {
+    using Kind = TaskListing::Kind;
+    // clang-format off
+    return {
+        // kind, file, id, state, hasStateText, stateText, modified, documents, lastError, lastErrorText, readError,
+        // readErrorText, writer, writerRunning, parameters
+        {Kind::Task, "C:\\t\\Task4711.ovc", "4711", "Error", true, "Error", now - 7500, 1, 3505,
+         "There were errors while encrypting a document", 0, "", 0, false, {{"i", "C:\\docs\\*.pdf"}, {"o", "C:\\out"}}},
+        {Kind::Task, "C:\\t\\Task12.ovc", "12", "Request", true, "Request", now - 35, -1, 0, "", 0, "", 0, false,
+         {{"i", "C:\\in\\a.pdf"}, {"readpermissions", ""}}},
+        {Kind::Task, "C:\\t\\Task5.ovc", "5", "invalid", true, "acc\x1b]0;owned\x07", now - 60, -1, 0, "", 0, "", 0, false,
+         {{"perm", "\x1b[2J"}}},
+        {Kind::Task, "C:\\t\\Task7.ovc", "7", "damaged", false, "", TaskListing::UnknownTime, -1, 0, "", 1004,
+         "cannot open file C:\\t\\Task7.ovc", 0, false, {}},
+        {Kind::Pending, "C:\\t\\Task9.ovc.4242-0.pending", "9", "Request", true, "Request", now, -1, 0, "", 0, "", 4242, false,
+         {{"i", "C:\\b.pdf"}, {"o", "C:\\out"}}},
+        {Kind::Temporary, "C:\\t\\.Task9.ovc.~4242-0.tmp", "9", "", false, "", now - 90000, -1, 0, "", 0, "", 4242, true, {}},
+    };
+    // clang-format on
+}
+
 } // namespace
 
 TEST(TaskListing, EachKindOfEntryIsListedOldestFirstAndTheFolderStaysUntouched) {
@@ -106,33 +128,9 @@ TEST(TaskListing, EachKindOfEntryIsListedOldestFirstAndTheFolderStaysUntouched) 
     EXPECT_NE(0, gone.readError);
 }
 
-namespace {
-
-// One entry of each kind the table and the JSON show differently, with fixed times.
-std::vector<TaskListing> sampleListing(std::int64_t now) {
-    using Kind = TaskListing::Kind;
-    // clang-format off
-    return {
-        // kind, file, id, state, hasStateText, stateText, modified, documents, lastError, lastErrorText, readError,
-        // readErrorText, writer, writerRunning, parameters
-        {Kind::Task, "C:\\t\\Task4711.ovc", "4711", "Error", true, "Error", now - 7500, 1, 3505,
-         "There were errors while encrypting a document", 0, "", 0, false, {{"i", "C:\\docs\\*.pdf"}, {"o", "C:\\out"}}},
-        {Kind::Task, "C:\\t\\Task12.ovc", "12", "Request", true, "Request", now - 35, -1, 0, "", 0, "", 0, false,
-         {{"i", "C:\\in\\a.pdf"}, {"readpermissions", ""}}},
-        {Kind::Task, "C:\\t\\Task5.ovc", "5", "invalid", true, "acc\x1b]0;owned\x07", now - 60, -1, 0, "", 0, "", 0, false,
-         {{"perm", "\x1b[2J"}}},
-        {Kind::Task, "C:\\t\\Task7.ovc", "7", "damaged", false, "", TaskListing::UnknownTime, -1, 0, "", 1004,
-         "cannot open file C:\\t\\Task7.ovc", 0, false, {}},
-        {Kind::Pending, "C:\\t\\Task9.ovc.4242-0.pending", "9", "Request", true, "Request", now, -1, 0, "", 0, "", 4242, false,
-         {{"i", "C:\\b.pdf"}, {"o", "C:\\out"}}},
-        {Kind::Temporary, "C:\\t\\.Task9.ovc.~4242-0.tmp", "9", "", false, "", now - 90000, -1, 0, "", 0, "", 4242, true, {}},
-    };
-    // clang-format on
-}
-
-} // namespace
-
-TEST(TaskListing, TheTableAlignsItsColumnsUnderAHeaderRowAndEscapesControlCharacters) {
+// The table aligns its columns under a header row and escapes control characters; the JSON
+// carries stable names, null for the unknown and the parameters escaped.
+TEST(TaskListing, TheTableAndTheJsonOfOneSampleListing) {
     ovs::setMessagePrefix("OV"); // as the inspector's application sets it
     const std::int64_t now = 1796520589;
     // clang-format off
@@ -164,10 +162,6 @@ TEST(TaskListing, TheTableAlignsItsColumnsUnderAHeaderRowAndEscapesControlCharac
         }
         EXPECT_EQ("Task folder /t\\x1b: " + std::string(title), listingTitle("/t\x1b", tasks));
     }
-}
-
-TEST(TaskListing, JsonCarriesStableNamesNullForTheUnknownAndParametersEscaped) {
-    const std::int64_t now = 1796520589;
     // clang-format off
     EXPECT_EQ(
         "[\n"
