@@ -17,22 +17,7 @@ namespace {
 using Names = std::vector<ovs::String>;
 using ovs::test::utf16Of;
 
-class ProfilingIniTest : public testing::Test {
-protected:
-    // Loads the bytes as the store's file.
-    void load(const std::string& bytes) {
-        here_.makeFile("store.ini", bytes);
-        store_ = std::make_unique<ovs::ProfilingIni>();
-        store_->setFile(here_.folder() / "store.ini");
-    }
-    std::string read(const std::string& section, const std::string& key) {
-        store_->setTopic(section);
-        return ovs::test::textOf(*store_, key);
-    }
-
-    ovs::test::InPrivateFolder here_;
-    std::unique_ptr<ovs::ProfilingIni> store_ = std::make_unique<ovs::ProfilingIni>();
-};
+using ProfilingIniTest = ovs::test::StoreFileTest<ovs::ProfilingIni>;
 
 TEST_F(ProfilingIniTest, ReadsByTheParsingRules) {
     struct Case {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace ovs::test {
@@ -19,5 +20,24 @@ template <class Store> std::string textOf(Store& store, const std::string& name)
     store.readString(name, text);
     return text;
 }
+
+// A store of the given kind over the file store.ini in a private current folder.
+template <class Store> class StoreFileTest : public testing::Test {
+protected:
+    // Loads the bytes as the store's file.
+    void load(const std::string& bytes) {
+        here_.makeFile("store.ini", bytes);
+        store_ = std::make_unique<Store>();
+        store_->setFile(here_.folder() / "store.ini");
+    }
+    // The value as text, read in the topic.
+    std::string read(const std::string& topic, const std::string& name) {
+        store_->setTopic(topic);
+        return textOf(*store_, name);
+    }
+
+    InPrivateFolder here_;
+    std::unique_ptr<Store> store_ = std::make_unique<Store>();
+};
 
 } // namespace ovs::test

@@ -12,74 +12,65 @@ namespace {
 
 using Names = std::vector<ovs::String>;
 
-class ProfilingWinIniTest : public testing::Test {
-protected:
-    void load(const std::string& bytes) {
-        here_.makeFile("store.ini", bytes);
-        store_.setFile(here_.folder() / "store.ini");
-    }
-    std::string text(const std::string& name) { return ovs::test::textOf(store_, name); }
-    ovs::test::InPrivateFolder here_;
-    ovs::ProfilingWinIni store_;
-};
+using ProfilingWinIniTest = ovs::test::StoreFileTest<ovs::ProfilingWinIni>;
 
 TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistAndLongValuesAreCutTo511Characters) {
     load("[s]\r\nfull=v\r\nempty=\r\nlong=" + std::string(600, 'x') + "\r\n");
-    store_.setTopic("s");
+    store_->setTopic("s");
     EXPECT_EQ((std::vector<bool>{true, true, false, true}),
-              (std::vector<bool>{store_.entryExists("full"), store_.entryExists("empty"), store_.entryExists("missing"),
-                                 store_.topicExists()}));
-    EXPECT_EQ(std::string(511, 'x'), text("long"));
-    EXPECT_EQ("", text("missing"));
-    store_.setTopic("other");
-    EXPECT_FALSE(store_.topicExists());
-    EXPECT_FALSE(store_.entryExists("full"));
+              (std::vector<bool>{store_->entryExists("full"), store_->entryExists("empty"),
+                                 store_->entryExists("missing"), store_->topicExists()}));
+    EXPECT_EQ(std::string(511, 'x'), read("s", "long"));
+    EXPECT_EQ("", read("s", "missing"));
+    store_->setTopic("other");
+    EXPECT_FALSE(store_->topicExists());
+    EXPECT_FALSE(store_->entryExists("full"));
 }
 
 TEST_F(ProfilingWinIniTest, WritesReachTheFileAtOnce) {
-    store_.setFile(here_.folder() / "new.ini");
-    store_.setTopic("Task");
-    store_.writeString("State", "Request"); // its Windows error code is not reliable after success
-    store_.writeInt("Neg", -1);
-    store_.writeUInt("Id", 17);
+    store_->setFile(here_.folder() / "new.ini");
+    store_->setTopic("Task");
+    store_->writeString("State", "Request"); // its Windows error code is not reliable after success
+    store_->writeInt("Neg", -1);
+    store_->writeUInt("Id", 17);
     EXPECT_EQ("[Task]\r\nState=Request\r\nNeg=4294967295\r\nId=17\r\n", here_.content("new.ini"));
-    EXPECT_EQ(4294967295u, store_.readUInt("Neg"));
+    EXPECT_EQ(4294967295u, store_->readUInt("Neg"));
     EXPECT_EQ((std::vector<int>{-1, 17, 0}),
-              (std::vector<int>{store_.readInt("Neg"), store_.readInt("Id"), store_.readInt("State")}));
-    EXPECT_TRUE(store_.flush());
+              (std::vector<int>{store_->readInt("Neg"), store_->readInt("Id"), store_->readInt("State")}));
+    EXPECT_TRUE(store_->flush());
 }
 
 TEST_F(ProfilingWinIniTest, TopicLinesReplaceTheSection) {
     load("[h]\r\nold=1\r\nold2=2\r\n[t]\r\nk=v\r\n");
-    store_.setTopic("h");
-    store_.writeTopicLines({"a=1", "b=2"});
+    store_->setTopic("h");
+    store_->writeTopicLines({"a=1", "b=2"});
     Names lines, names, topics, left;
-    store_.readTopicLines(lines);
+    store_->readTopicLines(lines);
     ovs::String text;
-    store_.readTopicText(text, '|');
+    store_->readTopicText(text, '|');
     EXPECT_EQ("a=1|b=2", text);
-    store_.listEntries(names);
-    store_.listTopics(topics);
-    store_.setTopic("t");
-    store_.deleteEntry("k");
-    EXPECT_FALSE(store_.entryExists("k"));
-    store_.deleteTopic();
-    store_.listTopics(left);
+    store_->listEntries(names);
+    store_->listTopics(topics);
+    store_->setTopic("t");
+    store_->deleteEntry("k");
+    EXPECT_FALSE(store_->entryExists("k"));
+    store_->deleteTopic();
+    store_->listTopics(left);
     EXPECT_EQ(2u, topics.size());
     EXPECT_EQ((std::vector<Names>{{"a=1", "b=2"}, {"a", "b"}, {"h"}}), (std::vector<Names>{lines, names, left}));
 }
 
 TEST_F(ProfilingWinIniTest, TheStoreHasNoTopicHandlesAndNoText) {
-    ovs::Exception error = ovs::test::expectException(42, [&] { store_.openTopic("x"); });
+    ovs::Exception error = ovs::test::expectException(42, [&] { store_->openTopic("x"); });
     EXPECT_EQ("Not implemented", error.argument(1));
-    EXPECT_FALSE(store_.setText("a", 1));
+    EXPECT_FALSE(store_->setText("a", 1));
     ovs::String text = "stale";
-    store_.getText(text);
+    store_->getText(text);
     EXPECT_EQ("", text);
     std::vector<std::string> roots;
     for (int root : {2, 3, 9}) {
-        store_.setRoot(root);
-        roots.push_back(store_.rootName());
+        store_->setRoot(root);
+        roots.push_back(store_->rootName());
     }
     EXPECT_EQ((std::vector<std::string>{"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CURRENT_USER"}), roots);
 }
