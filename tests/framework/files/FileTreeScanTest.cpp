@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <sstream>
 #include <vector>
 
@@ -105,11 +106,9 @@ TEST(FileTreeScan, ReportsFilesAndFoldersInHookOrder) {
             EXPECT_EQ(c.calls, scan.calls);
         } else {
             std::sort(scan.files.begin(), scan.files.end());
-            std::string files;
-            for (const std::string& name : scan.files) {
-                files += name + " ";
-            }
-            EXPECT_EQ(c.files, files);
+            EXPECT_EQ(c.files, std::accumulate(
+                                   scan.files.begin(), scan.files.end(), std::string(),
+                                   [](const std::string& all, const std::string& name) { return all + name + " "; }));
         }
     }
 }
