@@ -13,6 +13,7 @@
 #include <regex>
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -106,19 +107,15 @@ TEST(TaskListing, EachKindOfEntryIsListedOldestFirstAndTheFolderStaysUntouched) 
         const Case& c = cases[n];
         SCOPED_TRACE(c.name);
         const std::size_t idAt = c.name[0] == '.' ? 5 : 4;
-        EXPECT_EQ(folder.file(c.name), tasks[n].file);
-        EXPECT_EQ(c.name.substr(idAt, c.name.find(".ovc") - idAt), tasks[n].id);
-        EXPECT_EQ(c.kind, tasks[n].kind);
-        EXPECT_EQ(c.state, tasks[n].state);
-        EXPECT_EQ(c.stateText != nullptr, tasks[n].hasStateText);
-        EXPECT_EQ(c.stateText ? c.stateText : "", tasks[n].stateText);
-        EXPECT_EQ(c.documents, tasks[n].documents);
-        EXPECT_EQ(c.lastError, tasks[n].lastError);
-        EXPECT_EQ(c.readError, tasks[n].readError);
-        EXPECT_EQ(c.readErrorText, tasks[n].readErrorText);
-        EXPECT_EQ(c.writer, tasks[n].writer);
-        EXPECT_EQ(c.writerRunning, tasks[n].writerRunning);
-        EXPECT_NE(TaskListing::UnknownTime, tasks[n].modified);
+        const TaskListing& t = tasks[n];
+        // file, id, kind, state, whether and which State text was read, documents, the two errors, the writer.
+        EXPECT_EQ(std::make_tuple(folder.file(c.name), c.name.substr(idAt, c.name.find(".ovc") - idAt), c.kind,
+                                  std::string(c.state), c.stateText != nullptr,
+                                  std::string(c.stateText ? c.stateText : ""), c.documents, c.lastError, c.readError,
+                                  std::string(c.readErrorText), c.writer, c.writerRunning),
+                  std::tie(t.file, t.id, t.kind, t.state, t.hasStateText, t.stateText, t.documents, t.lastError,
+                           t.readError, t.readErrorText, t.writer, t.writerRunning));
+        EXPECT_NE(TaskListing::UnknownTime, t.modified);
     }
     EXPECT_EQ(before, snapshot(folder)); // nothing written, created (no lock or temporary file) or removed
     // A file that cannot be opened has no time either.
