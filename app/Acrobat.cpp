@@ -4,7 +4,7 @@
 #include "MessageNumbers.h"
 #include "platform/Win32.h"
 #include "process/Process.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 #include "profiling/RegistryKey.h"
 #include "runtime/Console.h"
 #include "runtime/Exception.h"
@@ -27,7 +27,7 @@ const int startChecks = 30;
 const int stopAttempts = 4;
 
 bool isExistingFile(const ovs::FileString& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = ovs::platformCalls().getFileAttributes(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -82,7 +82,7 @@ bool Acrobat::start() {
     }
     ovs::console() << "Starting acrobat, please wait\n" << std::flush;
     ovs::Process(path).launch(std::string(), std::string());
-    ovs::ProcessCalls& calls = ovs::processCalls();
+    ovs::PlatformCalls& calls = ovs::platformCalls();
     calls.sleep(waitMilliseconds);
     if (isRunning()) {
         return true;
@@ -107,7 +107,7 @@ bool Acrobat::stop() {
         if (!acrobat.isRunning()) {
             break;
         }
-        ovs::processCalls().sleep(waitMilliseconds);
+        ovs::platformCalls().sleep(waitMilliseconds);
         if (++attempt == stopAttempts) {
             throw ovs::Exception(ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
         }

@@ -5,6 +5,7 @@
 #include "files/FileError.h"
 #include "platform/FolderNames.h"
 #include "platform/GuardedFiles.h"
+#include "platform/PlatformCalls.h"
 #include "platform/Win32.h"
 #include "runtime/Exception.h"
 
@@ -126,7 +127,7 @@ void RequestTask::writePending(std::uint32_t id) {
     appendSection(text, ovs::OrvaCtrlFile::HeaderTopic, headerLines(type_));
     appendSection(text, taskfile::TaskTopic, taskfile::requestLines(id));
     appendSection(text, taskfile::ParameterTopic, parameterLines_);
-    DWORD error = ovs::platform::createFileWith(pending, text, pendingIdentity_);
+    DWORD error = ovs::platformCalls().createFileWith(pending, text, pendingIdentity_);
     if (error != ERROR_SUCCESS) {
         ovs::raiseFileError(pending, ovs::msg::FileCannotBeCreated, error);
     }
@@ -146,7 +147,7 @@ std::uint32_t RequestTask::publish(std::uint32_t id) {
     for (;;) {
         placeMarker();
         refuseForeign(pending_, pendingIdentity_);
-        if (MoveFileExA(pending_.c_str(), taskName_.c_str(), 0)) {
+        if (ovs::platformCalls().moveFileEx(pending_.c_str(), taskName_.c_str(), 0)) {
             break;
         }
         DWORD error = GetLastError();
@@ -179,7 +180,7 @@ void RequestTask::placeMarker() {
         return;
     }
     removeMarker();
-    DWORD error = ovs::platform::createFileWith(marker, std::string(), markerIdentity_);
+    DWORD error = ovs::platformCalls().createFileWith(marker, std::string(), markerIdentity_);
     if (error != ERROR_SUCCESS) {
         ovs::raiseFileError(marker, ovs::msg::FileCannotBeCreated, error);
     }

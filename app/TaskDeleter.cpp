@@ -1,10 +1,10 @@
 // Removing task files in the clear mode.
 #include "TaskDeleter.h"
 #include "MessageNumbers.h"
-#include "files/File.h"
 #include "files/FileError.h"
 #include "platform/FolderNames.h"
 #include "platform/GuardedFiles.h"
+#include "platform/PlatformCalls.h"
 #include "platform/Win32.h"
 #include "runtime/Console.h"
 #include "strings/AsciiText.h"
@@ -120,7 +120,7 @@ void TaskDeleter::visit(const ovs::FileString& found) {
         } else if (!isTaskFile(path, emptyFile)) {
             return;
         }
-        if (ovs::File(path).remove()) {
+        if (ovs::platformCalls().deleteFile(path.c_str())) {
             ovs::console() << "Removed file " << found << std::endl;
             return;
         }

@@ -4,6 +4,7 @@
 
 #include "MessageNumbers.h"
 #include "files/FileError.h"
+#include "platform/PlatformCalls.h"
 #include "profiling/Profiling.h"
 #include "profiling/ProfilingImpl.h"
 #include "runtime/Exception.h"
@@ -207,12 +208,13 @@ bool writerRuns(DWORD process) {
     if (process == 0) {
         return false;
     }
-    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    const ovs::PlatformCalls& calls = ovs::platformCalls();
+    HANDLE handle = calls.openProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
     if (handle == nullptr) {
         return GetLastError() != ERROR_INVALID_PARAMETER;
     }
     DWORD code = 0;
-    const BOOL asked = GetExitCodeProcess(handle, &code);
+    const BOOL asked = calls.getExitCodeProcess(handle, &code);
     CloseHandle(handle);
     return !asked || code == STILL_ACTIVE;
 }
@@ -342,8 +344,8 @@ Content readContent(const std::string& path, const std::string& bytes) {
 
 // --- Reading an entry of the task folder ---
 
-EntryReader::EntryReader(const std::string& path) : path_(path), reader_(path) {
-    error_ = reader_.error();
+EntryReader::EntryReader(const std::string& path) : path_(path) {
+    error_ = ovs::platformCalls().openForReading(reader_, path);
 }
 
 EntryReader::~EntryReader() = default;

@@ -6,7 +6,7 @@
 #include "OptionTable.h"
 #include "TaskDeleter.h"
 #include "process/Process.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 #include "runtime/Console.h"
 #include "runtime/VersionInfo.h"
 #include "runtime/DateTime.h"
@@ -194,7 +194,7 @@ int ThisApp::processTask() {
     out << id << std::endl;
 
     out << "Waiting for finish " << std::flush;
-    ovs::processCalls().sleep(PollInterval);
+    ovs::platformCalls().sleep(PollInterval);
     TaskState state;
     if (!awaitOutcome(request, state)) {
         return ovs::msg::FreeFatalError;
@@ -209,7 +209,7 @@ int ThisApp::processTask() {
         throw ovs::Exception(ovs::msg::FreeFatalError, "Unkown state");
     }
     restartAcrobatIfDue(request);
-    ovs::processCalls().sleep(PollInterval);
+    ovs::platformCalls().sleep(PollInterval);
     return 0;
 }
 
@@ -217,13 +217,13 @@ bool ThisApp::awaitOutcome(RequestTask& request, TaskState& state) {
     ovs::Console& out = ovs::console();
     int acceptance = AcceptancePolls;
     int aliveCheck = AliveCheckPolls;
-    for (;; ovs::processCalls().sleep(PollInterval)) {
+    for (;; ovs::platformCalls().sleep(PollInterval)) {
         state = environment_->pollTask(request);
         if (state == TaskState::Request) {
             out << "." << std::flush;
             if (--acceptance == 0) {
                 out << std::endl << "Task was not accepted: " << now() << std::endl;
-                ovs::processCalls().sleep(PollInterval); // the pause that follows every poll
+                ovs::platformCalls().sleep(PollInterval); // the pause that follows every poll
                 return false;
             }
         } else if (state == TaskState::Accepted) {

@@ -16,9 +16,10 @@
 
 // What the run flow needs from outside the process: Acrobat, the task file and the task
 // folder. The run flow reaches them only through this object, so that tests can script the
-// task's states. It waits through ovs::processCalls().sleep; the file calls of the task-file
-// code go to the system directly, so a full disk or a refused delete cannot be put in place
-// through this object or that table.
+// task's states. It waits through ovs::platformCalls().sleep, and the task-file code beneath it
+// writes the request and the marker, moves the request, opens the task folder's entries and
+// removes the clear mode's files through that table as well, where a test puts a full disk, a
+// refused delete or a vanished file (platform/PlatformCalls.h says what is not in it).
 class RunEnvironment {
 public:
     virtual ~RunEnvironment();

@@ -40,11 +40,17 @@ constexpr DWORD ErrorNotARegularFile = 222;
 // ErrorNotARegularFile, and the open never waits for another program.
 class RegularFileReader {
 public:
+    // Closed until open.
+    RegularFileReader() = default;
+    // Opens the file at once; isOpen tells whether that worked.
     explicit RegularFileReader(const std::string& path);
     ~RegularFileReader();
     RegularFileReader(const RegularFileReader&) = delete;
     RegularFileReader& operator=(const RegularFileReader&) = delete;
 
+    // Opens the file into a reader that is not open yet: ERROR_SUCCESS, or the Windows error of
+    // the refused open (error() then says the same).
+    DWORD open(const std::string& path);
     bool isOpen() const { return open_; }
     // The Windows error of the open, or of the last call that failed.
     DWORD error() const { return error_; }

@@ -1,6 +1,6 @@
 // Finding, testing, terminating and launching processes.
 #include "process/Process.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 
 #include <memory>
 #include <string>
@@ -89,7 +89,7 @@ bool Process::isRunning() {
     if (processId_ == current().id()) {
         return true;
     }
-    ProcessCalls& calls = processCalls();
+    PlatformCalls& calls = platformCalls();
     HANDLE process = calls.openProcess(PROCESS_QUERY_INFORMATION, FALSE, processId_);
     if (process == nullptr) {
         process = calls.openProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId_);
@@ -107,7 +107,7 @@ bool Process::terminate() {
     if (processId_ == unknownId && !find()) {
         return false;
     }
-    ProcessCalls& calls = processCalls();
+    PlatformCalls& calls = platformCalls();
     HANDLE process = calls.openProcess(PROCESS_TERMINATE, FALSE, processId_);
     if (process == nullptr) {
         return false;
@@ -134,7 +134,7 @@ bool Process::launch(const std::string& parameters, const std::string& folder) {
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = directory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!processCalls().shellExecuteEx(&info)) {
+    if (!platformCalls().shellExecuteEx(&info)) {
         return false;
     }
     if (api_->getProcessId != nullptr && info.hProcess != nullptr) {

@@ -4,7 +4,7 @@
 #include "MessageNumbers.h"
 #include "profiling/Profiling.h"
 #include "runtime/Exception.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include "MessageNumbers.h"
 #include "profiling/ProfilingWinReg.h"
 #include "runtime/Exception.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 
 #include <vector>
 

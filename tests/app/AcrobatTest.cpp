@@ -8,7 +8,7 @@
 #include "RegistryTestSupport.h"
 #include "TaskTestFolder.h"
 #include "VisibleProcesses.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 #include "runtime/Console.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ protected:
         SleepRecorder::sleeps().clear();
         SleepRecorder::realWait() = 50; // each wait only a moment
         saved_ = ovs::console().rdbuf(output_.rdbuf());
-        calls_ = ovs::systemProcessCalls();
+        calls_ = ovs::systemPlatformCalls();
         calls_.sleep = &SleepRecorder::sleep;
     }
     void TearDown() override {
@@ -63,7 +63,7 @@ protected:
     }
     std::string output() const { return output_.str(); }
 
-    ovs::ProcessCalls calls_; // with the recording Sleep; installed by a test with ovs::ScopedProcessCalls
+    ovs::PlatformCalls calls_; // with the recording Sleep; installed by a test with ovs::ScopedPlatformCalls
     ovs::test::PrivateRegistry registry_;
     VisibleProcesses visible_;
     TempFolder folder_;
@@ -169,7 +169,7 @@ TEST_F(AcrobatControl, UnderWow64TheKeysOfA32BitInstallerAreRead) {
         setMachineValue(key, c.appPath ? "" : "InstallFolder", c.appPath ? installed : "C:\\A\\B", REG_SZ,
                         c.where == PlainIn64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
         calls_.isWow64Process = c.answer;
-        ovs::ScopedProcessCalls scoped(calls_);
+        ovs::ScopedPlatformCalls scoped(calls_);
         const bool found = !twoViews ? c.oneView : sizeof(void*) == 4 ? c.x86 : c.x64;
         EXPECT_EQ(!found ? "" : c.appPath ? installed : "C:\\A\\Acrobat.exe", std::string(Acrobat().executablePath()));
     }
@@ -190,7 +190,7 @@ TEST_F(AcrobatControl, TheToolRunsUnderWow64ExactlyAsA32BitProgramOn64BitWindows
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {
     setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
     calls_.shellExecuteEx = failingShellExecuteEx;
-    ovs::ScopedProcessCalls scoped(calls_);
+    ovs::ScopedPlatformCalls scoped(calls_);
     expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted);
     EXPECT_EQ("Starting acrobat, please wait\n", output());
     EXPECT_EQ(std::vector<DWORD>(32, 2000), SleepRecorder::sleeps());
@@ -207,7 +207,7 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
     EXPECT_TRUE(Acrobat().isRunning());
     setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
     calls_.shellExecuteEx = unexpectedShellExecuteEx;
-    ovs::ScopedProcessCalls scoped(calls_);
+    ovs::ScopedPlatformCalls scoped(calls_);
     EXPECT_TRUE(Acrobat().start());
     EXPECT_EQ("Acrobat already running\n", output());
     output_.str("");
@@ -226,7 +226,7 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
 TEST_F(AcrobatControl, StopThatCannotTerminateFailsAfterFourTries) {
     auto idle = startCopy(folder_, "Acrobat.exe");
     calls_.terminateProcess = failingTerminateProcess;
-    ovs::ScopedProcessCalls scoped(calls_);
+    ovs::ScopedPlatformCalls scoped(calls_);
     expectError([] { Acrobat().stop(); }, ovs::msg::AcrobatNotStopped, "Unable to stop acrobat.exe process.");
     EXPECT_EQ("\nStopping Acrobat.exe - try 0\n"
               "\nStopping Acrobat.exe - try 1\n"

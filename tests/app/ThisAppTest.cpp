@@ -1,11 +1,11 @@
 // The run flow in-process: what the tool prints and returns for a command line, with the
 // task file and Acrobat scripted through a recording environment and the waiting recorded
-// through the process-call seam.
+// through the platform-call table.
 #include "ThisApp.h"
 
 #include "MessageNumbers.h"
 #include "ProcessTestSupport.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 #include "runtime/Exception.h"
 
 #include <gtest/gtest.h>
@@ -107,9 +107,9 @@ class ThisAppRun : public testing::Test {
 protected:
     void SetUp() override {
         app = std::make_unique<ThisApp>(); // names the program and its message prefix for messageOf
-        ovs::ProcessCalls calls = ovs::systemProcessCalls();
+        ovs::PlatformCalls calls = ovs::systemPlatformCalls();
         calls.sleep = &SleepRecorder::sleep;
-        sleeping = std::make_unique<ovs::ScopedProcessCalls>(calls);
+        sleeping = std::make_unique<ovs::ScopedPlatformCalls>(calls);
     }
 
     // Runs the tool with the arguments in a fresh application whose environment answers as scripted; output
@@ -134,7 +134,7 @@ protected:
 
     std::unique_ptr<ThisApp> app;
     ScriptedEnvironment* environment = nullptr;
-    std::unique_ptr<ovs::ScopedProcessCalls> sleeping;
+    std::unique_ptr<ovs::ScopedPlatformCalls> sleeping;
     std::string banner;
     std::string output;
 };

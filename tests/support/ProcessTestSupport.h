@@ -13,7 +13,7 @@
 
 namespace ovs::test {
 
-// A Sleep for ovs::ProcessCalls that records each wait; it really waits only realWait()
+// A Sleep for ovs::PlatformCalls that records each wait; it really waits only realWait()
 // milliseconds (0 unless a test sets it).
 struct SleepRecorder {
     static std::vector<DWORD>& sleeps() { return sleeps_; }

@@ -104,7 +104,7 @@ inline void deleteKeyTreeInView(HKEY root, const std::string& parent, const std:
     }
 }
 
-// Answers for the IsWow64Process slot of ovs::ProcessCalls: a 32-bit program under WOW64, a
+// Answers for the IsWow64Process slot of ovs::PlatformCalls: a 32-bit program under WOW64, a
 // program outside WOW64, and a query that fails although it wrote TRUE (which counts as no
 // WOW64).
 inline BOOL WINAPI runsUnderWow64(HANDLE, PBOOL wow64) {

@@ -71,19 +71,24 @@ bool removeOwnFile(const std::string& path, const FileIdentity& identity) {
 }
 
 RegularFileReader::RegularFileReader(const std::string& path) {
+    open(path);
+}
+
+DWORD RegularFileReader::open(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error_ = GetLastError();
-        return;
+        return error_;
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
         error_ = ErrorNotARegularFile;
-        return;
+        return error_;
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
     open_ = true;
+    return ERROR_SUCCESS;
 }
 
 RegularFileReader::~RegularFileReader() {

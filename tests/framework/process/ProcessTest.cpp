@@ -5,7 +5,7 @@
 #include "process/Process.h"
 #include "ProcessTestSupport.h"
 #include "VisibleProcesses.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -84,9 +84,9 @@ TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     Process process("OvsRights.exe");
     ASSERT_TRUE(process.find());
 
-    ovs::ProcessCalls calls = ovs::systemProcessCalls();
+    ovs::PlatformCalls calls = ovs::systemPlatformCalls();
     calls.openProcess = recordingOpenProcess;
-    ovs::ScopedProcessCalls scoped(calls);
+    ovs::ScopedPlatformCalls scoped(calls);
     refused = 0;
     EXPECT_TRUE(process.isRunning());
     EXPECT_EQ(std::vector<DWORD>{PROCESS_QUERY_INFORMATION}, asked);
@@ -95,7 +95,7 @@ TEST(Process, RunningCheckAsksForQueryRightsThenLimitedOnes) {
     EXPECT_TRUE(process.isRunning());
     EXPECT_EQ((std::vector<DWORD>{PROCESS_QUERY_INFORMATION, PROCESS_QUERY_LIMITED_INFORMATION}), asked);
     calls.openProcess = refusingOpenProcess;
-    ovs::ScopedProcessCalls noAccess(calls);
+    ovs::ScopedPlatformCalls noAccess(calls);
     EXPECT_FALSE(process.isRunning());
 }
 

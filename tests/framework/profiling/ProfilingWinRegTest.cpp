@@ -6,7 +6,7 @@
 #include "ProfilingTestSupport.h"
 #include "RegistryTestSupport.h"
 #include "profiling/Profiling.h"
-#include "process/ProcessCalls.h"
+#include "platform/PlatformCalls.h"
 #include "profiling/RegistryKey.h"
 
 #include <gtest/gtest.h>
@@ -242,9 +242,9 @@ TEST(ProfilingWinRegViews, ModesTwoAndThreeUseThe64BitViewModeSixThe32BitOneUnde
         const std::string product = ovs::test::uniqueKeyName("ProfilingView");
         const HKEY root = row.scope == ovs::ProfilingScopeUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         {
-            ovs::ProcessCalls calls = ovs::systemProcessCalls();
+            ovs::PlatformCalls calls = ovs::systemPlatformCalls();
             calls.isWow64Process = row.answer;
-            ovs::ScopedProcessCalls answer(calls);
+            ovs::ScopedPlatformCalls answer(calls);
             ovs::Profiling profiling;
             profiling.mode = row.mode;
             profiling.setScope(row.scope);

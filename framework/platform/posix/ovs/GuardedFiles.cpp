@@ -79,26 +79,31 @@ bool removeOwnFile(const std::string& path, const FileIdentity& identity) {
 }
 
 RegularFileReader::RegularFileReader(const std::string& path) {
+    open(path);
+}
+
+DWORD RegularFileReader::open(const std::string& path) {
     std::string unixPath;
     if (!ovs::posix::unixPathOfFileName(path.c_str(), unixPath)) {
         error_ = GetLastError();
-        return;
+        return error_;
     }
     // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is then refused.
     int fd = ::open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         error_ = ovs::posix::errorForPath(errno, unixPath);
-        return;
+        return error_;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         error_ = ErrorNotARegularFile;
-        return;
+        return error_;
     }
     // O_NONBLOCK stays: a regular file's reads do not wait on it.
     handle_ = fd;
     open_ = true;
+    return ERROR_SUCCESS;
 }
 
 RegularFileReader::~RegularFileReader() {
