@@ -1,8 +1,9 @@
-// Task requests: the file's exact content, the id and name rules, the creation error of a
-// full task folder, and reading a request back.
+// Task requests: the file's exact content, the id and name rules, the creation errors of a
+// full task folder and of one others may write, and reading a request back.
 #include "MessageNumbers.h"
 #include "RequestTask.h"
 #include "TaskTestFolder.h"
+#include "platform/PlatformInfo.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -103,4 +104,55 @@ TEST(TaskRequest, ResultsOfMissingEntriesAndOfADeletedFile) {
     EXPECT_EQ(TaskState::NotAccessible, request.readState());
     EXPECT_EQ(ovs::msg::TaskFileNotAccessible, request.processedDocuments());
     EXPECT_EQ(ovs::msg::TaskFileNotAccessible, request.lastError());
+}
+
+// A LastError that is no number is never read as 0, which would report the failed task as
+// aborted and the run as a success: the poll fails with 3005 naming the file. A number with
+// blanks around it is still that number, and 0 is a task that was aborted.
+TEST(TaskRequest, ALastErrorThatIsNoNumberFailsThePoll) {
+    TaskTestFolder folder;
+    const std::string path = folder.file("Task1.ovc");
+    for (const std::string text : {"abc", "", "4294967296", "0x10", "12abc", " 3505 ", "0"}) {
+        SCOPED_TRACE(text);
+        folder.write("Task1.ovc", taskText("State=Error\r\nLastError=" + text + "\r\n"));
+        RequestTask request{ovs::FileString(path)};
+        if (text == "0") {
+            EXPECT_EQ(TaskState::Error, request.pollState());
+        } else if (text == " 3505 ") {
+            expectError([&] { request.pollState(); }, ovs::msg::EncryptionErrors, path.c_str());
+        } else {
+            const std::string message =
+                expectError([&] { request.pollState(); }, ovs::msg::UnreadableResult, path.c_str());
+            EXPECT_EQ(" - The result of the task could not be read: the plug-in's LastError in the task file is no "
+                      "valid number.",
+                      message.substr(message.find(" - ")));
+        }
+    }
+}
+
+// A task folder whose entries other users may swap (group or others may write it, and it has
+// no sticky bit) is refused before anything is written, with the folder and the fix named.
+TEST(TaskRequest, ATaskFolderOthersMaySwapEntriesInIsRefusedBeforeAnythingIsWritten) {
+    if (!ovs::platform::isPosixSubstitute()) {
+        GTEST_SKIP() << "permission bits are POSIX's; a Windows folder's access list decides there";
+    }
+    TaskTestFolder folder;
+    const std::pair<int, bool> rows[] = {{0777, true}, {0775, true}, {01777, false}, {0750, false}};
+    for (const auto& [permissions, refused] : rows) {
+        SCOPED_TRACE(permissions);
+        folder.empty();
+        std::filesystem::permissions(folder.native(""), std::filesystem::perms(permissions));
+        RequestTask request{ovs::FileString()};
+        if (!refused) {
+            request.submit(ParameterMap());
+            EXPECT_EQ(2u, folder.names().size()); // the task file and the marker of the waiting run
+            continue;
+        }
+        const std::string message =
+            expectError([&] { request.submit(ParameterMap()); }, ovs::msg::UnsafeTaskFolder, folder.path().c_str());
+        EXPECT_EQ(" - The task folder may be written by other users, who could swap its files. Let only its owner "
+                  "write it (chmod go-w) or give it the sticky bit (chmod +t).",
+                  message.substr(message.find(" - ")));
+        EXPECT_TRUE(folder.names().empty());
+    }
 }

@@ -5,7 +5,6 @@
 #include "process/Process.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -26,21 +25,6 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 } // namespace
 
-bool EndToEnd::useReleaseBuild() {
-    const char* release = std::getenv("OVS_RELEASE_BIN_DIR");
-    if (!ovs::platform::isPosixSubstitute() || release == nullptr || *release == '\0') {
-        return false;
-    }
-    for (const char* program : {"FraskPdfCmd", "Acrobat.exe"}) {
-        if (!fs::is_regular_file(fs::path(release) / program)) {
-            ADD_FAILURE() << "no release " << program << " in OVS_RELEASE_BIN_DIR " << release;
-            return false;
-        }
-    }
-    programs_ = ovs::platform::windowsPathOf(release) + "\\";
-    return true;
-}
-
 Variables EndToEnd::standInEnvironment(const std::string& behaviour) const {
     return {{"OVS_ACROBAT_BEHAVIOUR", behaviour},
             {"OVS_ACROBAT_STOP_FILE", work("stop-acrobat")},
@@ -53,7 +37,7 @@ void EndToEnd::startStandIn(const std::string& behaviour) {
     fs::remove(native("stop-acrobat"), error);
     fs::remove(native("acrobat.log"), error);
     ovs::platform::ChildProcess::Options options;
-    options.program = programs_.empty() ? ovs::test::programPath("Acrobat.exe") : programs_ + "Acrobat.exe";
+    options.program = ovs::test::programPath("Acrobat.exe");
     options.environment = standInEnvironment(behaviour);
     options.outputFile = work("acrobat.out");
     standIn_ = std::make_unique<ovs::platform::ChildProcess>(options);
@@ -85,7 +69,7 @@ ovs::platform::ChildProcess::Options EndToEnd::toolOptions(const std::vector<std
                                                            const std::vector<std::string>& wrapper) const {
     ovs::platform::ChildProcess::Options options;
     const char* tool = ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe";
-    options.program = programs_.empty() ? ovs::test::programPath(tool) : programs_ + tool;
+    options.program = ovs::test::programPath(tool);
     options.arguments = arguments;
     if (!wrapper.empty()) {
         options.arguments.insert(options.arguments.begin(), ovs::platform::nativePathOf(options.program));
@@ -101,7 +85,7 @@ ToolRun EndToEnd::toolRun(std::uint32_t exitCode, const std::string& output) {
     ToolRun run;
     run.exitCode = exitCode;
     // A coverage build's runtime reports on the error output the data files it could not write
-    // (in a run as another user or under a file-size limit): no output of the tool.
+    // (in a run as another user): no output of the tool.
     for (const std::string& line : linesOf(output)) {
         if (line.rfind("profiling:", 0) != 0 && line.rfind("libgcov profiling error:", 0) != 0) {
             run.lines.push_back(line);

@@ -1,7 +1,9 @@
-// Runs beside a hostile or careless neighbour of the task folder, and against a plug-in whose
-// result is broken: every run ends in bounded time with its true outcome, and nothing outside
-// the task folder is touched. The neighbour is the Neighbour helper (inotify, flock, FIFOs),
-// which only the Linux build has: the Windows builds skip the cases that need it.
+// Runs beside a hostile or careless neighbour of the task folder: every run ends in bounded
+// time with its true outcome, and nothing outside the task folder is touched. The neighbour is
+// the Neighbour helper (inotify, flock, FIFOs), which only the Linux build has: the Windows
+// builds skip the cases that need it. Clears that meet refused removals and files that vanish,
+// the markers of waiting runs, a LastError that is no number and a task folder others may
+// write are proven in-process (ThisAppRun, TaskRequest).
 #include "EndToEnd.h"
 #include "MessageNumbers.h"
 #include "TestPrograms.h"
@@ -9,10 +11,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <regex>
-#include <set>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -103,37 +103,6 @@ TEST_F(Neighbourhood, ALockOnTheTaskFolderDoesNotHoldUpTheSubmit) {
     EXPECT_EQ(0u, outcome.exitCode) << outcome.output;
     ASSERT_FALSE(outcome.lines.empty());
     EXPECT_EQ("Task finished at ", outcome.lines.back().substr(0, 17)) << outcome.output;
-}
-
-// A LastError that is no number is never read as 0, which would report the failed task as
-// aborted and the run as a success; a number with blanks around it is still that number.
-TEST_F(Neighbourhood, ALastErrorThatIsNoNumberFailsTheRun) {
-    const std::string unreadable =
-        "^FraskPdfCmd: error OV3005 - The result of the task could not be read: the "
-        "plug-in's LastError in the task file is no valid number\\. \\(.*\\\\Task\\d+\\.ovc\\)$";
-    const struct {
-        const char* behaviour;
-        std::string lastLine;
-        std::uint32_t exitCode;
-    } rows[] = {
-        {"fail-text:abc", unreadable, ovs::msg::UnreadableResult},
-        {"fail-text:", unreadable, ovs::msg::UnreadableResult},
-        {"fail-text:4294967296", unreadable, ovs::msg::UnreadableResult},
-        {"fail-text:0x10", unreadable, ovs::msg::UnreadableResult},
-        {"fail-text:12abc", unreadable, ovs::msg::UnreadableResult},
-        {"fail-text: 3505 ", "^FraskPdfCmd: error OV3505 - There were errors while encrypting a document", 3505},
-        {"fail-text:0", "^Task aborted at ", 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.behaviour);
-        tasks_.empty();
-        startStandIn(row.behaviour);
-        ToolRun run = runBounded(request(), 30);
-        stopStandIn();
-        ASSERT_FALSE(run.lines.empty());
-        EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex(row.lastLine))) << run.output;
-        EXPECT_EQ(seenExitCode(row.exitCode), run.exitCode) << run.output;
-    }
 }
 
 // A neighbour who may write the task folder swaps the run's files for links, FIFOs and devices
@@ -244,166 +213,5 @@ TEST_F(Neighbourhood, ClearsAndTheInspectorPassOverFifosDevicesHugeFilesAndDangl
         EXPECT_EQ(0u, listing.exitCode) << listing.output;
         std::error_code error;
         fs::remove(odd, error);
-    }
-}
-
-// Two clears at once over the same finished tasks: each file is removed, a file that the other
-// removed first is no failure, and both end with 0.
-TEST_F(Neighbourhood, TwoClearsAtOnceShareTheWorkWithoutFailing) {
-    const int count = ovs::platform::isPosixSubstitute() ? 600 : 200;
-    std::set<std::string> all;
-    for (int id = 0; id < count; ++id) {
-        tasks_.write("Task" + std::to_string(id) + ".ovc", taskText("State=Finished\r\n", id));
-        all.insert("Removed file " + tasks_.file("Task" + std::to_string(id) + ".ovc"));
-    }
-    for (const char* clear : {"-clear:FINISHED", "-clear:ALL"}) {
-        SCOPED_TRACE(clear);
-        std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
-        for (int n = 0; n < 2; ++n) {
-            runs.push_back(std::make_unique<ovs::platform::ChildProcess>(toolOptions({clear})));
-        }
-        std::multiset<std::string> removed;
-        for (auto& child : runs) {
-            ToolRun run = toolRun(child->wait(), child->output());
-            EXPECT_EQ(0u, run.exitCode) << run.output;
-            ASSERT_GE(run.lines.size(), 3u) << run.output;
-            EXPECT_EQ(std::string("Clearing old task files (") + (clear + 7) + ")", run.lines[2]);
-            removed.insert(run.lines.begin() + 3, run.lines.end());
-        }
-        // An unlink succeeds once; on Windows two deletes that both open the file before either
-        // closes it both succeed, and both clears then say so.
-        EXPECT_EQ(all, std::set<std::string>(removed.begin(), removed.end()));
-        if (ovs::platform::isPosixSubstitute()) {
-            EXPECT_EQ(std::multiset<std::string>(all.begin(), all.end()), removed);
-        }
-        EXPECT_EQ(std::vector<std::string>(), tasks_.names());
-        for (int id = 0; id < count; ++id) { // again, for the other mode
-            tasks_.write("Task" + std::to_string(id) + ".ovc", taskText("State=Finished\r\n", id));
-        }
-    }
-}
-
-// Maintenance while jobs run: 100 runs in flight and a FINISHED clear every 0.2 s. A clear
-// never takes a finished task away from the run that is about to read it, so every run reports
-// the plug-in's verdict; the task files go with a clear once their runs have read them.
-// Natively the release build that make test names (100 runs of the sanitizer build need most of
-// two cores for a minute), else this build; under Wine 30 runs of this build.
-TEST_F(Neighbourhood, ClearsWhileRunsAreInFlightLeaveEveryRunItsOutcome) {
-    const int count = ovs::platform::isPosixSubstitute() ? 100 : 30;
-    useReleaseBuild();
-    startStandIn("finish");
-    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
-    for (int n = 0; n < count; ++n) {
-        runs.push_back(std::make_unique<ovs::platform::ChildProcess>(toolOptions(request(n))));
-    }
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(240);
-    int clears = 0;
-    auto anyRunning = [&] { return std::any_of(runs.begin(), runs.end(), [](auto& run) { return run->running(); }); };
-    while (anyRunning() && std::chrono::steady_clock::now() < end) {
-        ToolRun clear = runBounded({"-clear:FINISHED"}, 30);
-        ++clears;
-        ASSERT_EQ(0u, clear.exitCode) << clear.output;
-        for (std::size_t i = 3; i < clear.lines.size(); ++i) {
-            ASSERT_EQ("Removed file ", clear.lines[i].substr(0, 13)) << clear.output;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    EXPECT_GE(clears, 2); // clears ran while runs were in flight
-    for (int n = 0; n < count; ++n) {
-        SCOPED_TRACE(n);
-        ToolRun run = finish(*runs[n], 1);
-        EXPECT_EQ(0u, run.exitCode) << run.output;
-        ASSERT_FALSE(run.lines.empty());
-        EXPECT_EQ("Task finished at ", run.lines.back().substr(0, 17)) << run.output;
-    }
-    // Every run has read its outcome and taken its marker away: the next clear takes the rest.
-    ToolRun last = runBounded({"-clear:FINISHED"}, 30);
-    EXPECT_EQ(0u, last.exitCode) << last.output;
-    EXPECT_EQ(std::vector<std::string>(), tasks_.names());
-}
-
-// A task folder whose entries other users may swap (group or others may write it, and it has
-// no sticky bit) is refused before anything is written, with the folder and the fix named.
-TEST_F(Neighbourhood, ATaskFolderOthersMaySwapEntriesInIsRefused) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "permission bits are POSIX's; a Windows folder's access list decides there";
-    }
-    std::string folder;
-    for (char c : tasks_.path()) {
-        folder += std::string(std::strchr("\\.^$|()[]{}*+?", c) != nullptr && c != '\0' ? "\\" : "") + c;
-    }
-    const std::string refused = "^FraskPdfCmd: error OV3007 - The task folder may be written by other users, who "
-                                "could swap its files\\. Let only its owner write it \\(chmod go-w\\) or give it the "
-                                "sticky bit \\(chmod \\+t\\)\\. \\(" +
-                                folder + "\\)$";
-    const struct {
-        fs::perms permissions;
-        std::string lastLine;
-        std::uint32_t exitCode;
-    } rows[] = {
-        {fs::perms::all, refused, ovs::msg::UnsafeTaskFolder},
-        {fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read | fs::perms::others_exec, refused,
-         ovs::msg::UnsafeTaskFolder},
-        {fs::perms::all | fs::perms::sticky_bit, "^Task finished at ", 0},
-        {fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, "^Task finished at ", 0},
-    };
-    startStandIn("finish");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.permissions));
-        tasks_.empty();
-        fs::permissions(tasks_.native(""), row.permissions);
-        ToolRun run = runBounded(request(), 30);
-        fs::permissions(tasks_.native(""), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                               fs::perms::others_read | fs::perms::others_exec);
-        ASSERT_FALSE(run.lines.empty());
-        EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex(row.lastLine))) << run.output;
-        EXPECT_EQ(seenExitCode(row.exitCode), run.exitCode) << run.output;
-        EXPECT_EQ(row.exitCode == 0 ? 1u : 0u, tasks_.names().size());
-    }
-}
-
-// What runs leave beside their task files: temporaries of a write (".<name>.~<process>-<n>.tmp")
-// and the markers of runs waiting for a task ("Task<id>.ovc.<process>.waiting"). The FINISHED
-// mode keeps a finished task while a live run's marker names it and removes nothing else; the
-// ALL mode removes the temporaries and markers of processes that have ended.
-TEST_F(Neighbourhood, ClearsKeepTasksOfWaitingRunsAndTheAllModeRemovesLeftovers) {
-    const std::string ended = "1073741820"; // beyond any process id Linux or Windows hands out
-    const std::string live = std::to_string(GetCurrentProcessId());
-    const std::vector<std::string> files{".Task5.ovc." + ended + "-0.pending.~" + ended + "-0.tmp",
-                                         ".Task6.ovc.~" + ended + "-2.tmp",
-                                         ".Task7.ovc.~" + live + "-0.tmp",
-                                         ".notes.txt.~" + ended + "-0.tmp",
-                                         "Task8.ovc." + ended + ".waiting",
-                                         "Task9.ovc." + live + ".waiting",
-                                         "Task10.ovc.x.waiting"};
-    for (const std::string& name : files) {
-        tasks_.write(name, "");
-    }
-    tasks_.write("Task8.ovc", taskText("State=Finished\r\n", 8));
-    tasks_.write("Task9.ovc", taskText("State=Finished\r\n", 9));
-    const std::string f = tasks_.path() + "\\";
-    const struct {
-        const char* clear;
-        std::vector<std::string> removed; // sorted
-    } rows[] = {
-        {"-clear:FINISHED", {"Removed file " + f + "Task8.ovc"}},
-        {"-clear:ALL",
-         {"Removed file " + f + ".Task5.ovc." + ended + "-0.pending.~" + ended + "-0.tmp",
-          "Removed file " + f + ".Task6.ovc.~" + ended + "-2.tmp",
-          "Removed file " + f + "Task8.ovc." + ended + ".waiting", "Removed file " + f + "Task9.ovc"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.clear);
-        std::vector<std::string> before = tasks_.names();
-        ToolRun run = runBounded({row.clear}, 30);
-        ASSERT_GE(run.lines.size(), 3u) << run.output;
-        std::vector<std::string> removed(run.lines.begin() + 3, run.lines.end());
-        std::sort(removed.begin(), removed.end());
-        EXPECT_EQ(row.removed, removed) << run.output;
-        EXPECT_EQ(0u, run.exitCode) << run.output;
-        for (const std::string& line : row.removed) {
-            before.erase(std::find(before.begin(), before.end(), line.substr(line.find_last_of('\\') + 1)));
-        }
-        EXPECT_EQ(before, tasks_.names());
     }
 }

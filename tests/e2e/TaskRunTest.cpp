@@ -1,7 +1,8 @@
 // Task runs from command line to exit code against the running stand-in: finished, aborted,
-// refused by the plug-in, Acrobat gone, spoiled, failed writes, many at once. Acrobat started
-// and restarted by the tool is Wow64Test's. How the tool waits for a task
-// that is never accepted is proven in-process (ThisAppRun), the value with a line break by TaskRequest.
+// refused by the plug-in, Acrobat gone, spoiled. Acrobat started and restarted by
+// the tool is Wow64Test's. How the tool waits for a task that is never accepted, and a request
+// whose write or move fails, are proven in-process (ThisAppRun), the value with a line break by
+// TaskRequest.
 #include "EndToEnd.h"
 #include "MessageNumbers.h"
 #include "TestPrograms.h"
@@ -9,10 +10,8 @@
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -124,84 +123,4 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         EXPECT_EQ(c.filesLeft, tasks_.names().size());
         EXPECT_NE(std::string::npos, tasks_.read("Task" + std::to_string(id) + ".ovc").find(c.taskFileHolds));
     }
-}
-
-// A write that fails ends the run with the file and the cause named, and leaves neither a task
-// file nor any other file behind. A full disk is a file-size limit (whose signal the tool does not die of); the
-// read-only task folder is met by an ordinary user.
-TEST_F(EndToEnd, AFailedWriteOfTheRequestEndsTheRunAndLeavesNothing) {
-    if (!ovs::platform::isPosixSubstitute()) {
-        GTEST_SKIP() << "file-size limits and other users are POSIX tools, which Windows programs do not run under";
-    }
-    const std::string pending = "Task\\d+\\.ovc\\.\\d+-0\\.pending";
-    auto limited = [](std::string bytes) { return std::vector<std::string>{"prlimit", "--fsize=" + bytes}; };
-    struct Case {
-        const char* name;
-        std::vector<std::string> wrapper;
-        std::string lastLine;
-        std::uint32_t exitCode;
-    } const cases[] = {
-        // clang-format off
-        {"disk full at once", limited("0"),
-         "^FraskPdfCmd: fatal error OV1011 - disk .*\\\\" + pending + "\"? is full\\.", 1011},
-        {"disk full within the request", limited("100"),
-         "^FraskPdfCmd: fatal error OV1011 - disk .*\\\\" + pending + "\"? is full\\.", 1011},
-        {"read-only task folder", ordinaryUser(),
-         "^FraskPdfCmd: fatal error OV1013 - access to .*\\\\" + pending + "\"? denied\\.", 1013},
-    };
-    // clang-format on
-    startStandIn("process");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        bool readOnly = std::string(c.name) == "read-only task folder";
-        fs::permissions(tasks_.native(""), fs::perms::owner_write,
-                        readOnly ? fs::perm_options::remove : fs::perm_options::add);
-        ToolRun run =
-            runTool({"-f:10", "-p:13", "-k:LS", "-o:" + work("out.pdf"), "-i:" + work("in.pdf")}, {}, c.wrapper);
-        fs::permissions(tasks_.native(""), fs::perms::owner_write, fs::perm_options::add);
-        ASSERT_GE(run.lines.size(), 3u);
-        EXPECT_EQ("Created a task for FraskPdf: Task Id ", run.lines[2]); // no id: nothing was created
-        EXPECT_TRUE(std::regex_search(run.lines.back(), std::regex(c.lastLine))) << run.output;
-        EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
-        EXPECT_EQ(std::vector<std::string>(), tasks_.names());
-    }
-}
-
-// Many runs started at once against one task folder each get a task file of their own,
-// complete with their own options, and all finish. Each output folder's name holds a blank and
-// ends with a separator, so that the argument is quoted with a backslash before the quote.
-// Natively 500 runs of the release build, which make test brings up to date from the same
-// sources and names in OVS_RELEASE_BIN_DIR: 500 runs of the sanitizer build need some 9 GB and
-// most of a minute to start on two cores. Under Wine, where every run is a Windows process of
-// its own weight, 40 runs of this build.
-TEST_F(EndToEnd, RunsStartedAtOnceEachGetTheirOwnCompleteTaskFile) {
-    const int count = ovs::platform::isPosixSubstitute() ? 500 : 40;
-    if (ovs::platform::isPosixSubstitute() && !useReleaseBuild()) {
-        GTEST_SKIP() << "OVS_RELEASE_BIN_DIR does not name the release build's bin folder (make test-native does)";
-    }
-    startStandIn("finish");
-    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
-    for (int n = 0; n < count; ++n) {
-        runs.push_back(std::make_unique<ovs::platform::ChildProcess>(
-            toolOptions({"-f:" + std::to_string(n), "-p:13", "-k:LS", "-o:" + work("out " + std::to_string(n) + "\\"),
-                         "-i:" + work("in.pdf")})));
-    }
-    std::set<long> ids;
-    for (int n = 0; n < count; ++n) {
-        SCOPED_TRACE(n);
-        std::uint32_t code = runs[n]->wait();
-        ToolRun run = toolRun(code, runs[n]->output());
-        ASSERT_EQ(0u, run.exitCode) << run.output;
-        ASSERT_EQ(5u, run.lines.size()) << run.output;
-        EXPECT_TRUE(std::regex_match(run.lines[3], std::regex("Waiting for finish [.!]*"))) << run.lines[3];
-        EXPECT_TRUE(
-            std::regex_match(run.lines[4], std::regex("Task finished at \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
-        long id = announcedId(run, TaskAnnouncement);
-        EXPECT_TRUE(ids.insert(id).second) << run.output;
-        EXPECT_EQ(taskText("State=Finished\r\n", id) + "WholeNumberOfProcessedDocuments=1\r\n[Parameter]\r\nf=" +
-                      std::to_string(n) + "\r\ni=" + work("in.pdf") +
-                      "\r\nk=LS\r\no=" + work("out " + std::to_string(n) + "\\") + "\r\np=13\r\n",
-                  tasks_.read("Task" + std::to_string(id) + ".ovc"));
-    }
-    EXPECT_EQ(std::size_t(count), tasks_.names().size());
 }
