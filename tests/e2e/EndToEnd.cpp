@@ -5,6 +5,7 @@
 #include "process/Process.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -25,6 +26,21 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 } // namespace
 
+bool EndToEnd::useReleaseBuild() {
+    const char* release = std::getenv("OVS_RELEASE_BIN_DIR");
+    if (!ovs::platform::isPosixSubstitute() || release == nullptr || *release == '\0') {
+        return false;
+    }
+    for (const char* program : {"FraskPdfCmd", "Acrobat.exe"}) {
+        if (!fs::is_regular_file(fs::path(release) / program)) {
+            ADD_FAILURE() << "no release " << program << " in OVS_RELEASE_BIN_DIR " << release;
+            return false;
+        }
+    }
+    programs_ = ovs::platform::windowsPathOf(release) + "\\";
+    return true;
+}
+
 Variables EndToEnd::standInEnvironment(const std::string& behaviour) const {
     return {{"OVS_ACROBAT_BEHAVIOUR", behaviour},
             {"OVS_ACROBAT_STOP_FILE", work("stop-acrobat")},
@@ -37,7 +53,7 @@ void EndToEnd::startStandIn(const std::string& behaviour) {
     fs::remove(native("stop-acrobat"), error);
     fs::remove(native("acrobat.log"), error);
     ovs::platform::ChildProcess::Options options;
-    options.program = ovs::test::programPath("Acrobat.exe");
+    options.program = programs_.empty() ? ovs::test::programPath("Acrobat.exe") : programs_ + "Acrobat.exe";
     options.environment = standInEnvironment(behaviour);
     options.outputFile = work("acrobat.out");
     standIn_ = std::make_unique<ovs::platform::ChildProcess>(options);
@@ -69,7 +85,7 @@ ovs::platform::ChildProcess::Options EndToEnd::toolOptions(const std::vector<std
                                                            const std::vector<std::string>& wrapper) const {
     ovs::platform::ChildProcess::Options options;
     const char* tool = ovs::platform::isPosixSubstitute() ? "FraskPdfCmd" : "FraskPdfCmd.exe";
-    options.program = ovs::test::programPath(tool);
+    options.program = programs_.empty() ? ovs::test::programPath(tool) : programs_ + tool;
     options.arguments = arguments;
     if (!wrapper.empty()) {
         options.arguments.insert(options.arguments.begin(), ovs::platform::nativePathOf(options.program));

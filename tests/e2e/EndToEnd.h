@@ -58,7 +58,15 @@ protected:
     // The lines the stand-in logged.
     std::vector<std::string> standInLog() const;
 
+    // Natively, points programs_ at the release build that make test brings up to date from the
+    // same sources and names in OVS_RELEASE_BIN_DIR (fails the test when a program is missing
+    // there); false when no such build is named, and under Wine.
+    bool useReleaseBuild();
+
     TaskTestFolder tasks_;
+    // The folder of the tool and the stand-in to run (Windows form, with its separator); empty:
+    // this build's.
+    std::string programs_;
 
 private:
     std::unique_ptr<ovs::platform::ChildProcess> standIn_;

@@ -1,6 +1,6 @@
 // Task runs from command line to exit code against the running stand-in: finished, aborted,
-// refused by the plug-in, Acrobat gone, spoiled. Acrobat started and restarted by
-// the tool is Wow64Test's. How the tool waits for a task that is never accepted, and a request
+// refused by the plug-in, Acrobat gone, spoiled, many at once beside clears. Acrobat started
+// and restarted by the tool is Wow64Test's. How the tool waits for a task that is never accepted, and a request
 // whose write or move fails, are proven in-process (ThisAppRun), the value with a line break by
 // TaskRequest.
 #include "EndToEnd.h"
@@ -10,8 +10,12 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <regex>
+#include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -122,5 +126,88 @@ TEST_F(EndToEnd, ThePluginsVerdictBecomesTheOutcome) {
         EXPECT_EQ(seenExitCode(c.exitCode), run.exitCode) << run.output;
         EXPECT_EQ(c.filesLeft, tasks_.names().size());
         EXPECT_NE(std::string::npos, tasks_.read("Task" + std::to_string(id) + ".ovc").find(c.taskFileHolds));
+    }
+}
+
+// A busy task folder: runs started at once, then more runs in flight while pairs of FINISHED
+// clears run side by side every 0.2 s. Every run gets a task file of its own, complete with its
+// own options (each output folder's name holds a blank and ends with a separator, so that the
+// argument is quoted with a backslash before the quote), and reports the plug-in's verdict: a
+// clear never takes a finished task from the run about to read it. Clears side by side share
+// the files without failing, each task file is removed once (on Windows two deletes that both
+// open a file before either closes it both succeed, and both clears say so), and none is left.
+// Natively the release build that make test brings up to date from the same sources and names
+// in OVS_RELEASE_BIN_DIR (500 runs of the sanitizer build need some 9 GB); under Wine, where
+// every run is a Windows process of its own weight, fewer runs of this build.
+TEST_F(EndToEnd, RunsAndClearsAtOnceGiveEveryRunItsOwnTaskAndOutcome) {
+    const bool native = ovs::platform::isPosixSubstitute();
+    if (native && !useReleaseBuild()) {
+        GTEST_SKIP() << "OVS_RELEASE_BIN_DIR does not name the release build's bin folder (make test-native does)";
+    }
+    startStandIn("finish");
+    std::vector<std::unique_ptr<ovs::platform::ChildProcess>> runs;
+    auto output = [&](std::size_t n) { return work("out " + std::to_string(n) + "\\"); };
+    auto start = [&](int count) {
+        for (std::size_t n = runs.size(), end = n + count; n < end; ++n) {
+            runs.push_back(std::make_unique<ovs::platform::ChildProcess>(
+                toolOptions({"-f:" + std::to_string(n), "-p:13", "-k:LS", "-o:" + output(n), "-i:" + work("in.pdf")})));
+        }
+    };
+    std::multiset<std::string> removable; // a "Removed file" line for the task of every run
+    auto finished = [&](std::size_t n) {  // run n's task id
+        ToolRun run = toolRun(runs[n]->wait(), runs[n]->output());
+        EXPECT_EQ(0u, run.exitCode) << run.output;
+        EXPECT_EQ(5u, run.lines.size()) << run.output;
+        EXPECT_TRUE(std::regex_match(run.output, std::regex("(.*\n){3}Waiting for finish [.!]*\n"
+                                                            "Task finished at \\d{4}-\\d{2}-\\d{2} [\\d:]{8}\n")))
+            << run.output;
+        const long id = announcedId(run, TaskAnnouncement);
+        removable.insert("Removed file " + tasks_.file("Task" + std::to_string(id) + ".ovc"));
+        return id;
+    };
+    start(native ? 500 : 40);
+    std::set<long> ids;
+    for (std::size_t n = 0; n < runs.size(); ++n) {
+        SCOPED_TRACE(n);
+        const long id = finished(n);
+        EXPECT_TRUE(ids.insert(id).second) << id;
+        EXPECT_EQ(taskText("State=Finished\r\n", id) + "WholeNumberOfProcessedDocuments=1\r\n[Parameter]\r\nf=" +
+                      std::to_string(n) + "\r\ni=" + work("in.pdf") + "\r\nk=LS\r\no=" + output(n) + "\r\np=13\r\n",
+                  tasks_.read("Task" + std::to_string(id) + ".ovc"));
+    }
+    // The finished tasks stay for the clears, beside those of the runs started now.
+    const std::size_t first = runs.size();
+    start(native ? 100 : 30);
+    std::multiset<std::string> removed;
+    auto clearTwiceAtOnce = [&] {
+        ovs::platform::ChildProcess one(toolOptions({"-clear:FINISHED"})), other(toolOptions({"-clear:FINISHED"}));
+        for (ovs::platform::ChildProcess* child : {&one, &other}) {
+            ToolRun clear = toolRun(child->wait(), child->output());
+            ASSERT_EQ(0u, clear.exitCode) << clear.output;
+            ASSERT_GE(clear.lines.size(), 3u) << clear.output;
+            EXPECT_EQ("Clearing old task files (FINISHED)", clear.lines[2]);
+            removed.insert(clear.lines.begin() + 3, clear.lines.end());
+        }
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+    int clears = 0;
+    while (std::any_of(runs.begin() + first, runs.end(), [](auto& run) { return run->running(); }) &&
+           std::chrono::steady_clock::now() < end) {
+        clearTwiceAtOnce();
+        ++clears;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_GE(clears, 2); // clears ran while runs were in flight
+    for (std::size_t n = first; n < runs.size(); ++n) {
+        SCOPED_TRACE(n);
+        finished(n);
+    }
+    // Every run has read its outcome and taken its marker away: the next clears take the rest.
+    clearTwiceAtOnce();
+    EXPECT_EQ(std::vector<std::string>(), tasks_.names());
+    EXPECT_EQ(std::set<std::string>(removable.begin(), removable.end()),
+              std::set<std::string>(removed.begin(), removed.end()));
+    if (native) {
+        EXPECT_EQ(removable, removed); // a name a later run drew again goes once for each
     }
 }
