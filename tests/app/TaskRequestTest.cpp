@@ -93,14 +93,20 @@ TEST(TaskRequest, AFullFolderFailsAfter10001TestedNamesWithTheCreationError) {
     EXPECT_EQ(std::rand(), next);
 }
 
-// The results of a request without a State entry, without a document count and deleted.
+// The results of a request without a State entry, without a document count and deleted; the
+// open for reading of a task file, of one without a header and of one that is gone.
 TEST(TaskRequest, ResultsOfMissingEntriesAndOfADeletedFile) {
     TaskTestFolder folder;
     folder.write("Task1.ovc", taskText(""));
+    folder.write("Task2.ovc", "no header\r\n");
     RequestTask request{ovs::FileString(folder.file("Task1.ovc"))};
+    EXPECT_TRUE(request.openForReading());
+    expectError([&] { RequestTask(ovs::FileString(folder.file("Task2.ovc"))).openForReading(); },
+                ovs::msg::RegistryNameNotFound);
     EXPECT_EQ(TaskState::Invalid, request.readState());
     expectError([&] { request.processedDocuments(); }, ovs::msg::ItemNotFound);
     std::filesystem::remove(folder.native("Task1.ovc"));
+    EXPECT_FALSE(request.openForReading());
     EXPECT_EQ(TaskState::NotAccessible, request.readState());
     EXPECT_EQ(ovs::msg::TaskFileNotAccessible, request.processedDocuments());
     EXPECT_EQ(ovs::msg::TaskFileNotAccessible, request.lastError());
