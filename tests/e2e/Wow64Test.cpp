@@ -6,6 +6,9 @@
 #include "EndToEnd.h"
 #include "MessageNumbers.h"
 #include "RegistryTestSupport.h"
+#include "files/File.h"
+#include "platform/FolderNames.h"
+#include "runtime/Utf8Conversion.h"
 #include "TestPrograms.h"
 #include "platform/PlatformInfo.h"
 #include "platform/Win32.h"
@@ -27,43 +30,6 @@ void removeAcrobatKeys() {
             ovs::test::deleteKeyTreeInView(HKEY_LOCAL_MACHINE, "SOFTWARE", key.substr(9), view);
         }
     }
-}
-
-// A text in the process's ANSI code page.
-std::string ansi(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
-}
-
-// Writes a file through the ANSI file functions, as the tool and the stand-in name files.
-bool writeAnsiFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return wrote && written == bytes.size();
-}
-
-// The names a folder holds as FindFirstFileA gives them, "." and ".." left out.
-std::vector<std::string> ansiNamesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") {
-            names.push_back(found.cFileName);
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    return names;
 }
 
 } // namespace
@@ -128,8 +94,10 @@ TEST_F(EndToEnd, AcrobatIsStartedFromTheKeysOfTheViewTheToolReads) {
 // holds: the task file carries both names in that code page byte for byte, and the output lands
 // in that folder under the document's own name.
 TEST_F(EndToEnd, NamesOutsideAsciiTravelInTheAnsiCodePage) {
-    const std::string books = ansi(L"B\u00fccher"), resume = ansi(L"R\u00e9sum\u00e9.pdf");
-    const std::string output = ansi(L"Ausgabe f\u00fcr B\u00fccher");
+    // In the process's ANSI code page.
+    const std::string books = ovs::narrowFromWide(L"B\u00fccher"),
+                      resume = ovs::narrowFromWide(L"R\u00e9sum\u00e9.pdf");
+    const std::string output = ovs::narrowFromWide(L"Ausgabe f\u00fcr B\u00fccher");
     ASSERT_EQ(ovs::platform::isPosixSubstitute() ? "B\xc3\xbc"
                                                    "cher"
                                                  : "B\xfc"
@@ -141,7 +109,10 @@ TEST_F(EndToEnd, NamesOutsideAsciiTravelInTheAnsiCodePage) {
     const auto document =
         ovs::test::fileBytes(ovs::platform::nativePathOf(ovs::test::sourcePath("tools/demo/docs/invoice.pdf")));
     ASSERT_TRUE(document.has_value());
-    ASSERT_TRUE(writeAnsiFile(input, *document));
+    ovs::File file{ovs::FileString(input)}; // through the ANSI file functions, as the tool names files
+    file.create(ovs::File::Write);
+    file.write(document->data(), static_cast<std::uint32_t>(document->size()));
+    file.close();
     startStandIn("process");
     ToolRun run = runTool({"-f:10", "-p:13", "-k:LS", "-o:" + work(output), "-i:" + input});
     stopStandIn();
@@ -152,6 +123,10 @@ TEST_F(EndToEnd, NamesOutsideAsciiTravelInTheAnsiCodePage) {
     const std::string task = tasks_.read(tasks_.names()[0]);
     EXPECT_NE(std::string::npos, task.find("\r\ni=" + input + "\r\n")) << task;
     EXPECT_NE(std::string::npos, task.find("\r\no=" + work(output) + "\r\n")) << task;
-    EXPECT_EQ(std::vector<std::string>{resume}, ansiNamesIn(work(output)));
-    EXPECT_EQ(std::vector<std::string>{resume}, ansiNamesIn(work(books)));
+    for (const std::string& folder : {output, books}) {
+        std::vector<std::string> names = ovs::platform::namesMatching(work(folder) + "\\*");
+        names.erase(std::remove_if(names.begin(), names.end(), [](auto& name) { return name == "." || name == ".."; }),
+                    names.end());
+        EXPECT_EQ(std::vector<std::string>{resume}, names) << folder;
+    }
 }
