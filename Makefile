@@ -129,13 +129,14 @@ memcheck: build
 
 # Line and branch coverage of the framework, the tool and the helper programs by the four
 # native suites (build/coverage; gcovr). The suites that look Acrobat up by name run under
-# the machine-wide lock. The summary lands in build/coverage/coverage.txt.
+# the machine-wide lock, in the zone with daylight time that CTest gives them (OVS_TEST_ZONE in
+# tests/CMakeLists.txt). The summary lands in build/coverage/coverage.txt.
 coverage: deps
 	@cmake --preset coverage >/dev/null
 	@cmake --build --preset coverage -j $(JOBS)
 	@find build/coverage -name '*.gcda' -delete
 	@rc=0; for s in platform framework app e2e; do \
-	  flock -o $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
+	  TZ='CET-1CEST,M3.5.0,M10.5.0/3' flock -o $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
 	    { echo "$$s tests failed (build/coverage/$$s.log)"; rc=1; }; \
 	done; \
 	gcovr --root . --gcov-ignore-parse-errors --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
