@@ -24,7 +24,7 @@ namespace {
 using ovs::test::IdleProcess;
 using ovs::test::runsNatively;
 using ovs::test::runsUnderWow64;
-using ovs::test::setMachineValue;
+using ovs::test::setValue;
 using ovs::test::SleepRecorder;
 using ovs::test::TempFolder;
 using ovs::test::VisibleProcesses;
@@ -98,10 +98,11 @@ TEST_F(AcrobatControl, ExecutablePathFromAppPathsOrFromTheInstallFolder) {
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, appPathKey);
         ovs::test::deleteKeyTree(HKEY_LOCAL_MACHINE, settingsKey);
         if (!c.appPath.empty()) {
-            setMachineValue(appPathKey, "", c.appPath, c.appPath == std::string("\7\0\0\0", 4) ? REG_DWORD : REG_SZ);
+            setValue(HKEY_LOCAL_MACHINE, appPathKey, "", c.appPath,
+                     c.appPath == std::string("\7\0\0\0", 4) ? REG_DWORD : REG_SZ);
         }
         if (!c.installFolder.empty()) {
-            setMachineValue(settingsKey, "InstallFolder", c.installFolder);
+            setValue(HKEY_LOCAL_MACHINE, settingsKey, "InstallFolder", c.installFolder);
         }
         EXPECT_EQ(c.expected, std::string(Acrobat().executablePath())) << c.name;
         if (c.expected.empty()) {
@@ -166,8 +167,8 @@ TEST_F(AcrobatControl, UnderWow64TheKeysOfA32BitInstallerAreRead) {
         }
         const char* key =
             c.where == TwinIn32 ? (c.appPath ? appPathTwin : settingsTwin) : (c.appPath ? appPathKey : settingsKey);
-        setMachineValue(key, c.appPath ? "" : "InstallFolder", c.appPath ? installed : "C:\\A\\B", REG_SZ,
-                        c.where == PlainIn64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+        setValue(HKEY_LOCAL_MACHINE, key, c.appPath ? "" : "InstallFolder", c.appPath ? installed : "C:\\A\\B", REG_SZ,
+                 c.where == PlainIn64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
         calls_.isWow64Process = c.answer;
         ovs::ScopedPlatformCalls scoped(calls_);
         const bool found = !twoViews ? c.oneView : sizeof(void*) == 4 ? c.x86 : c.x64;
@@ -188,7 +189,7 @@ TEST_F(AcrobatControl, TheToolRunsUnderWow64ExactlyAsA32BitProgramOn64BitWindows
 }
 
 TEST_F(AcrobatControl, StartGivesUpAtTheThirtyFirstWait) {
-    setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
+    setValue(HKEY_LOCAL_MACHINE, appPathKey, "", ovs::test::copyIdleProgram(folder_, "Acrobat.exe"));
     calls_.shellExecuteEx = failingShellExecuteEx;
     ovs::ScopedPlatformCalls scoped(calls_);
     expectError([] { Acrobat().start(); }, ovs::msg::AcrobatNotStarted);
@@ -205,7 +206,7 @@ TEST_F(AcrobatControl, IsRunningStartAndStopFindAcrobatWhateverTheCase) {
     TempFolder other;
     auto first = startCopy(folder_, "acrobat.EXE");
     EXPECT_TRUE(Acrobat().isRunning());
-    setMachineValue(appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
+    setValue(HKEY_LOCAL_MACHINE, appPathKey, "", ovs::test::copyIdleProgram(other, "Acrobat.exe"));
     calls_.shellExecuteEx = unexpectedShellExecuteEx;
     ovs::ScopedPlatformCalls scoped(calls_);
     EXPECT_TRUE(Acrobat().start());

@@ -315,12 +315,6 @@ TEST_F(ThisAppRun, RunsOnTheTaskFolderPrintAndLeaveExactlyWhatTheirFilesAndFault
     auto denied = [&](const std::string& name) {
         return "FraskPdfCmd: fatal error OV1013 - access to " + shown(name) + " denied\\. \\(" + shown(name) + "\\)";
     };
-    std::vector<std::pair<std::string, std::string>> many;
-    std::vector<std::string> manyRemoved{"Clearing old task files (ALL)"};
-    for (int i = 0; i < 10000; ++i) {
-        many.emplace_back("Task" + std::to_string(10000 + i).substr(1) + ".ovc", taskText("State=Request\r\n"));
-        manyRemoved.push_back("Removed file " + f + many.back().first);
-    }
     const std::string created = "Created a task for FraskPdf: Task Id ";
     // clang-format off
     const struct {
@@ -364,7 +358,6 @@ TEST_F(ThisAppRun, RunsOnTheTaskFolderPrintAndLeaveExactlyWhatTheirFilesAndFault
          {"Clearing old task files (FINISHED)", "", "FraskPdfCmd, " + q + "Task12\\.ovc: fatal error OV1114 - file has bad "
           "version 200\\. \\(200\\)"}, msg::BadVersion},
         {"all, newer header", {}, {"-clear:ALL"}, {"Clearing old task files (ALL)", removed("Task12.ovc")}, 0},
-        {"all of ten thousand", many, {"-clear:ALL"}, manyRemoved, 0},
         // A refused removal fails the run with its error, after the other files went.
         {"refused removal", {{"Task11.ovc", finished(11)}, {"Task12.ovc", finished(12)}}, {"-clear:FINISHED"},
          {"Clearing old task files (FINISHED)", "Couldn't remove file " + f + "Task11.ovc", removed("Task12.ovc"),

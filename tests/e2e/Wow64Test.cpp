@@ -62,7 +62,6 @@ TEST_F(EndToEnd, AcrobatIsStartedFromTheKeysOfTheViewTheToolReads) {
          "\nStopping Acrobat\\.exe - try 0\n[\\s\\S]*Starting acrobat, please wait\n", 0, 2},
         // clang-format on
     };
-    removeAcrobatKeys();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         removeAcrobatKeys();
@@ -70,10 +69,11 @@ TEST_F(EndToEnd, AcrobatIsStartedFromTheKeysOfTheViewTheToolReads) {
         fs::remove(native("stop-acrobat"), error);
         fs::remove(native("acrobat.log"), error);
         if (row.appPath) {
-            ovs::test::setMachineValue(underWow64 ? AppPathsTwin : AppPaths, "", standIn, REG_SZ, toolView);
+            ovs::test::setValue(HKEY_LOCAL_MACHINE, underWow64 ? AppPathsTwin : AppPaths, "", standIn, REG_SZ,
+                                toolView);
         } else {
             const std::string plugIns = standIn.substr(0, standIn.rfind('\\')) + "\\plug_ins";
-            ovs::test::setMachineValue(Settings, "InstallFolder", plugIns, REG_SZ, toolView);
+            ovs::test::setValue(HKEY_LOCAL_MACHINE, Settings, "InstallFolder", plugIns, REG_SZ, toolView);
         }
         std::vector<std::string> arguments = {"-startacrobat",       "-f:1", "-p:2", "-k:LS", "-o:" + work("out.pdf"),
                                               "-i:" + work("in.pdf")};

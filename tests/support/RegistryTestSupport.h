@@ -34,12 +34,6 @@ inline void setValue(HKEY root, const std::string& keyPath, const char* name, co
     RegCloseKey(key);
 }
 
-// The same under HKEY_LOCAL_MACHINE.
-inline void setMachineValue(const std::string& keyPath, const char* name, const std::string& bytes, DWORD type = REG_SZ,
-                            REGSAM view = 0) {
-    setValue(HKEY_LOCAL_MACHINE, keyPath, name, bytes, type, view);
-}
-
 // True when the registry has a 32-bit and a 64-bit view: on 64-bit Windows, for a 64-bit program
 // and for a 32-bit one under WOW64. The substitute has one, as 32-bit Windows has.
 inline bool registryHasTwoViews() {

@@ -151,19 +151,6 @@ TEST(ProfilingWinRegDefaultTest, TopicHandlesWithoutStoreUseTheDefaultFacade) {
               ovs::test::deleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\ORVA-SYSTEMS\\CurrentVersion\\" + name));
 }
 
-// The store's view flags per mode and WOW64 answer are the facade's rows in ProfilingWinRegViews.
-TEST(RegistryKeyTest, AccessMasks) {
-    struct {
-        bool readOnly, use32BitView, wow64;
-        REGSAM access;
-    } const cases[] = {{true, false, false, 0x20019}, {false, false, false, 0x2001F}, {true, true, false, 0x20019},
-                       {true, false, true, 0x20119},  {false, true, true, 0x2021F},   {false, false, true, 0x2011F}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.access, ovs::RegistryKey::accessFor(c.readOnly, c.use32BitView, c.wow64))
-            << c.readOnly << c.use32BitView << c.wow64;
-    }
-}
-
 TEST(RegistryKeyTest, OpensByFullPathReadsTextAndKeepsUnknownRootsClosedAndMissingKeysRaise1140) {
     ovs::test::PrivateRegistry registry;
     const std::string sub = "Software\\OvsProfiling\\" + ovs::test::uniqueKeyName("Key");

@@ -49,11 +49,15 @@ TEST_F(ExceptionMessage, ComposesSeverityPrefixNumberAndText) {
     EXPECT_EQ(0, ovs::Exception().number());
 }
 
+// A copy composes the same message into a cache of its own.
 TEST_F(ExceptionMessage, LocationFollowsTheProgramNameAndExtraLocationsChainOnlyForTheConstruction) {
     ovs::ErrorLocation where("file \"a.ini\", topic [T]");
-    ovs::Exception exception(msg::InvalidOption);
+    ovs::Exception exception(msg::InvalidOption, "a", "b");
     EXPECT_EQ("file \"a.ini\", topic [T]", exception.location());
     EXPECT_STREQ("FraskPdfCmd, file \"a.ini\", topic [T]: error OV2001 - invalid option.", exception.message());
+    const ovs::Exception copy(exception);
+    EXPECT_EQ((Texts{exception.message(), "a", "b"}), (Texts{copy.message(), copy.argument(1), copy.argument(2)}));
+    EXPECT_NE(static_cast<const void*>(exception.message()), static_cast<const void*>(copy.message()));
     ovs::ErrorLocation outer("outer", false);
     ovs::Exception chained(msg::InvalidOption, "", "", "", "inner");
     const std::string during = chained.location();
@@ -62,30 +66,11 @@ TEST_F(ExceptionMessage, LocationFollowsTheProgramNameAndExtraLocationsChainOnly
               (Texts{during, chained.location(), ovs::currentErrorLocation()}));
 }
 
-TEST_F(ExceptionMessage, AccessorsReWordAnExceptionAndCopiesComposeTheirOwn) {
-    ovs::Exception exception(msg::RegistryNotFound, "key");
-    exception.setNumber(msg::ItemNotFound);
-    exception.setArgument(2, "ignored");
-    exception.setLocation("file \"c.ovc\"");
-    EXPECT_EQ(msg::ItemNotFound, exception.number());
-    EXPECT_EQ((Texts{"key", "ignored", ""}),
-              (Texts{exception.argument(1), exception.argument(2), exception.argument(3)}));
-    const char* first = exception.message();
-    ovs::Exception copy(exception);
-    EXPECT_STREQ(first, copy.message());
-    EXPECT_NE(static_cast<const void*>(first), static_cast<const void*>(copy.message()));
-}
-
-TEST_F(ExceptionMessage, AnUndocumentedFileExceptionListsItsArguments) {
-    // The documented numbers show the path as %1: File's own tests compose them.
-    ovs::FileException undocumented(msg::DiskWriteProtected, "C:");
-    undocumented.setPath(ovs::FileString("C:\\x.txt"));
-    undocumented.setNumber(4711);
-    EXPECT_STREQ("FraskPdfCmd: warning OV4711 - Undocumented/internal (4711, C:).", undocumented.message());
-}
-
+// Without a start-up object the texts come from the program itself, and a message names the
+// program file without folder and extension.
 TEST(ExceptionWithoutStartUp, NamesTheProgramFileWithoutFolderAndExtension) {
     ASSERT_EQ(nullptr, ovs::StartUp::current());
+    EXPECT_EQ("FraskPdfCmd: aborted by user", ovs::loadAndFormat(msg::AbortedByUser, "FraskPdfCmd"));
     ovs::setMessagePrefix("OV");
     ovs::Exception exception(msg::InvalidOption);
     EXPECT_STREQ("framework_tests: error OV2001 - invalid option.", exception.message());

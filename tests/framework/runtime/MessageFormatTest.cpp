@@ -66,12 +66,6 @@ TEST(LoadMessage, TakesTheLanguageModuleThenTheInstanceModule) {
     startUp.setLanguageModule(LoadLibraryA("PSAPI.DLL"), true, ovs::FileString("PSAPI.DLL"));
 }
 
-TEST(LoadMessage, WorksWithoutStartUpObject) {
-    ASSERT_EQ(nullptr, ovs::StartUp::current());
-    EXPECT_EQ("%1: aborted by user", ovs::loadMessage(ovs::msg::AbortedByUser));
-    EXPECT_EQ("FraskPdfCmd: aborted by user", ovs::loadAndFormat(ovs::msg::AbortedByUser, "FraskPdfCmd"));
-}
-
 TEST(MessagePrefix, IsCutToElevenCharacters) {
     ovs::setMessagePrefix("ABCDEFGHIJKLMNOP");
     EXPECT_EQ("ABCDEFGHIJK", ovs::messagePrefix());

@@ -10,16 +10,6 @@
 
 namespace {
 
-TEST(Utf8, StopsAtAZeroByteAndKeepsOneZeroByte) {
-    const char bytes[] = {'a', 'b', '\0', 'c', 'd'};
-    const ovs::Utf8 texts[] = {{bytes, sizeof(bytes)}, {}, {"xyz", 3}};
-    EXPECT_EQ((std::vector<std::size_t>{2, 0, 3}),
-              (std::vector<std::size_t>{texts[0].length(), texts[1].length(), texts[2].length()}));
-    EXPECT_EQ((std::vector<std::string>{"ab", "", "xyz"}),
-              (std::vector<std::string>{texts[0].text(), texts[1].text(), texts[2].text()}));
-    EXPECT_EQ('\0', texts[2].text()[3]);
-}
-
 TEST(Conversion, WideToNarrow) {
     // The ANSI code page is UTF-8 on POSIX and 1252 under Windows, where what it lacks
     // becomes "?" (one per UTF-16 unit).
@@ -49,7 +39,14 @@ TEST(Conversion, Utf8ToWideAndNarrow) {
     // In the ANSI code page: UTF-8 itself on POSIX, 1252 under Windows.
     EXPECT_EQ(ovs::platform::isPosixSubstitute() ? "\xC3\xA4x" : "\xE4x", ovs::narrowFromUtf8(text));
 
+    // A text stops at a zero byte and keeps one behind its end.
     const char stopped[] = {'a', '\0', 'b'};
+    const ovs::Utf8 texts[] = {{stopped, 3}, {}, {"xyz", 3}};
+    EXPECT_EQ((std::vector<std::string>{"a", "", "xyz"}),
+              (std::vector<std::string>{texts[0].text(), texts[1].text(), texts[2].text()}));
+    EXPECT_EQ((std::vector<std::size_t>{1, 0, 3, 0}),
+              (std::vector<std::size_t>{texts[0].length(), texts[1].length(), texts[2].length(),
+                                        std::size_t(texts[2].text()[3])}));
     EXPECT_EQ(std::wstring(L"a"), ovs::wideFromUtf8(ovs::Utf8(stopped, 3)));
     EXPECT_EQ("a", ovs::narrowFromUtf8(ovs::Utf8(stopped, 3)));
     EXPECT_EQ(std::wstring(), ovs::wideFromUtf8(ovs::Utf8()));
