@@ -127,20 +127,19 @@ fuzz: build
 memcheck: build
 	@sh tools/memcheck.sh
 
-# Line and branch coverage of the framework, the tool and the helper programs by the four
-# native suites (build/coverage; gcovr). The suites that look Acrobat up by name run under
-# the machine-wide lock, in the zone with daylight time that CTest gives them (OVS_TEST_ZONE in
-# tests/CMakeLists.txt). The summary lands in build/coverage/coverage.txt.
+# Line and branch coverage of the framework, the tool, the inspector and the helper programs
+# by the native suites (build/coverage; gcovr). CTest runs them as for `make test`, in the zone
+# with daylight time it gives them, under the machine-wide lock as they look Acrobat up by name.
+# The summary lands in build/coverage/coverage.txt.
 coverage: deps
 	@cmake --preset coverage >/dev/null
 	@cmake --build --preset coverage -j $(JOBS)
 	@find build/coverage -name '*.gcda' -delete
-	@rc=0; for s in platform framework app e2e; do \
-	  TZ='CET-1CEST,M3.5.0,M10.5.0/3' flock -o $(ACROBAT_LOCK) build/coverage/bin/$${s}_tests --gtest_brief=1 >build/coverage/$$s.log 2>&1 || \
-	    { echo "$$s tests failed (build/coverage/$$s.log)"; rc=1; }; \
-	done; \
-	gcovr --root . --gcov-ignore-parse-errors --filter 'app/' --filter 'framework/' --filter 'tools/' --exclude-unreachable-branches \
-	  --exclude-throw-branches --print-summary -o build/coverage/coverage.txt build/coverage | tail -3; \
+	@rc=0; flock -o $(ACROBAT_LOCK) ctest --preset coverage >build/coverage/ctest.log 2>&1 || \
+	  { echo "coverage tests failed (build/coverage/ctest.log)"; rc=1; }; \
+	gcovr --root . --gcov-ignore-parse-errors --filter 'app/' --filter 'framework/' --filter 'inspector/' \
+	  --filter 'tools/' --exclude-unreachable-branches --exclude-throw-branches --print-summary \
+	  -o build/coverage/coverage.txt build/coverage | tail -3; \
 	exit $$rc
 
 # --- make demo: only what one job needs -------------------------------------------------
