@@ -117,6 +117,10 @@ Reader expectEnd(std::uint32_t flags = 0) {
 Reader isBlank() {
     return [](Parsing& p) { return std::string(p.isBlank() ? "blank" : "no"); };
 }
+// "yes" when the character is there and consumed.
+Reader character(char c, std::uint32_t flags = 0) {
+    return [=](Parsing& p) { return std::string(p.expectChar(c, flags) ? "yes" : "no"); };
+}
 
 const std::uint32_t Octal = ovs::ScanOctal;
 const std::uint32_t Hex = ovs::ScanHexadecimal;
@@ -212,12 +216,15 @@ TEST(Scan, FileSpecs) {
 }
 
 // clang-format off
-TEST(Scan, Ends) {
+TEST(Scan, EndsBlanksAndCharacters) {
     scan(Case{"  \t ", expectEnd(Skip), "end", ""}, Case{"  x y", expectEnd(), "#2022   x y", nullptr},
                     Case{"  x y", expectEnd(Skip), "#2022 x y", nullptr}, Case{" ", isBlank(), "blank", " "},
                     Case{"\t", isBlank(), "blank", "\t"}, Case{"\r", isBlank(), "blank", nullptr},
                     Case{"\n", isBlank(), "blank", nullptr}, Case{"x", isBlank(), "no", "x"},
-                    Case{"", isBlank(), "no", ""});
+                    Case{"", isBlank(), "no", ""}, Case{"  a B", character('a'), "no", "  a B"},
+                    Case{"  a B", character('A', Skip | ovs::ScanIgnoreCase), "yes", "B"},
+                    Case{"B", character('b'), "no", "B"}, Case{"B", character('B'), "yes", ""},
+                    Case{"", character('\0'), "no", ""});
 }
 // clang-format on
 
@@ -244,15 +251,6 @@ TEST(ReadString, SubclassTranslatesEscapesAndSeesBeginAndEnd) {
     EXPECT_EQ("a<u>b\tc", string()(parser));
     EXPECT_EQ(1, parser.begun);
     EXPECT_EQ(1, parser.ended);
-}
-
-TEST(ExpectChar, ConsumesOnlyAMatch) {
-    Parsing parser("  a B");
-    EXPECT_FALSE(parser.expectChar('a'));
-    EXPECT_TRUE(parser.expectChar('A', Skip | ovs::ScanIgnoreCase));
-    EXPECT_FALSE(parser.expectChar('b'));
-    EXPECT_TRUE(parser.expectChar('B'));
-    EXPECT_FALSE(parser.expectChar('\0'));
 }
 
 TEST(RaiseError, TokenEndRules) {

@@ -26,7 +26,9 @@ void useMemoryStores(ovs::Profiling& profiling, const std::string& user, const s
     profiling.machineStore()->setText(machine.data(), machine.size());
 }
 
-TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
+// The valid modes' stores are the control files' (OrvaCtrlFileTest: in memory, as text files and
+// through the private-profile functions) and the registry's (ProfilingWinRegViews).
+TEST(ProfilingTest, AFreshFacadeAddressesNoStoreAndInvalidModesGiveItNone) {
     ovs::Profiling profiling;
     EXPECT_EQ(ovs::ProfilingScopeNone, profiling.scope());
     EXPECT_FALSE(profiling.topicExists());
@@ -34,12 +36,6 @@ TEST(ProfilingTest, AFreshFacadeAddressesNoStore) {
     EXPECT_EQ(0u, profiling.writeString("x", "y"));
     EXPECT_EQ("", profiling.topicName());
     expectException<ProfilingEntryNotFound>(ovs::msg::ItemNotFound, [&] { profiling.readInteger("x"); });
-}
-
-// The valid modes' stores are the control files' (OrvaCtrlFileTest: in memory, as text files and
-// through the private-profile functions) and the registry's (ProfilingWinRegViews).
-TEST(ProfilingTest, InvalidModesAreRefused) {
-    ovs::Profiling profiling;
     for (ovs::ProfilingMode mode : {1u, 7u, 100u}) {
         SCOPED_TRACE(mode);
         profiling.mode = mode;

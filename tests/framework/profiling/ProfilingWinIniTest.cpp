@@ -14,7 +14,7 @@ using Names = std::vector<ovs::String>;
 
 using ProfilingWinIniTest = ovs::test::StoreFileTest<ovs::ProfilingWinIni>;
 
-TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistAndLongValuesAreCutTo511Characters) {
+TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistLongOnesAreCutAndThereAreNoTopicHandlesOrText) {
     load("[s]\r\nfull=v\r\nempty=\r\nlong=" + std::string(600, 'x') + "\r\n");
     store_->setTopic("s");
     EXPECT_EQ((std::vector<bool>{true, true, false, true}),
@@ -25,6 +25,18 @@ TEST_F(ProfilingWinIniTest, EntriesWithEmptyValuesExistAndLongValuesAreCutTo511C
     store_->setTopic("other");
     EXPECT_FALSE(store_->topicExists());
     EXPECT_FALSE(store_->entryExists("full"));
+    ovs::Exception error = ovs::test::expectException(42, [&] { store_->openTopic("x"); });
+    EXPECT_EQ("Not implemented", error.argument(1));
+    EXPECT_FALSE(store_->setText("a", 1));
+    ovs::String text = "stale";
+    store_->getText(text);
+    EXPECT_EQ("", text);
+    std::vector<std::string> roots;
+    for (int root : {2, 3, 9}) {
+        store_->setRoot(root);
+        roots.push_back(store_->rootName());
+    }
+    EXPECT_EQ((std::vector<std::string>{"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CURRENT_USER"}), roots);
 }
 
 TEST_F(ProfilingWinIniTest, WritesReachTheFileAtOnce) {
@@ -58,21 +70,6 @@ TEST_F(ProfilingWinIniTest, TopicLinesReplaceTheSection) {
     store_->listTopics(left);
     EXPECT_EQ(2u, topics.size());
     EXPECT_EQ((std::vector<Names>{{"a=1", "b=2"}, {"a", "b"}, {"h"}}), (std::vector<Names>{lines, names, left}));
-}
-
-TEST_F(ProfilingWinIniTest, TheStoreHasNoTopicHandlesAndNoText) {
-    ovs::Exception error = ovs::test::expectException(42, [&] { store_->openTopic("x"); });
-    EXPECT_EQ("Not implemented", error.argument(1));
-    EXPECT_FALSE(store_->setText("a", 1));
-    ovs::String text = "stale";
-    store_->getText(text);
-    EXPECT_EQ("", text);
-    std::vector<std::string> roots;
-    for (int root : {2, 3, 9}) {
-        store_->setRoot(root);
-        roots.push_back(store_->rootName());
-    }
-    EXPECT_EQ((std::vector<std::string>{"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CURRENT_USER"}), roots);
 }
 
 } // namespace

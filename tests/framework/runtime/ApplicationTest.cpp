@@ -19,7 +19,7 @@
 
 namespace {
 
-TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeeded) {
+TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeededAndTheProgramPathIsAbsoluteWithExe) {
     const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"tool"}, ""},
         {{"tool", ""}, ""},
@@ -31,9 +31,6 @@ TEST(ApplicationArguments, JoinWithBlanksAndQuoteWhereNeeded) {
     for (const auto& [argv, joined] : cases) {
         EXPECT_EQ(joined, ovs::Application::joinArguments(static_cast<int>(argv.size()), argv.data()));
     }
-}
-
-TEST(ApplicationArguments, ProgramPathIsAbsoluteWithExe) {
     EXPECT_EQ(ovs::FileString("tool.exe").absolute(), ovs::Application::programPathFrom("tool"));
     EXPECT_EQ(ovs::FileString("TOOL.EXE").absolute(), ovs::Application::programPathFrom("TOOL.EXE"));
     EXPECT_EQ(ovs::FileString("tool.txt.exe").absolute(), ovs::Application::programPathFrom("tool.txt"));
