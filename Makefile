@@ -128,9 +128,9 @@ memcheck: build
 	@sh tools/memcheck.sh
 
 # Line and branch coverage of the framework, the tool, the inspector and the helper programs
-# by the native suites (build/coverage; gcovr). CTest runs them as for `make test`, in the zone
-# with daylight time it gives them, under the machine-wide lock as they look Acrobat up by name.
-# The summary lands in build/coverage/coverage.txt.
+# by the native suites (build/coverage; gcovr). CTest runs them in the zone with daylight time it
+# gives them, under the machine-wide lock as they look Acrobat up by name; the runs at once skip
+# here, as they need the release tool (test-native). The summary lands in build/coverage/coverage.txt.
 coverage: deps
 	@cmake --preset coverage >/dev/null
 	@cmake --build --preset coverage -j $(JOBS)
